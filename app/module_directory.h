@@ -1,0 +1,24 @@
+#pragma once
+// The folder of the running program, where option.ini, version.ini,
+// veltoenc.exe and help.chm are looked for.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace velto {
+
+// Paths beside the program are formed in buffers of this many characters.
+inline constexpr std::size_t kProgramPathLimit = 256;
+
+// The part of a Windows program path up to and including its last backslash:
+// "C:\Tools\Conv\app.exe" gives "C:\Tools\Conv\", "\app.exe" gives "\", and a
+// bare "app.exe" gives "". A path of kProgramPathLimit characters or more
+// gives "" as well.
+std::string DirectoryOfProgramPath(std::string_view programPath);
+
+// The directory of the running executable, taken from the loaded module's
+// full path (not from how the program was started), ending with the
+// separator; "" when it cannot be had.
+std::string ModuleDirectory();
+
+}  // namespace velto

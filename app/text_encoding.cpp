@@ -1,0 +1,66 @@
+#include "app/text_encoding.h"
+
+namespace velto {
+namespace {
+
+// Length of the valid UTF-8 sequence starting at text[i], or 0.
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char b0 = byte(i);
+  if (b0 < 0x80) return 1;
+  std::size_t n;
+  unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    n = 2;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    n = 3;
+    if (b0 == 0xE0) lo = 0xA0;         // no overlong forms
+    if (b0 == 0xED) hi = 0x9F;         // no surrogates
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    n = 4;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;         // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (i + n > text.size()) return 0;
+  if (byte(i + 1) < lo || byte(i + 1) > hi) return 0;
+  for (std::size_t k = 2; k < n; ++k)
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  return n;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = SequenceLength(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+std::size_t Utf8Length(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++count) {
+    const std::size_t n = SequenceLength(text, i);
+    i += n == 0 ? 1 : n;
+  }
+  return count;
+}
+
+std::string Utf8Prefix(std::string_view text, std::size_t maxChars) {
+  std::size_t i = 0;
+  for (std::size_t count = 0; i < text.size() && count < maxChars; ++count) {
+    const std::size_t n = SequenceLength(text, i);
+    i += n == 0 ? 1 : n;
+  }
+  return std::string(text.substr(0, i));
+}
+
+std::string LegacyTextToUtf8(std::string_view text) {
+  return IsValidUtf8(text) ? std::string(text) : AnsiToUtf8(text);
+}
+
+}  // namespace velto

@@ -1,0 +1,40 @@
+#pragma once
+// What the converter and its encoder front end, veltoenc.exe, agree on: the
+// report message, its kinds, the run modes and the encoder's exit codes.
+// The argument string itself is built by BuildCommandLine.
+#include <cstdint>
+
+namespace velto {
+
+inline constexpr char kEncoderExecutable[] = "veltoenc.exe";
+
+// WM_USER + 0x320, sent by the encoder to the window whose handle ends its
+// command line. wParam: the report kind; lParam: the value (signed 32-bit).
+// The handler's result 1 asks the encoder to stop, 0 lets it go on.
+inline constexpr unsigned kProgressMessage = 0x720;
+
+enum ReportKind : unsigned {
+  kReportDuration = 1,   // whole seconds
+  kReportWidth = 2,      // pixels
+  kReportHeight = 3,     // pixels
+  kReportFrameRate = 4,  // frames per second times 10 000 000
+  kReportPosition = 6,   // whole seconds of the current file encoded so far
+};
+
+enum RunMode : std::int32_t {
+  kRunConvert = 0,
+  kRunProbe = 1,
+};
+
+// The encoder's exit codes. On any code but kExitDone no incomplete output
+// file is left behind.
+enum EncoderExit : int {
+  kExitDone = 0,
+  kExitBadArguments = 1,
+  kExitStopped = 2,
+  kExitSourceUnreadable = 3,
+  kExitEngineMissing = 4,
+  kExitEngineFailed = 5,
+};
+
+}  // namespace velto

@@ -1,0 +1,83 @@
+# Shared by the project's scripts: build folders, configuration, and the
+# Wine session (virtual display, prefix, one wineserver for the whole run).
+# Sourced, not run.
+
+VELTO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VELTO_BUILD=${VELTO_BUILD:-$VELTO_ROOT/build}
+NATIVE_BUILD=$VELTO_BUILD/native
+WINDOWS_BUILD=$VELTO_BUILD/windows
+JOBS=${JOBS:-$(nproc)}
+
+log() { echo "== $*" >&2; }
+
+setup_machine() {
+  ENGINE_DIR=$("$VELTO_ROOT/scripts/setup.sh" | tail -n 1)
+  export ENGINE_DIR
+}
+
+# configure_and_build DIR [cmake options...]
+configure_and_build() {
+  local dir=$1; shift
+  cmake -S "$VELTO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+}
+
+build_native() {
+  log "building the platform-free core and its tests natively (AddressSanitizer, UndefinedBehaviorSanitizer)"
+  configure_and_build "$NATIVE_BUILD" -DVELTO_SANITIZE=ON -DVELTO_WERROR="${VELTO_WERROR:-ON}"
+}
+
+build_windows() {
+  log "cross-building the Windows executables with mingw-w64"
+  configure_and_build "$WINDOWS_BUILD" \
+    -DCMAKE_TOOLCHAIN_FILE="$VELTO_ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DVELTO_ENGINE_DIR="$ENGINE_DIR" -DVELTO_WERROR="${VELTO_WERROR:-ON}" "$@"
+}
+
+wine_env() {
+  export WINEPREFIX=$WINDOWS_BUILD/wineprefix
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree=;mshtml="
+}
+
+XVFB_PID=""
+start_virtual_display() {
+  local n=90
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -e /tmp/.X11-unix/X$n ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$n"
+}
+
+# The prefix lives inside the build folder; made once, then reused.
+prepare_prefix() {
+  wine_env
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating the Wine prefix $WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1
+    # No window manager here: unmanaged windows hide without Wine's 2 s wait.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    # A crashing test must fail, not wait behind a crash dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    wineserver -w
+  fi
+}
+
+start_wine_session() {
+  start_virtual_display
+  prepare_prefix
+  # Background services must not inherit our pipes, or ctest waits for ever.
+  wineserver -p </dev/null >/dev/null 2>&1
+  wineboot </dev/null >/dev/null 2>&1
+}
+
+stop_wine_session() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  XVFB_PID=""
+}
