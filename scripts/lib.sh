@@ -15,21 +15,23 @@ setup_machine() {
   export ENGINE_DIR
 }
 
-# configure_and_build DIR [cmake options...]
+# configure_and_build DIR "TARGETS" [cmake options...]
+# TARGETS empty builds everything.
 configure_and_build() {
-  local dir=$1; shift
+  local dir=$1 targets=$2; shift 2
   cmake -S "$VELTO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j "$JOBS"
+  # shellcheck disable=SC2086
+  cmake --build "$dir" -j "$JOBS" ${targets:+--target $targets}
 }
 
 build_native() {
   log "building the platform-free core and its tests natively (AddressSanitizer, UndefinedBehaviorSanitizer)"
-  configure_and_build "$NATIVE_BUILD" -DVELTO_SANITIZE=ON -DVELTO_WERROR="${VELTO_WERROR:-ON}"
+  configure_and_build "$NATIVE_BUILD" "${VELTO_NATIVE_TARGETS:-}" -DVELTO_SANITIZE=ON -DVELTO_WERROR="${VELTO_WERROR:-ON}"
 }
 
 build_windows() {
   log "cross-building the Windows executables with mingw-w64"
-  configure_and_build "$WINDOWS_BUILD" \
+  configure_and_build "$WINDOWS_BUILD" "${VELTO_WINDOWS_TARGETS:-}" \
     -DCMAKE_TOOLCHAIN_FILE="$VELTO_ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DVELTO_ENGINE_DIR="$ENGINE_DIR" -DVELTO_WERROR="${VELTO_WERROR:-ON}" "$@"
 }
