@@ -1,0 +1,250 @@
+#include "engine/command_line.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "app/module_directory.h"
+#include "engine/encoder_interface.h"
+
+namespace velto {
+namespace {
+
+// Appends printf-style output to `out`. Only %d and %s are used here, which
+// do not depend on the C locale.
+template <typename... Args>
+void AppendFormat(std::string& out, const char* format, Args... args) {
+  const int length = std::snprintf(nullptr, 0, format, args...);
+  if (length <= 0) return;
+  const std::size_t start = out.size();
+  out.resize(start + static_cast<std::size_t>(length) + 1);
+  std::snprintf(out.data() + start, static_cast<std::size_t>(length) + 1, format, args...);
+  out.resize(start + static_cast<std::size_t>(length));
+}
+
+// A double with six decimals and a point, whatever the locale.
+std::string FixedSix(double value) {
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+  if (result.ec != std::errc()) return "0.000000";
+  return std::string(buffer, result.ptr);
+}
+
+bool Near(double fps, double centre) {
+  const double difference = fps - centre;
+  return difference <= 0.00001 && difference >= -0.00001;
+}
+
+std::int32_t WindowHandleNumber(std::intptr_t handle) {
+  // Window handles carry 32 significant bits; 64-bit Windows sign-extends them.
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uintptr_t>(handle)));
+}
+
+void AppendAviFamily(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
+                     const std::string& volume) {
+  const int v = p.videoBitrate;
+  const int a = p.audioBitrate;
+  if (s.aviVideoCodec == 0 && s.aviAudioCodec == 0) {
+    out += " -oac mp3lame -ovc lavc";
+    AppendFormat(out, " -lameopts vbr=3:br=%d:mode=3", a);
+    AppendFormat(out, " -lavcopts vcodec=mpeg4:vbitrate=%d:vhq:vqmin=1:vqmax=31:autoaspect=1", v);
+    out += " -ffourcc DX50";
+  } else if (s.aviVideoCodec == 0 && s.aviAudioCodec == 1) {
+    out += " -oac lavc -ovc lavc";
+    AppendFormat(out,
+                 " -lavcopts acodec=ac3:abitrate=%d:vcodec=mpeg4:vbitrate=%d:vhq:vqmin=1:vqmax=31:autoaspect=1",
+                 a, v);
+    out += " -ffourcc DX50";
+  } else if (s.aviVideoCodec == 1 && s.aviAudioCodec == 0) {
+    out += " -oac mp3lame -ovc xvid";
+    AppendFormat(out, " -lameopts vbr=3:br=%d:mode=3", a);
+    AppendFormat(out, " -xvidencopts bitrate=%d:autoaspect=1", v);
+  } else if (s.aviVideoCodec == 1 && s.aviAudioCodec == 1) {
+    out += " -oac lavc -ovc xvid";
+    AppendFormat(out, " -lavcopts acodec=ac3:abitrate=%d", a);
+    AppendFormat(out, " -xvidencopts bitrate=%d:autoaspect=1", v);
+  }
+  out += " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi";
+  out += " -sws 2";
+  if (s.aviAudioCodec == 1) {
+    AppendFormat(out, " -af volume=%s:channels=6:lavcresample=44100", volume.c_str());
+    out += " -srate 44100";
+  } else {
+    AppendFormat(out, " -af volume=%s:channels=2", volume.c_str());
+  }
+}
+
+void AppendMpeg1(std::string& out, const EncodingParameters& p, const std::string& volume) {
+  const int v = p.videoBitrate;
+  AppendFormat(out, " -af volume=%s:channels=2:lavcresample=44100", volume.c_str());
+  out += " -srate 44100";
+  out += " -oac lavc -ovc lavc";
+  AppendFormat(out,
+               " -lavcopts vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=%d:vbitrate=%d:"
+               "vrc_maxrate=%d:acodec=mp2:abitrate=%d:autoaspect=1:aspect=%s",
+               v, v, v, p.audioBitrate, p.aspectText.c_str());
+  out += " -of lavf -lavfopts format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames";
+}
+
+void AppendMpeg2(std::string& out, const EncodingParameters& p, const std::string& volume) {
+  out += " -oac lavc -ovc lavc";
+  AppendFormat(out,
+               " -lavcopts vcodec=mpeg2video:keyint=18:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=%d:"
+               "acodec=mp2:abitrate=%d:autoaspect=1:aspect=%s",
+               p.videoBitrate, p.audioBitrate, p.aspectText.c_str());
+  out += " -of lavf -lavfopts format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames";
+  AppendFormat(out, " -af volume=%s:channels=2:lavcresample=44100", volume.c_str());
+  out += " -srate 44100";
+}
+
+// Key-frame interval of the disc formats: PAL 15, NTSC 18.
+int DiscKeyInterval(const ConversionSettings& s) { return s.tvMode == kTvPal ? 15 : 18; }
+
+void AppendVcd(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
+               const std::string& volume) {
+  const int v = p.videoBitrate;
+  out += " -oac lavc -ovc lavc -of mpeg";
+  AppendFormat(out,
+               " -lavcopts vcodec=mpeg1video:keyint=%d:vrc_buf_size=327:vrc_minrate=%d:vbitrate=%d:"
+               "vrc_maxrate=%d:acodec=mp2:abitrate=%d:autoaspect=1:aspect=%s",
+               DiscKeyInterval(s), v, v, v, p.audioBitrate, p.aspectText.c_str());
+  out += " -mpegopts format=xvcd";
+  AppendFormat(out, " -af volume=%s:channels=2:lavcresample=44100", volume.c_str());
+  out += " -srate 44100";
+}
+
+void AppendSvcd(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
+                const std::string& volume) {
+  const int v = p.videoBitrate;
+  const int maxRate = v + (2500 - v) / 2;
+  out += " -oac lavc -ovc lavc -of mpeg";
+  AppendFormat(out,
+               " -lavcopts vcodec=mpeg2video:keyint=%d:vrc_buf_size=917:vrc_minrate=600:vrc_maxrate=%d:"
+               "vbitrate=%d:acodec=mp2:abitrate=%d:autoaspect=1:aspect=%s",
+               DiscKeyInterval(s), maxRate, v, p.audioBitrate, p.aspectText.c_str());
+  out += " -mpegopts format=xsvcd";
+  AppendFormat(out, " -af volume=%s:channels=2:lavcresample=44100", volume.c_str());
+  out += " -srate 44100";
+}
+
+void AppendDvd(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
+               const std::string& volume) {
+  const char* audioCodec = s.dvdAudioCodec == 0 ? "ac3" : "mp2";
+  out += " -oac lavc -ovc lavc -of mpeg";
+  AppendFormat(out,
+               " -lavcopts vcodec=mpeg2video:keyint=%d:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=%d:"
+               "acodec=%s:abitrate=%d:autoaspect=1:aspect=%s",
+               DiscKeyInterval(s), p.videoBitrate, audioCodec, p.audioBitrate, p.aspectText.c_str());
+  out += " -mpegopts format=dvd";
+  AppendFormat(out, " -af volume=%s:lavcresample=48000", volume.c_str());
+  out += " -srate 48000";
+}
+
+const char* AsfVideoCodec(std::int32_t setting) {
+  switch (setting) {
+    case 0: return "msmpeg4";
+    case 1: return "msmpeg4v2";
+    default: return "wmv2";
+  }
+}
+
+// WMV and ASF send a quantizer, 29 - 2.5 q truncated toward zero.
+void AppendWindowsMedia(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
+                        const std::string& volume) {
+  const bool asf = s.outputFormat == kFormatAsf;
+  const char* container = asf ? "asf" : "wmv";
+  const char* videoCodec = asf ? AsfVideoCodec(s.asfVideoCodec) : "wmv2";
+  const std::int32_t audioSetting = asf ? s.asfAudioCodec : s.wmvAudioCodec;
+  const char* audioCodec = audioSetting == 0 ? "wmav1" : "wmav2";
+  const int quantizer = static_cast<int>(29.0 - 2.5 * static_cast<double>(s.wmvQuality));
+  out += " -oac lavc -ovc lavc";
+  AppendFormat(out, " -lavcopts vcodec=%s:acodec=%s:vqscale=%d:abitrate=%d:autoaspect=1", videoCodec,
+               audioCodec, quantizer, p.audioBitrate);
+  AppendFormat(out, " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=%s",
+               container);
+  out += " -sws 2";
+  AppendFormat(out, " -af volume=%s:channels=2", volume.c_str());
+  out += " -srate 44100";
+}
+
+void AppendFormatPieces(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
+                        const std::string& volume) {
+  switch (s.outputFormat) {
+    case kFormatAvi:
+    case kFormatDivx:
+    case kFormatXvid: AppendAviFamily(out, s, p, volume); break;
+    case kFormatMpeg1: AppendMpeg1(out, p, volume); break;
+    case kFormatMpeg2: AppendMpeg2(out, p, volume); break;
+    case kFormatVcd: AppendVcd(out, s, p, volume); break;
+    case kFormatSvcd: AppendSvcd(out, s, p, volume); break;
+    case kFormatDvd: AppendDvd(out, s, p, volume); break;
+    case kFormatWmv:
+    case kFormatAsf: AppendWindowsMedia(out, s, p, volume); break;
+    default: break;
+  }
+}
+
+void AppendScaling(std::string& out, const EncoderRun& run, const EncodingParameters& p) {
+  const int w = p.outputWidth;
+  const int h = p.outputHeight;
+  if (run.padWidth > 0) {
+    AppendFormat(out, " -vf scale=-3:%d,harddup,expand=%d:%d", h, w, h);
+  } else if (run.padHeight > 0) {
+    AppendFormat(out, " -vf scale=%d:-3,harddup,expand=%d:%d", w, w, h);
+  } else if (w != 0 && h != 0) {
+    AppendFormat(out, " -vf scale=%d:%d,harddup", w, h);
+  }
+}
+
+}  // namespace
+
+std::string VolumeText(std::int32_t volume) {
+  // Widened so that any stored value gives its plain difference.
+  const long long gain = static_cast<long long>(volume) - 20;
+  if (gain >= 0) return "+" + std::to_string(gain) + "db:0";
+  return "-" + std::to_string(-gain) + "db:0";
+}
+
+std::string FrameRatePiece(double fps) {
+  if (Near(fps, kFps14_985)) return " -ofps 15000/1001";
+  if (Near(fps, kFps23_976)) return " -ofps 24000/1001";
+  if (Near(fps, kFps29_97)) return " -ofps 30000/1001";
+  return " -ofps " + FixedSix(fps);
+}
+
+EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingParameters& params,
+                                double sourceFps, const EncoderRun& run,
+                                std::string_view programDirectory) {
+  // The aspect text is made for this run only; formats without aspect= leave it empty.
+  params.aspectText.clear();
+  SelectQualityPreset(settings, params);
+  SelectAspectText(settings, params);
+  SelectFrameRate(settings, sourceFps, params);
+
+  const std::string volume = VolumeText(settings.volume);
+  EncoderCommand command;
+  std::string& out = command.arguments;
+  out.reserve(1024);
+  out += '"';
+  out += run.sourcePath;
+  out += "\" -o \"";
+  out += run.outputPath;
+  out += '"';
+  AppendFormatPieces(out, settings, params, volume);
+  out += FrameRatePiece(params.outputFps);
+  AppendScaling(out, run, params);
+  out += " -endpos";
+  out += " 9:0:0";
+  AppendFormat(out, " %d", static_cast<int>(run.runMode));
+  AppendFormat(out, " %d", static_cast<int>(WindowHandleNumber(run.mainWindow)));
+
+  command.encoderPath = std::string(programDirectory) + kEncoderExecutable;
+  return command;
+}
+
+EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingParameters& params,
+                                double sourceFps, const EncoderRun& run) {
+  return BuildCommandLine(settings, params, sourceFps, run, ModuleDirectory());
+}
+
+}  // namespace velto

@@ -1,0 +1,47 @@
+#pragma once
+// The argument string of one veltoenc.exe run and the path of the encoder.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/encoder_interface.h"
+#include "engine/encoding_profiles.h"
+#include "settings/conversion_settings.h"
+
+namespace velto {
+
+struct EncoderCommand {
+  std::string arguments;    // UTF-8
+  std::string encoderPath;  // UTF-8: program directory followed by veltoenc.exe
+};
+
+// What one run is about. Paths are UTF-8; the window handle is the main
+// window's, as an integer (it goes onto the command line as a signed 32-bit
+// decimal).
+struct EncoderRun {
+  std::string_view sourcePath;
+  std::string_view outputPath;
+  std::int32_t padWidth = 0;   // > 0: bars left and right
+  std::int32_t padHeight = 0;  // > 0: bars above and below
+  std::int32_t runMode = kRunConvert;  // or kRunProbe
+  std::intptr_t mainWindow = 0;
+};
+
+// "+Ndb:0" or "-Ndb:0" from the "Volume" setting (20 is no change).
+std::string VolumeText(std::int32_t volume);
+
+// " -ofps ..." for an output frame rate.
+std::string FrameRatePiece(double fps);
+
+// Builds the run's arguments. Selects the quality preset, aspect text and
+// frame rate into `params` first (they stay there); the output size is used
+// as `params` holds it. `programDirectory` ends with the path separator.
+EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingParameters& params,
+                                double sourceFps, const EncoderRun& run,
+                                std::string_view programDirectory);
+
+// The same, with the encoder looked for in the running program's directory.
+EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingParameters& params,
+                                double sourceFps, const EncoderRun& run);
+
+}  // namespace velto

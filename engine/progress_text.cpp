@@ -1,0 +1,34 @@
+#include "engine/progress_text.h"
+
+#include <cstdio>
+
+#include "engine/format_duration.h"
+
+namespace velto {
+
+std::optional<ProgressDisplay> ComputeProgressDisplay(double position, double completedDuration,
+                                                      double totalDuration, std::uint32_t elapsedMs) {
+  const double perMille =
+      totalDuration > 0 ? (position + completedDuration) * 1000.0 / totalDuration : 0.0;
+  if (perMille > 1000.0 || perMille < 0.0) return std::nullopt;
+
+  // E x 1000 overflows 32 bits after about 72 minutes.
+  std::int64_t totalMs;
+  if (perMille == 0.0) {
+    totalMs = static_cast<std::int64_t>(totalDuration) * 1000;
+  } else {
+    totalMs = static_cast<std::int64_t>(static_cast<double>(std::int64_t{elapsedMs} * 1000) / perMille);
+  }
+  const int n = static_cast<int>(perMille);
+
+  ProgressDisplay display;
+  display.perMille = n;
+  display.statusText = "Total time:" + FormatDuration(static_cast<std::int32_t>(totalMs / 1000)) + ";";
+  display.statusText += "Elapsed time:" + FormatDuration(static_cast<std::int32_t>(elapsedMs / 1000)) + ";";
+  char finished[32];
+  std::snprintf(finished, sizeof finished, "Finished %d.%01d%%", n / 10, n % 10);
+  display.statusText += finished;
+  return display;
+}
+
+}  // namespace velto
