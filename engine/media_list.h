@@ -66,6 +66,7 @@ struct EngineState {
   std::int32_t currentIndex = 0;     // list index of the file being converted
   double lastPosition = 999.0;       // last position shown; never reset
   std::int32_t reportCounter = 0;    // position reports seen, modulo 100
+  unsigned probeReports = 0;         // bit k set: kind k (1..4) reported a usable value
   ProgressDialog* progressDialog = nullptr;  // owned by the main window
 };
 

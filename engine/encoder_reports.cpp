@@ -1,0 +1,78 @@
+#include "engine/encoder_reports.h"
+
+#include <limits>
+
+#include "engine/encoder_interface.h"
+
+namespace velto {
+namespace {
+
+constexpr unsigned kAllProbeKinds = (1u << kReportDuration) | (1u << kReportWidth) |
+                                    (1u << kReportHeight) | (1u << kReportFrameRate);
+
+int HandlePosition(double position, MediaList& list, EngineState& state, ReportSink& ui) {
+  if (++state.reportCounter >= 100) {
+    ui.PumpOneMessage();
+    state.reportCounter = 0;
+  }
+  if (state.stopRequested) {
+    if (ui.ConfirmStop()) return 1;
+    state.stopRequested = false;
+  }
+  ui.PumpOneMessage();
+  if (position == state.lastPosition) return 0;
+  state.lastPosition = position;
+
+  const std::uint32_t elapsed = ui.TickCount() - state.batchStartTick;
+  const auto display = ComputeProgressDisplay(position, state.completedDuration, list.totalDuration, elapsed);
+  if (!display) return 0;
+  ui.ShowProgress(*display);
+  ui.PumpOneMessage();
+  return 0;
+}
+
+}  // namespace
+
+void BeginProbe(MediaList& list, EngineState& state) {
+  list.pending = MediaEntry{};
+  state.probeFailed = false;
+  state.probeReports = 0;
+}
+
+bool ProbeSucceeded(const EngineState& state) {
+  return !state.probeFailed && (state.probeReports & kAllProbeKinds) == kAllProbeKinds;
+}
+
+int HandleEncoderReport(unsigned kind, std::int32_t value, MediaList& list, EngineState& state,
+                        ReportSink& ui) {
+  MediaEntry& pending = list.pending;
+  switch (kind) {
+    case kReportDuration:
+    case kReportWidth:
+    case kReportHeight:
+      if (value <= 0) {
+        state.probeFailed = true;
+        return 0;
+      }
+      if (kind == kReportDuration) pending.duration = value;
+      if (kind == kReportWidth) pending.width = value;
+      if (kind == kReportHeight) pending.height = value;
+      state.probeReports |= 1u << kind;
+      return 0;
+    case kReportFrameRate:
+      if (value == 0) {
+        state.probeFailed = true;
+        return 0;
+      }
+      if (value < 0) value = std::numeric_limits<std::int32_t>::max();
+      pending.frameRate = value * 1e-7;
+      state.probeReports |= 1u << kind;
+      return 0;
+    case kReportPosition:
+      return HandlePosition(value, list, state, ui);
+    default:
+      return 0;
+  }
+}
+
+}  // namespace velto

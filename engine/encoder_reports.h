@@ -1,0 +1,39 @@
+#pragma once
+// Handling of the encoder's reports (kinds 1-4 in a probe, 6 in a
+// conversion), independent of the window that receives them.
+#include <cstdint>
+
+#include "engine/media_list.h"
+#include "engine/progress_text.h"
+
+namespace velto {
+
+// What the report handler needs from the user interface.
+class ReportSink {
+ public:
+  virtual ~ReportSink() = default;
+  // Handles at most one waiting window message; never blocks.
+  virtual void PumpOneMessage() = 0;
+  // Asks "Do you really want to stop?"; true for Yes.
+  virtual bool ConfirmStop() = 0;
+  // Writes the status text and the bar of the progress window.
+  virtual void ShowProgress(const ProgressDisplay& display) = 0;
+  // Milliseconds since some fixed point, as GetTickCount counts.
+  virtual std::uint32_t TickCount() = 0;
+};
+
+// Makes ready for a probe: the pending entry is emptied and nothing counts
+// as reported, so a probe that leaves a value out cannot inherit the
+// previous file's.
+void BeginProbe(MediaList& list, EngineState& state);
+
+// True when the probe reported a usable duration, width, height and frame
+// rate and nothing non-positive.
+bool ProbeSucceeded(const EngineState& state);
+
+// The work behind the report message: returns 1 when the user confirmed a
+// stop (the encoder is to stop), otherwise 0.
+int HandleEncoderReport(unsigned kind, std::int32_t value, MediaList& list, EngineState& state,
+                        ReportSink& ui);
+
+}  // namespace velto
