@@ -1,0 +1,116 @@
+#include <windows.h>
+
+#include <string>
+
+#include "app/file_system.h"
+#include "app/text_encoding.h"
+
+namespace velto {
+namespace {
+
+// Paths this long need the "\\?\" form to get past the classic path limit.
+constexpr std::size_t kLongPathFrom = MAX_PATH - 12;
+
+std::wstring WidePath(const std::string& path) {
+  std::wstring wide = Utf8ToWide(path);
+  if (wide.size() < kLongPathFrom || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  const DWORD need = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return wide;
+  std::wstring full(need, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), need, full.data(), nullptr);
+  if (got == 0 || got >= need) return wide;
+  full.resize(got);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+  return wide;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() { Close(); }
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    if (h_ == INVALID_HANDLE_VALUE) return true;
+    const HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(h) != 0;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+bool WriteAll(HANDLE file, std::string_view content) {
+  while (!content.empty()) {
+    const DWORD chunk = content.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(content.size());
+    DWORD written = 0;
+    if (!WriteFile(file, content.data(), chunk, &written, nullptr) || written == 0) return false;
+    content.remove_prefix(written);
+  }
+  return true;
+}
+
+bool WriteTemporary(const std::wstring& temp, std::string_view content) {
+  Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  if (!WriteAll(file.get(), content)) return false;
+  if (!FlushFileBuffers(file.get())) return false;
+  return file.Close();
+}
+
+DWORD AttributesOf(const std::string& path) {
+  return GetFileAttributesW(WidePath(path).c_str());
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+  Handle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+    return std::nullopt;
+  std::string content;
+  content.reserve(static_cast<std::size_t>(size.QuadPart));
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    if (content.size() + got > maxBytes) return std::nullopt;
+    content.append(buffer, got);
+  }
+  return content;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+  const std::wstring target = WidePath(path);
+  const std::wstring temp = WidePath(TemporaryPathFor(path));
+  if (!WriteTemporary(temp, content) ||
+      !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool PathExists(const std::string& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = AttributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string TemporaryPathFor(const std::string& path) {
+  return path + ".~" + std::to_string(GetCurrentProcessId()) + ".tmp";
+}
+
+}  // namespace velto

@@ -1,0 +1,122 @@
+#include "settings/settings_store.h"
+
+#include <limits>
+
+#include "app/file_system.h"
+#include "app/module_directory.h"
+#include "app/text_encoding.h"
+
+namespace velto {
+
+ConversionSettings g_settings;
+std::string g_versionText;
+
+namespace {
+
+bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+IniFile LoadIni(const std::optional<std::string>& path) {
+  if (!path) return {};
+  const std::optional<std::string> content = ReadWholeFile(*path);
+  return content ? IniFile::Parse(*content) : IniFile{};
+}
+
+}  // namespace
+
+ConversionSettings DefaultConversionSettings() {
+  ConversionSettings settings;
+  std::string folder;
+  ReadSettings(IniFile{}, settings, folder);
+  return settings;
+}
+
+std::int32_t ParseSettingInteger(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsCSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Accumulated as a negative number so that the lowest value fits as well.
+  constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 - (text[i] - '0');
+    if (value < kLowest) value = kLowest - 1;  // saturated; further digits change nothing
+  }
+  if (negative) return value < kLowest ? std::numeric_limits<std::int32_t>::min() : static_cast<std::int32_t>(value);
+  return -value > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
+                                                            : static_cast<std::int32_t>(-value);
+}
+
+std::optional<std::string> FileBesideProgram(std::string_view directory, std::string_view fileName) {
+  if (directory.empty()) return std::nullopt;
+  std::string path(directory);
+  path.append(fileName);
+  if (Utf8Length(path) > kSettingsPathLimit) return std::nullopt;
+  return path;
+}
+
+void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string& outputFolder) {
+  for (const SettingKey& key : kSettingKeys) {
+    const std::string text = ini.GetString(kSettingsSection, key.name, key.defaultText);
+    if (key.field == nullptr) {
+      outputFolder = Utf8Prefix(text, kOutputFolderLimit);
+    } else {
+      settings.*key.field = ParseSettingInteger(text);
+    }
+  }
+}
+
+void WriteSettings(IniFile& ini, const ConversionSettings& settings, std::string_view outputFolder) {
+  for (const SettingKey& key : kSettingKeys) {
+    if (key.field == nullptr) {
+      ini.Set(kSettingsSection, key.name, Utf8Prefix(outputFolder, kOutputFolderLimit));
+    } else {
+      ini.Set(kSettingsSection, key.name, std::to_string(settings.*key.field));
+    }
+  }
+}
+
+void LoadSettingsFrom(const std::string& directory, ConversionSettings& settings,
+                      std::string& outputFolder, std::string& versionText) {
+  const IniFile version = LoadIni(FileBesideProgram(directory, kVersionFileName));
+  versionText = version.GetString(kVersionSection, kVersionKey, kDefaultVersionText);
+  ReadSettings(LoadIni(FileBesideProgram(directory, kSettingsFileName)), settings, outputFolder);
+}
+
+bool SaveSettingsTo(const std::string& directory, const ConversionSettings& settings,
+                    std::string_view outputFolder) {
+  const std::optional<std::string> path = FileBesideProgram(directory, kSettingsFileName);
+  if (!path) return false;
+  IniFile ini;
+  if (const std::optional<std::string> existing = ReadWholeFile(*path)) {
+    ini = IniFile::Parse(*existing);
+  } else if (PathExists(*path)) {
+    return false;  // there but unreadable: rewriting it would lose its other content
+  }
+  WriteSettings(ini, settings, outputFolder);
+  return ReplaceFileAtomically(*path, ini.Serialize());
+}
+
+void LoadSettings(std::string& outputFolder) noexcept {
+  try {
+    LoadSettingsFrom(ModuleDirectory(), g_settings, outputFolder, g_versionText);
+  } catch (...) {
+    // Out of memory on a huge or hostile file: start from the defaults.
+    try {
+      g_settings = DefaultConversionSettings();
+      outputFolder = std::string(kDefaultOutputFolder);
+      g_versionText = std::string(kDefaultVersionText);
+    } catch (...) {
+    }
+  }
+}
+
+void SaveSettings(const std::string& outputFolder) noexcept {
+  try {
+    SaveSettingsTo(ModuleDirectory(), g_settings, outputFolder);
+  } catch (...) {
+    // A failed save leaves the old file as it was.
+  }
+}
+
+}  // namespace velto

@@ -1,0 +1,106 @@
+#pragma once
+// Loading and saving of the conversion settings and the output folder
+// (option.ini, section "Destinate"), and the product version text
+// (version.ini, section "General"), both beside the program.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/conversion_settings.h"
+#include "settings/ini_file.h"
+
+namespace velto {
+
+inline constexpr std::string_view kSettingsFileName = "option.ini";
+inline constexpr std::string_view kSettingsSection = "Destinate";
+inline constexpr std::string_view kVersionFileName = "version.ini";
+inline constexpr std::string_view kVersionSection = "General";
+inline constexpr std::string_view kVersionKey = "Version";
+inline constexpr std::string_view kDefaultVersionText = "1.00";
+
+// The output folder and the version text hold at most this many characters.
+inline constexpr std::size_t kOutputFolderLimit = 255;
+// A file beside the program is only used when its whole path, directory
+// included, has at most this many characters.
+inline constexpr std::size_t kSettingsPathLimit = 255;
+
+struct SettingKey {
+  std::string_view name;
+  std::string_view defaultText;
+  std::int32_t ConversionSettings::*field;  // null for the output folder
+};
+
+inline constexpr std::string_view kOutputFolderKey = "Temporary folder";
+inline constexpr std::string_view kDefaultOutputFolder = "C:\\output video\\";
+
+// Every persisted value in the order in which it is loaded and saved.
+inline constexpr std::array<SettingKey, 25> kSettingKeys = {{
+    {"Letterbox", "1", &ConversionSettings::letterbox},
+    {kOutputFolderKey, kDefaultOutputFolder, nullptr},
+    {"Output format", "0", &ConversionSettings::outputFormat},
+    {"TV mode", "0", &ConversionSettings::tvMode},
+    {"MPEG aspect ratio", "2", &ConversionSettings::mpegAspectRatio},
+    {"DVD aspect ratio", "1", &ConversionSettings::dvdAspectRatio},
+    {"AVI quality", "4", &ConversionSettings::aviQuality},
+    {"MPEG1 quality", "3", &ConversionSettings::mpeg1Quality},
+    {"MPEG2 quality", "3", &ConversionSettings::mpeg2Quality},
+    {"SVCD quality", "4", &ConversionSettings::svcdQuality},
+    {"DVD quality", "5", &ConversionSettings::dvdQuality},
+    {"WMV quality", "5", &ConversionSettings::wmvQuality},
+    {"AVI video codec", "0", &ConversionSettings::aviVideoCodec},
+    {"ASF video codec", "2", &ConversionSettings::asfVideoCodec},
+    {"AVI audio codec", "0", &ConversionSettings::aviAudioCodec},
+    {"Divx audio codec", "0", &ConversionSettings::divxAudioCodec},
+    {"Xvid audio codec", "0", &ConversionSettings::xvidAudioCodec},
+    {"DVD audio codec", "0", &ConversionSettings::dvdAudioCodec},
+    {"WMV audio codec", "1", &ConversionSettings::wmvAudioCodec},
+    {"ASF audio codec", "1", &ConversionSettings::asfAudioCodec},
+    {"AVI resolution", "0", &ConversionSettings::aviResolution},
+    {"MPEG resolution", "0", &ConversionSettings::mpegResolution},
+    {"AVI frame rate", "0", &ConversionSettings::aviFrameRate},
+    {"MPEG frame rate", "0", &ConversionSettings::mpegFrameRate},
+    {"Volume", "20", &ConversionSettings::volume},
+}};
+
+// The product version text, filled by LoadSettings ("1.00" by default).
+extern std::string g_versionText;
+
+// The record with every default of kSettingKeys.
+ConversionSettings DefaultConversionSettings();
+
+// Text to integer as the settings file is read: leading white space is
+// skipped, an optional sign and the longest run of digits that follows are
+// taken; anything else gives 0. Values beyond the 32-bit range give the
+// nearest limit.
+std::int32_t ParseSettingInteger(std::string_view text);
+
+// directory + fileName when that path has at most kSettingsPathLimit
+// characters; nothing when it is longer or the directory is empty (an
+// unknown program folder is never replaced by the current directory).
+std::optional<std::string> FileBesideProgram(std::string_view directory, std::string_view fileName);
+
+// The settings held by an option.ini document.
+void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string& outputFolder);
+// Sets all 25 keys of section "Destinate" in table order.
+void WriteSettings(IniFile& ini, const ConversionSettings& settings, std::string_view outputFolder);
+
+// Loads from option.ini and version.ini in directory (which ends with a
+// separator). Missing or unreadable files give the defaults.
+void LoadSettingsFrom(const std::string& directory, ConversionSettings& settings,
+                      std::string& outputFolder, std::string& versionText);
+
+// Writes all 25 keys into option.ini in directory, keeping everything else
+// in the file, by one atomic replacement of the file. False when nothing was
+// written; the old file is then left as it was.
+bool SaveSettingsTo(const std::string& directory, const ConversionSettings& settings,
+                    std::string_view outputFolder);
+
+// The program's own: ModuleDirectory, g_settings and g_versionText. Failures
+// are silent; neither throws.
+void LoadSettings(std::string& outputFolder) noexcept;
+void SaveSettings(const std::string& outputFolder) noexcept;
+
+}  // namespace velto
