@@ -10,6 +10,44 @@
 #define IDD_TIP                 137
 #define IDD_SETTINGS            166
 
+/* Progress window (IDD_PROGRESS) */
+#define IDC_PROGRESS_STATUS     1032
+#define IDC_PROGRESS_BAR        1033
+#define IDC_PROGRESS_CANCEL     1034
+
+/* Main window (IDD_MAIN): controls */
+#define IDC_MAIN_CONVERT        1000 /* "Convert" */
+#define IDC_MAIN_SETTINGS       1001 /* "Settings" */
+#define IDC_MAIN_ADD            1002 /* "Add" */
+#define IDC_MAIN_HELP           1003 /* "Help" */
+#define IDC_MAIN_FILE_LIST      1006 /* the list of source files */
+#define IDC_MAIN_OUTPUT_FOLDER  1018 /* output folder edit box */
+#define IDC_MAIN_CHANGE_FOLDER  1019 /* "Change" */
+#define IDC_MAIN_ADD_SMALL      1025 /* small button beside the list: add */
+#define IDC_MAIN_REMOVE         1026 /* small button: remove */
+#define IDC_MAIN_MOVE_UP        1027 /* small button: up */
+#define IDC_MAIN_MOVE_DOWN      1028 /* small button: down */
+#define IDC_MAIN_FORMAT         1066 /* "Output format" list */
+#define IDC_MAIN_TV_MODE        1067 /* "TV mode" list */
+#define IDC_MAIN_ASPECT         1069 /* "Aspect ratio" list */
+#define IDC_MAIN_SETTINGS_SMALL 1079 /* small "Settings" beside the quick settings */
+#define IDC_MAIN_CONVERT_SMALL  1080 /* small "Convert" beside the quick settings */
+
+/* Main window: menu commands and the system menu's About item */
+#define IDM_HELP_CONTENT        32771 /* Help menu "Content" */
+#define IDM_HELP_ABOUT          32772 /* Help menu "About" */
+#define IDM_HELP_HOME_PAGE      32773 /* Help menu "Home page" */
+#define IDM_HELP_TIPS           32774 /* Help menu "Tip of the Day..." */
+#define IDM_LIST_ADD            32775 /* file list menu: add */
+#define IDM_LIST_REMOVE         32776 /* file list menu: remove */
+#define IDM_LIST_MOVE_UP        32777 /* file list menu: up */
+#define IDM_LIST_MOVE_DOWN      32778 /* file list menu: down */
+#define IDM_ABOUTBOX            0x0010 /* system menu item added by the main window */
+
+/* Resource type of the initial items of a dialog's lists (dialog init data),
+ * stored under the dialog's template id */
+#define RT_DIALOG_INIT_DATA     240
+
 /* Menus */
 #define IDR_HELP_MENU           136 /* main window's Help button: "help" popup */
 #define IDR_LIST_MENU           144 /* file list's context menu: "Edit" popup */

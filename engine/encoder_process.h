@@ -1,0 +1,25 @@
+#pragma once
+// Running veltoenc.exe once, hidden, while the user interface stays alive.
+#include <windows.h>
+
+#include <string>
+
+#include "engine/command_line.h"
+
+namespace velto {
+
+struct EncoderRunResult {
+  bool started = false;  // false: the encoder could not be started at all
+  DWORD exitCode = 0;    // the encoder's exit code when it started
+};
+
+// Starts the encoder of `command` hidden, in the current directory, and waits
+// for it to end. Window messages are handled while waiting (the encoder's
+// reports, Cancel, painting), one at a time; the wait itself uses no CPU.
+EncoderRunResult RunEncoderProcess(const EncoderCommand& command);
+
+// Handles at most one waiting window message; never blocks. A WM_QUIT taken
+// here is posted again once the current encoder run is over.
+void PumpOneMessage();
+
+}  // namespace velto

@@ -1,0 +1,66 @@
+#include "engine/encoder_process.h"
+
+#include "app/text_encoding.h"
+#include "framework/window.h"
+
+namespace velto {
+namespace {
+
+// Set when PumpOneMessage took a WM_QUIT that belongs to an outer loop.
+bool g_quitTaken = false;
+int g_quitCode = 0;
+
+std::wstring QuoteProgramPath(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+}  // namespace
+
+void PumpOneMessage() {
+  MSG msg;
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return;
+  if (msg.message == WM_QUIT) {
+    g_quitTaken = true;
+    g_quitCode = static_cast<int>(msg.wParam);
+    return;
+  }
+  ProcessMessage(msg);
+}
+
+EncoderRunResult RunEncoderProcess(const EncoderCommand& command) {
+  EncoderRunResult result;
+  const std::wstring program = Utf8ToWide(command.encoderPath);
+  std::wstring commandLine = QuoteProgramPath(program) + L" " + Utf8ToWide(command.arguments);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return result;
+  }
+  CloseHandle(process.hThread);
+  result.started = true;
+
+  for (;;) {
+    const DWORD r =
+        MsgWaitForMultipleObjectsEx(1, &process.hProcess, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (r == WAIT_OBJECT_0) break;
+    if (r == WAIT_OBJECT_0 + 1) {
+      PumpOneMessage();
+      continue;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);  // the wait itself failed
+    break;
+  }
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  CloseHandle(process.hProcess);
+
+  if (g_quitTaken) {
+    g_quitTaken = false;
+    PostQuitMessage(g_quitCode);
+  }
+  return result;
+}
+
+}  // namespace velto

@@ -1,0 +1,55 @@
+#pragma once
+// The small modeless window a batch shows: status text, progress bar and
+// Cancel. It only displays what the engine writes and turns Cancel (also
+// Esc and the close box) into a stop request.
+#include <string_view>
+
+#include "engine/encoder_reports.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+
+namespace velto {
+
+class ProgressDialog : public Dialog {
+ public:
+  ProgressDialog();
+
+  // Creates the window from its template, owned by `owner`, centred and hidden.
+  bool CreateHidden(HWND owner);
+
+  void SetStatusText(std::string_view text) { m_status.SetText(text); }
+  std::string StatusText() const { return m_status.GetText(); }
+  ProgressBar& Bar() { return m_progress; }
+
+  // The look at the start of a batch: first text, range 0..1000, bar at 0, shown.
+  void ShowForBatch();
+
+ protected:
+  void DoDataExchange(DataExchange& dx) override;
+  void OnOK() override {}  // Enter never closes the window
+  void OnCancel() override { OnCancelButton(); }
+  const MessageMap& GetMessageMap() const override;
+
+ private:
+  void OnCancelButton();
+
+  Static m_status;
+  ProgressBar m_progress;
+};
+
+// The report handler's view of the user interface during a run: the message
+// pump, the stop question owned by the progress window, and its display.
+class ProgressDialogSink : public ReportSink {
+ public:
+  explicit ProgressDialogSink(ProgressDialog* dialog) : dialog_(dialog) {}
+
+  void PumpOneMessage() override;
+  bool ConfirmStop() override;
+  void ShowProgress(const ProgressDisplay& display) override;
+  std::uint32_t TickCount() override;
+
+ private:
+  ProgressDialog* dialog_;
+};
+
+}  // namespace velto

@@ -1,0 +1,72 @@
+// The progress window: its first look, and every way of asking for a stop.
+#include "engine/progress_dialog.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "engine/encoder_process.h"
+#include "engine/media_list.h"
+#include "res/resource_ids.h"
+
+namespace velto {
+namespace {
+
+class ProgressWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_engineState = EngineState{};
+    ASSERT_TRUE(dialog.CreateHidden(nullptr));
+  }
+  void Pump() {
+    for (int i = 0; i < 50; ++i) PumpOneMessage();
+  }
+  HWND Item(int id) { return dialog.GetItem(id); }
+
+  ProgressDialog dialog;
+};
+
+TEST_F(ProgressWindow, StartsHiddenAndShowsTheBatchStart) {
+  EXPECT_FALSE(dialog.IsVisible());
+  dialog.ShowForBatch();
+  EXPECT_TRUE(dialog.IsVisible());
+  EXPECT_EQ(dialog.StatusText(), "Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%");
+  EXPECT_EQ(dialog.Bar().GetRangeLow(), 0);
+  EXPECT_EQ(dialog.Bar().GetRangeHigh(), 1000);
+  EXPECT_EQ(dialog.Bar().GetPos(), 0);
+}
+
+TEST_F(ProgressWindow, CancelButtonRequestsAStop) {
+  dialog.ShowForBatch();
+  SendMessageW(Item(IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
+  EXPECT_EQ(dialog.StatusText(), "Cancel processing...");
+  EXPECT_TRUE(g_engineState.stopRequested);
+  EXPECT_TRUE(dialog.IsVisible());
+}
+
+TEST_F(ProgressWindow, EscapeAndTheCloseBoxActLikeCancel) {
+  dialog.ShowForBatch();
+  SetFocus(Item(IDC_PROGRESS_CANCEL));
+  PostMessageW(Item(IDC_PROGRESS_CANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
+  EXPECT_TRUE(g_engineState.stopRequested);
+  EXPECT_EQ(dialog.StatusText(), "Cancel processing...");
+
+  g_engineState.stopRequested = false;
+  dialog.SetStatusText("x");
+  dialog.Send(WM_CLOSE);
+  EXPECT_TRUE(g_engineState.stopRequested);
+  EXPECT_EQ(dialog.StatusText(), "Cancel processing...");
+  EXPECT_TRUE(dialog.IsVisible());
+}
+
+TEST_F(ProgressWindow, EnterDoesNothing) {
+  dialog.ShowForBatch();
+  dialog.Send(WM_COMMAND, IDOK);
+  EXPECT_TRUE(dialog.IsVisible());
+  EXPECT_FALSE(g_engineState.stopRequested);
+  EXPECT_EQ(dialog.StatusText(), "Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%");
+}
+
+}  // namespace
+}  // namespace velto
