@@ -1,0 +1,78 @@
+#include "engine/batch_rules.h"
+
+#include <cstdint>
+
+namespace velto {
+namespace {
+
+std::size_t FileNameStart(std::string_view path) {
+  const auto cut = path.find_last_of("\\/");
+  return cut == std::string_view::npos ? 0 : cut + 1;
+}
+
+// The extension of a path's file name (after its last '.'), or "".
+std::string_view ExtensionOf(std::string_view path) {
+  const std::string_view name = path.substr(FileNameStart(path));
+  const auto dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
+}
+
+bool IsDriveRoot(std::string_view path) {
+  return path.size() == 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
+}  // namespace
+
+std::string_view OutputExtension(std::int32_t outputFormat) {
+  switch (outputFormat) {
+    case 1: case 2: case 5: case 6: return "mpeg";
+    case 7: return "vob";
+    case 8: return "wmv";
+    case 9: return "asf";
+    default: return "avi";
+  }
+}
+
+std::string MakeOutputPath(std::string_view folder, std::string_view sourcePath, std::int32_t outputFormat,
+                           const PathTaken& taken) {
+  std::string stem(folder);
+  if (!stem.empty() && stem.back() != '\\' && stem.back() != '/') stem += '\\';
+  const std::string_view name = sourcePath.substr(FileNameStart(sourcePath));
+  const auto dot = name.rfind('.');
+  stem += name.substr(0, dot);  // the whole name when it has no '.'
+
+  const std::string extension(OutputExtension(outputFormat));
+  std::string path = stem + "." + extension;
+  if (!taken(path)) return path;
+
+  const std::string_view sourceExtension = ExtensionOf(sourcePath);
+  if (!sourceExtension.empty()) stem += "_" + std::string(sourceExtension);
+  path = stem + "." + extension;
+  for (int n = 2; taken(path); ++n) path = stem + "_" + std::to_string(n) + "." + extension;
+  return path;
+}
+
+Letterbox ComputeLetterbox(bool letterboxOn, std::int32_t sourceWidth, std::int32_t sourceHeight,
+                           std::int32_t outputWidth, std::int32_t outputHeight) {
+  if (!letterboxOn || outputWidth == 0 || outputHeight == 0) return {};
+  if (sourceWidth <= 0 || sourceHeight <= 0) return {};
+  const std::int64_t w = sourceWidth, h = sourceHeight, W = outputWidth, H = outputHeight;
+  return {static_cast<std::int32_t>(W - (w * H) / h), static_cast<std::int32_t>(H - (h * W) / w)};
+}
+
+int EnsureFolder(std::string_view folder, FolderOps& ops) {
+  std::string path(folder);
+  // A drive root keeps its backslash: "C:" alone means the drive's current folder.
+  if (!path.empty() && (path.back() == '\\' || path.back() == '/') && !IsDriveRoot(path)) path.pop_back();
+  if (path.empty()) return -1;
+  if (ops.IsDirectory(path)) return ops.SetCurrentDirectory(path) ? 0 : -1;
+
+  const auto cut = path.find_last_of("\\/");
+  if (cut == std::string::npos || cut == 0) return -1;
+  const bool parentIsDriveRoot = cut >= 1 && path[cut - 1] == ':';
+  if (!parentIsDriveRoot && EnsureFolder(std::string_view(path).substr(0, cut), ops) != 0) return -1;
+  if (!ops.CreateDirectory(path)) return -1;
+  return ops.SetCurrentDirectory(path) ? 0 : -1;
+}
+
+}  // namespace velto
