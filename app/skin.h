@@ -31,4 +31,8 @@ void TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner);
 // Releases what the layer holds; the last call.
 void Shutdown();
 
+// Whether a skin was loaded, and whether it has the named style.
+bool IsLoaded();
+bool HasStyle(const wchar_t* styleName);
+
 }  // namespace velto::skin
