@@ -48,6 +48,12 @@
  * stored under the dialog's template id */
 #define RT_DIALOG_INIT_DATA     240
 
+/* Tip of the Day (IDD_TIP) */
+#define IDC_TIP_TEXT            1042
+#define IDC_TIP_STARTUP         1043
+#define IDC_TIP_NEXT            1044
+#define IDC_TIP_AREA            1045
+
 /* Menus */
 #define IDR_HELP_MENU           136 /* main window's Help button: "help" popup */
 #define IDR_LIST_MENU           144 /* file list's context menu: "Edit" popup */
@@ -79,5 +85,23 @@
 #define IDR_SKIN_TYPE           SKINMAGIC
 #define IDR_SKIN_NAME_W         L"AMBER_SKIN"
 #define IDR_SKIN_TYPE_W         L"SKINMAGIC"
+
+/* About box (IDD_ABOUT) */
+#define IDC_ABOUT_TITLE         1046 /* product name and version, bold */
+#define IDC_ABOUT_HOME_PAGE     1047 /* "Home page" link */
+#define IDC_ABOUT_SUPPORT       1049 /* "Technical support" link */
+
+/* Output Settings (IDD_SETTINGS): controls */
+#define IDC_SETTINGS_FORMAT       1066 /* "Output format" list */
+#define IDC_SETTINGS_QUALITY      1067 /* "Output quality" list */
+#define IDC_SETTINGS_VIDEO_CODEC  1068 /* "Video codec" list */
+#define IDC_SETTINGS_AUDIO_CODEC  1069 /* "Audio codec" list */
+#define IDC_SETTINGS_RESOLUTION   1070 /* "Resolution" list */
+#define IDC_SETTINGS_FRAME_RATE   1071 /* "Frame rate" list */
+#define IDC_SETTINGS_LETTERBOX    1072 /* "Add letter box to keep aspect ratio" */
+#define IDC_SETTINGS_VOLUME       1073 /* volume trackbar, 0..40 */
+#define IDC_SETTINGS_VOLUME_LABEL 1074 /* the volume in db ("+0db") */
+#define IDC_SETTINGS_TV_MODE      1077 /* "TV mode" list */
+#define IDC_SETTINGS_ASPECT       1078 /* "Aspect ratio" list */
 
 #endif /* VELTO_RES_RESOURCE_IDS_H */

@@ -9,7 +9,7 @@ PACKAGES=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 xvfb xauth x11-utils
-  nlohmann-json3-dev imagemagick
+  nlohmann-json3-dev imagemagick fp-utils
 )
 
 # name version tarball-sha256 exe exe-sha256

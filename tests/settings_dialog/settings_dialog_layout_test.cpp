@@ -1,0 +1,210 @@
+// The Output Settings template as built: title, controls, their kinds and
+// places, the format list's items; and a picture of the dialog for review.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/module_directory.h"
+#include "settings/value_lists.h"
+#include "tests/settings_dialog/settings_dialog_harness.h"
+
+namespace velto {
+namespace {
+
+using testing::SettingsBox;
+using OutputSettingsLayout = testing::SettingsDialogTest;
+
+struct Placed {
+  int id;
+  const wchar_t* windowClass;
+  int x, y, width, height;  // dialog units; a list's height is its drop-down's
+};
+
+constexpr Placed kControls[] = {
+    {IDC_SETTINGS_FORMAT, L"ComboBox", 65, 8, 198, 97},
+    {IDC_SETTINGS_QUALITY, L"ComboBox", 65, 26, 198, 80},
+    {IDC_SETTINGS_VIDEO_CODEC, L"ComboBox", 65, 44, 65, 41},
+    {IDC_SETTINGS_AUDIO_CODEC, L"ComboBox", 198, 44, 65, 41},
+    {IDC_SETTINGS_RESOLUTION, L"ComboBox", 65, 62, 65, 209},
+    {IDC_SETTINGS_FRAME_RATE, L"ComboBox", 198, 62, 65, 99},
+    {IDC_SETTINGS_TV_MODE, L"ComboBox", 65, 80, 65, 30},
+    {IDC_SETTINGS_ASPECT, L"ComboBox", 198, 80, 65, 79},
+    {IDC_SETTINGS_VOLUME, TRACKBAR_CLASSW, 62, 101, 70, 9},
+    {IDC_SETTINGS_VOLUME_LABEL, L"Static", 149, 100, 38, 8},
+    {IDC_SETTINGS_LETTERBOX, L"Button", 64, 113, 121, 10},
+    {IDOK, L"Button", 173, 135, 35, 12},
+    {IDCANCEL, L"Button", 220, 135, 35, 12},
+};
+
+// The label of each list and the column it stands in.
+struct Label {
+  const char* text;
+  int x;
+  int besideId;
+};
+
+constexpr Label kLabels[] = {
+    {"Output format", 12, IDC_SETTINGS_FORMAT},   {"Output quality", 12, IDC_SETTINGS_QUALITY},
+    {"Video codec", 12, IDC_SETTINGS_VIDEO_CODEC}, {"Audio codec", 149, IDC_SETTINGS_AUDIO_CODEC},
+    {"Resolution", 12, IDC_SETTINGS_RESOLUTION},   {"Frame rate", 149, IDC_SETTINGS_FRAME_RATE},
+    {"TV mode", 12, IDC_SETTINGS_TV_MODE},         {"Aspect ratio", 149, IDC_SETTINGS_ASPECT},
+    {"Volume", 12, IDC_SETTINGS_VOLUME},
+};
+
+RECT InDialog(HWND dialog, HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+RECT Pixels(HWND dialog, int x, int y, int width, int height) {
+  RECT rect{x, y, x + width, y + height};
+  MapDialogRect(dialog, &rect);
+  return rect;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+std::string TextOf(HWND window) {
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  return WideToUtf8(text);
+}
+
+HWND ChildWithText(HWND dialog, const std::string& text) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (TextOf(child) == text) return child;
+  }
+  return nullptr;
+}
+
+TEST_F(OutputSettingsLayout, EveryControlStandsWhereTheTemplatePutsIt) {
+  Run([](SettingsBox& box) {
+    const HWND dialog = box.Handle();
+    EXPECT_EQ(TextOf(dialog), "Output Settings");
+    RECT client{};
+    GetClientRect(dialog, &client);
+    const RECT dialogSize = Pixels(dialog, 0, 0, 279, 151);
+    EXPECT_EQ(client.right, dialogSize.right);
+    EXPECT_EQ(client.bottom, dialogSize.bottom);
+
+    for (const Placed& c : kControls) {
+      SCOPED_TRACE("control " + std::to_string(c.id));
+      const HWND control = box.Item(c.id);
+      ASSERT_NE(control, nullptr);
+      EXPECT_EQ(ClassOf(control), c.windowClass);
+      // The dialog manager scales position and size each on its own.
+      const RECT place = Pixels(dialog, c.x, c.y, 0, 0);
+      const RECT size = Pixels(dialog, 0, 0, c.width, c.height);
+      const RECT got = InDialog(dialog, control);
+      EXPECT_EQ(got.left, place.left);
+      EXPECT_EQ(got.top, place.top);
+      EXPECT_EQ(got.right - got.left, size.right);
+      if (c.windowClass != std::wstring(L"ComboBox")) {
+        EXPECT_EQ(got.bottom - got.top, size.bottom);
+      }
+    }
+
+    const LONG_PTR sliderStyle = GetWindowLongPtrW(box.Item(IDC_SETTINGS_VOLUME), GWL_STYLE);
+    EXPECT_EQ(sliderStyle & TBS_VERT, 0);
+    EXPECT_NE(sliderStyle & TBS_NOTICKS, 0);
+    EXPECT_EQ(GetWindowLongPtrW(box.Item(IDC_SETTINGS_LETTERBOX), GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+    EXPECT_EQ(box.Text(IDC_SETTINGS_LETTERBOX), "Add letter box to keep aspect ratio");
+    EXPECT_EQ(box.Text(IDOK), "Ok");
+    EXPECT_EQ(box.Text(IDCANCEL), "Cancel");
+    EXPECT_EQ(GetWindowLongPtrW(box.Item(IDC_SETTINGS_FORMAT), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+
+    // The etched line across the dialog above the buttons.
+    int etchedLines = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (ClassOf(child) != L"Static" || (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ETCHEDHORZ) continue;
+      ++etchedLines;
+      const RECT line = InDialog(dialog, child);
+      EXPECT_EQ(line.top, Pixels(dialog, 0, 129, 0, 0).top);
+      EXPECT_GT(line.right - line.left, client.right * 9 / 10);
+    }
+    EXPECT_EQ(etchedLines, 1);
+
+    for (const Label& label : kLabels) {
+      SCOPED_TRACE(label.text);
+      const HWND item = ChildWithText(dialog, label.text);
+      ASSERT_NE(item, nullptr);
+      const RECT got = InDialog(dialog, item);
+      const RECT beside = InDialog(dialog, box.Item(label.besideId));
+      EXPECT_EQ(got.left, Pixels(dialog, label.x, 0, 0, 0).left);
+      EXPECT_LE(got.right, beside.left);
+      EXPECT_GE(got.top, beside.top - 2);
+      EXPECT_LE(got.bottom, beside.bottom + 2);
+    }
+  });
+}
+
+TEST_F(OutputSettingsLayout, TheFormatListHoldsTheTenFormatsFromTheTemplate) {
+  Run([](SettingsBox& box) {
+    const std::vector<std::string> expected(kOutputFormatTexts.begin(), kOutputFormatTexts.end());
+    EXPECT_EQ(box.Items(IDC_SETTINGS_FORMAT), expected);
+  });
+  // Every run adds them once, never twice.
+  Run([](SettingsBox& box) { EXPECT_EQ(box.Items(IDC_SETTINGS_FORMAT).size(), 10u); });
+}
+
+// ---------------------------------------------------------------- picture
+
+// PNG through GDI+ (its encoder class {557CF406-1A04-11D3-9A73-0000F81EF32E}).
+bool SavePng(HBITMAP bitmap, const std::wstring& path) {
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+  bool saved = false;
+  {
+    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    Gdiplus::Bitmap image(bitmap, nullptr);
+    saved = image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+  }
+  Gdiplus::GdiplusShutdown(token);
+  return saved;
+}
+
+// The dialog as it stands on the screen, saved as
+// screenshots\settings-dialog.png beside the build's bin folder. (Wine's
+// PrintWindow leaves the child controls out, so the screen is copied.)
+TEST_F(OutputSettingsLayout, SavesAPictureOfTheDialog) {
+  g_settings.outputFormat = kFormatDvd;
+  bool saved = false;
+  Run([&saved](SettingsBox& box) {
+    const HWND dialog = box.Handle();
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT rect{};
+    GetWindowRect(dialog, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+    SelectObject(memory, old);
+
+    const std::wstring folder = Utf8ToWide(ModuleDirectory()) + L"..\\screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    saved = copied && SavePng(bitmap, folder + L"\\settings-dialog.png");
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  });
+  EXPECT_TRUE(saved);
+}
+
+}  // namespace
+}  // namespace velto
