@@ -5,6 +5,7 @@
 
 #include "app/text_encoding.h"
 #include "framework/application.h"
+#include "framework/dialog_init_data.h"
 
 namespace velto {
 
@@ -68,6 +69,8 @@ INT_PTR CALLBACK Dialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM, LPARA
   if (message != WM_INITDIALOG) return FALSE;  // everything else: our window procedure
   auto* dialog = reinterpret_cast<Dialog*>(lParam);
   dialog->Hook(hwnd);
+  // The list items kept beside the template, before any initialisation of ours.
+  ApplyDialogInitData(hwnd, ResourceInstance(), dialog->TemplateId());
   try {
     return dialog->OnInitDialog();
   } catch (const std::exception& e) {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -172,49 +171,6 @@ void StoreChoice(const ComboBox& list, const ListContent& content, ConversionSet
   if (content.editable && content.value && index >= 0) working.*content.value = index;
 }
 
-// ---------------------------------------------------------------- template list items
-
-std::uint16_t ReadWord(const unsigned char* data) {
-  std::uint16_t value;
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
-std::uint32_t ReadDword(const unsigned char* data) {
-  std::uint32_t value;
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
-// Adds the list items the dialog template carries (RT_DIALOG_INIT_DATA under
-// the template id: control id, 16-bit add-string message, text length with
-// its zero, text; a zero control id ends the data). Stops at malformed data.
-void AddTemplateListItems(HWND dialog, int templateId) {
-  constexpr std::uint16_t kComboAddString16 = 0x0403;
-  const HINSTANCE instance = ResourceInstance();
-  HRSRC info = FindResourceW(instance, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(RT_DIALOG_INIT_DATA));
-  if (!info) return;
-  HGLOBAL handle = LoadResource(instance, info);
-  const auto* data = handle ? static_cast<const unsigned char*>(LockResource(handle)) : nullptr;
-  const DWORD size = SizeofResource(instance, info);
-  if (!data) return;
-
-  std::size_t at = 0;
-  while (at + 8 <= size) {
-    const std::uint16_t controlId = ReadWord(data + at);
-    if (controlId == 0) return;
-    const std::uint16_t message = ReadWord(data + at + 2);
-    const std::uint32_t length = ReadDword(data + at + 4);
-    at += 8;
-    if (length > size - at) return;
-    const auto* text = reinterpret_cast<const char*>(data + at);
-    at += length;
-    if (message != kComboAddString16) continue;
-    const std::wstring wide = Utf8ToWide(std::string_view(text, strnlen(text, length)));
-    SendDlgItemMessageW(dialog, controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-  }
-}
-
 }  // namespace
 
 SettingsDialog::SettingsDialog(Window* parent) : Dialog(IDD_SETTINGS, parent) {}
@@ -253,7 +209,6 @@ void SettingsDialog::DoDataExchange(DataExchange& dx) {
 }
 
 BOOL SettingsDialog::OnInitDialog() {
-  AddTemplateListItems(Handle(), TemplateId());
   Dialog::OnInitDialog();
 
   m_working = g_settings;

@@ -1,0 +1,128 @@
+// The Tip of the Day window with a tips file beside the test program and the
+// profile in a scratch file.
+#include "ui/tip_dialog.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/file_system.h"
+#include "app/module_directory.h"
+#include "app/text_encoding.h"
+#include "framework/application.h"
+#include "res/resource_ids.h"
+
+namespace velto {
+namespace {
+
+class TipWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tipsPath = ModuleDirectory() + "tips.txt";
+    profile = ModuleDirectory() + "tip_test_profile.ini";
+    DeleteFileW(Utf8ToWide(profile).c_str());
+    app.SetProfileName(Utf8ToWide(profile));
+    original = ReadWholeFile(tipsPath);  // the program's own tips.txt, put back afterwards
+    WriteTips("; tips for the test\n\n  indented\nFirst\nSecond\nThird\n");
+  }
+  void TearDown() override {
+    if (original) {
+      ReplaceFileAtomically(tipsPath, *original);
+    } else {
+      DeleteFileW(Utf8ToWide(tipsPath).c_str());
+    }
+    DeleteFileW(Utf8ToWide(profile).c_str());
+  }
+  void WriteTips(const std::string& text) { ASSERT_TRUE(ReplaceFileAtomically(tipsPath, text)); }
+
+  // Runs the dialog modally; `step` runs inside it, then `closeWith` ends it.
+  void RunModal(TipDialog& dialog, UINT closeWith, const std::function<void(HWND)>& step) {
+    current = &step;
+    closeCommand = closeWith;
+    SetTimer(nullptr, 0, 10, &TimerProc);
+    dialog.DoModal();
+  }
+  static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    const HWND box = FindWindowW(nullptr, L"Tip of the Day");
+    if (!box) return;
+    (*current)(box);
+    SendMessageW(box, WM_COMMAND, closeCommand, 0);
+  }
+
+  Application app;
+  std::string tipsPath;
+  std::string profile;
+  std::optional<std::string> original;
+  static inline const std::function<void(HWND)>* current = nullptr;
+  static inline UINT closeCommand = IDOK;
+};
+
+TEST_F(TipWindow, ShowsTheFirstRealTipAndIsOfferedAtStartUp) {
+  TipDialog dialog;
+  EXPECT_TRUE(dialog.m_bShowAtStartup);
+  EXPECT_EQ(dialog.m_strTipText, "First");
+  bool checked = false;
+  RunModal(dialog, IDCANCEL, [&](HWND box) { checked = IsDlgButtonChecked(box, IDC_TIP_STARTUP) == BST_CHECKED; });
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(TipWindow, ClosingWithTheBoxClearedWritesStartUpOne) {
+  {
+    TipDialog dialog;
+    RunModal(dialog, IDOK, [](HWND box) { CheckDlgButton(box, IDC_TIP_STARTUP, BST_UNCHECKED); });
+  }
+  EXPECT_EQ(app.GetProfileInt("Tip", "StartUp", -1), 1);
+  TipDialog again;
+  EXPECT_FALSE(again.m_bShowAtStartup);
+}
+
+TEST_F(TipWindow, EscapeDoesNotWriteStartUp) {
+  {
+    TipDialog dialog;
+    RunModal(dialog, IDCANCEL, [](HWND box) { CheckDlgButton(box, IDC_TIP_STARTUP, BST_UNCHECKED); });
+  }
+  EXPECT_EQ(app.GetProfileInt("Tip", "StartUp", -1), -1);
+}
+
+TEST_F(TipWindow, NextTipWrapsAndOpeningsShowConsecutiveTips) {
+  std::string shown;
+  {
+    TipDialog dialog;
+    RunModal(dialog, IDCANCEL, [&](HWND box) {
+      SendMessageW(box, WM_COMMAND, IDC_TIP_NEXT, 0);
+      SendMessageW(box, WM_COMMAND, IDC_TIP_NEXT, 0);
+      shown = dialog.m_strTipText + "|";  // painted, not put into the hidden static
+      SendMessageW(box, WM_COMMAND, IDC_TIP_NEXT, 0);
+      shown += dialog.m_strTipText;
+    });
+  }
+  EXPECT_EQ(shown, "Third|First");
+  TipDialog second;
+  EXPECT_EQ(second.m_strTipText, "Second");
+}
+
+TEST_F(TipWindow, AMissingTipsFileDisablesNextTip) {
+  DeleteFileW(Utf8ToWide(tipsPath).c_str());
+  TipDialog dialog;
+  EXPECT_EQ(dialog.m_strTipText, "Tips file does not exist in the prescribed directory");
+  bool nextEnabled = true;
+  RunModal(dialog, IDCANCEL, [&](HWND box) { nextEnabled = IsWindowEnabled(GetDlgItem(box, IDC_TIP_NEXT)); });
+  EXPECT_FALSE(nextEnabled);
+}
+
+TEST_F(TipWindow, ANewTipsFileStartsAtTheFirstTip) {
+  { TipDialog dialog; }
+  { TipDialog dialog; }
+  app.WriteProfileString("Tip", "TimeStamp", "some other file");
+  TipDialog dialog;
+  EXPECT_EQ(dialog.m_strTipText, "First");
+}
+
+}  // namespace
+}  // namespace velto

@@ -1,0 +1,618 @@
+// The main window driven through its messages: what it shows after opening,
+// the quick settings, the system menu, the image buttons, the encoder's
+// report message, and the settings saved when it goes.
+#include "ui/main_dialog.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/text_encoding.h"
+#include "controls/image_button.h"
+#include "engine/encoder_interface.h"
+#include "engine/media_list.h"
+#include "engine/progress_dialog.h"
+#include "framework/controls.h"
+#include "res/resource_ids.h"
+#include "settings/conversion_settings.h"
+#include "settings/settings_store.h"
+#include "settings/value_lists.h"
+#include "tests/engine_win/message_box_answerer.h"
+#include "tests/settings/scratch_dir.h"
+
+namespace velto {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScratchDir;
+using testing::WriteBytes;
+
+void Pump() {
+  MSG msg{};
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+}
+
+std::string WindowText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return WideToUtf8(text);
+}
+
+std::vector<std::string> ComboTexts(HWND combo) {
+  ComboBox box;
+  box.Attach(combo);
+  std::vector<std::string> texts;
+  for (int i = 0; i < box.GetCount(); ++i) texts.push_back(box.GetItemText(i));
+  box.Detach();
+  return texts;
+}
+
+template <std::size_t N>
+std::vector<std::string> Texts(const std::array<std::string_view, N>& list) {
+  return std::vector<std::string>(list.begin(), list.end());
+}
+
+int Selection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+// The text of the first tool of a tooltip window; "<no tool>" when it has none.
+std::string TooltipText(HWND tooltip) {
+  if (!tooltip) return "<no tooltip>";
+  wchar_t buffer[256] = {};
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.lpszText = buffer;
+  if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&info))) return "<no tool>";
+  buffer[0] = L'\0';
+  info.lpszText = buffer;
+  SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+  return WideToUtf8(buffer);
+}
+
+// Settings lines for option.ini; anything left out takes its default.
+std::string OptionFile(const std::vector<std::string>& lines) {
+  std::string text = "[Destinate]\r\n";
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_mediaList = MediaList{};
+    g_engineState = EngineState{};
+    g_settings = ConversionSettings{};
+  }
+  void TearDown() override { dialog.reset(); }
+
+  // Opens the window modeless with option.ini holding `lines` (none: no file).
+  void Open(const std::vector<std::string>& lines = {}, bool writeFile = true) {
+    if (writeFile) WriteBytes(scratch.File("option.ini"), OptionFile(lines));
+    dialog = std::make_unique<MainDialog>(scratch.Directory());
+    ASSERT_TRUE(dialog->Create(nullptr));
+    hwnd = dialog->Handle();
+    Pump();
+  }
+  HWND Item(int id) const { return GetDlgItem(hwnd, id); }
+  ImageButton* Button(int id) const { return dynamic_cast<ImageButton*>(Window::FromHandle(Item(id))); }
+
+  // A choice in a drop-down list as the user makes it: new selection, then
+  // the notification to the dialog.
+  void Pick(int id, int index) {
+    SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(id)));
+  }
+
+  ScratchDir scratch{"main window"};
+  std::unique_ptr<MainDialog> dialog;
+  HWND hwnd = nullptr;
+};
+
+TEST_F(MainWindow, OpensWithEmptyListThreeColumnsAndTheDefaultFolder) {
+  Open({}, false);
+  ListView list;
+  list.Attach(Item(IDC_MAIN_FILE_LIST));
+  EXPECT_EQ(list.GetItemCount(), 0);
+  EXPECT_TRUE(list.GetExtendedStyle() & LVS_EX_FULLROWSELECT);
+  ASSERT_EQ(list.GetColumnCount(), 3);
+  EXPECT_EQ(list.GetColumnText(0), " Number");
+  EXPECT_EQ(list.GetColumnText(1), "  File path");
+  EXPECT_EQ(list.GetColumnText(2), "   Duration");
+  EXPECT_EQ(list.GetColumnWidth(0), 90);
+  EXPECT_EQ(list.GetColumnWidth(1), 360);
+  EXPECT_EQ(list.GetColumnWidth(2), 122);
+  EXPECT_EQ(list.GetColumnFormat(0) & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+  EXPECT_EQ(list.GetColumnFormat(1) & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+  EXPECT_EQ(list.GetColumnFormat(2) & LVCFMT_JUSTIFYMASK, LVCFMT_CENTER);
+  list.Detach();
+
+  EXPECT_EQ(WindowText(hwnd), "Velto ASF Converter");
+  EXPECT_EQ(WindowText(Item(IDC_MAIN_OUTPUT_FOLDER)), "C:\\output video\\");
+  EXPECT_EQ(g_mediaList.totalDuration, 0.0);
+  // The template's own aspect items are gone before the window is seen.
+  EXPECT_EQ(ComboTexts(Item(IDC_MAIN_ASPECT)), Texts(kDvdAspectTexts));
+}
+
+struct TemplateItem {
+  int id;
+  const char* className;
+  const char* text;  // null: not checked
+  RECT units;        // x, y, width, height in dialog units
+  DWORD style;       // bits that must be set
+};
+
+// Every control of the window, in tab order. (A combo box hands its scroll
+// bar style on to its list, so that is not seen here.)
+const TemplateItem kTemplate[] = {
+    {IDC_MAIN_ADD, "Button", "Add", {15, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_CONVERT, "Button", "Convert", {78, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_SETTINGS, "Button", "Settings", {141, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_HELP, "Button", "Help", {217, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
+    {-1, "Static", "", {15, 50, 384, 1}, SS_ETCHEDHORZ},
+    {IDC_MAIN_FILE_LIST, "SysListView32", nullptr, {15, 55, 384, 163},
+     LVS_REPORT | LVS_SINGLESEL | WS_BORDER | WS_TABSTOP},
+    {-1, "Static", "Output folder", {15, 230, 57, 8}, 0},
+    {IDC_MAIN_OUTPUT_FOLDER, "Edit", nullptr, {78, 228, 263, 12}, WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP},
+    {IDC_MAIN_CHANGE_FOLDER, "Button", "Change", {347, 227, 52, 13}, BS_CENTER | BS_VCENTER | WS_TABSTOP},
+    {-1, "Static", "", {204, 12, 1, 28}, SS_ETCHEDVERT | WS_DISABLED},
+    {IDC_MAIN_ADD_SMALL, "Button", "", {405, 68, 18, 17}, BS_OWNERDRAW},
+    {IDC_MAIN_REMOVE, "Button", "", {405, 95, 18, 17}, BS_OWNERDRAW},
+    {IDC_MAIN_MOVE_UP, "Button", "", {405, 122, 18, 17}, BS_OWNERDRAW},
+    {IDC_MAIN_MOVE_DOWN, "Button", "", {405, 149, 18, 17}, BS_OWNERDRAW},
+    {-1, "Static", "TV mode", {15, 270, 29, 8}, 0},
+    {-1, "Static", "Output format", {15, 251, 53, 8}, 0},
+    {IDC_MAIN_FORMAT, "ComboBox", nullptr, {78, 247, 263, 222}, CBS_DROPDOWNLIST},
+    {-1, "Static", "Aspect ratio", {186, 270, 49, 8}, 0},
+    {IDC_MAIN_ASPECT, "ComboBox", nullptr, {249, 267, 92, 60}, CBS_DROPDOWNLIST},
+    {IDC_MAIN_TV_MODE, "ComboBox", nullptr, {78, 267, 92, 55}, CBS_DROPDOWNLIST},
+    {IDC_MAIN_SETTINGS_SMALL, "Button", "Settings", {347, 247, 52, 13}, BS_CENTER},
+    {IDC_MAIN_CONVERT_SMALL, "Button", "Convert", {347, 267, 52, 13}, 0},
+};
+
+// The style bits that name the kind of control rather than flags.
+DWORD TypeMask(std::string_view className) {
+  if (className == "Button") return BS_TYPEMASK;
+  if (className == "Static") return SS_TYPEMASK;
+  if (className == "SysListView32") return LVS_TYPEMASK;
+  if (className == "ComboBox") return 0x3;
+  return 0;
+}
+
+TEST_F(MainWindow, TemplateHasEveryControlInTabOrder) {
+  Open();
+  RECT size{0, 0, 429, 285};
+  MapDialogRect(hwnd, &size);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.right, size.right);
+  EXPECT_EQ(client.bottom, size.bottom);
+
+  HWND child = GetWindow(hwnd, GW_CHILD);
+  for (const TemplateItem& item : kTemplate) {
+    SCOPED_TRACE(std::string(item.className) + " " + std::to_string(item.id) + " " + (item.text ? item.text : ""));
+    ASSERT_NE(child, nullptr);
+    wchar_t className[64] = {};
+    GetClassNameW(child, className, 64);
+    EXPECT_EQ(WideToUtf8(className), item.className);
+    EXPECT_EQ(GetDlgCtrlID(child), item.id);
+    if (item.text) {
+      EXPECT_EQ(WindowText(child), item.text);
+    }
+
+    // Position and size are converted apart, as the dialog manager does.
+    RECT origin{item.units.left, item.units.top, 0, 0};
+    RECT extent{0, 0, item.units.right, item.units.bottom};
+    MapDialogRect(hwnd, &origin);
+    MapDialogRect(hwnd, &extent);
+    RECT actual{};
+    GetWindowRect(child, &actual);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(actual.left, origin.left);
+    EXPECT_EQ(actual.top, origin.top);
+    // Etched lines grow by their edges; a combo box's height is its list's.
+    const bool etched = std::string_view(item.className) == "Static" &&
+                        ((item.style & SS_TYPEMASK) == SS_ETCHEDHORZ || (item.style & SS_TYPEMASK) == SS_ETCHEDVERT);
+    if (!etched) {
+      EXPECT_EQ(actual.right - actual.left, extent.right);
+      if (std::string_view(item.className) != "ComboBox") {
+        EXPECT_EQ(actual.bottom - actual.top, extent.bottom);
+      }
+    }
+
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+    const DWORD typeMask = TypeMask(item.className);
+    // The Change button turns owner-drawn once the image button draws it.
+    if (item.id != IDC_MAIN_CHANGE_FOLDER) {
+      EXPECT_EQ(style & typeMask, item.style & typeMask);
+    }
+    // The dialog manager turns a plain border into a sunken edge.
+    const bool border = (style & WS_BORDER) || (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(border, (item.style & WS_BORDER) != 0);
+    const DWORD flags = item.style & ~typeMask & ~static_cast<DWORD>(WS_BORDER);
+    EXPECT_EQ(style & flags, flags);
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(child, nullptr);
+}
+
+TEST_F(MainWindow, ShowsTheFolderFromTheSettings) {
+  g_mediaList.totalDuration = 77.0;
+  Open({"Temporary folder=D:\\Vidéos & 100%!\\"});
+  EXPECT_EQ(WindowText(Item(IDC_MAIN_OUTPUT_FOLDER)), "D:\\Vidéos & 100%!\\");
+  EXPECT_EQ(dialog->OutputFolder(), "D:\\Vidéos & 100%!\\");
+  EXPECT_EQ(g_mediaList.totalDuration, 0.0);
+}
+
+TEST_F(MainWindow, WindowStyleAndIcons) {
+  Open();
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  EXPECT_TRUE(style & WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_TRUE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+  ASSERT_NE(dialog->Icon(), nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(dialog->Icon(), &info));
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  EXPECT_EQ(bitmap.bmWidth, 48);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+
+  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0)), dialog->Icon());
+  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0)), dialog->Icon());
+  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_QUERYDRAGICON, 0, 0)), dialog->Icon());
+}
+
+TEST_F(MainWindow, SystemMenuEndsWithSeparatorAndAbout) {
+  Open();
+  HMENU menu = GetSystemMenu(hwnd, FALSE);
+  ASSERT_NE(menu, nullptr);
+  const int count = GetMenuItemCount(menu);
+  ASSERT_GE(count, 2);
+
+  MENUITEMINFOW separator{};
+  separator.cbSize = sizeof separator;
+  separator.fMask = MIIM_FTYPE;
+  ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(count - 2), TRUE, &separator));
+  EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+
+  EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+  wchar_t text[128] = {};
+  GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 128, MF_BYPOSITION);
+  EXPECT_EQ(WideToUtf8(text), "&About Velto ASF Converter...");
+}
+
+TEST_F(MainWindow, SystemCommandsOtherThanAboutKeepTheirDefault) {
+  Open();
+  ShowWindow(hwnd, SW_SHOW);
+  SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0);  // low bits ignored; no window change
+  EXPECT_FALSE(IsIconic(hwnd));
+  SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(IsIconic(hwnd));
+  // Painting the minimised window must not fail.
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(IsIconic(hwnd));
+}
+
+TEST_F(MainWindow, ImageButtonsCarryIconsTooltipsAndLayout) {
+  Open();
+  struct Expected {
+    int id;
+    int iconSize;
+    const char* tooltip;
+  };
+  const Expected expected[] = {
+      {IDC_MAIN_CONVERT, 48, "Start converting"},
+      {IDC_MAIN_SETTINGS, 48, "Settings..."},
+      {IDC_MAIN_ADD, 48, "Add video files to the list"},
+      {IDC_MAIN_HELP, 32, "About,help,home page,tip of the day."},
+      {IDC_MAIN_ADD_SMALL, 16, "Add video files to the list"},
+      {IDC_MAIN_REMOVE, 16, "Remove the selected video file"},
+      {IDC_MAIN_MOVE_UP, 16, "Move the selected video file up"},
+      {IDC_MAIN_MOVE_DOWN, 16, "Move the selected video file down"},
+  };
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.id);
+    ImageButton* button = Button(e.id);
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(button->GetIcon(0), nullptr);
+    EXPECT_EQ(button->GetIconSize(0).cx, e.iconSize);
+    EXPECT_EQ(button->GetIconSize(0).cy, e.iconSize);
+    EXPECT_EQ(button->GetIcon(1), nullptr);
+    EXPECT_TRUE(button->IsTransparent());
+    EXPECT_EQ(button->GetLayout(), ImageButton::kIconAbove);
+    EXPECT_EQ(TooltipText(button->GetTooltipHandle()), e.tooltip);
+  }
+
+  ImageButton* change = Button(IDC_MAIN_CHANGE_FOLDER);
+  ASSERT_NE(change, nullptr);
+  EXPECT_EQ(change->GetIcon(0), nullptr);
+  EXPECT_FALSE(change->IsTransparent());
+  EXPECT_EQ(change->GetLayout(), ImageButton::kIconLeft);
+  const std::string changeTip = TooltipText(change->GetTooltipHandle());
+  EXPECT_TRUE(changeTip == "<no tooltip>" || changeTip == "<no tool>") << changeTip;
+  EXPECT_EQ(WindowText(Item(IDC_MAIN_CHANGE_FOLDER)), "Change");
+
+  // The small Settings and Convert buttons stay plain controls.
+  EXPECT_EQ(Window::FromHandle(Item(IDC_MAIN_SETTINGS_SMALL)), nullptr);
+  EXPECT_EQ(Window::FromHandle(Item(IDC_MAIN_CONVERT_SMALL)), nullptr);
+}
+
+TEST_F(MainWindow, CreatesTheHiddenProgressWindowAndDeletesItWithTheDialog) {
+  Open();
+  ProgressDialog* progress = g_engineState.progressDialog;
+  ASSERT_NE(progress, nullptr);
+  ASSERT_TRUE(progress->IsWindow());
+  EXPECT_FALSE(progress->IsVisible());
+  EXPECT_EQ(GetWindow(progress->Handle(), GW_OWNER), hwnd);
+  dialog.reset();
+  EXPECT_EQ(g_engineState.progressDialog, nullptr);
+}
+
+// Format lists as each output format shows them. Stored: TV mode PAL,
+// MPEG aspect 2.21:1 (3), DVD aspect 4:3 (0).
+struct FormatCase {
+  int format;
+  bool discFormat;  // TV mode and the two-entry aspect list enabled
+  bool mpegFormat;  // four-entry aspect list
+};
+
+void PrintTo(const FormatCase& c, std::ostream* out) { *out << "format " << c.format; }
+
+class MainWindowFormats : public MainWindow, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(MainWindowFormats, QuickSettingsFollowTheFormat) {
+  const FormatCase c = GetParam();
+  Open({"Output format=" + std::to_string(c.format), "TV mode=1", "MPEG aspect ratio=3",
+        "DVD aspect ratio=0"});
+
+  EXPECT_EQ(ComboTexts(Item(IDC_MAIN_FORMAT)), Texts(kOutputFormatTexts));
+  EXPECT_EQ(Selection(Item(IDC_MAIN_FORMAT)), c.format);
+
+  EXPECT_EQ(ComboTexts(Item(IDC_MAIN_TV_MODE)), Texts(kTvModeTexts));
+  EXPECT_EQ(Selection(Item(IDC_MAIN_TV_MODE)), 1);
+  EXPECT_EQ(IsWindowEnabled(Item(IDC_MAIN_TV_MODE)) != FALSE, c.discFormat);
+
+  if (c.mpegFormat) {
+    EXPECT_EQ(ComboTexts(Item(IDC_MAIN_ASPECT)), Texts(kMpegAspectTexts));
+    EXPECT_EQ(Selection(Item(IDC_MAIN_ASPECT)), 3);
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_MAIN_ASPECT)));
+  } else {
+    EXPECT_EQ(ComboTexts(Item(IDC_MAIN_ASPECT)), Texts(kDvdAspectTexts));
+    EXPECT_EQ(Selection(Item(IDC_MAIN_ASPECT)), 0);
+    EXPECT_EQ(IsWindowEnabled(Item(IDC_MAIN_ASPECT)) != FALSE, c.discFormat);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, MainWindowFormats,
+                         ::testing::Values(FormatCase{kFormatAvi, false, false},
+                                           FormatCase{kFormatMpeg1, false, true},
+                                           FormatCase{kFormatMpeg2, false, true},
+                                           FormatCase{kFormatVcd, true, false},
+                                           FormatCase{kFormatDvd, true, false},
+                                           FormatCase{kFormatWmv, false, false},
+                                           FormatCase{kFormatAsf, false, false}),
+                         [](const ::testing::TestParamInfo<FormatCase>& info) {
+                           return "Format" + std::to_string(info.param.format);
+                         });
+
+TEST_F(MainWindow, SwitchingFormatsKeepsTheTwoAspectValuesApart) {
+  Open({"Output format=2", "TV mode=0", "MPEG aspect ratio=3", "DVD aspect ratio=0"});
+  const HWND aspect = Item(IDC_MAIN_ASPECT);
+
+  Pick(IDC_MAIN_FORMAT, kFormatDvd);
+  EXPECT_EQ(g_settings.outputFormat, kFormatDvd);
+  EXPECT_EQ(ComboTexts(aspect), Texts(kDvdAspectTexts));
+  EXPECT_EQ(Selection(aspect), 0);
+  EXPECT_TRUE(IsWindowEnabled(aspect));
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_MAIN_TV_MODE)));
+
+  Pick(IDC_MAIN_ASPECT, 1);
+  EXPECT_EQ(g_settings.dvdAspectRatio, 1);
+  EXPECT_EQ(g_settings.mpegAspectRatio, 3);
+
+  Pick(IDC_MAIN_FORMAT, kFormatMpeg2);
+  EXPECT_EQ(ComboTexts(aspect), Texts(kMpegAspectTexts));
+  EXPECT_EQ(Selection(aspect), 3);
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_MAIN_TV_MODE)));
+
+  Pick(IDC_MAIN_ASPECT, 0);
+  EXPECT_EQ(g_settings.mpegAspectRatio, 0);
+  EXPECT_EQ(g_settings.dvdAspectRatio, 1);
+
+  Pick(IDC_MAIN_FORMAT, kFormatDvd);
+  EXPECT_EQ(Selection(aspect), 1);
+}
+
+TEST_F(MainWindow, TvModeChoiceChangesOnlyTheTvMode) {
+  Open({"Output format=6", "TV mode=0", "MPEG aspect ratio=2", "DVD aspect ratio=1"});
+  const ConversionSettings before = g_settings;
+  Pick(IDC_MAIN_TV_MODE, 1);
+  ConversionSettings expected = before;
+  expected.tvMode = 1;
+  EXPECT_EQ(g_settings, expected);
+  EXPECT_EQ(Selection(Item(IDC_MAIN_ASPECT)), 1);
+}
+
+TEST_F(MainWindow, OutOfRangeStoredIndexesLeaveNoSelection) {
+  Open({"Output format=12", "TV mode=5", "MPEG aspect ratio=9", "DVD aspect ratio=-3"});
+  EXPECT_EQ(Selection(Item(IDC_MAIN_FORMAT)), CB_ERR);
+  EXPECT_EQ(Selection(Item(IDC_MAIN_TV_MODE)), CB_ERR);
+  EXPECT_EQ(Selection(Item(IDC_MAIN_ASPECT)), CB_ERR);
+  EXPECT_EQ(ComboTexts(Item(IDC_MAIN_ASPECT)), Texts(kDvdAspectTexts));
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_MAIN_TV_MODE)));
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_MAIN_ASPECT)));
+
+  // A notification while nothing is selected changes no value.
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_FORMAT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(IDC_MAIN_FORMAT)));
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_TV_MODE, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(IDC_MAIN_TV_MODE)));
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_ASPECT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(IDC_MAIN_ASPECT)));
+  EXPECT_EQ(g_settings.outputFormat, 12);
+  EXPECT_EQ(g_settings.tvMode, 5);
+  EXPECT_EQ(g_settings.mpegAspectRatio, 9);
+  EXPECT_EQ(g_settings.dvdAspectRatio, -3);
+
+  // The MPEG group with an out-of-range MPEG aspect value.
+  Pick(IDC_MAIN_FORMAT, kFormatMpeg1);
+  EXPECT_EQ(ComboTexts(Item(IDC_MAIN_ASPECT)), Texts(kMpegAspectTexts));
+  EXPECT_EQ(Selection(Item(IDC_MAIN_ASPECT)), CB_ERR);
+  EXPECT_EQ(g_settings.mpegAspectRatio, 9);
+}
+
+TEST_F(MainWindow, ProbeReportsReachThePendingEntry) {
+  Open();
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, 1, 125), 0);
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, 2, 320), 0);
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, 3, 240), 0);
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, 4, 299700000), 0);
+  EXPECT_EQ(g_mediaList.pending.duration, 125.0);
+  EXPECT_EQ(g_mediaList.pending.width, 320);
+  EXPECT_EQ(g_mediaList.pending.height, 240);
+  EXPECT_DOUBLE_EQ(g_mediaList.pending.frameRate, 29.97);
+  EXPECT_FALSE(g_engineState.probeFailed);
+
+  // A negative value travels as a sign-extended LPARAM.
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, 1, static_cast<LPARAM>(-5)), 0);
+  EXPECT_TRUE(g_engineState.probeFailed);
+  EXPECT_EQ(g_mediaList.pending.duration, 125.0);
+
+  // Kinds the handler does not know change nothing, including one that would
+  // wrap onto kind 2 if cut to 32 bits.
+  const MediaEntry before = g_mediaList.pending;
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, 5, 7), 0);
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, 7, 7), 0);
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, (WPARAM{1} << 32) | 2, 999), 0);
+  EXPECT_EQ(g_mediaList.pending, before);
+}
+
+TEST_F(MainWindow, ConfirmedStopIsAnsweredThroughTheMessageResult) {
+  Open();
+  g_engineState.stopRequested = true;
+  testing::MessageBoxAnswerer yes(IDYES);
+  EXPECT_EQ(SendMessageW(hwnd, kProgressMessage, 6, 10), 1);
+  ASSERT_EQ(yes.texts.size(), 1u);
+  EXPECT_EQ(WideToUtf8(yes.texts[0]), "Do you really want to stop?");
+}
+
+TEST_F(MainWindow, ClosingSavesNothingDestroyingSavesOnce) {
+  Open({"Output format=0", "Temporary folder=E:\\out\\"});
+  Pick(IDC_MAIN_FORMAT, kFormatWmv);
+  Pick(IDC_MAIN_ASPECT, 1);  // disabled for WMV, but a notification still counts
+  const std::string before = ReadBytes(scratch.File("option.ini"));
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_EQ(ReadBytes(scratch.File("option.ini")), before);
+
+  dialog.reset();
+  const std::string saved = ReadBytes(scratch.File("option.ini"));
+  EXPECT_NE(saved.find("Output format=8"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("DVD aspect ratio=1"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("Temporary folder=E:\\out\\"), std::string::npos) << saved;
+  // Every key once.
+  EXPECT_EQ(saved.find("Output format="), saved.rfind("Output format="));
+}
+
+// The modal run as the application makes it: closed from a timer, then the
+// object goes and the settings are written.
+MainDialog* g_modalDialog = nullptr;
+bool g_modalSeenVisible = false;
+
+void CALLBACK CloseModalDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (!g_modalDialog || !g_modalDialog->IsWindow()) return;
+  g_modalSeenVisible = g_modalDialog->IsVisible();
+  g_modalDialog->Post(WM_CLOSE);
+}
+
+TEST_F(MainWindow, ModalRunEndsOnCloseAndSavesWhenDestroyed) {
+  auto modal = std::make_unique<MainDialog>(scratch.Directory());
+  g_modalDialog = modal.get();
+  g_modalSeenVisible = false;
+  SetTimer(nullptr, 0, 200, &CloseModalDialog);
+  EXPECT_EQ(modal->DoModal(), IDCANCEL);
+  EXPECT_TRUE(g_modalSeenVisible);
+  EXPECT_FALSE(modal->IsWindow());
+  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "option.ini"));
+  g_settings.volume = 33;
+  modal.reset();
+  g_modalDialog = nullptr;
+  const std::string saved = ReadBytes(scratch.File("option.ini"));
+  EXPECT_NE(saved.find("Volume=33"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("Temporary folder=C:\\output video\\"), std::string::npos) << saved;
+}
+
+// Writes the window's picture (taken from the screen) as a 24-bit BMP.
+bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
+  const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+  header.bfSize = header.bfOffBits + imageSize;
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(bits), imageSize);
+  const bool ok = out.good();
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+TEST_F(MainWindow, SavesAPictureOfTheWindow) {
+  Open({"Output format=7", "TV mode=1"});
+  SetWindowPos(hwnd, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  UpdateWindow(hwnd);
+  for (int i = 0; i < 20; ++i) {
+    Pump();
+    Sleep(25);
+  }
+  // Tests run in the folder of the built executables.
+  const std::filesystem::path folder = std::filesystem::current_path().parent_path() / "screenshots";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path file = folder / "main-window-test.bmp";
+  ASSERT_TRUE(SaveWindowPicture(hwnd, file));
+  EXPECT_GT(std::filesystem::file_size(file), 100000u);
+}
+
+}  // namespace
+}  // namespace velto

@@ -1,0 +1,358 @@
+#include "ui/main_dialog.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "app/text_encoding.h"
+#include "engine/encoder_interface.h"
+#include "engine/encoder_reports.h"
+#include "engine/media_list.h"
+#include "engine/progress_dialog.h"
+#include "framework/application.h"
+#include "res/resource_ids.h"
+#include "settings/conversion_settings.h"
+#include "settings/settings_dialog.h"
+#include "settings/settings_store.h"
+#include "settings/value_lists.h"
+
+namespace velto {
+
+namespace {
+
+struct ImageButtonSetup {
+  ImageButton MainDialog::*button;
+  int iconId;
+  int iconSize;  // square, in pixels
+  const char* tooltip;
+};
+
+// Icon sizes are asked for explicitly: the big buttons and the window use the
+// 48-pixel images, Help its 32-pixel image and the list buttons their
+// 16-pixel images.
+constexpr int kBigIcon = 48;
+constexpr int kHelpIcon = 32;
+constexpr int kSmallIcon = 16;
+
+bool IsMpegFormat(std::int32_t format) { return format == kFormatMpeg1 || format == kFormatMpeg2; }
+
+bool IsDiscFormat(std::int32_t format) {
+  return format == kFormatVcd || format == kFormatSvcd || format == kFormatDvd;
+}
+
+template <std::size_t N>
+void FillCombo(ComboBox& combo, const std::array<std::string_view, N>& texts) {
+  combo.ResetContent();
+  for (std::string_view text : texts) combo.AddString(text);
+}
+
+HICON LoadAppIcon() {
+  return static_cast<HICON>(
+      LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, kBigIcon, kBigIcon, 0));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- life time
+
+MainDialog::MainDialog() : Dialog(IDD_MAIN) {
+  m_hIcon = LoadAppIcon();
+  LoadOwnSettings();
+}
+
+MainDialog::MainDialog(std::string settingsDirectory)
+    : Dialog(IDD_MAIN), m_settingsDirectory(std::move(settingsDirectory)) {
+  m_hIcon = LoadAppIcon();
+  LoadOwnSettings();
+}
+
+MainDialog::~MainDialog() {
+  delete g_engineState.progressDialog;
+  g_engineState.progressDialog = nullptr;
+  SaveOwnSettings();
+  // The window (when it still exists) goes before the icon it shows.
+  if (IsWindow()) DestroyWindow();
+  if (m_hIcon) DestroyIcon(m_hIcon);
+}
+
+void MainDialog::LoadOwnSettings() {
+  if (!m_settingsDirectory) {
+    LoadSettings(m_outputFolder);
+    return;
+  }
+  try {
+    LoadSettingsFrom(*m_settingsDirectory, g_settings, m_outputFolder, g_versionText);
+  } catch (...) {
+    g_settings = DefaultConversionSettings();
+    m_outputFolder = std::string(kDefaultOutputFolder);
+  }
+}
+
+void MainDialog::SaveOwnSettings() {
+  if (!m_settingsDirectory) {
+    SaveSettings(m_outputFolder);
+    return;
+  }
+  try {
+    SaveSettingsTo(*m_settingsDirectory, g_settings, m_outputFolder);
+  } catch (...) {
+    // A failed save leaves the old file as it was.
+  }
+}
+
+// ---------------------------------------------------------------- set-up
+
+void MainDialog::DoDataExchange(DataExchange& dx) {
+  Dialog::DoDataExchange(dx);
+  dx.Control(IDC_MAIN_ASPECT, m_aspectCombo);
+  dx.Control(IDC_MAIN_TV_MODE, m_tvModeCombo);
+  dx.Control(IDC_MAIN_FORMAT, m_formatCombo);
+  dx.Control(IDC_MAIN_OUTPUT_FOLDER, m_outputFolderEdit);
+  dx.Control(IDC_MAIN_CHANGE_FOLDER, m_changeButton);
+  dx.Control(IDC_MAIN_MOVE_UP, m_upButton);
+  dx.Control(IDC_MAIN_REMOVE, m_removeButton);
+  dx.Control(IDC_MAIN_MOVE_DOWN, m_downButton);
+  dx.Control(IDC_MAIN_ADD_SMALL, m_addSmallButton);
+  dx.Control(IDC_MAIN_HELP, m_helpButton);
+  dx.Control(IDC_MAIN_ADD, m_addButton);
+  dx.Control(IDC_MAIN_CONVERT, m_convertButton);
+  dx.Control(IDC_MAIN_SETTINGS, m_settingsButton);
+  dx.Control(IDC_MAIN_FILE_LIST, m_fileList);
+}
+
+BOOL MainDialog::OnInitDialog() {
+  Dialog::OnInitDialog();
+
+  AddAboutItemToSystemMenu();
+  Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  SetUpFileList();
+  SetUpImageButtons();
+  m_outputFolderEdit.SetText(m_outputFolder);
+  g_mediaList.totalDuration = 0.0;
+  CreateProgressWindow();
+  ShowQuickSettings();
+  return TRUE;
+}
+
+void MainDialog::AddAboutItemToSystemMenu() {
+  HMENU systemMenu = GetSystemMenu(Handle(), FALSE);
+  if (!systemMenu) return;
+  const std::string about = LoadResourceString(IDS_ABOUTBOX);
+  if (about.empty()) return;
+  AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, Utf8ToWide(about).c_str());
+}
+
+void MainDialog::SetUpFileList() {
+  m_fileList.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+  m_fileList.InsertColumn(0, " Number", LVCFMT_LEFT, 90);
+  m_fileList.InsertColumn(1, "  File path", LVCFMT_LEFT, 360);
+  m_fileList.InsertColumn(2, "   Duration", LVCFMT_CENTER, 122);
+}
+
+void MainDialog::SetUpImageButtons() {
+  static constexpr ImageButtonSetup kButtons[] = {
+      {&MainDialog::m_convertButton, IDI_CONVERT, kBigIcon, "Start converting"},
+      {&MainDialog::m_settingsButton, IDI_SETTINGS, kBigIcon, "Settings..."},
+      {&MainDialog::m_addButton, IDI_ADD, kBigIcon, "Add video files to the list"},
+      {&MainDialog::m_helpButton, IDI_HELP_BUTTON, kHelpIcon, "About,help,home page,tip of the day."},
+      {&MainDialog::m_addSmallButton, IDI_ADD_SMALL, kSmallIcon, "Add video files to the list"},
+      {&MainDialog::m_removeButton, IDI_REMOVE, kSmallIcon, "Remove the selected video file"},
+      {&MainDialog::m_upButton, IDI_MOVE_UP, kSmallIcon, "Move the selected video file up"},
+      {&MainDialog::m_downButton, IDI_MOVE_DOWN, kSmallIcon, "Move the selected video file down"},
+  };
+  for (const ImageButtonSetup& setup : kButtons) {
+    ImageButton& button = this->*setup.button;
+    button.SetIcons(setup.iconId, setup.iconSize, setup.iconSize, ImageButton::kNoAtRestIcon, 0, 0);
+    button.SetTooltip(setup.tooltip, true);
+    button.EnableTransparency(false);
+    button.SetLayout(ImageButton::kIconAbove, true);
+  }
+  // The Change button keeps its plain look: no icon, tooltip or layout.
+}
+
+void MainDialog::CreateProgressWindow() {
+  delete g_engineState.progressDialog;  // from an earlier run of this window
+  g_engineState.progressDialog = nullptr;
+  auto* progress = new ProgressDialog();
+  progress->CreateHidden(Handle());
+  g_engineState.progressDialog = progress;
+}
+
+void MainDialog::ShowQuickSettings() {
+  m_formatCombo.SetCurSel(g_settings.outputFormat);
+  SyncTvModeCombo();
+  FillAspectCombo();
+}
+
+// ---------------------------------------------------------------- quick settings
+
+void MainDialog::SyncTvModeCombo() {
+  m_tvModeCombo.SetCurSel(g_settings.tvMode);
+  m_tvModeCombo.Enable(IsDiscFormat(g_settings.outputFormat));
+}
+
+void MainDialog::FillAspectCombo() {
+  if (IsMpegFormat(g_settings.outputFormat)) {
+    FillCombo(m_aspectCombo, kMpegAspectTexts);
+    m_aspectCombo.SetCurSel(g_settings.mpegAspectRatio);
+    m_aspectCombo.Enable(true);
+  } else {
+    FillCombo(m_aspectCombo, kDvdAspectTexts);
+    m_aspectCombo.SetCurSel(g_settings.dvdAspectRatio);
+    m_aspectCombo.Enable(IsDiscFormat(g_settings.outputFormat));
+  }
+}
+
+// A list without a selection leaves its setting as it is.
+void MainDialog::OnFormatChange() {
+  const int selected = m_formatCombo.GetCurSel();
+  if (selected == CB_ERR) return;
+  g_settings.outputFormat = selected;
+  SyncTvModeCombo();
+  FillAspectCombo();
+}
+
+void MainDialog::OnTvModeChange() {
+  const int selected = m_tvModeCombo.GetCurSel();
+  if (selected == CB_ERR) return;
+  g_settings.tvMode = selected;
+}
+
+void MainDialog::OnAspectChange() {
+  const int selected = m_aspectCombo.GetCurSel();
+  if (selected == CB_ERR) return;
+  if (IsMpegFormat(g_settings.outputFormat)) {
+    g_settings.mpegAspectRatio = selected;
+  } else {
+    g_settings.dvdAspectRatio = selected;
+  }
+}
+
+// ---------------------------------------------------------------- messages
+
+const MessageMap& MainDialog::GetMessageMap() const {
+  static const MessageMap map =
+      MessageMapBuilder<MainDialog>(Dialog::GetMessageMap())
+          .OnCommand(IDC_MAIN_ADD, &MainDialog::AddFiles)
+          .OnCommand(IDC_MAIN_ADD_SMALL, &MainDialog::AddFiles)
+          .OnCommand(IDM_LIST_ADD, &MainDialog::AddFiles)
+          .OnCommand(IDC_MAIN_CONVERT, &MainDialog::ConvertAll)
+          .OnCommand(IDC_MAIN_CONVERT_SMALL, &MainDialog::ConvertAll)
+          .OnCommand(IDC_MAIN_SETTINGS, &MainDialog::OpenSettings)
+          .OnCommand(IDC_MAIN_SETTINGS_SMALL, &MainDialog::OpenSettings)
+          .OnCommand(IDC_MAIN_HELP, &MainDialog::ShowHelpMenu)
+          .OnCommand(IDC_MAIN_CHANGE_FOLDER, &MainDialog::BrowseOutputFolder)
+          .OnCommand(IDC_MAIN_REMOVE, &MainDialog::RemoveSelected)
+          .OnCommand(IDM_LIST_REMOVE, &MainDialog::RemoveSelected)
+          .OnCommand(IDC_MAIN_MOVE_UP, &MainDialog::MoveSelectedUp)
+          .OnCommand(IDM_LIST_MOVE_UP, &MainDialog::MoveSelectedUp)
+          .OnCommand(IDC_MAIN_MOVE_DOWN, &MainDialog::MoveSelectedDown)
+          .OnCommand(IDM_LIST_MOVE_DOWN, &MainDialog::MoveSelectedDown)
+          .OnNotify(IDC_MAIN_FILE_LIST, NM_RCLICK, &MainDialog::ShowListMenu)
+          .OnCommand(IDM_HELP_CONTENT, &MainDialog::ShowHelpContents)
+          .OnCommand(IDM_HELP_ABOUT, &MainDialog::ShowAbout)
+          .OnCommand(IDM_HELP_HOME_PAGE, &MainDialog::OpenHomePage)
+          .OnCommand(IDM_HELP_TIPS, &MainDialog::ShowTips)
+          .OnCommand(IDC_MAIN_FORMAT, CBN_SELCHANGE, &MainDialog::OnFormatChange)
+          .OnCommand(IDC_MAIN_TV_MODE, CBN_SELCHANGE, &MainDialog::OnTvModeChange)
+          .OnCommand(IDC_MAIN_ASPECT, CBN_SELCHANGE, &MainDialog::OnAspectChange)
+          .OnMessage(kProgressMessage, &MainDialog::OnProgressMessage)
+          .OnMessage(WM_SYSCOMMAND, &MainDialog::OnSysCommand)
+          .OnMessage(WM_PAINT, &MainDialog::OnPaint)
+          .OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon)
+          .Build();
+  return map;
+}
+
+LRESULT MainDialog::OnProgressMessage(WPARAM kind, LPARAM value) {
+  if (kind > UINT_MAX) return 0;  // no such kind; must not wrap onto a real one
+  ProgressDialogSink sink(g_engineState.progressDialog);
+  return HandleEncoderReport(static_cast<unsigned>(kind), static_cast<std::int32_t>(value), g_mediaList,
+                             g_engineState, sink);
+}
+
+LRESULT MainDialog::OnSysCommand(WPARAM command, LPARAM) {
+  if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    ShowAbout();
+    return 0;
+  }
+  return Default();
+}
+
+LRESULT MainDialog::OnPaint(WPARAM, LPARAM) {
+  if (!IsIconic(Handle())) return Default();
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(Handle(), &paint);
+  Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+  const RECT client = ClientRect();
+  const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, m_hIcon);
+  EndPaint(Handle(), &paint);
+  return 0;
+}
+
+LRESULT MainDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+
+// ---------------------------------------------------------------- commands
+
+void MainDialog::AddFiles() {
+  // Built with the rest of the Add command later.
+}
+
+void MainDialog::ConvertAll() {
+  // Built with the rest of the batch conversion later.
+}
+
+void MainDialog::OpenSettings() {
+  SettingsDialog dialog(this);
+  if (dialog.DoModal() == IDOK) ShowQuickSettings();
+}
+
+void MainDialog::ShowHelpMenu() {
+  // Built with the rest of the Help menu later.
+}
+
+void MainDialog::BrowseOutputFolder() {
+  // Built with the rest of the file-list commands later.
+}
+
+void MainDialog::RemoveSelected() {
+  // Built with the rest of the file-list commands later.
+}
+
+void MainDialog::MoveSelectedUp() {
+  // Built with the rest of the file-list commands later.
+}
+
+void MainDialog::MoveSelectedDown() {
+  // Built with the rest of the file-list commands later.
+}
+
+void MainDialog::ShowListMenu() {
+  // Built with the rest of the file-list commands later.
+}
+
+void MainDialog::ShowHelpContents() {
+  // Built with the help file support later.
+}
+
+void MainDialog::ShowAbout() {
+  // Built with the About box later.
+}
+
+void MainDialog::OpenHomePage() {
+  // Built with the rest of the Help menu later.
+}
+
+void MainDialog::ShowTips() {
+  // Built with the Tip of the Day later.
+}
+
+}  // namespace velto

@@ -1,0 +1,39 @@
+#pragma once
+// Tip of the Day: one hint at a time from tips.txt beside the program. The
+// read position and whether to show the dialog at start-up are kept in the
+// application profile, section "Tip".
+#include <optional>
+#include <string>
+
+#include "framework/dialog.h"
+#include "ui/tip_reader.h"
+
+namespace velto {
+
+class TipDialog : public Dialog {
+ public:
+  // Reads the next tip at once, before the dialog is shown.
+  explicit TipDialog(Window* parent = nullptr);
+  // Saves the read position.
+  ~TipDialog() override;
+
+  bool m_bShowAtStartup = true;
+  std::string m_strTipText;
+
+ protected:
+  void DoDataExchange(DataExchange& dx) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  const MessageMap& GetMessageMap() const override;
+
+ private:
+  void OnNextTip();
+  void OnStartupBox() {}
+  LRESULT OnPaint(WPARAM, LPARAM);
+  void ReadNextTip();
+  RECT ClientRectOf(int id) const;
+
+  std::optional<TipReader> m_pTipsFile;
+};
+
+}  // namespace velto
