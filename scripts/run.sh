@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Sets up the machine and builds the converter's Windows executables.
+# Sets up the machine, builds the converter's Windows executables and starts
+# the converter: on your display when there is one, otherwise on a virtual
+# display, saving a screenshot of the main window.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 setup_machine
 build_windows
-log "built: $(cd "$WINDOWS_BUILD/bin" && ls *.exe | tr '\n' ' ')"
-log "in $WINDOWS_BUILD/bin"
-log "the converter's main window is not part of this build yet; the encoder front end and the tests are"
+exec "$VELTO_ROOT/scripts/run-converter.sh"
