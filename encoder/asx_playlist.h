@@ -1,0 +1,26 @@
+#pragma once
+// ASX playlists: the XML form (<ASX><ENTRY><REF HREF="..."/></ENTRY></ASX>)
+// and the older "[Reference]" form (Ref1=...), in any letter case.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velto {
+
+// Whether the start of a file shows a playlist rather than media. The text
+// may begin with a byte-order mark, blanks, an XML declaration or comments.
+bool LooksLikeAsx(std::string_view head);
+
+// The file's bytes (UTF-8, UTF-16 with a byte-order mark, or ANSI) as UTF-8.
+std::string PlaylistTextToUtf8(std::string_view bytes);
+
+// The entries' addresses in playlist order, entities decoded.
+std::vector<std::string> AsxEntries(std::string_view text);
+
+// The Windows path an entry names when it is a local file: relative to the
+// playlist's folder, absolute, or a file: URL. Remote addresses (http, mms,
+// rtsp, network shares ...) give nullopt: they are never fetched.
+std::optional<std::string> LocalPathOfEntry(std::string_view entry, std::string_view playlistFolder);
+
+}  // namespace velto

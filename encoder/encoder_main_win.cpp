@@ -1,0 +1,8 @@
+// veltoenc.exe: no window of its own; everything happens in the run.
+#include <windows.h>
+
+#include "encoder/encoder_run_win.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  return velto::RunEncoderFrontEnd(GetCommandLineW());
+}

@@ -1,0 +1,413 @@
+#include "encoder/encoder_run_win.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+
+#include "app/module_directory.h"
+#include "app/text_encoding.h"
+#include "encoder/asf_header.h"
+#include "encoder/asx_playlist.h"
+#include "encoder/command_line_tokens.h"
+#include "encoder/encoder_job.h"
+#include "encoder/engine_arguments.h"
+#include "encoder/engine_process_win.h"
+#include "encoder/media_probe.h"
+#include "encoder/progress_stream.h"
+#include "encoder/run_log.h"
+#include "engine/encoder_interface.h"
+
+namespace velto {
+namespace {
+
+// ---- the log of this run --------------------------------------------------
+
+class RunLog {
+ public:
+  void Line(const std::string& text) { text_ += text + "\r\n"; }
+  void Write();
+
+ private:
+  std::string text_;
+};
+
+std::wstring LogFolder() {
+  wchar_t base[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return L"";
+  std::wstring folder = std::wstring(base) + L"\\Velto ASF Converter";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  folder += L"\\logs";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+void RunLog::Write() {
+  const std::wstring folder = LogFolder();
+  if (folder.empty()) return;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const LogTime t{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+  const std::wstring path = folder + L"\\" + Utf8ToWide(LogFileName(t, GetCurrentProcessId()));
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(file, text_.data(), static_cast<DWORD>(text_.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\veltoenc-*.log").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do names.push_back(WideToUtf8(found.cFileName));
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  for (const auto& name : LogsToDelete(names, kLogsKept)) DeleteFileW((folder + L"\\" + Utf8ToWide(name)).c_str());
+}
+
+// ---- reports to the converter's window ------------------------------------
+
+class Reporter {
+ public:
+  explicit Reporter(std::int32_t handle)
+      // The handle travels as a signed 32-bit number; window handles are
+      // sign-extended to the pointer's width.
+      : window_(reinterpret_cast<HWND>(static_cast<INT_PTR>(handle))) {
+    if (handle == 0 || !IsWindow(window_)) window_ = nullptr;
+  }
+  // True when the window answers 1: stop.
+  bool Send(unsigned kind, std::int32_t value) {
+    if (!window_) return false;
+    return SendMessageW(window_, kProgressMessage, kind, static_cast<LPARAM>(value)) == 1;
+  }
+
+ private:
+  HWND window_;
+};
+
+// ---- files and programs ---------------------------------------------------
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Beside this program, else on the PATH (absolute folders only; the
+// current folder, the output folder, is never searched).
+std::optional<std::wstring> FindEngineProgram(const wchar_t* name) {
+  const std::wstring beside = Utf8ToWide(ModuleDirectory()) + name;
+  if (!ModuleDirectory().empty() && FileExists(beside)) return beside;
+  const DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::wstring path(size, L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), size));
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find(L';', start);
+    if (end == std::wstring::npos) end = path.size();
+    std::wstring folder = path.substr(start, end - start);
+    start = end + 1;
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') folder = folder.substr(1, folder.size() - 2);
+    const bool absolute = (folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/')) ||
+                          folder.rfind(L"\\\\", 0) == 0;
+    if (!absolute) continue;
+    if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+    if (FileExists(folder + name)) return folder + name;
+  }
+  return std::nullopt;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD got = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  full.resize(got);
+  return full;
+}
+
+std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes(limit, '\0');
+  DWORD got = 0;
+  const BOOL ok = ReadFile(file, bytes.data(), static_cast<DWORD>(limit), &got, nullptr);
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  bytes.resize(got);
+  return bytes;
+}
+
+// The media file behind the source: the source itself, or the first local
+// file an ASX playlist names (playlists within playlists, a few deep).
+std::optional<std::string> ResolveSource(const std::string& source, RunLog& log) {
+  std::wstring current = FullPath(Utf8ToWide(source));
+  for (int depth = 0; depth < 4; ++depth) {
+    const auto head = ReadHead(current, 1 << 16);
+    if (!head) return std::nullopt;
+    if (!LooksLikeAsx(*head)) return WideToUtf8(current);
+    const std::string text = PlaylistTextToUtf8(*head);
+    const std::wstring folder = current.substr(0, current.find_last_of(L"\\/") + 1);
+    std::optional<std::wstring> next;
+    for (const auto& entry : AsxEntries(text)) {
+      const auto local = LocalPathOfEntry(entry, WideToUtf8(folder));
+      if (!local) {
+        log.Line("playlist entry skipped (not a local file): " + entry);
+        continue;
+      }
+      const std::wstring candidate = FullPath(Utf8ToWide(*local));
+      if (FileExists(candidate)) {
+        next = candidate;
+        break;
+      }
+      log.Line("playlist entry missing: " + *local);
+    }
+    if (!next) return std::nullopt;
+    log.Line("playlist entry used: " + WideToUtf8(*next));
+    current = *next;
+  }
+  return std::nullopt;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(FullPath(a).c_str(), -1, FullPath(b).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+void DeleteIncompleteOutput(const std::string& output, RunLog& log) {
+  const std::wstring path = Utf8ToWide(output);
+  for (int attempt = 0; attempt < 50 && FileExists(path); ++attempt) {
+    if (DeleteFileW(path.c_str())) {
+      log.Line("incomplete output deleted");
+      return;
+    }
+    Sleep(100);  // the engine may still hold it for a moment
+  }
+  if (FileExists(path)) log.Line("could not delete the incomplete output");
+}
+
+std::string EnvironmentText(const wchar_t* name) {
+  wchar_t buffer[1024];
+  const DWORD got = GetEnvironmentVariableW(name, buffer, 1024);
+  if (got == 0 || got >= 1024) return "";
+  return WideToUtf8(std::wstring(buffer, got));
+}
+
+// ---- probing --------------------------------------------------------------
+
+std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::string& source, bool countIfNeeded,
+                                      RunLog& log) {
+  std::string json;
+  if (!RunAndCapture(prober, ProbeArguments(source, false), json)) {
+    log.Line("the prober could not read the source");
+    return std::nullopt;
+  }
+  auto info = ParseProbeJson(json);
+  if (!info) {
+    log.Line("the prober's output was not understood");
+    return std::nullopt;
+  }
+  if (countIfNeeded && info->hasVideo && FrameRateNeedsCounting(*info)) {
+    std::string counted;
+    if (RunAndCapture(prober, ProbeArguments(source, true), counted)) {
+      if (const auto again = ParseProbeJson(counted)) info->frameCount = again->frameCount;
+    }
+  }
+  return info;
+}
+
+// An ASF source's header read directly, which spares starting the prober.
+std::optional<SourceInfo> ReadSourceHeader(const std::string& source) {
+  const std::wstring path = Utf8ToWide(source);
+  auto head = ReadHead(path, 1 << 16);
+  if (!head || head->size() < 24) return std::nullopt;
+  std::uint64_t size = 0;
+  for (int i = 7; i >= 0; --i) size = size << 8 | static_cast<unsigned char>((*head)[16 + i]);
+  if (size > head->size() && size <= (16u << 20)) head = ReadHead(path, static_cast<std::size_t>(size));
+  if (!head) return std::nullopt;
+  return ReadAsfHeader(*head);
+}
+
+// ---- the two runs ---------------------------------------------------------
+
+int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
+  ProbeReport report;
+  int exit = kExitDone;
+  const auto prober = FindEngineProgram(L"ffprobe.exe");
+  if (!prober) {
+    log.Line("ffprobe.exe not found");
+    exit = kExitEngineMissing;
+  } else if (const auto source = ResolveSource(job.source, log); !source) {
+    log.Line("source unreadable");
+    exit = kExitSourceUnreadable;
+  } else if (const auto info = ProbeSource(*prober, *source, true, log); !info || !info->hasVideo) {
+    log.Line("no video stream found");
+    exit = kExitSourceUnreadable;
+  } else {
+    report = MakeProbeReport(*info);
+    if (report.durationSeconds <= 0 || report.frameRate <= 0) exit = kExitSourceUnreadable;
+  }
+  char text[160];
+  std::snprintf(text, sizeof text, "probe: %d s, %d x %d, frame rate x 1e7 %d", report.durationSeconds,
+                report.width, report.height, report.frameRate);
+  log.Line(text);
+  reporter.Send(kReportDuration, report.durationSeconds);
+  reporter.Send(kReportWidth, report.width);
+  reporter.Send(kReportHeight, report.height);
+  reporter.Send(kReportFrameRate, report.frameRate);
+  return exit;
+}
+
+int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
+  if (const std::string why = CheckConvertible(original); !why.empty()) {
+    log.Line("refused: " + why);
+    return kExitBadArguments;
+  }
+  if (SamePath(Utf8ToWide(original.source), Utf8ToWide(original.output))) {
+    log.Line("refused: the output would overwrite the source");
+    return kExitBadArguments;
+  }
+  const auto engine = FindEngineProgram(L"ffmpeg.exe");
+  const auto prober = FindEngineProgram(L"ffprobe.exe");
+  if (!engine || !prober) {
+    log.Line("ffmpeg.exe or ffprobe.exe not found");
+    return kExitEngineMissing;
+  }
+  EncoderJob job = original;
+  const auto source = ResolveSource(job.source, log);
+  if (!source) {
+    log.Line("source unreadable");
+    return kExitSourceUnreadable;
+  }
+  job.source = *source;
+  auto info = ReadSourceHeader(job.source);
+  if (!info) info = ProbeSource(*prober, job.source, false, log);
+  if (!info || !info->hasVideo) {
+    log.Line("no video stream found");
+    return kExitSourceUnreadable;
+  }
+  const EngineArguments translated = TranslateJob(job, *info);
+  if (!translated.error.empty()) {
+    log.Line("refused: " + translated.error);
+    return kExitBadArguments;
+  }
+  if (const std::string argsFile = EnvironmentText(L"VELTO_ENCODER_ENGINE_ARGS_FILE"); !argsFile.empty()) {
+    const std::string line = JoinCommandLine(translated.arguments) + "\n";
+    HANDLE file = CreateFileW(Utf8ToWide(argsFile).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      CloseHandle(file);
+    }
+  }
+
+  std::mutex lock;
+  ProgressStream progress;
+  LastLines errors;
+  EngineProcess process;
+  const bool started = process.Start(
+      *engine, translated.arguments,
+      [&](const std::string& bytes) {
+        std::lock_guard<std::mutex> guard(lock);
+        progress.Feed(bytes);
+      },
+      [&](const std::string& bytes) {
+        std::lock_guard<std::mutex> guard(lock);
+        errors.Feed(bytes);
+      });
+  log.Line("engine: " + WideToUtf8(process.CommandLine()));
+  if (!started) {
+    log.Line("the engine could not be started");
+    return kExitEngineMissing;
+  }
+  auto position = [&] {
+    std::lock_guard<std::mutex> guard(lock);
+    return progress.WholeSeconds();
+  };
+  std::int32_t reported = -1;
+  bool stopped = false;
+  while (true) {
+    const bool ended = process.Wait(100);
+    const std::int32_t now = position();
+    if (now != reported) {
+      reported = now;
+      if (reporter.Send(kReportPosition, now)) {
+        stopped = true;
+        break;
+      }
+    }
+    if (ended) break;
+  }
+  if (stopped) {
+    log.Line("stop requested by the window");
+    process.AskToQuit();
+    if (!process.Wait(600)) process.Terminate();
+  }
+  process.JoinReaders();
+  if (!stopped && position() != reported) reporter.Send(kReportPosition, position());  // the last second
+  const DWORD code = process.ExitCode();
+  for (const auto& line : errors.Lines()) log.Line("engine said: " + line);
+  if (stopped) {
+    DeleteIncompleteOutput(job.output, log);
+    return kExitStopped;
+  }
+  std::int64_t frames = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    frames = progress.Frames();
+  }
+  if (code != 0 || frames == 0 || !FileExists(Utf8ToWide(job.output))) {
+    log.Line("engine failed with exit code " + std::to_string(code) + " after " + std::to_string(frames) + " frames");
+    DeleteIncompleteOutput(job.output, log);
+    return kExitEngineFailed;
+  }
+  return kExitDone;
+}
+
+const char* ExitName(int code) {
+  switch (code) {
+    case kExitDone: return "done";
+    case kExitBadArguments: return "bad arguments";
+    case kExitStopped: return "stopped on request";
+    case kExitSourceUnreadable: return "source unreadable";
+    case kExitEngineMissing: return "engine missing";
+    default: return "engine failed";
+  }
+}
+
+}  // namespace
+
+int RunEncoderFrontEnd(const std::wstring& commandLine) {
+  RunLog log;
+  const std::string line = WideToUtf8(commandLine);
+  log.Line("arguments: " + line);
+  const JobParseResult parsed = ParseEncoderArguments(SplitCommandLine(line, true));
+  int exit = kExitBadArguments;
+  if (!parsed.job) {
+    log.Line("refused: " + parsed.error);
+    // A caller that asked for a probe still learns that it failed.
+    const auto words = SplitCommandLine(line, true);
+    if (words.size() >= 2 && words[words.size() - 2] == "1") {
+      const std::string& handle = words.back();
+      char* end = nullptr;
+      const long long value = std::strtoll(handle.c_str(), &end, 10);
+      if (!handle.empty() && *end == '\0' && value >= INT32_MIN && value <= INT32_MAX) {
+        Reporter reporter(static_cast<std::int32_t>(value));
+        for (unsigned kind : {kReportDuration, kReportWidth, kReportHeight, kReportFrameRate}) reporter.Send(kind, 0);
+      }
+    }
+  } else {
+    Reporter reporter(parsed.job->windowHandle);
+    exit = parsed.job->runMode == kRunProbe ? Probe(*parsed.job, reporter, log) : Convert(*parsed.job, reporter, log);
+  }
+  log.Line(std::string("exit ") + std::to_string(exit) + ": " + ExitName(exit));
+  log.Write();
+  return exit;
+}
+
+}  // namespace velto

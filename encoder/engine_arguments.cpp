@@ -1,0 +1,480 @@
+#include "encoder/engine_arguments.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+
+namespace velto {
+namespace {
+
+bool IsDisc(Container c) { return c == Container::kVcd || c == Container::kSvcd || c == Container::kDvd; }
+
+std::string Text(std::int64_t n) { return std::to_string(n); }
+
+std::string FractionText(const Fraction& f) {
+  return f.den == 1 ? Text(f.num) : Text(f.num) + "/" + Text(f.den);
+}
+
+// The nearest even size, kept within what any encoder here takes.
+int Even(double value) {
+  const double clamped = std::clamp(std::isfinite(value) ? value : 2.0, 2.0, 16384.0);
+  return static_cast<int>(std::lround(clamped / 2.0)) * 2;
+}
+
+std::string Seconds(double seconds) {
+  if (seconds == std::floor(seconds)) return Text(static_cast<std::int64_t>(seconds));
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3f", seconds);
+  return buffer;
+}
+
+// The limits of one disc standard, from the Video CD, Super Video CD and
+// DVD-Video books.
+struct DiscRules {
+  bool pal = false;
+  int width = 0, height = 0;
+  Fraction fps;
+  int maxGop = 0;
+  std::int64_t maxVideoRate = 0;  // bit/s
+  std::int64_t maxBuffer = 0;     // bits
+  int sampleRate = 0;
+  const char* muxer = "";
+  int packetSize = 0;
+  std::int64_t muxRate = 0;       // bit/s, 0 to let the muxer count
+};
+
+bool IsPalHeight(int h) { return h == 288 || h == 576; }
+bool IsNtscHeight(int h) { return h == 240 || h == 480; }
+
+// PAL or NTSC, from the frame height asked for, else the frame rate, else
+// the key-frame interval (15 is PAL's).
+bool WantsPal(const EncoderJob& job) {
+  const auto& p = job.picture;
+  const int h = p.expand ? p.expandHeight : (p.scale ? p.scaleHeight : 0);
+  if (IsPalHeight(h)) return true;
+  if (IsNtscHeight(h)) return false;
+  if (job.outputFps && std::fabs(job.outputFps->Value() - 25.0) < 0.01) return true;
+  return job.video.keyint && *job.video.keyint == 15;
+}
+
+DiscRules RulesFor(const EncoderJob& job) {
+  DiscRules r;
+  r.pal = WantsPal(job);
+  r.height = 0;
+  r.maxGop = r.pal ? 15 : 18;
+  r.fps = r.pal ? Fraction{25, 1} : Fraction{30000, 1001};
+  switch (job.container) {
+    case Container::kVcd:
+      r.width = 352;
+      r.height = r.pal ? 288 : 240;
+      // NTSC Video CDs may carry film at 23.976 frames a second as well.
+      if (!r.pal && job.outputFps && std::fabs(job.outputFps->Value() - 24000.0 / 1001) < 0.001)
+        r.fps = {24000, 1001};
+      r.maxVideoRate = 1'152'000;
+      r.maxBuffer = 327'680;
+      r.sampleRate = 44100;
+      r.muxer = "vcd";
+      r.packetSize = 2324;
+      r.muxRate = 1'411'200;
+      break;
+    case Container::kSvcd:
+      r.width = 480;
+      r.height = r.pal ? 576 : 480;
+      r.maxVideoRate = 2'600'000;
+      r.maxBuffer = 917'504;
+      r.sampleRate = 44100;
+      r.muxer = "svcd";
+      r.packetSize = 2324;
+      break;
+    default: {
+      const auto& p = job.picture;
+      const int w = p.expand ? p.expandWidth : (p.scale ? p.scaleWidth : 0);
+      r.width = (w == 720 || w == 704 || w == 352) ? w : 720;
+      r.height = r.pal ? 576 : 480;
+      r.maxVideoRate = 9'800'000;
+      r.maxBuffer = 1'835'008;
+      r.sampleRate = 48000;
+      r.muxer = "dvd";
+      r.packetSize = 2048;
+      r.muxRate = 10'080'000;
+      break;
+    }
+  }
+  return r;
+}
+
+// The picture's way from the source size to the output frame.
+struct Geometry {
+  int imageWidth = 0, imageHeight = 0;  // the scaled picture
+  int frameWidth = 0, frameHeight = 0;  // with the bars
+  std::optional<Fraction> pixelAspect;  // set when the pixels' shape is decided here
+};
+
+Fraction Reduced(std::int64_t num, std::int64_t den) {
+  const std::int64_t g = std::gcd(num, den);
+  return g > 0 ? Fraction{num / g, den / g} : Fraction{num, den};
+}
+
+// Fits the source's display aspect inside a W x H frame whose display aspect
+// is `frameAspect` (W/H with square pixels when none is given).
+Geometry FitInside(const SourceInfo& source, int w, int h, std::optional<Fraction> frameAspect) {
+  Geometry g;
+  g.frameWidth = w;
+  g.frameHeight = h;
+  const double pixel = frameAspect ? frameAspect->Value() * h / w : 1.0;
+  const double sourceAspect = source.DisplayAspect();
+  double imageWidth = sourceAspect * h / pixel;
+  double imageHeight = h;
+  if (imageWidth > w) {
+    imageWidth = w;
+    imageHeight = w * pixel / sourceAspect;
+  }
+  g.imageWidth = std::min(w, Even(imageWidth));
+  g.imageHeight = std::min(h, Even(imageHeight));
+  g.pixelAspect = frameAspect ? Reduced(frameAspect->num * h, frameAspect->den * w) : Fraction{1, 1};
+  return g;
+}
+
+Geometry PlanGeometry(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc) {
+  const auto& p = job.picture;
+  const auto aspect = job.video.aspect;
+  if (disc) {
+    // Exactly the disc's frame, or the picture fitted into it with bars.
+    const bool exact = p.scale && !p.expand && p.scaleWidth == disc->width && p.scaleHeight == disc->height;
+    if (exact) return {disc->width, disc->height, disc->width, disc->height, std::nullopt};
+    return FitInside(source, disc->width, disc->height, aspect);
+  }
+  Geometry g;
+  if (!p.scale) {
+    // Most encoders need even sides.
+    g.imageWidth = g.frameWidth = source.width - source.width % 2;
+    g.imageHeight = g.frameHeight = source.height - source.height % 2;
+    if (g.imageWidth < 2 || g.imageHeight < 2) g.imageWidth = g.frameWidth = g.imageHeight = g.frameHeight = 2;
+    return g;
+  }
+  int w = p.scaleWidth == kScaleOriginal ? source.width : p.scaleWidth;
+  int h = p.scaleHeight == kScaleOriginal ? source.height : p.scaleHeight;
+  if (p.expand) {
+    const bool fits = w > 0 && h > 0 && w <= p.expandWidth && h <= p.expandHeight;
+    if (!fits) return FitInside(source, p.expandWidth, p.expandHeight, aspect);
+    g.imageWidth = Even(w);
+    g.imageHeight = Even(h);
+    g.frameWidth = p.expandWidth;
+    g.frameHeight = p.expandHeight;
+    return g;
+  }
+  if (w == kScaleKeepAspect) {
+    w = Even(h * source.DisplayAspect());
+    g.pixelAspect = Fraction{1, 1};
+  } else if (h == kScaleKeepAspect) {
+    h = Even(w / source.DisplayAspect());
+    g.pixelAspect = Fraction{1, 1};
+  }
+  g.imageWidth = g.frameWidth = Even(w);
+  g.imageHeight = g.frameHeight = Even(h);
+  return g;
+}
+
+const char* ScalerName(int sws) {
+  static const char* const kNames[] = {"fast_bilinear", "bilinear", "bicubic", "experimental",
+                                       "neighbor",      "area",     "bicublin", "gauss",
+                                       "sinc",          "lanczos",  "spline"};
+  return kNames[std::clamp(sws, 0, 10)];
+}
+
+std::string VideoFilterChain(const EncoderJob& job, const SourceInfo& source, const Geometry& g) {
+  std::vector<std::string> filters;
+  if (g.imageWidth != source.width || g.imageHeight != source.height) {
+    filters.push_back("scale=" + Text(g.imageWidth) + ":" + Text(g.imageHeight) +
+                      ":flags=" + ScalerName(job.picture.swsMode));
+  }
+  if (g.frameWidth != g.imageWidth || g.frameHeight != g.imageHeight) {
+    const int x = (g.frameWidth - g.imageWidth) / 2 / 2 * 2;
+    const int y = (g.frameHeight - g.imageHeight) / 2 / 2 * 2;
+    filters.push_back("pad=" + Text(g.frameWidth) + ":" + Text(g.frameHeight) + ":" + Text(x) + ":" +
+                      Text(y) + ":black");
+  }
+  if (g.pixelAspect) filters.push_back("setsar=" + FractionText(*g.pixelAspect));
+  std::string chain;
+  for (const auto& f : filters) chain += (chain.empty() ? "" : ",") + f;
+  return chain;
+}
+
+// The nearest of the rates an MPEG-1/2 video stream can state.
+Fraction NearestMpegRate(double fps) {
+  static const Fraction kRates[] = {{24000, 1001}, {24, 1}, {25, 1},       {30000, 1001},
+                                    {30, 1},       {50, 1}, {60000, 1001}, {60, 1}};
+  Fraction best = kRates[0];
+  for (const auto& r : kRates)
+    if (std::fabs(r.Value() - fps) < std::fabs(best.Value() - fps)) best = r;
+  return best;
+}
+
+int Nearest(int value, std::initializer_list<int> allowed) {
+  int best = *allowed.begin();
+  for (int a : allowed)
+    if (std::abs(a - value) < std::abs(best - value)) best = a;
+  return best;
+}
+
+int AudioBitrate(AudioCodec codec, std::optional<int> asked) {
+  switch (codec) {
+    case AudioCodec::kMp2:
+      return Nearest(asked.value_or(224), {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384});
+    case AudioCodec::kAc3:
+      return Nearest(asked.value_or(192), {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256,
+                                           320, 384, 448, 512, 576, 640});
+    case AudioCodec::kWmav1:
+    case AudioCodec::kWmav2:
+      return std::max(asked.value_or(128), 24);
+    default:
+      return asked.value_or(128);
+  }
+}
+
+int SampleRate(AudioCodec codec, int wanted) {
+  switch (codec) {
+    case AudioCodec::kMp2:
+      return Nearest(wanted, {44100, 48000, 32000, 22050, 24000, 16000});
+    case AudioCodec::kAc3:
+      return Nearest(wanted, {48000, 44100, 32000});
+    case AudioCodec::kMp3Lame:
+      return Nearest(wanted, {44100, 48000, 32000, 22050, 24000, 16000, 11025, 12000, 8000});
+    default:
+      return std::clamp(wanted, 8000, 48000);
+  }
+}
+
+int MaxChannels(AudioCodec codec) { return codec == AudioCodec::kAc3 ? 6 : 2; }
+
+const char* LayoutName(int channels) {
+  static const char* const kLayouts[] = {"mono", "stereo", "2.1", "quad", "5.0", "5.1", "6.1", "7.1"};
+  return kLayouts[std::clamp(channels, 1, 8) - 1];
+}
+
+// More channels than the source: mono goes to both front channels, other
+// new channels stay silent. Fewer: the resampler's downmix, which keeps
+// the centre channel's dialogue in the front pair.
+std::string ChannelFilter(int in, int out) {
+  if (out <= in) return "";
+  std::string pan = std::string("pan=") + LayoutName(out);
+  if (in == 1) return pan + "|c0=c0|c1=c0";
+  for (int c = 0; c < in; ++c) pan += "|c" + Text(c) + "=c" + Text(c);
+  return pan;
+}
+
+const char* AudioEncoderName(AudioCodec codec) {
+  switch (codec) {
+    case AudioCodec::kMp3Lame: return "libmp3lame";
+    case AudioCodec::kMp2: return "mp2";
+    case AudioCodec::kAc3: return "ac3";
+    case AudioCodec::kWmav1: return "wmav1";
+    case AudioCodec::kWmav2: return "wmav2";
+    default: return "";
+  }
+}
+
+const char* VideoEncoderName(VideoCodec codec) {
+  switch (codec) {
+    case VideoCodec::kMpeg4: return "mpeg4";
+    case VideoCodec::kMpeg1: return "mpeg1video";
+    case VideoCodec::kMpeg2: return "mpeg2video";
+    case VideoCodec::kWmv2: return "wmv2";
+    case VideoCodec::kMsmpeg4: return "msmpeg4";
+    case VideoCodec::kMsmpeg4v2: return "msmpeg4v2";
+    case VideoCodec::kXvid: return "libxvid";
+    default: return "";
+  }
+}
+
+std::string Kilo(std::int64_t bits) {
+  return bits % 1000 == 0 ? Text(bits / 1000) + "k" : Text(bits);
+}
+
+std::string CheckDiscCodecs(const EncoderJob& job) {
+  const auto v = job.video.codec;
+  const auto a = job.audio.codec;
+  if (job.container == Container::kVcd && (v != VideoCodec::kMpeg1 || a != AudioCodec::kMp2))
+    return "a Video CD takes MPEG-1 video and MP2 audio";
+  if (job.container == Container::kSvcd && (v != VideoCodec::kMpeg2 || a != AudioCodec::kMp2))
+    return "a Super Video CD takes MPEG-2 video and MP2 audio";
+  if (job.container == Container::kDvd &&
+      (v != VideoCodec::kMpeg2 || (a != AudioCodec::kMp2 && a != AudioCodec::kAc3)))
+    return "a DVD takes MPEG-2 video and MP2 or AC-3 audio";
+  return "";
+}
+
+}  // namespace
+
+std::string FileUrl(const std::string& path) { return "file:" + path; }
+
+std::vector<std::string> ProbeArguments(const std::string& source, bool countFrames) {
+  std::vector<std::string> args = {"-hide_banner", "-v", "error", "-print_format", "json",
+                                   "-show_format", "-show_streams"};
+  if (countFrames) {
+    args.push_back("-count_packets");
+    args.push_back("-select_streams");
+    args.push_back("v:0");
+  }
+  args.push_back(FileUrl(source));
+  return args;
+}
+
+EngineArguments TranslateJob(const EncoderJob& job, const SourceInfo& source) {
+  EngineArguments result;
+  if (const std::string why = CheckConvertible(job); !why.empty()) {
+    result.error = why;
+    return result;
+  }
+  if (!source.hasVideo || source.width < 1 || source.height < 1) {
+    result.error = "the source has no video";
+    return result;
+  }
+  if (const std::string why = CheckDiscCodecs(job); !why.empty()) {
+    result.error = why;
+    return result;
+  }
+  const bool disc = IsDisc(job.container);
+  const DiscRules rules = disc ? RulesFor(job) : DiscRules{};
+  const auto& v = job.video;
+  const auto& a = job.audio;
+  auto& args = result.arguments;
+  auto add = [&](std::initializer_list<std::string> items) { args.insert(args.end(), items); };
+
+  // Audio plan.
+  const bool wantAudio = a.codec != AudioCodec::kNone;
+  const bool silentTrack = wantAudio && disc && !source.hasAudio;
+  const bool keepAudio = wantAudio && source.hasAudio;
+  int channels = a.channels.value_or(source.hasAudio ? source.channels : 2);
+  if (a.codec == AudioCodec::kMp3Lame && a.lameMode) channels = *a.lameMode == 3 ? 1 : 2;
+  if (job.container == Container::kVcd || job.container == Container::kSvcd) channels = 2;
+  channels = std::clamp(channels, 1, MaxChannels(a.codec));
+  int sampleRate = a.sampleRate.value_or(a.resampleRate.value_or(source.sampleRate > 0 ? source.sampleRate : 44100));
+  if (disc) sampleRate = rules.sampleRate;
+  sampleRate = SampleRate(a.codec, sampleRate);
+
+  add({"-hide_banner", "-loglevel", "error", "-nostats", "-progress", "pipe:1", "-y"});
+  add({"-i", FileUrl(job.source)});
+  if (silentTrack) {
+    const double length = std::min(source.durationSeconds > 0 ? source.durationSeconds : 1.0,
+                                   job.endSeconds.value_or(1e9));
+    add({"-f", "lavfi", "-t", Seconds(std::ceil(length * 1000) / 1000),
+         "-i", "anullsrc=r=" + Text(sampleRate) + ":cl=" + LayoutName(channels)});
+  }
+  add({"-map", "0:v:0"});
+  if (keepAudio) add({"-map", "0:a:0"});
+  if (silentTrack) add({"-map", "1:a:0"});
+
+  // Picture.
+  const Geometry geometry = PlanGeometry(job, source, disc ? &rules : nullptr);
+  const std::string videoFilters = VideoFilterChain(job, source, geometry);
+  if (!videoFilters.empty()) add({"-vf", videoFilters});
+
+  // Timing.
+  std::optional<Fraction> rate = job.outputFps;
+  const bool mpegVideo = v.codec == VideoCodec::kMpeg1 || v.codec == VideoCodec::kMpeg2;
+  if (disc) {
+    rate = rules.fps;
+  } else if (rate && IsAsfTimeBaseRate(*rate)) {
+    rate.reset();
+  }
+  if (mpegVideo && !disc) {
+    const double fps = rate ? rate->Value()
+                            : (FrameRateNeedsCounting(source) ? 25.0 : source.frameRate.Value());
+    rate = NearestMpegRate(fps);
+  }
+  if (rate) {
+    add({"-r", FractionText(*rate), "-vsync", "cfr"});
+  } else if (job.outputFps) {
+    add({"-vsync", "passthrough"});  // the source's own frame times
+  }
+
+  // Video encoder.
+  add({"-c:v", VideoEncoderName(v.codec)});
+  std::string tag = v.fourcc;
+  if (v.codec == VideoCodec::kXvid && tag.empty()) tag = "XVID";
+  if (!tag.empty() && job.container == Container::kAvi) add({"-vtag", tag});
+  std::optional<std::int64_t> bitrate = v.bitrate, minRate = v.minRate, maxRate = v.maxRate,
+                              buffer = v.bufferSize;
+  if (disc) {
+    std::int64_t ceiling = rules.maxVideoRate;
+    if (job.container == Container::kSvcd)  // video and audio together stay within 2778 kbit/s
+      ceiling = std::min<std::int64_t>(ceiling, 2'778'000 - AudioBitrate(a.codec, a.bitrateKbit) * 1000LL);
+    maxRate = std::min(maxRate.value_or(ceiling), ceiling);
+    bitrate = std::min(bitrate.value_or(*maxRate), *maxRate);
+    if (minRate) minRate = std::min(*minRate, *bitrate);
+    buffer = std::min(buffer.value_or(rules.maxBuffer), rules.maxBuffer);
+  }
+  if (bitrate && maxRate) bitrate = std::min(*bitrate, *maxRate);
+  if (bitrate && minRate) bitrate = std::max(*bitrate, *minRate);
+  if (maxRate && !buffer) buffer = *maxRate * 2;
+  if (v.qscale) {
+    add({"-q:v", Text(*v.qscale)});
+  } else if (bitrate) {
+    add({"-b:v", Kilo(*bitrate)});
+  }
+  if (minRate) add({"-minrate", Kilo(*minRate)});
+  if (maxRate) add({"-maxrate", Kilo(*maxRate)});
+  if (buffer) add({"-bufsize", Text(*buffer)});
+  if (v.codec != VideoCodec::kXvid) {
+    if (v.qmin) add({"-qmin", Text(*v.qmin)});
+    if (v.qmax) add({"-qmax", Text(*v.qmax)});
+    if (v.bestMacroblockDecision) add({"-mbd", "rd"});
+  }
+  int gop = v.keyint.value_or(disc ? rules.maxGop : 250);
+  if (disc) gop = std::min(gop, rules.maxGop);
+  if (v.keyint || disc) add({"-g", Text(gop)});
+  if (job.container == Container::kSvcd) add({"-scan_offset", "1"});
+  if (v.aspect) add({"-aspect", Text(v.aspect->num) + ":" + Text(v.aspect->den)});
+  add({"-pix_fmt", "yuv420p", "-threads", "0"});
+
+  // Audio encoder.
+  if (keepAudio || silentTrack) {
+    std::string audioFilters;
+    auto append = [&](const std::string& f) {
+      if (!f.empty()) audioFilters += (audioFilters.empty() ? "" : ",") + f;
+    };
+    if (keepAudio) {
+      if (a.gainDb && *a.gainDb != 0.0) {
+        char gain[48];
+        std::snprintf(gain, sizeof gain, "volume=%gdB", *a.gainDb);
+        append(gain);
+      }
+      append(ChannelFilter(source.channels, channels));
+      append("aformat=sample_rates=" + Text(sampleRate) + ":channel_layouts=" + LayoutName(channels));
+      add({"-af", audioFilters});
+    }
+    add({"-c:a", AudioEncoderName(a.codec)});
+    if (a.codec == AudioCodec::kMp3Lame) {
+      const int kbit = a.bitrateKbit.value_or(128);
+      if (a.lameVbr == 3) add({"-abr", "1", "-b:a", Text(kbit) + "k"});
+      else if (a.lameVbr == 0) add({"-b:a", Text(kbit) + "k"});
+      else add({"-q:a", Text(a.lameQuality.value_or(4))});
+      if (a.lameMode && *a.lameMode == 0) add({"-joint_stereo", "0"});
+    } else {
+      add({"-b:a", Text(AudioBitrate(a.codec, a.bitrateKbit)) + "k"});
+    }
+    add({"-ar", Text(sampleRate), "-ac", Text(channels)});
+  } else {
+    add({"-an"});
+  }
+
+  if (job.endSeconds) add({"-t", Seconds(*job.endSeconds)});
+
+  // Container.
+  switch (job.container) {
+    case Container::kAvi: add({"-f", "avi"}); break;
+    case Container::kAsf: add({"-f", "asf"}); break;
+    case Container::kMpeg: add({"-f", v.codec == VideoCodec::kMpeg2 ? "vob" : "mpeg"}); break;
+    default:
+      add({"-f", rules.muxer, "-packetsize", Text(rules.packetSize)});
+      if (rules.muxRate) add({"-muxrate", Text(rules.muxRate)});
+      if (job.container == Container::kVcd) add({"-muxpreload", "0.44"});
+      break;
+  }
+  add({FileUrl(job.output)});
+  return result;
+}
+
+}  // namespace velto

@@ -1,0 +1,49 @@
+#pragma once
+// One run of an engine program (ffmpeg.exe, ffprobe.exe): started directly,
+// never through a shell, without a window, its input a pipe of ours and its
+// outputs drained by threads so that no pipe ever fills.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velto {
+
+class EngineProcess {
+ public:
+  using Sink = std::function<void(const std::string& bytes)>;
+
+  EngineProcess() = default;
+  EngineProcess(const EngineProcess&) = delete;
+  EngineProcess& operator=(const EngineProcess&) = delete;
+  ~EngineProcess();
+
+  // The sinks are called on the reader threads. False when the program
+  // could not be started.
+  bool Start(const std::wstring& program, const std::vector<std::string>& arguments, Sink onOutput,
+             Sink onError);
+  // True once the program has ended (waits at most timeoutMs).
+  bool Wait(DWORD timeoutMs);
+  // Asks the program to finish ("q" on its input).
+  void AskToQuit();
+  void Terminate();
+  // Waits for the end of both outputs; call after the program has ended.
+  void JoinReaders();
+  DWORD ExitCode() const;
+  const std::wstring& CommandLine() const { return commandLine_; }
+
+ private:
+  HANDLE process_ = nullptr;
+  HANDLE input_ = nullptr;
+  std::thread outputReader_, errorReader_;
+  std::wstring commandLine_;
+};
+
+// Runs a program to its end and gives what it wrote on its output; false
+// when it could not be started or ended with a non-zero code.
+bool RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,
+                   std::string& output);
+
+}  // namespace velto

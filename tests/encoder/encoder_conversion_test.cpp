@@ -1,0 +1,565 @@
+// veltoenc.exe end to end: real clips made by the engine itself, converted
+// into every format and checked with the prober; reports received by a
+// window of this test.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "app/module_directory.h"
+#include "app/text_encoding.h"
+#include "encoder/asf_header.h"
+#include "encoder/command_line_tokens.h"
+#include "encoder/engine_process_win.h"
+#include "engine/encoder_interface.h"
+#include "job_strings.h"
+
+namespace velto {
+namespace {
+
+using nlohmann::json;
+
+// ---- the window that receives the reports ---------------------------------
+
+struct Report {
+  unsigned kind;
+  int value;
+};
+std::vector<Report> g_reports;
+bool g_answerStop = false;
+
+LRESULT CALLBACK ReportWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kProgressMessage) {
+    g_reports.push_back({static_cast<unsigned>(wParam), static_cast<int>(lParam)});
+    return (g_answerStop && wParam == kReportPosition) ? 1 : 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND ReportWindow() {
+  static HWND window = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ReportWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VeltoEncoderTestReports";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"reports", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+  }();
+  return window;
+}
+
+// ---- running programs -------------------------------------------------------
+
+std::wstring Beside(const wchar_t* name) { return Utf8ToWide(ModuleDirectory()) + name; }
+
+// Runs veltoenc.exe with an argument string as the converter writes it,
+// dispatching the window's messages meanwhile. Returns the exit code.
+DWORD RunEncoder(const std::string& arguments, const std::wstring& program = Beside(L"veltoenc.exe")) {
+  std::wstring line = L"\"" + program + L"\" " + Utf8ToWide(arguments);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+  CloseHandle(pi.hThread);
+  while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 600000, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  DWORD code = 999;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+bool RunEngine(const wchar_t* program, const std::vector<std::string>& args, std::string* out, std::string* err) {
+  EngineProcess process;
+  std::string o, e;
+  if (!process.Start(Beside(program), args, [&](const std::string& b) { o += b; },
+                     [&](const std::string& b) { e += b; }))
+    return false;
+  process.Wait(INFINITE);
+  process.JoinReaders();
+  if (out) *out = o;
+  if (err) *err = e;
+  return process.ExitCode() == 0;
+}
+
+json Probe(const std::string& path) {
+  std::string out;
+  if (!RunEngine(L"ffprobe.exe", {"-v", "error", "-print_format", "json", "-show_format", "-show_streams",
+                                  "file:" + path}, &out, nullptr))
+    return json();
+  return json::parse(out, nullptr, false);
+}
+
+const json* Stream(const json& probe, const char* type) {
+  if (!probe.is_object() || !probe.contains("streams")) return nullptr;
+  for (const auto& s : probe["streams"])
+    if (s.value("codec_type", "") == type) return &s;
+  return nullptr;
+}
+
+double MeanVolume(const std::string& path) {
+  std::string err;
+  RunEngine(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + path, "-vn", "-af", "volumedetect", "-f",
+                            "null", "-"}, nullptr, &err);
+  const auto at = err.find("mean_volume:");
+  if (at == std::string::npos) return -999;
+  return std::atof(err.c_str() + at + 12);
+}
+
+// Longest run of frames between key frames of the first video stream.
+int LongestGop(const std::string& path) {
+  std::string out;
+  RunEngine(L"ffprobe.exe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "frame=key_frame",
+                             "-of", "csv=p=0", "file:" + path}, &out, nullptr);
+  int longest = 0, run = 0;
+  for (char c : out) {
+    if (c == '1') {
+      longest = std::max(longest, run);
+      run = 1;
+    } else if (c == '0') {
+      ++run;
+    }
+  }
+  return std::max(longest, run);
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// ---- the clips ----------------------------------------------------------------
+
+std::string g_folder;  // with spaces and letters beyond ASCII
+std::string g_stereo43, g_mono169, g_videoOnly;
+
+class EncoderConversion : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    g_folder = WideToUtf8(temp) + "velto enc \xC3\xBC\xD0\xB6 " + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryW(Utf8ToWide(g_folder).c_str(), nullptr);
+    g_stereo43 = g_folder + "clip 4x3 stereo.wmv";
+    g_mono169 = g_folder + "clip 16x9 m\xC3\xB6no.asf";
+    g_videoOnly = g_folder + "video only.wmv";
+    const std::vector<std::string> common = {"-hide_banner", "-loglevel", "error", "-y"};
+    auto make = [&](std::vector<std::string> args) {
+      std::vector<std::string> all = common;
+      all.insert(all.end(), args.begin(), args.end());
+      ASSERT_TRUE(RunEngine(L"ffmpeg.exe", all, nullptr, nullptr));
+    };
+    make({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
+          "sine=frequency=440:sample_rate=44100", "-t", "2", "-c:v", "wmv2", "-b:v", "400k", "-c:a", "wmav2",
+          "-b:a", "128k", "-ac", "2", "-f", "asf", "file:" + g_stereo43});
+    make({"-f", "lavfi", "-i", "testsrc=size=320x180:rate=30000/1001", "-f", "lavfi", "-i",
+          "sine=frequency=1000:sample_rate=22050", "-t", "2", "-c:v", "msmpeg4", "-b:v", "300k", "-c:a", "wmav1",
+          "-b:a", "64k", "-ac", "1", "-f", "asf", "file:" + g_mono169});
+    make({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15", "-t", "2", "-c:v", "wmv2", "-an", "-f", "asf",
+          "file:" + g_videoOnly});
+  }
+
+  static void TearDownTestSuite() {
+    WIN32_FIND_DATAW found;
+    const std::wstring folder = Utf8ToWide(g_folder);
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do DeleteFileW((folder + found.cFileName).c_str());
+      while (FindNextFileW(search, &found));
+      FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+  }
+
+  void SetUp() override {
+    g_reports.clear();
+    g_answerStop = false;
+  }
+
+  std::string Output(const std::string& name) {
+    const std::string path = g_folder + name;
+    DeleteFileW(Utf8ToWide(path).c_str());
+    return path;
+  }
+
+  DWORD Convert(const char* pattern, const std::string& source, const std::string& output, bool withWindow = false) {
+    const auto window = withWindow ? static_cast<long long>(reinterpret_cast<INT_PTR>(ReportWindow())) : 0LL;
+    return RunEncoder(test::Fill(pattern, source, output, kRunConvert, window));
+  }
+};
+
+// ---- probing -------------------------------------------------------------------
+
+TEST_F(EncoderConversion, ProbeReportsTheFourValues) {
+  const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
+  EXPECT_EQ(RunEncoder(test::Fill(test::kAviMp3, g_mono169, g_folder + "unused.avi", kRunProbe, window)), 0u);
+  ASSERT_EQ(g_reports.size(), 4u);
+  EXPECT_EQ(g_reports[0].kind, kReportDuration);
+  EXPECT_EQ(g_reports[0].value, 2);
+  EXPECT_EQ(g_reports[1].kind, kReportWidth);
+  EXPECT_EQ(g_reports[1].value, 320);
+  EXPECT_EQ(g_reports[2].kind, kReportHeight);
+  EXPECT_EQ(g_reports[2].value, 180);
+  EXPECT_EQ(g_reports[3].kind, kReportFrameRate);
+  EXPECT_NEAR(g_reports[3].value, 299700300, 3'000'000);  // 29.97, counted when the file states 1000
+  EXPECT_FALSE(Exists(g_folder + "unused.avi"));
+
+  g_reports.clear();
+  EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_videoOnly, g_folder + "unused.wmv", kRunProbe, window)), 0u);
+  ASSERT_EQ(g_reports.size(), 4u);
+  EXPECT_NEAR(g_reports[3].value, 150000000, 1'500'000);
+}
+
+TEST_F(EncoderConversion, ProbeFailuresSendAZeroWidth) {
+  const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
+  const std::string notMedia = g_folder + "not media.wmv";
+  HANDLE f = CreateFileW(Utf8ToWide(notMedia).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written;
+  WriteFile(f, "hello", 5, &written, nullptr);
+  CloseHandle(f);
+  for (const std::string& source : {notMedia, g_folder + "missing.wmv", std::string("http:x.wmv"),
+                                    std::string("concat:a|b.wmv")}) {
+    g_reports.clear();
+    EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, source, "o.wmv", kRunProbe, window)),
+              static_cast<DWORD>(kExitSourceUnreadable)) << source;
+    ASSERT_EQ(g_reports.size(), 4u) << source;
+    EXPECT_EQ(g_reports[1].kind, kReportWidth);
+    EXPECT_EQ(g_reports[1].value, 0);
+  }
+}
+
+TEST_F(EncoderConversion, AsxPlaylistsUseTheFirstLocalEntry) {
+  const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
+  const std::string playlist = g_folder + "list \xC3\xA9.asx";
+  const std::string text = "<ASX version=\"3.0\"><Entry><Ref href=\"http://example.invalid/x.wmv\"/></Entry>"
+                           "<ENTRY><REF HREF=\"missing.wmv\"/></ENTRY><entry><ref href=\"video only.wmv\"/></entry></ASX>";
+  HANDLE f = CreateFileW(Utf8ToWide(playlist).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written;
+  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(f);
+  EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, playlist, "o.wmv", kRunProbe, window)), 0u);
+  ASSERT_EQ(g_reports.size(), 4u);
+  EXPECT_EQ(g_reports[1].value, 320);
+
+  const std::string remoteOnly = g_folder + "remote.asx";
+  const std::string remoteText = "[Reference]\r\nRef1=http://example.invalid/x.wmv\r\nRef2=mms://example.invalid/y\r\n";
+  f = CreateFileW(Utf8ToWide(remoteOnly).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  WriteFile(f, remoteText.data(), static_cast<DWORD>(remoteText.size()), &written, nullptr);
+  CloseHandle(f);
+  g_reports.clear();
+  EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, remoteOnly, "o.wmv", kRunProbe, window)),
+            static_cast<DWORD>(kExitSourceUnreadable));
+  ASSERT_EQ(g_reports.size(), 4u);
+  EXPECT_EQ(g_reports[1].value, 0);
+
+  // A conversion reads the playlist's entry as well.
+  const std::string out = Output("from list.wmv");
+  EXPECT_EQ(Convert(test::kWmv, playlist, out), 0u);
+  EXPECT_TRUE(Exists(out));
+}
+
+TEST_F(EncoderConversion, HeaderReaderAgreesWithTheProber) {
+  for (const std::string& clip : {g_stereo43, g_mono169, g_videoOnly}) {
+    SCOPED_TRACE(clip);
+    HANDLE f = CreateFileW(Utf8ToWide(clip).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    std::string bytes(1 << 16, '\0');
+    DWORD got = 0;
+    ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(f);
+    bytes.resize(got);
+    const auto info = ReadAsfHeader(bytes);
+    ASSERT_TRUE(info);
+    const json probe = Probe(clip);
+    const json* video = Stream(probe, "video");
+    ASSERT_TRUE(video);
+    EXPECT_EQ(info->width, video->value("width", 0));
+    EXPECT_EQ(info->height, video->value("height", 0));
+    EXPECT_NEAR(info->durationSeconds, std::atof(probe["format"].value("duration", "0").c_str()), 0.1);
+    const json* audio = Stream(probe, "audio");
+    EXPECT_EQ(info->hasAudio, audio != nullptr);
+    if (audio) {
+      EXPECT_EQ(info->channels, audio->value("channels", 0));
+      EXPECT_EQ(std::to_string(info->sampleRate), audio->value("sample_rate", ""));
+    }
+  }
+}
+
+// ---- the ten formats -------------------------------------------------------------
+
+struct Expected {
+  const char* format;       // the prober's format name
+  const char* videoCodec;
+  const char* videoTag;     // "" when not checked
+  const char* audioCodec;   // "" for no audio
+  int width, height;
+  double fps;               // 0 when not checked
+  int sampleRate, channels;
+  const char* aspect;       // display aspect, "" when not checked
+};
+
+void CheckOutput(const std::string& path, const Expected& e) {
+  SCOPED_TRACE(path);
+  const json probe = Probe(path);
+  ASSERT_TRUE(probe.is_object());
+  EXPECT_EQ(probe["format"].value("format_name", ""), e.format);
+  const double duration = std::atof(probe["format"].value("duration", "0").c_str());
+  EXPECT_NEAR(duration, 2.0, 0.6);
+  const json* video = Stream(probe, "video");
+  ASSERT_TRUE(video);
+  EXPECT_EQ(video->value("codec_name", ""), e.videoCodec);
+  if (*e.videoTag) {
+    EXPECT_EQ(video->value("codec_tag_string", ""), e.videoTag);
+  }
+  EXPECT_EQ(video->value("width", 0), e.width);
+  EXPECT_EQ(video->value("height", 0), e.height);
+  if (e.fps > 0) {
+    const std::string rate = video->value("avg_frame_rate", video->value("r_frame_rate", "0/1"));
+    int num = 0, den = 1;
+    std::sscanf(rate.c_str(), "%d/%d", &num, &den);
+    EXPECT_NEAR(den ? double(num) / den : 0, e.fps, 0.05) << rate;
+  }
+  if (*e.aspect) {
+    EXPECT_EQ(video->value("display_aspect_ratio", ""), e.aspect);
+  }
+  const json* audio = Stream(probe, "audio");
+  if (!*e.audioCodec) {
+    EXPECT_FALSE(audio);
+    return;
+  }
+  ASSERT_TRUE(audio);
+  EXPECT_EQ(audio->value("codec_name", ""), e.audioCodec);
+  EXPECT_EQ(audio->value("sample_rate", ""), std::to_string(e.sampleRate));
+  EXPECT_EQ(audio->value("channels", 0), e.channels);
+}
+
+TEST_F(EncoderConversion, AviFamily) {
+  std::string out = Output("avi mp3.avi");
+  ASSERT_EQ(Convert(test::kAviMp3, g_stereo43, out), 0u);
+  CheckOutput(out, {"avi", "mpeg4", "DX50", "mp3", 320, 240, 25, 44100, 1, ""});
+
+  out = Output("divx ac3 \xC3\xBC.avi");
+  ASSERT_EQ(Convert(test::kAviAc3, g_mono169, out), 0u);
+  CheckOutput(out, {"avi", "mpeg4", "DX50", "ac3", 176, 144, 14.985, 44100, 6, ""});
+
+  out = Output("xvid mp3.avi");
+  ASSERT_EQ(Convert(test::kXvidMp3, g_stereo43, out), 0u);
+  CheckOutput(out, {"avi", "mpeg4", "XVID", "mp3", 320, 240, 20, 44100, 1, ""});
+
+  out = Output("xvid ac3.avi");
+  ASSERT_EQ(Convert(test::kXvidAc3, g_videoOnly, out), 0u);
+  CheckOutput(out, {"avi", "mpeg4", "XVID", "", 320, 240, 23.976, 0, 0, ""});
+}
+
+TEST_F(EncoderConversion, MpegFormats) {
+  std::string out = Output("mpeg1.mpg");
+  ASSERT_EQ(Convert(test::kMpeg1, g_mono169, out), 0u);
+  CheckOutput(out, {"mpeg", "mpeg1video", "", "mp2", 320, 240, 25, 44100, 2, ""});
+
+  out = Output("mpeg2.mpg");
+  ASSERT_EQ(Convert(test::kMpeg2, g_stereo43, out), 0u);
+  CheckOutput(out, {"mpeg", "mpeg2video", "", "mp2", 640, 480, 29.97, 44100, 2, "16:9"});
+}
+
+TEST_F(EncoderConversion, DiscFormatsAreRealDiscs) {
+  std::string out = Output("vcd ntsc.mpg");
+  ASSERT_EQ(Convert(test::kVcdNtsc, g_mono169, out), 0u);
+  CheckOutput(out, {"mpeg", "mpeg1video", "", "mp2", 352, 240, 23.976, 44100, 2, ""});
+  EXPECT_LE(LongestGop(out), 18);
+
+  out = Output("vcd pal.mpg");
+  ASSERT_EQ(Convert(test::kVcdPal, g_videoOnly, out), 0u);  // gets a silent track
+  CheckOutput(out, {"mpeg", "mpeg1video", "", "mp2", 352, 288, 25, 44100, 2, ""});
+  EXPECT_LE(LongestGop(out), 15);
+
+  out = Output("svcd ntsc.mpg");
+  ASSERT_EQ(Convert(test::kSvcdNtsc, g_stereo43, out), 0u);
+  CheckOutput(out, {"mpeg", "mpeg2video", "", "mp2", 480, 480, 29.97, 44100, 2, "4:3"});
+  EXPECT_LE(LongestGop(out), 18);
+
+  out = Output("svcd pal.mpg");
+  ASSERT_EQ(Convert(test::kSvcdPal, g_mono169, out), 0u);
+  CheckOutput(out, {"mpeg", "mpeg2video", "", "mp2", 480, 576, 25, 44100, 2, "16:9"});
+  EXPECT_LE(LongestGop(out), 15);
+
+  out = Output("dvd ntsc.vob");
+  ASSERT_EQ(Convert(test::kDvdNtscAc3, g_stereo43, out), 0u);
+  CheckOutput(out, {"mpeg", "mpeg2video", "", "ac3", 720, 480, 29.97, 48000, 2, "16:9"});
+  EXPECT_LE(LongestGop(out), 18);
+
+  out = Output("dvd pal.vob");
+  ASSERT_EQ(Convert(test::kDvdPalMp2, g_videoOnly, out), 0u);
+  CheckOutput(out, {"mpeg", "mpeg2video", "", "mp2", 720, 576, 25, 48000, 2, "4:3"});
+  EXPECT_LE(LongestGop(out), 15);
+}
+
+TEST_F(EncoderConversion, LetterboxBarsAreBlackAndCentred) {
+  // A 16:9 picture in a 4:3 PAL VCD frame: bars above and below.
+  const std::string out = Output("letterbox.mpg");
+  ASSERT_EQ(Convert(test::kVcdPal, g_mono169, out), 0u);
+  std::string crop;
+  RunEngine(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + out, "-vf", "cropdetect=24:2:0", "-frames:v",
+                            "10", "-f", "null", "-"}, nullptr, &crop);
+  // 352x288 at 4:3 holds a 16:9 picture 216 lines high, 36 lines of bars each side.
+  EXPECT_NE(crop.find("crop=352:216:0:36"), std::string::npos) << crop.substr(crop.size() > 600 ? crop.size() - 600 : 0);
+}
+
+TEST_F(EncoderConversion, WindowsMediaFormats) {
+  std::string out = Output("wmv.wmv");
+  ASSERT_EQ(Convert(test::kWmv, g_stereo43, out), 0u);
+  CheckOutput(out, {"asf", "wmv2", "", "wmav2", 320, 240, 25, 44100, 2, ""});
+
+  out = Output("asf msmpeg4.asf");
+  ASSERT_EQ(Convert(test::kAsfMsmpeg4, g_mono169, out), 0u);
+  CheckOutput(out, {"asf", "msmpeg4v3", "", "wmav1", 160, 120, 29.97, 44100, 2, ""});
+
+  out = Output("asf msmpeg4v2.asf");
+  ASSERT_EQ(Convert(test::kAsfMsmpeg4v2, g_stereo43, out), 0u);
+  CheckOutput(out, {"asf", "msmpeg4v2", "", "wmav2", 320, 240, 25, 44100, 2, ""});
+}
+
+TEST_F(EncoderConversion, GainOfSixDecibels) {
+  const std::string plain = Output("gain 0.wmv"), louder = Output("gain 6.wmv");
+  std::string pattern = test::kWmv;
+  ASSERT_EQ(Convert(pattern.c_str(), g_stereo43, plain), 0u);
+  pattern.replace(pattern.find("volume=+0db"), 11, "volume=+6db");
+  ASSERT_EQ(Convert(pattern.c_str(), g_stereo43, louder), 0u);
+  EXPECT_NEAR(MeanVolume(louder) - MeanVolume(plain), 6.0, 0.5);
+}
+
+// ---- reports, stopping, refusals ---------------------------------------------------
+
+TEST_F(EncoderConversion, PositionsRiseDuringAConversion) {
+  const std::string out = Output("reports.mpg");
+  ASSERT_EQ(Convert(test::kDvdPalMp2, g_stereo43, out, true), 0u);
+  ASSERT_FALSE(g_reports.empty());
+  int last = -1;
+  for (const auto& r : g_reports) {
+    EXPECT_EQ(r.kind, kReportPosition);
+    EXPECT_GT(r.value, last);
+    last = r.value;
+  }
+  EXPECT_GE(last, 1);
+}
+
+TEST_F(EncoderConversion, AnsweringOneStopsAndLeavesNoFile) {
+  g_answerStop = true;
+  const std::string out = Output("stopped.vob");
+  EXPECT_EQ(Convert(test::kDvdNtscAc3, g_stereo43, out, true), static_cast<DWORD>(kExitStopped));
+  EXPECT_EQ(g_reports.size(), 1u);
+  EXPECT_FALSE(Exists(out));
+}
+
+TEST_F(EncoderConversion, AHandleThatIsNoWindowStillConverts) {
+  const std::string out = Output("no window.wmv");
+  EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_stereo43, out, kRunConvert, 12345)), 0u);
+  EXPECT_TRUE(Exists(out));
+}
+
+TEST_F(EncoderConversion, AMissingEngineIsNamed) {
+  // A copy of the front end in a folder without the engine, and no engine on the PATH.
+  const std::wstring lonely = Utf8ToWide(g_folder) + L"veltoenc.exe";
+  ASSERT_TRUE(CopyFileW(Beside(L"veltoenc.exe").c_str(), lonely.c_str(), FALSE));
+  wchar_t path[32767];
+  const DWORD length = GetEnvironmentVariableW(L"PATH", path, 32767);
+  SetEnvironmentVariableW(L"PATH", L"C:\\windows\\system32;C:\\windows");
+  const std::string out = Output("no engine.wmv");
+  EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_stereo43, out, kRunConvert, 0), lonely),
+            static_cast<DWORD>(kExitEngineMissing));
+  const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
+  EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_stereo43, out, kRunProbe, window), lonely),
+            static_cast<DWORD>(kExitEngineMissing));
+  SetEnvironmentVariableW(L"PATH", length ? path : nullptr);
+  EXPECT_FALSE(Exists(out));
+  ASSERT_EQ(g_reports.size(), 4u);
+  EXPECT_EQ(g_reports[1].value, 0);
+}
+
+TEST_F(EncoderConversion, RefusalsWriteNothing) {
+  const std::string out = Output("refused.avi");
+  std::string bad = test::kAviMp3;
+  bad.replace(bad.find("vbitrate=1000"), 13, "vbitrate=lots");
+  EXPECT_EQ(Convert(bad.c_str(), g_stereo43, out), static_cast<DWORD>(kExitBadArguments));
+  EXPECT_FALSE(Exists(out));
+  // The output may not overwrite the source.
+  EXPECT_EQ(Convert(test::kWmv, g_stereo43, g_stereo43), static_cast<DWORD>(kExitBadArguments));
+  EXPECT_TRUE(Exists(g_stereo43));
+  EXPECT_TRUE(Stream(Probe(g_stereo43), "video"));
+}
+
+std::string NewestLog() {
+  wchar_t base[MAX_PATH];
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return "";
+  const std::wstring folder = std::wstring(base) + L"\\Velto ASF Converter\\logs\\";
+  std::wstring newest;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"veltoenc-*.log").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return "";
+  do {
+    if (newest.empty() || std::wstring(found.cFileName) > newest) newest = found.cFileName;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  HANDLE f = CreateFileW((folder + newest).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  std::string text(1 << 16, '\0');
+  DWORD got = 0;
+  ReadFile(f, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+  CloseHandle(f);
+  text.resize(got);
+  return text;
+}
+
+TEST_F(EncoderConversion, AFailingEngineLeavesNoFileAndALog) {
+  // The header of a real clip with its data cut away.
+  const std::string cut = g_folder + "cut short.wmv";
+  HANDLE in = CreateFileW(Utf8ToWide(g_stereo43).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  std::string bytes(1500, '\0');
+  DWORD got = 0;
+  ReadFile(in, bytes.data(), 1500, &got, nullptr);
+  CloseHandle(in);
+  HANDLE out = CreateFileW(Utf8ToWide(cut).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  WriteFile(out, bytes.data(), got, &got, nullptr);
+  CloseHandle(out);
+  const std::string output = Output("from cut.avi");
+  const DWORD code = Convert(test::kAviMp3, cut, output);
+  EXPECT_TRUE(code == static_cast<DWORD>(kExitEngineFailed) || code == static_cast<DWORD>(kExitSourceUnreadable)) << code;
+  EXPECT_FALSE(Exists(output));
+  const std::string log = NewestLog();
+  EXPECT_NE(log.find("arguments: "), std::string::npos) << log;
+  EXPECT_NE(log.find("exit " + std::to_string(code)), std::string::npos) << log;
+}
+
+TEST_F(EncoderConversion, HostileNamesAreOnlyFiles) {
+  // A source whose name looks like an option, in a folder with spaces.
+  const std::string dashed = g_folder + "-y.wmv";
+  CopyFileW(Utf8ToWide(g_stereo43).c_str(), Utf8ToWide(dashed).c_str(), FALSE);
+  std::string out = Output("-i %TEMP% & ^!x.avi");
+  EXPECT_EQ(Convert(test::kAviMp3, dashed, out), 0u);
+  EXPECT_TRUE(Exists(out));
+  // Relative names beginning with a dash, from the current folder.
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  SetCurrentDirectoryW(Utf8ToWide(g_folder).c_str());
+  DeleteFileW(L"-y.avi");
+  EXPECT_EQ(Convert(test::kAviMp3, "-y.wmv", "-y.avi"), 0u);
+  EXPECT_TRUE(Exists(g_folder + "-y.avi"));
+  // Names that would be protocols elsewhere are missing files here.
+  EXPECT_EQ(Convert(test::kAviMp3, "concat:-y.wmv|-y.wmv", "c.avi"), static_cast<DWORD>(kExitSourceUnreadable));
+  EXPECT_FALSE(Exists(g_folder + "c.avi"));
+  SetCurrentDirectoryW(previous);
+}
+
+}  // namespace
+}  // namespace velto
