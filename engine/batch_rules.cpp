@@ -65,14 +65,14 @@ int EnsureFolder(std::string_view folder, FolderOps& ops) {
   // A drive root keeps its backslash: "C:" alone means the drive's current folder.
   if (!path.empty() && (path.back() == '\\' || path.back() == '/') && !IsDriveRoot(path)) path.pop_back();
   if (path.empty()) return -1;
-  if (ops.IsDirectory(path)) return ops.SetCurrentDirectory(path) ? 0 : -1;
+  if (ops.IsDirectory(path)) return ops.MakeCurrent(path) ? 0 : -1;
 
   const auto cut = path.find_last_of("\\/");
   if (cut == std::string::npos || cut == 0) return -1;
   const bool parentIsDriveRoot = cut >= 1 && path[cut - 1] == ':';
   if (!parentIsDriveRoot && EnsureFolder(std::string_view(path).substr(0, cut), ops) != 0) return -1;
-  if (!ops.CreateDirectory(path)) return -1;
-  return ops.SetCurrentDirectory(path) ? 0 : -1;
+  if (!ops.MakeFolder(path)) return -1;
+  return ops.MakeCurrent(path) ? 0 : -1;
 }
 
 }  // namespace velto

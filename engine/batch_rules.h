@@ -41,8 +41,8 @@ class FolderOps {
  public:
   virtual ~FolderOps() = default;
   virtual bool IsDirectory(const std::string& path) = 0;
-  virtual bool SetCurrentDirectory(const std::string& path) = 0;
-  virtual bool CreateDirectory(const std::string& path) = 0;
+  virtual bool MakeCurrent(const std::string& path) = 0;
+  virtual bool MakeFolder(const std::string& path) = 0;
 };
 
 // Makes sure the folder exists, creating missing levels from the top down,

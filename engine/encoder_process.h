@@ -11,6 +11,7 @@ namespace velto {
 struct EncoderRunResult {
   bool started = false;  // false: the encoder could not be started at all
   DWORD exitCode = 0;    // the encoder's exit code when it started
+  DWORD processId = 0;   // the encoder's process id when it started (names its log)
 };
 
 // Starts the encoder of `command` hidden, in the current directory, and waits

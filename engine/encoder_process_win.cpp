@@ -41,6 +41,7 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command) {
   }
   CloseHandle(process.hThread);
   result.started = true;
+  result.processId = process.dwProcessId;
 
   for (;;) {
     const DWORD r =

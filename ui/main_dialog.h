@@ -5,13 +5,17 @@
 // constructed and saves them when it is destroyed.
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "controls/image_button.h"
+#include "engine/encoder_process.h"
 #include "engine/encoding_profiles.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "ui/file_list_text.h"
 
 namespace velto {
 
@@ -50,7 +54,26 @@ class MainDialog : public Dialog {
   // The encoder's report (kind, value); 1 when the encoder is to stop.
   LRESULT OnProgressMessage(WPARAM kind, LPARAM value);
 
+  // The Add command after the open-file dialog: probes each file and
+  // appends those that probed well; reports the others afterwards.
+  void AddFilesFrom(const std::vector<std::string>& paths);
+  // Appends the pending probe results as a new entry and row for `path`;
+  // 0, or -1 when the list is full.
+  int AppendListRow(const std::string& path);
+  // Exchanges rows a (the selected one) and b with their files' data; the
+  // selection and focus move to b.
+  void SwapRows(int a, int b);
+
+  // True while probes or a batch run; the list, settings and convert
+  // commands then do nothing and closing waits for the current run.
+  bool IsBusy() const { return m_busy; }
+  // Runs veltoenc.exe from this folder (ending with a backslash) instead of
+  // the program's own; for tests.
+  void SetEncoderDirectory(std::string directory) { m_encoderDirectory = std::move(directory); }
+
  protected:
+  void OnOK() override;
+  void OnCancel() override;
   void DoDataExchange(DataExchange& dx) override;
   BOOL OnInitDialog() override;
   const MessageMap& GetMessageMap() const override;
@@ -72,6 +95,30 @@ class MainDialog : public Dialog {
   LRESULT OnPaint(WPARAM, LPARAM);
   LRESULT OnQueryDragIcon(WPARAM, LPARAM);
 
+  // Add and Convert.
+  bool AskForVideoFiles(std::vector<std::string>& paths);
+  bool ProbeFile(const std::string& path);
+  EncoderRunResult RunEncoder(const std::string& source, const std::string& output, std::int32_t padWidth,
+                              std::int32_t padHeight, std::int32_t runMode);
+  std::string OutputPathFor(const std::string& folder, const std::string& source) const;
+  void ShowBatchResult(const std::vector<FailedConversion>& failed, int total, std::uint32_t startTick);
+  void EndBatch();
+  // Ends the dialog when a close was asked for while busy.
+  void CloseIfRequested();
+  void RenumberRows(int from);
+
+  // Marks the window busy for its lifetime.
+  class BusyScope {
+   public:
+    explicit BusyScope(MainDialog& dialog) : dialog_(dialog) { dialog_.m_busy = true; }
+    ~BusyScope() { dialog_.m_busy = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    MainDialog& dialog_;
+  };
+
   // Output size and bitrates of the current encoder run.
   EncodingParameters m_run{};
   std::string m_outputFolder;  // at most kOutputFolderLimit characters
@@ -92,6 +139,9 @@ class MainDialog : public Dialog {
   HICON m_hIcon = nullptr;
 
   std::optional<std::string> m_settingsDirectory;  // empty: beside the program
+  std::optional<std::string> m_encoderDirectory;   // empty: beside the program
+  bool m_busy = false;            // probes or a batch are running
+  bool m_closeRequested = false;  // closing waits until they end
 };
 
 }  // namespace velto

@@ -211,6 +211,10 @@ void MainDialog::FillAspectCombo() {
 
 // A list without a selection leaves its setting as it is.
 void MainDialog::OnFormatChange() {
+  if (m_busy) {
+    ShowQuickSettings();
+    return;
+  }
   const int selected = m_formatCombo.GetCurSel();
   if (selected == CB_ERR) return;
   g_settings.outputFormat = selected;
@@ -219,12 +223,20 @@ void MainDialog::OnFormatChange() {
 }
 
 void MainDialog::OnTvModeChange() {
+  if (m_busy) {
+    ShowQuickSettings();
+    return;
+  }
   const int selected = m_tvModeCombo.GetCurSel();
   if (selected == CB_ERR) return;
   g_settings.tvMode = selected;
 }
 
 void MainDialog::OnAspectChange() {
+  if (m_busy) {
+    ShowQuickSettings();
+    return;
+  }
   const int selected = m_aspectCombo.GetCurSel();
   if (selected == CB_ERR) return;
   if (IsMpegFormat(g_settings.outputFormat)) {
@@ -300,59 +312,35 @@ LRESULT MainDialog::OnPaint(WPARAM, LPARAM) {
 
 LRESULT MainDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
 
+// ---------------------------------------------------------------- closing
+
+// Enter and Esc, the close box and Alt+F4: while a probe or a batch runs
+// they wait for it, so that no handler runs on a destroyed window.
+void MainDialog::OnOK() {
+  if (m_busy) return;
+  Dialog::OnOK();
+}
+
+void MainDialog::OnCancel() {
+  if (m_busy) {
+    m_closeRequested = true;
+    return;
+  }
+  Dialog::OnCancel();
+}
+
+void MainDialog::CloseIfRequested() {
+  if (!m_closeRequested || m_busy) return;
+  m_closeRequested = false;
+  Dialog::OnCancel();
+}
+
 // ---------------------------------------------------------------- commands
 
-void MainDialog::AddFiles() {
-  // Built with the rest of the Add command later.
-}
-
-void MainDialog::ConvertAll() {
-  // Built with the rest of the batch conversion later.
-}
-
 void MainDialog::OpenSettings() {
+  if (m_busy) return;
   SettingsDialog dialog(this);
   if (dialog.DoModal() == IDOK) ShowQuickSettings();
-}
-
-void MainDialog::ShowHelpMenu() {
-  // Built with the rest of the Help menu later.
-}
-
-void MainDialog::BrowseOutputFolder() {
-  // Built with the rest of the file-list commands later.
-}
-
-void MainDialog::RemoveSelected() {
-  // Built with the rest of the file-list commands later.
-}
-
-void MainDialog::MoveSelectedUp() {
-  // Built with the rest of the file-list commands later.
-}
-
-void MainDialog::MoveSelectedDown() {
-  // Built with the rest of the file-list commands later.
-}
-
-void MainDialog::ShowListMenu() {
-  // Built with the rest of the file-list commands later.
-}
-
-void MainDialog::ShowHelpContents() {
-  // Built with the help file support later.
-}
-
-void MainDialog::ShowAbout() {
-  // Built with the About box later.
-}
-
-void MainDialog::OpenHomePage() {
-  // Built with the rest of the Help menu later.
-}
-
-void MainDialog::ShowTips() {
-  // Built with the Tip of the Day later.
 }
 
 }  // namespace velto

@@ -72,12 +72,12 @@ class FakeFolders : public FolderOps {
  public:
   explicit FakeFolders(std::set<std::string> existing) : existing_(std::move(existing)) {}
   bool IsDirectory(const std::string& path) override { return existing_.count(path) > 0; }
-  bool SetCurrentDirectory(const std::string& path) override {
+  bool MakeCurrent(const std::string& path) override {
     if (!IsDirectory(path)) return false;
     current = path;
     return true;
   }
-  bool CreateDirectory(const std::string& path) override {
+  bool MakeFolder(const std::string& path) override {
     created.push_back(path);
     if (refuse.count(path)) return false;
     existing_.insert(path);

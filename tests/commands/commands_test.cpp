@@ -1,0 +1,647 @@
+// The Add, Convert and file-list commands of the main window, driven through
+// its messages, with a stand-in encoder that does what its source file says.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <dlgs.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/module_directory.h"
+#include "app/text_encoding.h"
+#include "engine/media_list.h"
+#include "engine/progress_dialog.h"
+#include "framework/controls.h"
+#include "res/resource_ids.h"
+#include "settings/conversion_settings.h"
+#include "tests/engine_win/message_box_answerer.h"
+#include "tests/settings/scratch_dir.h"
+#include "ui/main_dialog.h"
+
+namespace velto {
+namespace {
+
+using testing::MessageBoxAnswerer;
+using testing::PathFromUtf8;
+using testing::ReadBytes;
+using testing::ScratchDir;
+using testing::WriteBytes;
+
+constexpr char kOkSource[] = "duration=65\nwidth=320\nheight=240\nfps=299700000\n";
+
+void Pump() {
+  MSG msg{};
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+}
+
+std::string Text(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return WideToUtf8(text);
+}
+
+std::vector<std::string> Utf8Texts(const std::vector<std::wstring>& texts) {
+  std::vector<std::string> out;
+  for (const auto& text : texts) out.push_back(WideToUtf8(text));
+  return out;
+}
+
+bool Exists(const std::string& path) { return std::filesystem::exists(PathFromUtf8(path)); }
+
+// Runs `action` once from a thread timer as soon as `ready` holds; timers are
+// served by whatever message loop is running (the encoder wait, a dialog).
+class WhenReady {
+ public:
+  WhenReady(std::function<bool()> ready, std::function<void()> action)
+      : ready_(std::move(ready)), action_(std::move(action)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, &Tick);
+  }
+  ~WhenReady() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool done() const { return done_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    WhenReady* self = current_;
+    if (!self || self->done_ || !self->ready_()) return;
+    self->done_ = true;
+    self->action_();
+  }
+  static inline WhenReady* current_ = nullptr;
+  std::function<bool()> ready_;
+  std::function<void()> action_;
+  UINT_PTR timer_ = 0;
+  bool done_ = false;
+};
+
+class Commands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_mediaList = MediaList{};
+    g_engineState = EngineState{};
+    g_settings = ConversionSettings{};
+    sources = scratch.Directory() + "sources & 100%!\\";
+    output = scratch.Directory() + "out\\";
+    encoder = scratch.Directory() + "encoder\\";
+    std::filesystem::create_directories(PathFromUtf8(sources));
+    std::filesystem::create_directories(PathFromUtf8(output));
+    std::filesystem::create_directories(PathFromUtf8(encoder));
+    std::filesystem::copy_file(PathFromUtf8(ModuleDirectory() + "commands_stand_in_encoder.exe"),
+                               PathFromUtf8(encoder + "veltoenc.exe"));
+    WriteBytes(scratch.File("option.ini"), "[Destinate]\r\nTemporary folder=" + output + "\r\n");
+    dialog = std::make_unique<MainDialog>(scratch.Directory());
+    ASSERT_TRUE(dialog->Create(nullptr));
+    dialog->SetEncoderDirectory(encoder);
+    hwnd = dialog->Handle();
+    ShowWindow(hwnd, SW_SHOW);
+    list.Attach(GetDlgItem(hwnd, IDC_MAIN_FILE_LIST));
+    Pump();
+  }
+  void TearDown() override {
+    list.Detach();
+    dialog.reset();
+  }
+
+  std::string Source(const std::string& name, const std::string& content = kOkSource) {
+    const std::string path = sources + name;
+    WriteBytes(path, content);
+    return path;
+  }
+  // A row added without a probe, for the list commands.
+  void AddRow(const std::string& path, double duration, int width = 320, int height = 240, double fps = 25.0) {
+    g_mediaList.pending = MediaEntry{"", duration, width, height, fps};
+    ASSERT_EQ(dialog->AppendListRow(path), 0);
+  }
+  void Command(int id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  void Select(int row) {
+    list.SetItemState(-1, 0, LVIS_SELECTED);
+    if (row >= 0) list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  std::vector<std::string> Column(int column) const {
+    std::vector<std::string> texts;
+    for (int row = 0; row < list.GetItemCount(); ++row) texts.push_back(list.GetItemText(row, column));
+    return texts;
+  }
+  std::vector<std::string> Numbers() const {
+    std::vector<std::string> expected;
+    for (int row = 0; row < list.GetItemCount(); ++row) expected.push_back("          " + std::to_string(row + 1));
+    return expected;
+  }
+  // The list view and the media list agree row by row.
+  void ExpectRowsMatchEntries() const {
+    ASSERT_EQ(list.GetItemCount(), g_mediaList.count());
+    EXPECT_EQ(Column(0), Numbers());
+    for (int row = 0; row < g_mediaList.count(); ++row) EXPECT_EQ(list.GetItemText(row, 1), g_mediaList.at(row).path);
+  }
+  std::vector<std::string> Calls() const {
+    std::vector<std::string> lines;
+    const std::string text = ReadBytes(encoder + "calls.txt");
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+      lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+  }
+  int Selected() const { return list.GetSelectedItem(); }
+  bool ListHasFocus() const { return GetFocus() == list.Handle(); }
+  HWND ProgressWindow() const { return g_engineState.progressDialog->Handle(); }
+
+  ScratchDir scratch{"commands & 100%!"};
+  std::string sources, output, encoder;
+  std::unique_ptr<MainDialog> dialog;
+  HWND hwnd = nullptr;
+  ListView list;
+};
+
+// ---------------------------------------------------------------- Add
+
+TEST_F(Commands, AddThreeFilesOfWhichTheSecondFails) {
+  const std::string a = Source("a.wmv"), b = Source("b.wmv", "duration=0\nwidth=320\nheight=240\nfps=1\n"),
+                    c = Source("c ü.asf", "duration=3725\nwidth=640\nheight=480\nfps=250000000\n");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a, b, c});
+
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"          1", "          2"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{a, c}));
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"00:01:05", "01:02:05"}));
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Load file " + b + " failed."});
+  EXPECT_EQ(Utf8Texts(answerer.captions), std::vector<std::string>{"Velto ASF Converter"});
+  ASSERT_EQ(g_mediaList.count(), 2);
+  EXPECT_EQ(g_mediaList.at(1), (MediaEntry{c, 3725.0, 640, 480, 25.0}));
+  EXPECT_DOUBLE_EQ(g_mediaList.totalDuration, 65.0 + 3725.0);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + b, "probe " + c}));
+}
+
+TEST_F(Commands, AProbeMustReportAllFourValuesAndEndWell) {
+  const std::string good = Source("good.wmv");
+  const std::string noRate = Source("no rate.wmv", "duration=10\nwidth=100\nheight=80\n");
+  const std::string badExit = Source("bad exit.wmv", std::string(kOkSource) + "probe_exit=4\n");
+  const std::string missing = sources + "missing.wmv";
+  dialog->SetEncoderDirectory(encoder);
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({good, noRate, badExit, missing});
+
+  EXPECT_EQ(Column(1), std::vector<std::string>{good});
+  EXPECT_EQ(Utf8Texts(answerer.texts),
+            (std::vector<std::string>{"Load file " + noRate + " failed.", "Load file " + badExit + " failed.",
+                                      "Load file " + missing + " failed."}));
+
+  // An encoder that cannot be started fails every file.
+  dialog->SetEncoderDirectory(scratch.Directory() + "nowhere\\");
+  answerer.texts.clear();
+  dialog->AddFilesFrom({good});
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Load file " + good + " failed."});
+  EXPECT_EQ(g_mediaList.count(), 1);
+}
+
+TEST_F(Commands, TheListTakesNinetyNineFilesAndRefusesTheRestWithOneMessage) {
+  for (int i = 0; i < 98; ++i) AddRow(sources + "x" + std::to_string(i) + ".wmv", 1.0);
+  const std::string a = Source("a.wmv"), b = Source("b.wmv"), c = Source("c.wmv");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a, b, c});
+
+  EXPECT_EQ(g_mediaList.count(), 99);
+  EXPECT_EQ(list.GetItemCount(), 99);
+  EXPECT_EQ(list.GetItemText(98, 0), "          99");
+  EXPECT_EQ(list.GetItemText(98, 1), a);
+  EXPECT_EQ(Utf8Texts(answerer.texts),
+            std::vector<std::string>{"The list is full: it holds at most 99 files. 2 files were not added."});
+  EXPECT_EQ(Calls(), std::vector<std::string>{"probe " + a});  // no probe for a refused file
+}
+
+TEST_F(Commands, WhileProbingTheCommandsWaitAndClosingComesAfterTheProbe) {
+  const std::string first = Source("first.wmv");
+  AddRow(first, 5.0);
+  Select(0);
+  g_settings.outputFormat = 0;
+  const std::string slow = Source("slow.wmv", std::string(kOkSource) + "probe_sleep_ms=600\n");
+  const std::string later = Source("later.wmv");
+  MessageBoxAnswerer answerer(IDOK);
+  bool wasVisibleDuringProbe = false;
+  WhenReady during([&] { return dialog->IsBusy(); },
+                   [&] {
+                     Command(IDC_MAIN_REMOVE);
+                     Command(IDC_MAIN_CONVERT);
+                     Command(IDC_MAIN_SETTINGS);
+                     Command(IDC_MAIN_ADD);
+                     const HWND format = GetDlgItem(hwnd, IDC_MAIN_FORMAT);
+                     SendMessageW(format, CB_SETCURSEL, 8, 0);
+                     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAIN_FORMAT, CBN_SELCHANGE),
+                                  reinterpret_cast<LPARAM>(format));
+                     SendMessageW(hwnd, WM_CLOSE, 0, 0);
+                     wasVisibleDuringProbe = IsWindowVisible(hwnd) != FALSE;
+                   });
+  dialog->AddFilesFrom({slow, later});
+
+  ASSERT_TRUE(during.done());
+  EXPECT_TRUE(wasVisibleDuringProbe);
+  // The probe under way finished and its file was added; the next was not probed.
+  EXPECT_EQ(Column(1), (std::vector<std::string>{first, slow}));
+  EXPECT_EQ(Calls(), std::vector<std::string>{"probe " + slow});
+  EXPECT_TRUE(answerer.texts.empty());
+  EXPECT_EQ(g_settings.outputFormat, 0);
+  EXPECT_EQ(SendMessageW(GetDlgItem(hwnd, IDC_MAIN_FORMAT), CB_GETCURSEL, 0, 0), 0);
+  // Then the window closed (a modeless one hides), and it still exists.
+  EXPECT_TRUE(IsWindow(hwnd));
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+}
+
+TEST_F(Commands, AddThroughTheRealOpenFileDialog) {
+  const std::string a = Source("picked ä.wmv");
+  std::string title, filter;
+  WhenReady fill([] { return FindWindowW(L"#32770", L"Import video files") != nullptr; },
+                 [&] {
+                   const HWND box = FindWindowW(L"#32770", L"Import video files");
+                   title = Text(box);
+                   HWND name = GetDlgItem(box, cmb13);
+                   if (!name) name = GetDlgItem(box, edt1);
+                   const HWND types = GetDlgItem(box, cmb1);
+                   wchar_t first[128] = {};
+                   if (SendMessageW(types, CB_GETLBTEXTLEN, 0, 0) < 128) SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+                   filter = WideToUtf8(first);
+                   SetWindowTextW(name, Utf8ToWide(a).c_str());
+                   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                 });
+  Command(IDC_MAIN_ADD);
+  ASSERT_TRUE(fill.done());
+  EXPECT_EQ(title, "Import video files");
+  EXPECT_EQ(filter, "ASF WMV file (*.ASF,*.WMV,*.ASX)");
+  EXPECT_EQ(Column(1), std::vector<std::string>{a});
+}
+
+TEST_F(Commands, CancellingTheOpenFileDialogRunsNothing) {
+  WhenReady cancel([] { return FindWindowW(L"#32770", L"Import video files") != nullptr; },
+                   [] { PostMessageW(FindWindowW(L"#32770", L"Import video files"), WM_COMMAND, IDCANCEL, 0); });
+  Command(IDC_MAIN_ADD_SMALL);
+  ASSERT_TRUE(cancel.done());
+  EXPECT_EQ(list.GetItemCount(), 0);
+  EXPECT_TRUE(Calls().empty());
+}
+
+// ---------------------------------------------------------------- list commands
+
+TEST_F(Commands, RemoveTheMiddleTheLastAndTheOnlyRow) {
+  AddRow("C:\\a.wmv", 60.0);
+  AddRow("C:\\b.wmv", 90.0);
+  AddRow("C:\\c.wmv", 30.0);
+  Select(1);
+  Command(IDC_MAIN_REMOVE);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"C:\\a.wmv", "C:\\c.wmv"}));
+  ExpectRowsMatchEntries();
+  EXPECT_EQ(Selected(), 1);
+  EXPECT_TRUE(ListHasFocus());
+  EXPECT_DOUBLE_EQ(g_mediaList.totalDuration, 90.0);
+
+  Command(IDM_LIST_REMOVE);  // the menu item: the selected last row
+  EXPECT_EQ(Column(1), std::vector<std::string>{"C:\\a.wmv"});
+  EXPECT_EQ(Selected(), -1);
+  ExpectRowsMatchEntries();
+
+  Command(IDC_MAIN_REMOVE);  // nothing selected: nothing happens
+  EXPECT_EQ(list.GetItemCount(), 1);
+  Select(0);
+  Command(IDC_MAIN_REMOVE);
+  EXPECT_EQ(list.GetItemCount(), 0);
+  EXPECT_EQ(g_mediaList.count(), 0);
+  EXPECT_DOUBLE_EQ(g_mediaList.totalDuration, 0.0);
+
+  MessageBoxAnswerer answerer(IDOK);
+  Command(IDC_MAIN_MOVE_UP);
+  Command(IDC_MAIN_MOVE_DOWN);
+  Command(IDC_MAIN_REMOVE);
+  EXPECT_TRUE(answerer.texts.empty());
+}
+
+TEST_F(Commands, MovesAtTheEndsOnlyFocusTheList) {
+  AddRow("C:\\a.wmv", 1.0);
+  AddRow("C:\\b.wmv", 2.0);
+  Select(0);
+  SetFocus(hwnd);
+  Command(IDC_MAIN_MOVE_UP);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"C:\\a.wmv", "C:\\b.wmv"}));
+  EXPECT_TRUE(ListHasFocus());
+  Select(1);
+  SetFocus(hwnd);
+  Command(IDM_LIST_MOVE_DOWN);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"C:\\a.wmv", "C:\\b.wmv"}));
+  EXPECT_TRUE(ListHasFocus());
+  EXPECT_EQ(Selected(), 1);
+}
+
+TEST_F(Commands, MovingWithoutSelectionWarnsOnlyWithTwoOrMoreFiles) {
+  MessageBoxAnswerer answerer(IDOK);
+  AddRow("C:\\a.wmv", 1.0);
+  Command(IDC_MAIN_MOVE_DOWN);
+  EXPECT_TRUE(answerer.texts.empty());
+  AddRow("C:\\b.wmv", 2.0);
+  Command(IDC_MAIN_MOVE_DOWN);
+  Command(IDM_LIST_MOVE_UP);
+  EXPECT_EQ(Utf8Texts(answerer.texts), (std::vector<std::string>{"No item was selected!", "No item was selected!"}));
+  EXPECT_EQ(Utf8Texts(answerer.captions), (std::vector<std::string>{"Warning", "Warning"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"C:\\a.wmv", "C:\\b.wmv"}));
+}
+
+TEST_F(Commands, TheSelectedFileMovesWithItsDataAndTheNumbersStayInOrder) {
+  AddRow("C:\\a.wmv", 10.0, 100, 50, 10.0);
+  AddRow("C:\\b.wmv", 20.0, 200, 60, 20.0);
+  AddRow("C:\\c.wmv", 30.0, 300, 70, 30.0);
+  AddRow("C:\\d.wmv", 40.0, 400, 80, 40.0);
+  Select(0);
+  Command(IDC_MAIN_MOVE_DOWN);
+  Command(IDC_MAIN_MOVE_DOWN);  // a: 0 -> 2
+  EXPECT_EQ(Selected(), 2);
+  EXPECT_TRUE(list.GetItemState(2, LVIS_FOCUSED) & LVIS_FOCUSED);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"C:\\b.wmv", "C:\\c.wmv", "C:\\a.wmv", "C:\\d.wmv"}));
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"00:00:20", "00:00:30", "00:00:10", "00:00:40"}));
+  ExpectRowsMatchEntries();
+  EXPECT_EQ(g_mediaList.at(2), (MediaEntry{"C:\\a.wmv", 10.0, 100, 50, 10.0}));
+
+  Select(3);
+  Command(IDC_MAIN_MOVE_UP);  // d: 3 -> 2
+  Select(0);
+  Command(IDC_MAIN_REMOVE);   // b goes
+  Select(2);
+  Command(IDC_MAIN_MOVE_UP);  // a: 2 -> 1
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"C:\\c.wmv", "C:\\a.wmv", "C:\\d.wmv"}));
+  ExpectRowsMatchEntries();
+  EXPECT_EQ(g_mediaList.at(2), (MediaEntry{"C:\\d.wmv", 40.0, 400, 80, 40.0}));
+  EXPECT_DOUBLE_EQ(g_mediaList.totalDuration, 80.0);
+  EXPECT_EQ(Selected(), 1);
+}
+
+TEST_F(Commands, TheListMenuHasTheFourItemsAndOpensOnARightClick) {
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_LIST_MENU));
+  ASSERT_NE(menu, nullptr);
+  wchar_t text[64] = {};
+  GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+  EXPECT_EQ(WideToUtf8(text), "Edit");
+  HMENU popup = GetSubMenu(menu, 0);
+  ASSERT_EQ(GetMenuItemCount(popup), 4);
+  const UINT ids[] = {IDM_LIST_ADD, IDM_LIST_REMOVE, IDM_LIST_MOVE_UP, IDM_LIST_MOVE_DOWN};
+  const char* texts[] = {"Add video files to list", "Remove video file from list", "Move up", "Move down"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(GetMenuItemID(popup, i), ids[i]);
+    GetMenuStringW(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    EXPECT_EQ(WideToUtf8(text), texts[i]);
+    EXPECT_EQ(GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED), 0u);
+  }
+  DestroyMenu(menu);
+
+  // A right click shows the popup; picking "Remove" reaches the window.
+  AddRow("C:\\a.wmv", 1.0);
+  Select(0);
+  WhenReady pick([] { return FindWindowW(L"#32768", nullptr) != nullptr; },
+                 [] {
+                   const HWND shown = FindWindowW(L"#32768", nullptr);
+                   PostMessageW(shown, WM_KEYDOWN, VK_DOWN, 0);
+                   PostMessageW(shown, WM_KEYDOWN, VK_DOWN, 0);
+                   PostMessageW(shown, WM_KEYDOWN, VK_RETURN, 0);
+                 });
+  NMHDR click{list.Handle(), static_cast<UINT_PTR>(IDC_MAIN_FILE_LIST), static_cast<UINT>(NM_RCLICK)};
+  EXPECT_EQ(SendMessageW(hwnd, WM_NOTIFY, IDC_MAIN_FILE_LIST, reinterpret_cast<LPARAM>(&click)), 0);
+  Pump();
+  ASSERT_TRUE(pick.done());
+  EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST_F(Commands, ChangeTakesTheBrowsedFolderWithABackslash) {
+  const std::string chosen = scratch.Directory() + "chosen";
+  std::filesystem::create_directories(PathFromUtf8(chosen));
+  std::string title;
+  WhenReady choose(
+      [&] {
+        const HWND active = GetActiveWindow();
+        return active && active != hwnd && GetWindow(active, GW_OWNER) == hwnd;
+      },
+      [&] {
+        const HWND browser = GetActiveWindow();
+        const std::wstring path = Utf8ToWide(chosen);
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+        PostMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      });
+  Command(IDC_MAIN_CHANGE_FOLDER);
+  ASSERT_TRUE(choose.done());
+  EXPECT_EQ(Text(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER)), chosen + "\\");
+  EXPECT_EQ(dialog->OutputFolder(), chosen + "\\");
+}
+
+// ---------------------------------------------------------------- Convert
+
+TEST_F(Commands, ConvertWithAnEmptyListOnlySaysSo) {
+  const std::string folder = scratch.Directory() + "never";
+  SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(folder).c_str());
+  MessageBoxAnswerer answerer(IDOK);
+  Command(IDC_MAIN_CONVERT);
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"No file in the list"});
+  EXPECT_FALSE(Exists(folder));
+  EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+}
+
+TEST_F(Commands, ConvertCreatesTheFolderTwoLevelsDeepAndSaysMissionAccomplished) {
+  const std::string a = Source("a.wmv", std::string(kOkSource) + "seconds=3\nsleep_ms=100\n");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a});
+  std::filesystem::create_directories(PathFromUtf8(scratch.Directory() + "deep"));
+  const std::string folder = scratch.Directory() + "deep\\b c\\d";  // no trailing backslash
+  SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(folder).c_str());
+  bool progressShown = false, mainDisabled = false;
+  WhenReady watch([] { return true; },
+                  [&] {
+                    progressShown = IsWindowVisible(ProgressWindow()) != FALSE;
+                    mainDisabled = !IsWindowEnabled(hwnd);
+                  });
+  Command(IDC_MAIN_CONVERT_SMALL);
+
+  EXPECT_TRUE(Exists(folder + "\\a.avi"));
+  EXPECT_EQ(dialog->OutputFolder(), folder);
+  ASSERT_EQ(answerer.texts.size(), 1u);
+  const std::string done = WideToUtf8(answerer.texts[0]);
+  EXPECT_EQ(done.rfind("Mission accomplished! Total Time:00:00:0", 0), 0u) << done;
+  EXPECT_EQ(done.size(), std::string("Mission accomplished! Total Time:00:00:00").size());
+  EXPECT_TRUE(watch.done() && progressShown && mainDisabled);
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+  EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
+}
+
+TEST_F(Commands, AFolderThatCannotBeCreatedIsReported) {
+  AddRow(Source("a.wmv"), 65.0);
+  WriteBytes(scratch.File("blocker"), "a file, not a folder");
+  const std::string folder = scratch.Directory() + "blocker\\sub\\";
+  SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(folder).c_str());
+  MessageBoxAnswerer answerer(IDOK);
+  Command(IDC_MAIN_CONVERT);
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Fail to create tmp folder " + folder});
+  EXPECT_TRUE(Calls().empty());
+  EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
+}
+
+TEST_F(Commands, AMovedFileIsConvertedWithItsOwnSizeAndRate) {
+  const std::string a = Source("a.wmv", "duration=5\nwidth=320\nheight=240\nfps=250000000\n");
+  const std::string b = Source("b.wmv", "duration=5\nwidth=1280\nheight=720\nfps=200000000\n");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a, b});
+  g_settings.outputFormat = kFormatAvi;
+  g_settings.aviResolution = 17;  // 640 x 480
+  g_settings.aviFrameRate = 0;    // the source's own rate
+  g_settings.letterbox = 1;
+  Select(1);
+  Command(IDC_MAIN_MOVE_UP);
+  Command(IDC_MAIN_CONVERT);
+
+  const std::string outB = ReadBytes(output + "b.avi");
+  const std::string outA = ReadBytes(output + "a.avi");
+  EXPECT_NE(outB.find("\"" + b + "\" -o \"" + output + "b.avi\""), std::string::npos) << outB;
+  EXPECT_NE(outB.find(" -ofps 20.000000"), std::string::npos) << outB;
+  EXPECT_NE(outB.find(" -vf scale=640:-3,harddup,expand=640:480"), std::string::npos) << outB;
+  EXPECT_NE(outA.find(" -ofps 25.000000"), std::string::npos) << outA;
+  EXPECT_NE(outA.find(" -vf scale=640:480,harddup"), std::string::npos) << outA;
+  EXPECT_EQ(outA.find("expand"), std::string::npos) << outA;
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + b, "convert " + b, "convert " + a}));
+}
+
+TEST_F(Commands, OutputsNeverOverwriteAFileOrASourceOfTheList) {
+  g_settings.outputFormat = kFormatWmv;
+  const std::string inFolder = Source("clip.WMV");
+  WriteBytes(output + "talk.wmv", "keep me");
+  WriteBytes(output + "talk_wmv.wmv", "keep me too");
+  const std::string talk = Source("talk.wmv");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({talk, inFolder});
+  // The output folder is the sources' folder: clip.WMV itself is a source.
+  SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(sources).c_str());
+  Command(IDC_MAIN_CONVERT);
+  EXPECT_EQ(ReadBytes(inFolder), kOkSource);
+  EXPECT_TRUE(Exists(sources + "clip_WMV.wmv"));
+  EXPECT_TRUE(Exists(sources + "talk_wmv.wmv"));  // talk.wmv is the source itself
+
+  SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(output).c_str());
+  Command(IDC_MAIN_CONVERT);
+  EXPECT_EQ(ReadBytes(output + "talk.wmv"), "keep me");
+  EXPECT_EQ(ReadBytes(output + "talk_wmv.wmv"), "keep me too");
+  EXPECT_TRUE(Exists(output + "talk_wmv_2.wmv"));
+  EXPECT_TRUE(Exists(output + "clip.wmv"));
+}
+
+TEST_F(Commands, FailedFilesAreNamedWithTheirLogsAndTheBatchGoesOn) {
+  const std::string a = Source("a.wmv");
+  const std::string b = Source("b.wmv");
+  const std::string c = Source("c.wmv");
+  const std::string d = Source("d.wmv");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a, b, c, d});
+  ASSERT_EQ(g_mediaList.count(), 4);
+  // Made to fail after their probes: b ends with an error leaving a partial
+  // file, c ends well but writes nothing.
+  WriteBytes(b, std::string(kOkSource) + "convert_exit=5\n");
+  WriteBytes(c, std::string(kOkSource) + "write=0\n");
+  Command(IDC_MAIN_CONVERT);
+
+  EXPECT_TRUE(Exists(output + "a.avi"));
+  EXPECT_FALSE(Exists(output + "b.avi"));
+  EXPECT_FALSE(Exists(output + "c.avi"));
+  EXPECT_TRUE(Exists(output + "d.avi"));
+  ASSERT_EQ(answerer.texts.size(), 1u);
+  const std::string message = WideToUtf8(answerer.texts[0]);
+  EXPECT_EQ(message.find("Mission accomplished"), std::string::npos) << message;
+  EXPECT_NE(message.find("2 of 4 files could not be converted."), std::string::npos) << message;
+  EXPECT_NE(message.find(b + "\n    (the encoder ended with code 5; log: "), std::string::npos) << message;
+  EXPECT_NE(message.find(c + "\n    (no output was written"), std::string::npos) << message;
+  // The named log is the one the failed run wrote.
+  const size_t logStart = message.find("log: ") + 5;
+  const std::string log = message.substr(logStart, message.find(')', logStart) - logStart);
+  EXPECT_NE(log.find("veltoenc-"), std::string::npos);
+  EXPECT_NE(ReadBytes(log).find(b), std::string::npos) << log;
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+  EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
+}
+
+TEST_F(Commands, ConfirmedCancelDuringTheSecondFileEndsTheBatchSilently) {
+  const std::string a = Source("a.wmv");
+  const std::string b = Source("b.wmv");
+  const std::string c = Source("c.wmv");
+  MessageBoxAnswerer answerer(IDYES);
+  dialog->AddFilesFrom({a, b, c});
+  ASSERT_EQ(g_mediaList.count(), 3);
+  WriteBytes(b, std::string(kOkSource) + "seconds=500\nsleep_ms=20\n");
+  std::string cancelText;
+  WhenReady cancel([&] { return g_engineState.currentIndex == 1 && Exists(output + "b.avi"); },
+                   [&] {
+                     SendMessageW(ProgressWindow(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED), 0);
+                     cancelText = Text(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS));
+                   });
+  Command(IDC_MAIN_CONVERT);
+
+  ASSERT_TRUE(cancel.done());
+  EXPECT_EQ(cancelText, "Cancel processing...");
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Do you really want to stop?"});
+  EXPECT_TRUE(Exists(output + "a.avi"));
+  EXPECT_FALSE(Exists(output + "b.avi"));
+  EXPECT_FALSE(Exists(output + "c.avi"));
+  const auto calls = Calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "convert " + c), 0);
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+  EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
+  EXPECT_FALSE(dialog->IsBusy());
+}
+
+// ---------------------------------------------------------------- the real encoder
+
+// Runs a program beside the tests to its end; true when it exits with 0.
+bool RunBeside(const std::wstring& program, const std::wstring& arguments) {
+  const std::wstring path = Utf8ToWide(ModuleDirectory()) + program;
+  std::wstring line = L"\"" + path + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code == 0;
+}
+
+TEST_F(Commands, WithTheRealEncoderAClipIsAddedAndConvertedAndGarbageIsRefused) {
+  if (!Exists(ModuleDirectory() + "veltoenc.exe") || !Exists(ModuleDirectory() + "ffmpeg.exe")) {
+    GTEST_SKIP() << "veltoenc.exe or ffmpeg.exe is not beside the tests";
+  }
+  const std::string clip = sources + "clip \xC3\xBC.wmv";
+  ASSERT_TRUE(RunBeside(L"ffmpeg.exe", L"-hide_banner -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25 "
+                                       L"-t 2 -c:v wmv2 -an -f asf \"file:" + Utf8ToWide(clip) + L"\""));
+  const std::string garbage = Source("garbage.wmv", "this is no video");
+  dialog->SetEncoderDirectory(ModuleDirectory());
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({clip, garbage});
+  EXPECT_EQ(Column(1), std::vector<std::string>{clip});
+  EXPECT_EQ(Column(2), std::vector<std::string>{"00:00:02"});
+  ASSERT_EQ(g_mediaList.count(), 1);
+  EXPECT_EQ(g_mediaList.at(0).width, 320);
+  EXPECT_NEAR(g_mediaList.at(0).frameRate, 25.0, 0.01);
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Load file " + garbage + " failed."});
+
+  answerer.texts.clear();
+  g_settings.outputFormat = kFormatAvi;
+  Command(IDC_MAIN_CONVERT);
+  ASSERT_EQ(answerer.texts.size(), 1u);
+  EXPECT_EQ(WideToUtf8(answerer.texts[0]).rfind("Mission accomplished! Total Time:", 0), 0u)
+      << WideToUtf8(answerer.texts[0]);
+  EXPECT_GT(std::filesystem::file_size(PathFromUtf8(output + "clip \xC3\xBC.avi")), 1000u);
+}
+
+}  // namespace
+}  // namespace velto

@@ -1,0 +1,92 @@
+// Row texts, the open-file dialog's selection, the browsed output folder and
+// the batch's closing message.
+#include "ui/file_list_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace velto {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(FileListText, RowNumbersHaveTenBlanksBeforeTheNumber) {
+  EXPECT_EQ(RowNumberText(1), "          1");
+  EXPECT_EQ(RowNumberText(12), "          12");
+  EXPECT_EQ(RowNumberText(99), "          99");
+}
+
+TEST(FileListText, DurationsAreCutToWholeSeconds) {
+  EXPECT_EQ(RowDurationText(3725.0), "01:02:05");
+  EXPECT_EQ(RowDurationText(59.9), "00:00:59");
+  EXPECT_EQ(RowDurationText(0.0), "00:00:00");
+  EXPECT_EQ(RowDurationText(360000.0), "100:00:00");
+  EXPECT_EQ(RowDurationText(1e12), "596523:14:07");  // held at the largest 32-bit count
+}
+
+TEST(FileListText, OneSelectedFileIsItsFullPath) {
+  const auto paths = SplitSelectedFiles(L"C:\\clips\\talk.wmv\0\0"s);
+  EXPECT_EQ(paths, std::vector<std::wstring>{L"C:\\clips\\talk.wmv"});
+}
+
+TEST(FileListText, SeveralSelectedFilesFollowTheirFolderInDialogOrder) {
+  const auto paths = SplitSelectedFiles(L"C:\\my clips\0b.wmv\0a & b%.asf\0\0junk\0"s);
+  EXPECT_EQ(paths, (std::vector<std::wstring>{L"C:\\my clips\\b.wmv", L"C:\\my clips\\a & b%.asf"}));
+  // A drive root keeps its single backslash.
+  EXPECT_EQ(SplitSelectedFiles(L"D:\\\0x.wmv\0y.wmv\0\0"s), (std::vector<std::wstring>{L"D:\\x.wmv", L"D:\\y.wmv"}));
+}
+
+TEST(FileListText, AnEmptyBufferSelectsNothing) {
+  EXPECT_TRUE(SplitSelectedFiles(L""s).empty());
+  EXPECT_TRUE(SplitSelectedFiles(L"\0\0"s).empty());
+}
+
+TEST(FileListText, BrowsedFolderGetsOneTrailingBackslash) {
+  EXPECT_EQ(OutputFolderFromBrowser("C:\\Video", 255), "C:\\Video\\");
+  EXPECT_EQ(OutputFolderFromBrowser("D:\\", 255), "D:\\");
+  EXPECT_EQ(OutputFolderFromBrowser("", 255), std::nullopt);
+}
+
+TEST(FileListText, BrowsedFolderTooLongIsRefusedNotCut) {
+  const std::string fits = "C:\\" + std::string(251, 'a');  // 254 characters, 255 with the backslash
+  EXPECT_EQ(OutputFolderFromBrowser(fits, 255), fits + "\\");
+  EXPECT_EQ(OutputFolderFromBrowser(fits + "b", 255), std::nullopt);
+  EXPECT_EQ(OutputFolderFromBrowser(fits + "\\", 255), fits + "\\");
+}
+
+TEST(FileListText, MessagesForAdd) {
+  EXPECT_EQ(LoadFailedText("C:\\a b\\x.wmv"), "Load file C:\\a b\\x.wmv failed.");
+  EXPECT_EQ(ListFullText(1, 99), "The list is full: it holds at most 99 files. 1 file was not added.");
+  EXPECT_EQ(ListFullText(7, 99), "The list is full: it holds at most 99 files. 7 files were not added.");
+}
+
+TEST(FileListText, BatchFailureNamesEachFileWithItsLog) {
+  const std::vector<FailedConversion> failed = {
+      {"C:\\in\\b.wmv", true, 5, "C:\\logs\\veltoenc-20261207-101500-000-42.log"},
+      {"C:\\in\\c.wmv", true, 0, ""},
+      {"C:\\in\\d.wmv", false, 0, ""},
+  };
+  const std::string text = BatchFailureText(failed, 4, "00:01:02", "C:\\logs");
+  EXPECT_EQ(text.find("Mission accomplished"), std::string::npos);
+  EXPECT_NE(text.find("3 of 4 files could not be converted. Total Time:00:01:02"), std::string::npos);
+  EXPECT_NE(text.find("C:\\in\\b.wmv\n    (the encoder ended with code 5; log: "
+                      "C:\\logs\\veltoenc-20261207-101500-000-42.log)"),
+            std::string::npos);
+  EXPECT_NE(text.find("C:\\in\\c.wmv\n    (no output was written; no log was found)"), std::string::npos);
+  EXPECT_NE(text.find("C:\\in\\d.wmv\n    (the encoder could not be started)"), std::string::npos);
+  EXPECT_NE(text.find("The encoder's logs are kept in C:\\logs."), std::string::npos);
+}
+
+TEST(FileListText, BatchFailureCountsWhatItDoesNotList) {
+  std::vector<FailedConversion> failed;
+  for (int i = 0; i < 15; ++i) failed.push_back({"f" + std::to_string(i), true, 3, ""});
+  const std::string text = BatchFailureText(failed, 20, "00:00:01", "", 12);
+  EXPECT_NE(text.find("f11"), std::string::npos);
+  EXPECT_EQ(text.find("f12"), std::string::npos);
+  EXPECT_NE(text.find("... and 3 more."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velto

@@ -1,0 +1,174 @@
+// The Convert command: the output folder, one encoder run per file of the
+// list, the progress window, and the closing message.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/text_encoding.h"
+#include "engine/batch_rules.h"
+#include "engine/encoder_interface.h"
+#include "engine/format_duration.h"
+#include "engine/media_list.h"
+#include "engine/progress_dialog.h"
+#include "framework/application.h"
+#include "settings/conversion_settings.h"
+#include "settings/settings_store.h"
+#include "ui/file_list_text.h"
+#include "ui/main_dialog.h"
+
+namespace velto {
+namespace {
+
+constexpr char kNoFileText[] = "No file in the list";
+constexpr char kFolderFailedText[] = "Fail to create tmp folder ";
+constexpr char kDoneText[] = "Mission accomplished! Total Time:";
+
+class WindowsFolderOps : public FolderOps {
+ public:
+  bool IsDirectory(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+  bool MakeCurrent(const std::string& path) override {
+    return ::SetCurrentDirectoryW(Utf8ToWide(path).c_str()) != FALSE;
+  }
+  bool MakeFolder(const std::string& path) override {
+    return ::CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr) != FALSE;
+  }
+};
+
+std::string CurrentFolder() {
+  const DWORD size = GetCurrentDirectoryW(0, nullptr);
+  if (size == 0) return {};
+  std::wstring folder(size, L'\0');
+  const DWORD length = GetCurrentDirectoryW(size, folder.data());
+  if (length == 0 || length >= size) return {};
+  folder.resize(length);
+  if (folder.back() != L'\\') folder += L'\\';
+  return WideToUtf8(folder);
+}
+
+// The size of a file; -1 when there is none.
+long long FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void DeleteOutput(const std::string& path) { DeleteFileW(Utf8ToWide(path).c_str()); }
+
+// Where veltoenc.exe keeps its logs.
+std::string EncoderLogFolder() {
+  wchar_t base[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return {};
+  return WideToUtf8(std::wstring(base) + L"\\Velto ASF Converter\\logs");
+}
+
+// The newest log of the encoder process `processId`; empty when none.
+std::string FindEncoderLog(const std::string& folder, DWORD processId) {
+  if (folder.empty() || processId == 0) return {};
+  const std::wstring wideFolder = Utf8ToWide(folder);
+  const std::wstring pattern = wideFolder + L"\\veltoenc-*-" + std::to_wstring(processId) + L".log";
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  std::wstring newest;
+  do {
+    // Names sort by their time.
+    if (newest.empty() || newest < found.cFileName) newest = found.cFileName;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return WideToUtf8(wideFolder + L"\\" + newest);
+}
+
+}  // namespace
+
+void MainDialog::ConvertAll() {
+  if (m_busy) return;
+  if (g_mediaList.empty()) {
+    ShowMessageBox(kNoFileText);
+    return;
+  }
+  // The closing message counts from here, the folder check included.
+  const std::uint32_t startTick = GetTickCount();
+  const std::string folder = m_outputFolderEdit.GetText();
+  WindowsFolderOps ops;
+  if (folder.size() > kOutputFolderLimit || EnsureFolder(folder, ops) != 0) {
+    ShowMessageBox(kFolderFailedText + folder);
+    return;
+  }
+  m_outputFolder = folder;
+  // The folder is now the current directory; outputs are named from its full
+  // path, so that a relative folder is not taken twice.
+  std::string outputFolder = CurrentFolder();
+  if (outputFolder.empty()) outputFolder = folder;
+
+  g_engineState.batchStartTick = startTick;
+  g_engineState.stopRequested = false;
+  std::vector<FailedConversion> failed;
+  bool stopped = false;
+  {
+    BusyScope busy(*this);
+    EnableWindow(Handle(), FALSE);
+    if (g_engineState.progressDialog) g_engineState.progressDialog->ShowForBatch();
+    g_engineState.completedDuration = 0.0;
+
+    const std::string logFolder = EncoderLogFolder();
+    for (int i = 0; i < g_mediaList.count(); ++i) {
+      g_engineState.currentIndex = i;
+      const MediaEntry entry = g_mediaList.at(i);
+      // Never an existing file: nothing has to be deleted before the run.
+      const std::string output = OutputPathFor(outputFolder, entry.path);
+      SelectOutputSize(g_settings, m_run);
+      const Letterbox bars = ComputeLetterbox(g_settings.letterbox != 0, entry.width, entry.height,
+                                              m_run.outputWidth, m_run.outputHeight);
+      const EncoderRunResult run = RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert);
+      g_engineState.completedDuration += entry.duration;
+
+      if (g_engineState.stopRequested) {  // the run ended after a stop: no message
+        DeleteOutput(output);
+        stopped = true;
+        break;
+      }
+      if (!run.started || run.exitCode != 0 || FileSize(output) <= 0) {
+        DeleteOutput(output);
+        failed.push_back({entry.path, run.started, static_cast<std::uint32_t>(run.exitCode),
+                          FindEncoderLog(logFolder, run.processId)});
+      }
+    }
+    if (!stopped) ShowBatchResult(failed, g_mediaList.count(), startTick);
+    EndBatch();
+  }
+  CloseIfRequested();
+}
+
+void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, int total,
+                                 std::uint32_t startTick) {
+  const auto elapsed = static_cast<std::int32_t>((GetTickCount() - startTick) / 1000);
+  // Owned by the progress window, which stays up (and the main window
+  // disabled) until the message is closed.
+  ProgressDialog* progress = g_engineState.progressDialog;
+  const HWND owner = progress && progress->IsWindow() ? progress->Handle() : nullptr;
+  const std::wstring caption = Utf8ToWide(kApplicationName);
+  if (failed.empty()) {
+    const std::wstring text = Utf8ToWide(kDoneText + FormatDuration(elapsed));
+    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const std::wstring text =
+      Utf8ToWide(BatchFailureText(failed, total, FormatDuration(elapsed), EncoderLogFolder()));
+  MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void MainDialog::EndBatch() {
+  if (IsWindow()) EnableWindow(Handle(), TRUE);
+  if (g_engineState.progressDialog && g_engineState.progressDialog->IsWindow()) {
+    g_engineState.progressDialog->Show(SW_HIDE);
+  }
+}
+
+}  // namespace velto

@@ -1,0 +1,83 @@
+#include "ui/file_list_text.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/format_duration.h"
+
+namespace velto {
+
+std::string RowNumberText(int number) { return "          " + std::to_string(number); }
+
+std::string RowDurationText(double seconds) {
+  if (!(seconds > 0.0)) return FormatDuration(0);
+  const double whole = std::trunc(seconds);
+  const std::int32_t s = whole >= 2147483647.0 ? 2147483647 : static_cast<std::int32_t>(whole);
+  return FormatDuration(s);
+}
+
+std::vector<std::wstring> SplitSelectedFiles(std::wstring_view buffer) {
+  std::vector<std::wstring> parts;
+  std::size_t start = 0;
+  while (start < buffer.size()) {
+    const std::size_t end = buffer.find(L'\0', start);
+    const std::size_t stop = end == std::wstring_view::npos ? buffer.size() : end;
+    if (stop == start) break;  // the second NUL ends the list
+    parts.emplace_back(buffer.substr(start, stop - start));
+    start = stop + 1;
+  }
+  if (parts.size() <= 1) return parts;
+
+  std::wstring folder = parts.front();
+  if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+  std::vector<std::wstring> paths;
+  paths.reserve(parts.size() - 1);
+  for (std::size_t i = 1; i < parts.size(); ++i) paths.push_back(folder + parts[i]);
+  return paths;
+}
+
+std::optional<std::string> OutputFolderFromBrowser(std::string_view folder, std::size_t limit) {
+  if (folder.empty()) return std::nullopt;
+  std::string result(folder);
+  if (result.back() != '\\') result += '\\';
+  if (result.size() > limit) return std::nullopt;
+  return result;
+}
+
+std::string LoadFailedText(std::string_view path) { return "Load file " + std::string(path) + " failed."; }
+
+std::string ListFullText(int refused, int limit) {
+  std::string text = "The list is full: it holds at most " + std::to_string(limit) + " files. ";
+  text += refused == 1 ? "1 file was not added." : std::to_string(refused) + " files were not added.";
+  return text;
+}
+
+namespace {
+
+std::string WhyText(const FailedConversion& file) {
+  if (!file.encoderStarted) return "the encoder could not be started";
+  std::string text = file.exitCode == 0 ? "no output was written"
+                                        : "the encoder ended with code " + std::to_string(file.exitCode);
+  text += file.logPath.empty() ? "; no log was found" : "; log: " + file.logPath;
+  return text;
+}
+
+}  // namespace
+
+std::string BatchFailureText(const std::vector<FailedConversion>& failed, int total,
+                             std::string_view elapsedText, std::string_view logFolder, std::size_t listed) {
+  const int count = static_cast<int>(failed.size());
+  std::string text = std::to_string(count) + " of " + std::to_string(total) +
+                     (total == 1 ? " file" : " files") + " could not be converted. Total Time:" +
+                     std::string(elapsedText) + "\n";
+  for (std::size_t i = 0; i < failed.size() && i < listed; ++i) {
+    text += "\n" + failed[i].path + "\n    (" + WhyText(failed[i]) + ")";
+  }
+  if (failed.size() > listed) {
+    text += "\n\n... and " + std::to_string(failed.size() - listed) + " more.";
+  }
+  if (!logFolder.empty()) text += "\n\nThe encoder's logs are kept in " + std::string(logFolder) + ".";
+  return text;
+}
+
+}  // namespace velto

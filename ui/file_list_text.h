@@ -1,0 +1,53 @@
+#pragma once
+// Texts and small rules of the Add, Convert and file-list commands that need
+// no window: row texts, the open-file dialog's selection, the chosen output
+// folder and the batch's closing message.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velto {
+
+// Column 0 of a row: ten blanks, then the row's number counted from 1.
+std::string RowNumberText(int number);
+
+// Column 2 of a row: "hh:mm:ss" of the duration cut to whole seconds.
+std::string RowDurationText(double seconds);
+
+// The names an open-file dialog with multiple selection returns in its
+// buffer: either one full path, or the folder followed by the file names,
+// each ended by a NUL, the whole list by a second NUL. The paths in the
+// order the dialog gives them; nothing for an empty buffer.
+std::vector<std::wstring> SplitSelectedFiles(std::wstring_view buffer);
+
+// The folder a folder browser returned, as the output folder: a backslash
+// added unless it ends with one already (drive roots). Nothing when the
+// result would not fit `limit` characters; the folder is never cut short.
+std::optional<std::string> OutputFolderFromBrowser(std::string_view folder, std::size_t limit);
+
+// "Load file %s failed." for one path.
+std::string LoadFailedText(std::string_view path);
+
+// The message for files refused because the list already holds `limit`
+// entries.
+std::string ListFullText(int refused, int limit);
+
+// A file the batch could not convert, and where its encoder wrote its log.
+struct FailedConversion {
+  std::string path;
+  bool encoderStarted = true;
+  std::uint32_t exitCode = 0;
+  std::string logPath;  // empty: no log found
+};
+
+// The closing message of a batch in which files failed: how many, each
+// failed file with its log (or why there is none), the total time. At most
+// `listed` files are named one by one; the rest are counted.
+std::string BatchFailureText(const std::vector<FailedConversion>& failed, int total,
+                             std::string_view elapsedText, std::string_view logFolder,
+                             std::size_t listed = 12);
+
+}  // namespace velto

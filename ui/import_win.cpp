@@ -1,0 +1,155 @@
+// The Add command: picking files, probing each with the encoder, and the
+// rows of the files that probed well.
+#include <windows.h>
+
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
+
+#include "app/text_encoding.h"
+#include "engine/batch_rules.h"
+#include "engine/command_line.h"
+#include "engine/encoder_interface.h"
+#include "engine/encoder_reports.h"
+#include "engine/media_list.h"
+#include "framework/application.h"
+#include "settings/conversion_settings.h"
+#include "ui/file_list_text.h"
+#include "ui/main_dialog.h"
+
+namespace velto {
+namespace {
+
+constexpr wchar_t kImportFilter[] = L"ASF WMV file (*.ASF,*.WMV,*.ASX)\0*.wmv;*.asf;*.asx\0";
+constexpr wchar_t kImportTitle[] = L"Import video files";
+// Room for a full list of long paths, with the folder in front.
+constexpr DWORD kSelectionBufferChars = (MediaList::kMaxEntries + 2) * MAX_PATH + 2;
+
+constexpr char kTooManySelectedText[] =
+    "Too many files were selected at once. The list holds at most 99 files; please select fewer.";
+
+bool FileOrFolderExists(const std::string& path) {
+  return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+// Taken: an existing file or folder, or a source file of the list.
+bool OutputPathTaken(const std::string& path) {
+  if (FileOrFolderExists(path)) return true;
+  const std::wstring full = FullPath(Utf8ToWide(path));
+  for (const MediaEntry& entry : g_mediaList.entries()) {
+    if (SamePath(full, FullPath(Utf8ToWide(entry.path)))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string MainDialog::OutputPathFor(const std::string& folder, const std::string& source) const {
+  return MakeOutputPath(folder, source, g_settings.outputFormat, &OutputPathTaken);
+}
+
+EncoderRunResult MainDialog::RunEncoder(const std::string& source, const std::string& output,
+                                        std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode) {
+  EncoderRun run;
+  run.sourcePath = source;
+  run.outputPath = output;
+  run.padWidth = padWidth;
+  run.padHeight = padHeight;
+  run.runMode = runMode;
+  run.mainWindow = reinterpret_cast<std::intptr_t>(Handle());
+  const double sourceFps = CurrentSourceFrameRate(g_mediaList, g_engineState);
+  const EncoderCommand command =
+      m_encoderDirectory ? BuildCommandLine(g_settings, m_run, sourceFps, run, *m_encoderDirectory)
+                         : BuildCommandLine(g_settings, m_run, sourceFps, run);
+  return RunEncoderProcess(command);
+}
+
+bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {
+  std::wstring buffer(kSelectionBufferChars, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = Handle();
+  dialog.lpstrFilter = kImportFilter;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+  dialog.lpstrTitle = kImportTitle;
+  dialog.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_OVERWRITEPROMPT | OFN_EXPLORER |
+                 OFN_ENABLESIZING;
+  if (!GetOpenFileNameW(&dialog)) {
+    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ShowMessageBox(kTooManySelectedText);
+    return false;
+  }
+  for (const std::wstring& path : SplitSelectedFiles(buffer)) paths.push_back(WideToUtf8(path));
+  return !paths.empty();
+}
+
+void MainDialog::AddFiles() {
+  if (m_busy) return;
+  std::vector<std::string> paths;
+  if (!AskForVideoFiles(paths)) return;
+  AddFilesFrom(paths);
+}
+
+bool MainDialog::ProbeFile(const std::string& path) {
+  SelectOutputSize(g_settings, m_run);
+  const std::string output = OutputPathFor(m_outputFolder, path);
+  BeginProbe(g_mediaList, g_engineState);
+  const EncoderRunResult run = RunEncoder(path, output, 0, 0, kRunProbe);
+  return run.started && run.exitCode == 0 && ProbeSucceeded(g_engineState);
+}
+
+void MainDialog::AddFilesFrom(const std::vector<std::string>& paths) {
+  if (m_busy || !IsWindow()) return;
+  std::vector<std::string> failed;
+  int refused = 0;
+  {
+    BusyScope busy(*this);
+    for (const std::string& path : paths) {
+      if (m_closeRequested) break;
+      if (g_mediaList.full()) {
+        ++refused;
+        continue;
+      }
+      if (ProbeFile(path)) {
+        AppendListRow(path);
+      } else {
+        failed.push_back(path);
+      }
+    }
+  }
+  if (!m_closeRequested) {
+    for (const std::string& path : failed) ShowMessageBox(LoadFailedText(path));
+    if (refused > 0) ShowMessageBox(ListFullText(refused, MediaList::kMaxEntries));
+  }
+  CloseIfRequested();
+}
+
+int MainDialog::AppendListRow(const std::string& path) {
+  const int index = g_mediaList.count();
+  if (!g_mediaList.AppendPending(path)) return -1;
+  const MediaEntry& entry = g_mediaList.at(index);
+  const int row = m_fileList.InsertItem(index, RowNumberText(index + 1));
+  m_fileList.SetItemText(row, 1, path);
+  m_fileList.SetItemText(row, 2, RowDurationText(entry.duration));
+  return 0;
+}
+
+}  // namespace velto
