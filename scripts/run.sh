@@ -6,4 +6,5 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 setup_machine
 build_windows
+"$VELTO_ROOT/scripts/make-samples.sh" >/dev/null
 exec "$VELTO_ROOT/scripts/run-converter.sh"

@@ -1,7 +1,8 @@
 // Waits until a visible top-level window with the given title exists, on
 // the named desktop (Wine's virtual desktops are desktops of their own) or on
-// the caller's. Usage: VeltoWaitWindow.exe "title" [seconds [desktop]]; exit
-// code 0 when it appeared, 1 when the time ran out, 2 on a wrong call.
+// the caller's. Usage: VeltoWaitWindow.exe "title" [seconds [desktop [close]]];
+// with "close" the window found is sent WM_CLOSE. Exit code 0 when it
+// appeared, 1 when the time ran out, 2 on a wrong call.
 #include <windows.h>
 
 #include <cwchar>
@@ -11,7 +12,7 @@ namespace {
 
 struct Search {
   const wchar_t* title;
-  bool found = false;
+  HWND found = nullptr;
 };
 
 BOOL CALLBACK CheckWindow(HWND window, LPARAM context) {
@@ -21,20 +22,20 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM context) {
   // The style, not IsWindowVisible: that one says no for other desktops.
   const bool visible = (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
   if (visible && std::wcscmp(text, search->title) == 0) {
-    search->found = true;
+    search->found = window;
     return FALSE;
   }
   return TRUE;
 }
 
-bool WindowShown(const wchar_t* title, const wchar_t* desktopName) {
+HWND WindowShown(const wchar_t* title, const wchar_t* desktopName) {
   Search search{title};
   if (!desktopName) {
     EnumWindows(&CheckWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
   HDESK desktop = OpenDesktopW(desktopName, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
-  if (!desktop) return false;  // not made yet
+  if (!desktop) return nullptr;  // not made yet
   EnumDesktopWindows(desktop, &CheckWindow, reinterpret_cast<LPARAM>(&search));
   CloseDesktop(desktop);
   return search.found;
@@ -46,10 +47,14 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   const wchar_t* title = argv[1];
   const long seconds = argc > 2 ? std::wcstol(argv[2], nullptr, 10) : 60;
-  const wchar_t* desktop = argc > 3 ? argv[3] : nullptr;
+  const wchar_t* desktop = argc > 3 && argv[3][0] ? argv[3] : nullptr;
+  const bool close = argc > 4 && std::wcscmp(argv[4], L"close") == 0;
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds > 0 ? seconds : 60) * 1000;
   while (GetTickCount64() < deadline) {
-    if (WindowShown(title, desktop)) return 0;
+    if (const HWND window = WindowShown(title, desktop)) {
+      if (close) PostMessageW(window, WM_CLOSE, 0, 0);
+      return 0;
+    }
     Sleep(100);
   }
   return 1;

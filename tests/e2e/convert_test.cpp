@@ -1,0 +1,307 @@
+// The real VeltoConverter.exe driven from outside as a user would: files
+// picked in the open-file dialog (one of them not a video), DVD PAL chosen,
+// the batch converted and its outputs checked with the engine's prober; in
+// a second session a batch stopped during its second file; the settings
+// kept in option.ini between the sessions.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <dlgs.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/text_encoding.h"
+#include "res/resource_ids.h"
+#include "tests/e2e/remote_program.h"
+
+namespace velto::testing {
+namespace {
+
+constexpr DWORD kWindowTimeoutMs = 60000;
+constexpr DWORD kBatchTimeoutMs = 240000;
+constexpr int kDvdFormat = 7;
+constexpr int kPalMode = 1;
+
+bool IsMainWindow(HWND window) { return GetDlgItem(window, IDC_MAIN_FILE_LIST) != nullptr; }
+bool IsProgressWindow(HWND window) { return GetDlgItem(window, IDC_PROGRESS_BAR) != nullptr; }
+bool IsImportDialog(HWND window) { return WindowText(window) == L"Import video files"; }
+
+std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
+
+// Runs a program of the engine that lies beside the test.
+ConsoleResult RunEngine(const std::wstring& program, const std::wstring& arguments) {
+  return RunConsole(L"\"" + ExecutableFolder() + program + L"\" " + arguments, ExecutableFolder());
+}
+
+// A plain white WMV clip with a tone.
+void MakeClip(const std::wstring& path, int width, int height, int seconds) {
+  const std::wstring size = std::to_wstring(width) + L"x" + std::to_wstring(height);
+  const std::wstring duration = std::to_wstring(seconds);
+  const ConsoleResult made = RunEngine(
+      L"ffmpeg.exe", L"-nostdin -y -loglevel error -f lavfi -i color=c=white:s=" + size + L":r=25:d=" + duration +
+                         L" -f lavfi -i sine=frequency=440:duration=" + duration +
+                         L" -c:v wmv2 -b:v 300k -c:a wmav2 -b:a 64k -shortest -f asf \"" + path + L"\"");
+  ASSERT_TRUE(made.started && made.exitCode == 0 && FileExists(path)) << "could not make " << Narrow(path);
+}
+
+// key=value lines of the prober about the first video stream.
+std::map<std::string, std::string> ProbeVideo(const std::wstring& path) {
+  const ConsoleResult probe = RunEngine(
+      L"ffprobe.exe", L"-v error -select_streams v:0 -show_entries stream=width,height,r_frame_rate,display_aspect_ratio -of "
+                      L"default=noprint_wrappers=1 \"" + path + L"\"");
+  std::map<std::string, std::string> values;
+  size_t start = 0;
+  while (start < probe.output.size()) {
+    size_t end = probe.output.find('\n', start);
+    if (end == std::string::npos) end = probe.output.size();
+    std::string line = probe.output.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+    start = end + 1;
+  }
+  return values;
+}
+
+struct Bars {
+  int top = -1;
+  int bottom = -1;
+  int left = -1;
+  int right = -1;
+};
+
+// The black bars round the picture of the first frame (the sources are
+// white), measured along the middle row and the middle column.
+Bars BlackBars(const std::wstring& path, int width, int height) {
+  const ConsoleResult frame = RunEngine(
+      L"ffmpeg.exe", L"-nostdin -v error -i \"" + path + L"\" -frames:v 1 -pix_fmt gray -f rawvideo -");
+  Bars bars;
+  if (frame.output.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) return bars;
+  auto dark = [&](int x, int y) {
+    return static_cast<unsigned char>(frame.output[static_cast<size_t>(y) * width + x]) < 60;
+  };
+  auto run = [&](int start, int step, int limit, auto at) {
+    int count = 0;
+    for (int i = start; count < limit && at(i); i += step) ++count;
+    return count;
+  };
+  bars.top = run(0, 1, height, [&](int y) { return dark(width / 2, y); });
+  bars.bottom = run(height - 1, -1, height, [&](int y) { return dark(width / 2, y); });
+  bars.left = run(0, 1, width, [&](int x) { return dark(x, height / 2); });
+  bars.right = run(width - 1, -1, width, [&](int x) { return dark(x, height / 2); });
+  return bars;
+}
+
+// "16:9" as a number.
+double RatioValue(const std::string& text) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos) return 0.0;
+  const double denominator = std::stod(text.substr(colon + 1));
+  return denominator > 0 ? std::stod(text.substr(0, colon)) / denominator : 0.0;
+}
+
+class ConverterEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bin = ExecutableFolder();
+    ASSERT_TRUE(FileExists(bin + L"veltoenc.exe")) << "the encoder front end is not built";
+    settingsPath = bin + L"option.ini";
+    hadSettings = FileExists(settingsPath);
+    if (hadSettings) savedSettings = ReadFileBytes(settingsPath);
+    DeleteFileW(settingsPath.c_str());
+
+    work = bin + L"e2e run";
+    RemoveTree(work);
+    ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
+    sources = work + L"\\source clips";
+    ASSERT_TRUE(CreateDirectoryW(sources.c_str(), nullptr));
+    outputs = work + L"\\converted\\dvd";  // neither level exists yet
+
+    // A per-user profile of our own, with the Tip of the Day switched off.
+    const std::wstring appData = work + L"\\appdata";
+    CreateDirectoryW(appData.c_str(), nullptr);
+    CreateDirectoryW((appData + L"\\Velto ASF Converter").c_str(), nullptr);
+    WritePrivateProfileStringW(L"Tip", L"StartUp", L"1", (appData + L"\\Velto ASF Converter\\VeltoConverter.INI").c_str());
+    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+  }
+
+  void TearDown() override {
+    program.Kill();
+    if (hadSettings) {
+      WriteFileBytes(settingsPath, savedSettings);
+    } else {
+      DeleteFileW(settingsPath.c_str());
+    }
+    SetEnvironmentVariableW(L"APPDATA", nullptr);
+    if (!HasFailure()) RemoveTree(work);  // kept for a look after a failure
+  }
+
+  HWND StartProgram() {
+    program.Kill();
+    if (!program.Start(bin + L"VeltoConverter.exe", L"", bin)) return nullptr;
+    return program.WaitForDialog(IsMainWindow, kWindowTimeoutMs);
+  }
+
+  // Add, then the names typed into the open-file dialog: first the folder
+  // (Open goes there), then the files in the multi-selection form.
+  void AddFiles(HWND main, const std::vector<std::wstring>& names) {
+    PostCommand(main, IDC_MAIN_ADD);
+    const HWND dialog = program.WaitForDialog(IsImportDialog, kWindowTimeoutMs);
+    ASSERT_NE(dialog, nullptr) << "no open-file dialog";
+    const HWND edit = FileNameEdit(dialog);
+    ASSERT_NE(edit, nullptr) << "no file name box in the open-file dialog";
+    SetText(edit, sources);
+    SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+    std::wstring selection;
+    for (const std::wstring& name : names) selection += (selection.empty() ? L"\"" : L" \"") + name + L"\"";
+    SetText(edit, selection);
+    PostCommand(dialog, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kWindowTimeoutMs)) << "the open-file dialog stayed";
+  }
+
+  static HWND FileNameEdit(HWND dialog) {
+    if (const HWND combo = GetDlgItem(dialog, cmb13)) {
+      const HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+      return edit ? edit : combo;
+    }
+    return GetDlgItem(dialog, edt1);
+  }
+
+  HWND WaitForMessageBox(DWORD timeoutMs) { return program.WaitForDialog(IsMessageBox, timeoutMs); }
+
+  std::vector<std::vector<std::wstring>> Rows(HWND main) {
+    return ListViewRows(GetDlgItem(main, IDC_MAIN_FILE_LIST), program.Process(), 3);
+  }
+
+  std::wstring Source(const std::wstring& name) const { return sources + L"\\" + name; }
+  std::wstring Output(const std::wstring& name) const { return outputs + L"\\" + name; }
+
+  // A DVD PAL picture whose white area shows with the source's shape on the
+  // display (the frame's display aspect ratio taken into account); returns
+  // the bars that give it that shape.
+  Bars ExpectDvdPal(const std::wstring& path, double sourceAspect) {
+    SCOPED_TRACE(Narrow(path));
+    std::map<std::string, std::string> video = ProbeVideo(path);
+    EXPECT_EQ(video["width"], "720");
+    EXPECT_EQ(video["height"], "576");
+    EXPECT_EQ(video["r_frame_rate"], "25/1");
+    const Bars bars = BlackBars(path, 720, 576);
+    EXPECT_GE(bars.top, 0) << "no frame decoded";
+    const double displayAspect = RatioValue(video["display_aspect_ratio"]);
+    EXPECT_GT(displayAspect, 0.0) << video["display_aspect_ratio"];
+    const int pictureWidth = 720 - bars.left - bars.right;
+    const int pictureHeight = 576 - bars.top - bars.bottom;
+    if (pictureWidth > 0 && pictureHeight > 0) {
+      const double shown = displayAspect * pictureWidth / 720.0 / (static_cast<double>(pictureHeight) / 576.0);
+      EXPECT_NEAR(shown, sourceAspect, sourceAspect * 0.03)
+          << "bars top " << bars.top << ", bottom " << bars.bottom << ", left " << bars.left << ", right "
+          << bars.right;
+    }
+    EXPECT_NEAR(bars.top, bars.bottom, 2) << "the picture is not centred";
+    EXPECT_NEAR(bars.left, bars.right, 2) << "the picture is not centred";
+    return bars;
+  }
+
+  std::wstring bin;
+  std::wstring settingsPath;
+  bool hadSettings = false;
+  std::string savedSettings;
+  std::wstring work;
+  std::wstring sources;
+  std::wstring outputs;
+  RemoteProgram program;
+};
+
+TEST_F(ConverterEndToEnd, ConvertsToDvdPalStopsOnRequestAndKeepsTheSettings) {
+  MakeClip(Source(L"wide clip.wmv"), 320, 180, 2);  // 16:9
+  MakeClip(Source(L"tv clip.wmv"), 320, 240, 2);    // 4:3
+  ASSERT_TRUE(WriteFileBytes(Source(L"garbage.wmv"), std::string(4096, '\x5a')));
+  MakeClip(Source(L"first.wmv"), 320, 240, 2);
+  MakeClip(Source(L"long.wmv"), 320, 240, 60);  // still running when Cancel comes
+  MakeClip(Source(L"third.wmv"), 320, 240, 2);
+
+  // ---- first session: add three files, one of them not a video
+  HWND main = StartProgram();
+  ASSERT_NE(main, nullptr) << "no main window";
+  AddFiles(main, {L"wide clip.wmv", L"garbage.wmv", L"tv clip.wmv"});
+  HWND box = WaitForMessageBox(kWindowTimeoutMs);
+  ASSERT_NE(box, nullptr) << "no message about the file that could not be loaded";
+  EXPECT_EQ(MessageBoxText(box), L"Load file " + Source(L"garbage.wmv") + L" failed.");
+  PostCommand(box, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kWindowTimeoutMs));
+  EXPECT_EQ(WaitForMessageBox(500), nullptr) << "more than one message about failed files";
+  const std::vector<std::vector<std::wstring>> rows = Rows(main);
+  const std::vector<std::vector<std::wstring>> expectedRows = {
+      {L"          1", Source(L"wide clip.wmv"), L"00:00:02"},
+      {L"          2", Source(L"tv clip.wmv"), L"00:00:02"}};
+  EXPECT_EQ(rows, expectedRows);
+
+  // ---- DVD PAL into a folder that does not exist yet, and Convert
+  ChooseComboItem(main, IDC_MAIN_FORMAT, kDvdFormat);
+  ChooseComboItem(main, IDC_MAIN_TV_MODE, kPalMode);
+  SetText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER), outputs);
+  PostCommand(main, IDC_MAIN_CONVERT);
+  box = WaitForMessageBox(kBatchTimeoutMs);
+  ASSERT_NE(box, nullptr) << "no final message";
+  EXPECT_TRUE(std::regex_match(Narrow(MessageBoxText(box)),
+                               std::regex("Mission accomplished! Total Time:[0-9]{2}:[0-9]{2}:[0-9]{2}")))
+      << Narrow(MessageBoxText(box));
+  EXPECT_FALSE(IsWindowEnabled(main)) << "the main window is enabled while the final message is up";
+  PostCommand(box, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, kWindowTimeoutMs));
+  EXPECT_EQ(program.FindDialog(IsProgressWindow), nullptr) << "the progress window is still shown";
+  // The default DVD aspect ratio is 16:9: the wide clip fills the frame, the
+  // 4:3 clip gets bars.
+  const Bars wide = ExpectDvdPal(Output(L"wide clip.vob"), 16.0 / 9.0);
+  const Bars tv = ExpectDvdPal(Output(L"tv clip.vob"), 4.0 / 3.0);
+  EXPECT_GT(tv.left + tv.right + tv.top + tv.bottom, wide.left + wide.right + wide.top + wide.bottom + 100)
+      << "no letterbox for the 4:3 clip";
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end";
+
+  // ---- second session: the settings are back; a batch of three stopped during the second
+  main = StartProgram();
+  ASSERT_NE(main, nullptr) << "no main window in the second session";
+  EXPECT_EQ(SendMessageW(GetDlgItem(main, IDC_MAIN_FORMAT), CB_GETCURSEL, 0, 0), kDvdFormat);
+  EXPECT_EQ(SendMessageW(GetDlgItem(main, IDC_MAIN_TV_MODE), CB_GETCURSEL, 0, 0), kPalMode);
+  EXPECT_EQ(WindowText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER)), outputs);
+  AddFiles(main, {L"first.wmv", L"long.wmv", L"third.wmv"});
+  const HWND list = GetDlgItem(main, IDC_MAIN_FILE_LIST);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, kWindowTimeoutMs))
+      << "the three files were not added";
+  ASSERT_EQ(WaitForMessageBox(0), nullptr) << Narrow(MessageBoxText(WaitForMessageBox(0)));
+
+  PostCommand(main, IDC_MAIN_CONVERT);
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(Output(L"long.vob")); }, kBatchTimeoutMs))
+      << "the second file was never started";
+  const HWND progress = program.FindDialog(IsProgressWindow);
+  ASSERT_NE(progress, nullptr) << "no progress window during the batch";
+  PostCommand(progress, IDC_PROGRESS_CANCEL);
+  box = WaitForMessageBox(kBatchTimeoutMs);
+  ASSERT_NE(box, nullptr) << "no question after Cancel";
+  EXPECT_EQ(MessageBoxText(box), L"Do you really want to stop?");
+  PostCommand(box, IDYES);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, kBatchTimeoutMs))
+      << "the main window stayed disabled";
+  Sleep(1000);  // a final message would be up by now
+  EXPECT_EQ(WaitForMessageBox(0), nullptr) << "a message after the stop";
+  EXPECT_FALSE(FileExists(Output(L"long.vob"))) << "the stopped file's output was kept";
+  EXPECT_FALSE(FileExists(Output(L"third.vob"))) << "the third file was converted after the stop";
+  ASSERT_TRUE(FileExists(Output(L"first.vob")));
+  EXPECT_EQ(ProbeVideo(Output(L"first.vob"))["height"], "576") << "the first output is damaged";
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end";
+  const std::string saved = ReadFileBytes(settingsPath);
+  EXPECT_NE(saved.find("Output format=7"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("TV mode=1"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("Temporary folder=" + Narrow(outputs)), std::string::npos) << saved;
+}
+
+}  // namespace
+}  // namespace velto::testing

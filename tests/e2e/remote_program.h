@@ -1,0 +1,365 @@
+#pragma once
+// Drives a program of ours from outside: starts it, finds its windows, sends
+// them messages, answers its message boxes, reads its list view through the
+// other process's memory, and follows its debug output. Also runs the
+// engine's console programs and captures what they print.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velto::testing {
+
+// ------------------------------------------------------------------ basics
+
+// The folder of the running test executable, ending with a backslash.
+inline std::wstring ExecutableFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+// Calls `done` every 20 ms until it is true or `timeoutMs` has passed.
+inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(20);
+  }
+}
+
+inline std::wstring WindowText(HWND window) {
+  wchar_t buffer[1024] = {};
+  // WM_GETTEXT is marshalled between processes; GetWindowText is not for controls.
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
+  return buffer;
+}
+
+inline std::wstring ClassName(HWND window) {
+  wchar_t buffer[64] = {};
+  GetClassNameW(window, buffer, 64);
+  return buffer;
+}
+
+inline bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+inline std::string ReadFileBytes(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  CloseHandle(file);
+  return bytes;
+}
+
+inline bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+// Removes a folder with everything in it; true when it is gone.
+inline bool RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+  return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+// ------------------------------------------------------------------ console programs
+
+struct ConsoleResult {
+  bool started = false;
+  DWORD exitCode = 0;
+  std::string output;  // standard output; standard error is dropped
+};
+
+// Runs a command line hidden in `folder` (empty: the current one) and
+// collects its standard output; gives up (and ends it) after `timeoutMs`.
+inline ConsoleResult RunConsole(const std::wstring& commandLine, const std::wstring& folder = {},
+                                DWORD timeoutMs = 120000) {
+  ConsoleResult result;
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = nul;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = nul;
+  std::wstring line = commandLine;
+  PROCESS_INFORMATION process{};
+  result.started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  folder.empty() ? nullptr : folder.c_str(), &startup, &process) != FALSE;
+  CloseHandle(writeEnd);
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  if (!result.started) {
+    CloseHandle(readEnd);
+    return result;
+  }
+  std::thread reader([&] {
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) && read > 0) result.output.append(chunk, read);
+  });
+  if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  reader.join();
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  CloseHandle(readEnd);
+  return result;
+}
+
+// ------------------------------------------------------------------ debug output
+
+// Collects the debug-output lines (OutputDebugString) of one process while
+// it lives: the system-wide debug-output buffer protocol, as debug-output
+// viewers use it. Create it before starting the process.
+class DebugOutputMonitor {
+ public:
+  DebugOutputMonitor() {
+    bufferReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
+    dataReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
+    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
+    if (mapping_) view_ = static_cast<const Buffer*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 4096));
+    if (bufferReady_ && dataReady_ && view_) thread_ = std::thread([this] { Listen(); });
+  }
+  ~DebugOutputMonitor() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (view_) UnmapViewOfFile(view_);
+    if (mapping_) CloseHandle(mapping_);
+    if (dataReady_) CloseHandle(dataReady_);
+    if (bufferReady_) CloseHandle(bufferReady_);
+  }
+  DebugOutputMonitor(const DebugOutputMonitor&) = delete;
+  DebugOutputMonitor& operator=(const DebugOutputMonitor&) = delete;
+
+  bool Works() const { return thread_.joinable(); }
+  void FollowProcess(DWORD processId) { processId_ = processId; }
+
+  // The lines of the followed process so far, line ends removed.
+  std::vector<std::string> Lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+
+ private:
+  struct Buffer {
+    DWORD processId;
+    char text[4096 - sizeof(DWORD)];
+  };
+
+  void Listen() {
+    SetEvent(bufferReady_);
+    while (!stop_) {
+      if (WaitForSingleObject(dataReady_, 50) != WAIT_OBJECT_0) continue;
+      if (view_->processId == processId_) {
+        std::string text(view_->text, strnlen(view_->text, sizeof view_->text));
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        std::lock_guard lock(mutex_);
+        lines_.push_back(text);
+      }
+      SetEvent(bufferReady_);
+    }
+  }
+
+  HANDLE bufferReady_ = nullptr;
+  HANDLE dataReady_ = nullptr;
+  HANDLE mapping_ = nullptr;
+  const Buffer* view_ = nullptr;
+  std::atomic<DWORD> processId_{0};
+  std::atomic<bool> stop_{false};
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+  std::thread thread_;
+};
+
+// ------------------------------------------------------------------ the program
+
+// One run of a program of ours, started normally (shown) in a folder.
+class RemoteProgram {
+ public:
+  RemoteProgram() = default;
+  ~RemoteProgram() { Kill(); }
+  RemoteProgram(const RemoteProgram&) = delete;
+  RemoteProgram& operator=(const RemoteProgram&) = delete;
+
+  bool Start(const std::wstring& executable, const std::wstring& arguments, const std::wstring& folder) {
+    std::wstring line = L"\"" + executable + L"\"";
+    if (!arguments.empty()) line += L" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
+      return false;
+    }
+    CloseHandle(process.hThread);
+    process_ = process.hProcess;
+    id_ = process.dwProcessId;
+    return true;
+  }
+
+  DWORD Id() const { return id_; }
+  HANDLE Process() const { return process_; }
+  bool HasEnded() const { return !process_ || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
+  bool WaitForEnd(DWORD timeoutMs) const { return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
+
+  void Kill() {
+    if (!process_) return;
+    if (!HasEnded()) {
+      TerminateProcess(process_, 99);
+      WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+  }
+
+  // The visible top-level windows of the program, in z-order.
+  std::vector<HWND> TopWindows() const {
+    struct Search {
+      DWORD id;
+      std::vector<HWND> found;
+    } search{id_, {}};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(parameter);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          if (owner == s->id && IsWindowVisible(window)) s->found.push_back(window);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  // The first visible dialog window of the program for which `matches` holds.
+  HWND FindDialog(const std::function<bool(HWND)>& matches) const {
+    for (HWND window : TopWindows()) {
+      if (ClassName(window) == L"#32770" && matches(window)) return window;
+    }
+    return nullptr;
+  }
+
+  HWND WaitForDialog(const std::function<bool(HWND)>& matches, DWORD timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindDialog(matches)) != nullptr || HasEnded(); }, timeoutMs);
+    return found;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// ------------------------------------------------------------------ controls
+
+// A message box: a dialog whose text lies in the static 0xFFFF and that has
+// only the message box's own buttons (OK, Cancel, Yes, No).
+inline bool IsMessageBox(HWND window) {
+  if (!GetDlgItem(window, 0xFFFF)) return false;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const int id = GetDlgCtrlID(child);
+    const bool messageBoxItem = id == 0xFFFF || id == IDOK || id == IDCANCEL || id == IDYES || id == IDNO ||
+                                ClassName(child) == L"Static";
+    if (!messageBoxItem) return false;
+  }
+  return true;
+}
+
+inline std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+// A command as a click on the dialog's button (or menu item) `id` would send it.
+inline void PostCommand(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+inline void SetText(HWND control, const std::wstring& text) {
+  SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
+}
+
+// Selects item `index` of a drop-down list and tells its dialog, as a user's
+// choice would.
+inline void ChooseComboItem(HWND dialog, int comboId, int index) {
+  const HWND combo = GetDlgItem(dialog, comboId);
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+// The texts of every row of a list view in another process (columns 0 to
+// columnCount - 1), read through a buffer in that process.
+inline std::vector<std::vector<std::wstring>> ListViewRows(HWND list, HANDLE process, int columnCount) {
+  std::vector<std::vector<std::wstring>> rows;
+  constexpr SIZE_T kTextChars = 512;
+  const SIZE_T size = sizeof(LVITEMW) + kTextChars * sizeof(wchar_t);
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return rows;
+  auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    std::vector<std::wstring> texts;
+    for (int column = 0; column < columnCount; ++column) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = row;
+      item.iSubItem = column;
+      item.pszText = remoteText;
+      item.cchTextMax = kTextChars;
+      const wchar_t empty = L'\0';
+      WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+      WriteProcessMemory(process, remoteText, &empty, sizeof empty, nullptr);
+      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+      wchar_t text[kTextChars] = {};
+      ReadProcessMemory(process, remoteText, text, sizeof text - sizeof(wchar_t), nullptr);
+      texts.push_back(text);
+    }
+    rows.push_back(std::move(texts));
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return rows;
+}
+
+}  // namespace velto::testing
