@@ -30,6 +30,7 @@ class TipDialog : public Dialog {
   void OnNextTip();
   void OnStartupBox() {}
   LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnCtlColorStatic(WPARAM, LPARAM);
   void ReadNextTip();
   RECT ClientRectOf(int id) const;
 

@@ -102,6 +102,7 @@ const MessageMap& TipDialog::GetMessageMap() const {
                                     .OnCommand(IDC_TIP_NEXT, &TipDialog::OnNextTip)
                                     .OnCommand(IDC_TIP_STARTUP, &TipDialog::OnStartupBox)
                                     .OnMessage(WM_PAINT, &TipDialog::OnPaint)
+                                    .OnMessage(WM_CTLCOLORSTATIC, &TipDialog::OnCtlColorStatic)
                                     .Build();
   return map;
 }
@@ -109,6 +110,14 @@ const MessageMap& TipDialog::GetMessageMap() const {
 void TipDialog::OnNextTip() {
   ReadNextTip();
   Invalidate(true);
+}
+
+// The tip area's static would paint its background over the tip; it is
+// left see-through so that the dialog's own painting shows.
+LRESULT TipDialog::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
+  if (reinterpret_cast<HWND>(lParam) != GetItem(IDC_TIP_AREA)) return Default();
+  SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+  return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
 }
 
 RECT TipDialog::ClientRectOf(int id) const {
