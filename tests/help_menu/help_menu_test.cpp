@@ -1,0 +1,204 @@
+// The Help button's menu: where it opens, what it holds, and the About box,
+// home page, help file and Tip of the Day behind it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/text_encoding.h"
+#include "engine/media_list.h"
+#include "framework/application.h"
+#include "res/resource_ids.h"
+#include "settings/conversion_settings.h"
+#include "tests/settings/scratch_dir.h"
+#include "ui/about_dialog.h"
+#include "ui/help.h"
+#include "ui/link_controls.h"
+#include "ui/main_dialog.h"
+
+namespace velto {
+namespace {
+
+using testing::ScratchDir;
+
+void Pump() {
+  MSG msg{};
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+}
+
+// Runs `action` from a timer once `ready` holds: for windows that run a
+// modal loop of their own (menus, dialogs).
+class WhenReady {
+ public:
+  WhenReady(std::function<bool()> ready, std::function<void()> action)
+      : ready_(std::move(ready)), action_(std::move(action)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, &Tick);
+  }
+  ~WhenReady() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool done() const { return done_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    WhenReady* self = current_;
+    if (!self || self->done_ || !self->ready_()) return;
+    self->done_ = true;
+    self->action_();
+  }
+  static inline WhenReady* current_ = nullptr;
+  std::function<bool()> ready_;
+  std::function<void()> action_;
+  UINT_PTR timer_ = 0;
+  bool done_ = false;
+};
+
+std::string WindowText(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return WideToUtf8(text);
+}
+
+class HelpMenu : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_mediaList = MediaList{};
+    g_engineState = EngineState{};
+    g_settings = ConversionSettings{};
+    app.SetProfileName(Utf8ToWide(scratch.Directory() + "profile.ini"));
+    dialog = std::make_unique<MainDialog>(scratch.Directory());
+    ASSERT_TRUE(dialog->Create(nullptr));
+    hwnd = dialog->Handle();
+    Pump();
+  }
+  void TearDown() override { dialog.reset(); }
+
+  void Command(UINT id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+  Application app;
+  ScratchDir scratch{"help menu"};
+  std::unique_ptr<MainDialog> dialog;
+  HWND hwnd = nullptr;
+};
+
+TEST_F(HelpMenu, OpensAtTheMouseCursorWithItsFiveItems) {
+  SetCursorPos(300, 200);
+  RECT shownAt{};
+  int items = 0;
+  WhenReady look([] { return FindWindowW(L"#32768", nullptr) != nullptr; },
+                 [&] {
+                   const HWND popup = FindWindowW(L"#32768", nullptr);
+                   GetWindowRect(popup, &shownAt);
+                   items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)));
+                   EndMenu();
+                 });
+  // A keyboard press of the button sends the same command as a click.
+  Command(IDC_MAIN_HELP);
+  Pump();
+  ASSERT_TRUE(look.done());
+  EXPECT_EQ(items, 5);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  EXPECT_EQ(shownAt.left, cursor.x);
+  EXPECT_EQ(shownAt.top, cursor.y);
+}
+
+TEST_F(HelpMenu, MenuResourceHoldsContentAboutHomePageAndTips) {
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_HELP_MENU));
+  ASSERT_NE(menu, nullptr);
+  HMENU popup = GetSubMenu(menu, 0);
+  const std::vector<UINT> ids = {IDM_HELP_CONTENT, 0, IDM_HELP_ABOUT, IDM_HELP_HOME_PAGE, IDM_HELP_TIPS};
+  const std::vector<std::string> texts = {"Content", "", "About", "Home page", "Tip of the Day..."};
+  ASSERT_EQ(GetMenuItemCount(popup), 5);
+  for (int i = 0; i < 5; ++i) {
+    wchar_t text[64] = {};
+    GetMenuStringW(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    EXPECT_EQ(WideToUtf8(text), texts[static_cast<size_t>(i)]);
+    if (ids[static_cast<size_t>(i)] != 0) {
+      EXPECT_EQ(GetMenuItemID(popup, i), ids[static_cast<size_t>(i)]);
+    }
+  }
+  DestroyMenu(menu);
+}
+
+TEST_F(HelpMenu, AboutFromTheMenuAndFromTheSystemMenu) {
+  for (bool fromSystemMenu : {false, true}) {
+    std::string title;
+    WhenReady close([] { return FindWindowW(L"#32770", L"About Velto ASF Converter") != nullptr; },
+                    [&] {
+                      const HWND about = FindWindowW(L"#32770", L"About Velto ASF Converter");
+                      title = WindowText(GetDlgItem(about, IDC_ABOUT_TITLE));
+                      PostMessageW(about, WM_COMMAND, IDOK, 0);
+                    });
+    if (fromSystemMenu) {
+      SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    } else {
+      Command(IDM_HELP_ABOUT);
+    }
+    ASSERT_TRUE(close.done()) << fromSystemMenu;
+    EXPECT_EQ(title.rfind("Velto ASF Converter ", 0), 0u) << title;
+  }
+}
+
+TEST_F(HelpMenu, HomePageOpensTheProductAddress) {
+  UrlOpeningCalls& calls = CurrentUrlOpeningCalls();
+  const UrlOpeningCalls saved = calls;
+  std::wstring opened;
+  int shown = -1;
+  calls.shellOpen = [&](const std::wstring& url, int showCommand) {
+    opened = url;
+    shown = showCommand;
+    return 42;
+  };
+  Command(IDM_HELP_HOME_PAGE);
+  calls = saved;
+  EXPECT_EQ(WideToUtf8(opened), std::string(HomePageAddress()));
+  EXPECT_EQ(shown, SW_SHOW);
+}
+
+TEST_F(HelpMenu, ContentOpensTheHelpFileAtItsOverview) {
+  std::string asked;
+  HtmlHelpLoader::SystemCalls calls;
+  calls.readRegisteredLibrary = [](std::wstring& path) {
+    path = L"stand-in.ocx";
+    return true;
+  };
+  calls.loadLibrary = [](const std::wstring&) { return GetModuleHandleW(nullptr); };
+  static std::string* record = nullptr;
+  record = &asked;
+  calls.findExport = [](HMODULE, WORD) {
+    HtmlHelpFunction help = [](HWND, LPCSTR file, UINT, DWORD_PTR) -> HWND {
+      *record = file;
+      return nullptr;
+    };
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(help));
+  };
+  HtmlHelpLoader::UseSystemCalls(calls);
+  Command(IDM_HELP_CONTENT);
+  HtmlHelpLoader::UseSystemCalls(HtmlHelpLoader::RealSystemCalls());
+  EXPECT_NE(asked.find("help.chm::/overview/overview.htm"), std::string::npos) << asked;
+}
+
+TEST_F(HelpMenu, TipOfTheDayShowsAndAdvancesEvenWithStartUpTipsOff) {
+  app.WriteProfileInt("Tip", "StartUp", 1);
+  std::vector<int> positions;
+  for (int i = 0; i < 2; ++i) {
+    WhenReady close([] { return FindWindowW(L"#32770", L"Tip of the Day") != nullptr; },
+                    [] { PostMessageW(FindWindowW(L"#32770", L"Tip of the Day"), WM_COMMAND, IDCANCEL, 0); });
+    Command(IDM_HELP_TIPS);
+    ASSERT_TRUE(close.done());
+    positions.push_back(app.GetProfileInt("Tip", "FilePos", -1));
+  }
+  EXPECT_GT(positions[0], 0);
+  EXPECT_GT(positions[1], positions[0]);
+  EXPECT_EQ(app.GetProfileInt("Tip", "StartUp", -1), 1);
+}
+
+}  // namespace
+}  // namespace velto
