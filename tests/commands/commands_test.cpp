@@ -418,17 +418,26 @@ TEST_F(Commands, ChangeTakesTheBrowsedFolderWithABackslash) {
   const std::string chosen = scratch.Directory() + "chosen";
   std::filesystem::create_directories(PathFromUtf8(chosen));
   std::string title;
+  // A new Wine prefix fills the browser's tree slowly: the folder is chosen
+  // again on every tick until the tree shows it selected (or time is up).
+  int ticks = 0;
   WhenReady choose(
       [&] {
-        const HWND active = GetActiveWindow();
-        return active && active != hwnd && GetWindow(active, GW_OWNER) == hwnd;
-      },
-      [&] {
         const HWND browser = GetActiveWindow();
+        if (!browser || browser == hwnd || GetWindow(browser, GW_OWNER) != hwnd) return false;
         const std::wstring path = Utf8ToWide(chosen);
         SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-        PostMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-      });
+        const HWND tree = FindWindowExW(browser, nullptr, L"SysTreeView32", nullptr);
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        const bool selected = item.hItem && TreeView_GetItem(tree, &item) && std::wstring(text) == L"chosen";
+        return selected || ++ticks > 250;
+      },
+      [&] { PostMessageW(GetActiveWindow(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); });
   Command(IDC_MAIN_CHANGE_FOLDER);
   ASSERT_TRUE(choose.done());
   EXPECT_EQ(Text(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER)), chosen + "\\");
