@@ -85,6 +85,11 @@ std::string FindEncoderLog(const std::string& folder, DWORD processId) {
   return WideToUtf8(wideFolder + L"\\" + newest);
 }
 
+bool ConfirmStopAfterRun() {
+  ProgressDialogSink sink(g_engineState.progressDialog);
+  return sink.ConfirmStop();
+}
+
 }  // namespace
 
 void MainDialog::ConvertAll() {
@@ -126,15 +131,26 @@ void MainDialog::ConvertAll() {
       SelectOutputSize(g_settings, m_run);
       const Letterbox bars = ComputeLetterbox(g_settings.letterbox != 0, entry.width, entry.height,
                                               m_run.outputWidth, m_run.outputHeight);
+      // Each file's reports count from its own start: files of equal length
+      // report the same positions, which must still move the bar on.
+      g_engineState.lastPosition = -1.0;
       const EncoderRunResult run = RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert);
       g_engineState.completedDuration += entry.duration;
+      const bool converted = run.started && run.exitCode == 0 && FileSize(output) > 0;
 
-      if (g_engineState.stopRequested) {  // the run ended after a stop: no message
-        DeleteOutput(output);
-        stopped = true;
-        break;
+      if (g_engineState.stopRequested) {
+        // Stopped on a confirmed request: the encoder removed or left an
+        // incomplete file, which goes. A Cancel that no report saw any more
+        // is asked about now; a file finished meanwhile is kept.
+        const bool confirmed = run.started && run.exitCode == static_cast<DWORD>(kExitStopped);
+        if (confirmed || ConfirmStopAfterRun()) {
+          if (!converted) DeleteOutput(output);
+          stopped = true;
+          break;
+        }
+        g_engineState.stopRequested = false;
       }
-      if (!run.started || run.exitCode != 0 || FileSize(output) <= 0) {
+      if (!converted) {
         DeleteOutput(output);
         failed.push_back({entry.path, run.started, static_cast<std::uint32_t>(run.exitCode),
                           FindEncoderLog(logFolder, run.processId)});

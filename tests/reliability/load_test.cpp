@@ -1,0 +1,224 @@
+// Load and the stop question at the edges of a file, with a stub encoder
+// that reports as fast as it is answered (the real one would spend minutes
+// on 99 files under Wine): a full list of 99 files converts completely with
+// the right rows, progress and totals, and a flood of 100 000 reports keeps
+// the progress window painting and Cancel answering within a second.
+#include "tests/reliability/reliability_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace velto::reliability {
+namespace {
+
+constexpr char kStubSource[] = "duration=1\nwidth=160\nheight=120\nfps=250000000\n";
+
+// Records when each message box of this thread appears, answers it, and
+// keeps its text.
+class TimedAnswerer {
+ public:
+  explicit TimedAnswerer(int answer) : answer_(answer) {
+    current_ = this;
+    hook_ = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
+  }
+  ~TimedAnswerer() {
+    UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
+  }
+  std::vector<std::string> texts;
+  std::vector<DWORD> ticks;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && current_) {
+      const HWND box = reinterpret_cast<HWND>(wParam);
+      const HWND text = GetDlgItem(box, 0xFFFF);
+      wchar_t className[32] = {};
+      GetClassNameW(box, className, 32);
+      if (std::wstring(className) == L"#32770" && text) {
+        wchar_t buffer[1024] = {};
+        GetWindowTextW(text, buffer, 1024);
+        current_->texts.push_back(WideToUtf8(buffer));
+        current_->ticks.push_back(GetTickCount());
+        PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(current_->answer_), 0);
+      }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static inline TimedAnswerer* current_ = nullptr;
+  int answer_;
+  HHOOK hook_ = nullptr;
+};
+
+class Load : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    if (HasFatalFailure()) return;
+    stub = scratch.Directory() + "stub\\";
+    std::filesystem::create_directories(PathFromUtf8(stub));
+    std::filesystem::copy_file(PathFromUtf8(ModuleDirectory() + "reliability_stub_encoder.exe"),
+                               PathFromUtf8(stub + "veltoenc.exe"));
+    dialog->SetEncoderDirectory(stub);
+  }
+  std::string Source(const std::string& name, const std::string& content = kStubSource) {
+    WriteBytes(sources + name, content);
+    return sources + name;
+  }
+  void AddAll(const std::vector<std::string>& paths) {
+    testing::MessageBoxAnswerer answerer(IDOK);
+    dialog->AddFilesFrom(paths);
+    ASSERT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{});
+  }
+  int Bar() const {
+    return static_cast<int>(SendMessageW(GetDlgItem(ProgressWindow(), IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0));
+  }
+  std::string Status() const {
+    wchar_t text[256] = {};
+    GetWindowTextW(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS), text, 256);
+    return WideToUtf8(text);
+  }
+  std::string stub;
+};
+
+TEST_F(Load, NinetyNineFilesConvertCompletelyWithTheirRowsProgressAndTotals) {
+  std::vector<std::string> paths;
+  for (int i = 1; i <= 99; ++i) paths.push_back(Source("clip " + std::to_string(i) + ".wmv"));
+  const auto before = Fingerprints(paths);
+  AddAll(paths);
+  ASSERT_EQ(g_mediaList.count(), 99);
+  EXPECT_DOUBLE_EQ(g_mediaList.totalDuration, 99.0);
+  for (int row = 0; row < 99; ++row) {
+    EXPECT_EQ(list.GetItemText(row, 0), "          " + std::to_string(row + 1));
+    EXPECT_EQ(list.GetItemText(row, 1), paths[static_cast<size_t>(row)]);
+    EXPECT_EQ(list.GetItemText(row, 2), "00:00:01");
+  }
+
+  std::vector<int> barAtFile(99, -1);
+  ReportWatcher watcher([&](WPARAM kind, LPARAM) {
+    if (kind == 6) barAtFile[static_cast<size_t>(g_engineState.currentIndex)] = Bar();
+  });
+  TimedAnswerer answerer(IDOK);
+  Command(IDC_MAIN_CONVERT);
+  ASSERT_EQ(answerer.texts.size(), 1u);
+  EXPECT_EQ(answerer.texts[0].rfind("Mission accomplished! Total Time:", 0), 0u) << answerer.texts[0];
+  std::vector<std::string> expectedOutputs;
+  for (int i = 1; i <= 99; ++i) expectedOutputs.push_back("clip " + std::to_string(i) + ".avi");
+  std::sort(expectedOutputs.begin(), expectedOutputs.end());
+  EXPECT_EQ(FilesIn(output), expectedOutputs);
+  // The bar moves on with every file: before file i's report it shows the
+  // files done so far.
+  std::vector<int> expectedBar(99, 0);
+  for (int i = 1; i < 99; ++i) expectedBar[static_cast<size_t>(i)] = i * 1000 / 99;
+  EXPECT_EQ(barAtFile, expectedBar);
+  // The progress window keeps what it showed last.
+  EXPECT_EQ(Bar(), 1000);
+  EXPECT_NE(Status().find("Finished 100.0%"), std::string::npos) << Status();
+  EXPECT_EQ(Fingerprints(paths), before);
+  ExpectIdle();
+}
+
+constexpr DWORD kFloodSeconds = 5;
+
+TEST_F(Load, AFloodOfReportsKeepsTheWindowPaintingAndCancelAnsweringWithinASecond) {
+  const std::string flood = Source("flood.wmv", "duration=100\nwidth=160\nheight=120\nfps=250000000\n"
+                                                "reports=100000\nseconds=100\n");
+  AddAll({flood});
+  const HWND bar = GetDlgItem(ProgressWindow(), IDC_PROGRESS_BAR);
+  TimedAnswerer answerer(IDYES);
+  // Every 50 ms, what the progress window shows and whether a paint of the
+  // bar is still owed.
+  std::vector<std::string> shown;
+  int samples = 0, owed = 0;
+  WhenReady sampler(
+      [&] {
+        if (IsWindowVisible(ProgressWindow()) && answerer.texts.empty()) {
+          ++samples;
+          if (GetUpdateRect(bar, nullptr, FALSE)) ++owed;
+          if (shown.empty() || shown.back() != Status()) shown.push_back(Status());
+        }
+        return false;
+      },
+      [] {}, 50);
+  // Cancel is clicked when the flood is well under way; the question must
+  // come up within a second.
+  DWORD clickedAt = 0;
+  const DWORD batchStart = GetTickCount();
+  WhenReady cancel([&] { return GetTickCount() - batchStart > kFloodSeconds * 1000; },
+                   [&] {
+                     clickedAt = GetTickCount();
+                     QueueCancel();
+                   });
+  Command(IDC_MAIN_CONVERT);
+
+  ASSERT_NE(clickedAt, 0u);
+  ASSERT_EQ(answerer.texts, std::vector<std::string>{"Do you really want to stop?"});
+  EXPECT_LT(answerer.ticks[0] - clickedAt, 1000u);
+  const int sent = std::atoi(ReadBytes(stub + "reports.txt").c_str());
+  EXPECT_GT(sent, 1000);
+  EXPECT_LT(sent, 100000) << "the encoder was not stopped";
+  // The window kept showing the progress and painting it.
+  EXPECT_GE(shown.size(), 5u);
+  EXPECT_NE(shown.back().find("Finished "), std::string::npos) << shown.back();
+  EXPECT_LT(owed * 2, samples) << owed << " of " << samples << " samples found the bar unpainted";
+  std::printf("flood: %d reports in %lu ms; %d samples, %d owing a paint, %zu texts; question after "
+              "%lu ms\n",
+              sent, static_cast<unsigned long>(clickedAt - batchStart), samples, owed, shown.size(),
+              static_cast<unsigned long>(answerer.ticks[0] - clickedAt));
+  EXPECT_TRUE(FilesIn(output).empty());
+  ExpectIdle();
+}
+
+// A Cancel click that the run's last report no longer sees: the question is
+// still asked when the file ends, and the finished file is kept either way.
+TEST_F(Load, CancelAfterTheLastReportOfAFileIsStillAskedAndKeepsTheFinishedFile) {
+  for (const int answer : {IDYES, IDNO}) {
+    SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+    dialog->SetEncoderDirectory(stub);
+    for (const std::string& name : FilesIn(output)) std::filesystem::remove(PathFromUtf8(output + name));
+    g_mediaList = MediaList{};
+    list.DeleteAllItems();
+    const std::string a = Source("a.wmv", std::string(kStubSource) + "reports=3\n");
+    const std::string b = Source("b.wmv", std::string(kStubSource) + "reports=3\n");
+    const std::string c = Source("c.wmv", std::string(kStubSource) + "reports=3\n");
+    AddAll({a, b, c});
+    int seen = 0;
+    ReportWatcher watcher([&](WPARAM kind, LPARAM) {
+      if (kind == 6 && g_engineState.currentIndex == 1 && ++seen == 3) QueueCancel();
+    });
+    TimedAnswerer answerer(answer);
+    Command(IDC_MAIN_CONVERT);
+    ASSERT_GE(answerer.texts.size(), 1u);
+    EXPECT_EQ(answerer.texts[0], "Do you really want to stop?");
+    if (answer == IDYES) {
+      EXPECT_EQ(answerer.texts.size(), 1u);  // the batch ends without a closing message
+      EXPECT_EQ(FilesIn(output), (std::vector<std::string>{"a.avi", "b.avi"}));
+    } else {
+      ASSERT_EQ(answerer.texts.size(), 2u);
+      EXPECT_EQ(answerer.texts[1].rfind("Mission accomplished! Total Time:", 0), 0u) << answerer.texts[1];
+      EXPECT_EQ(FilesIn(output), (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+    }
+    EXPECT_EQ(ReadBytes(output + "b.avi"), "converted\r\n");
+    ExpectIdle();
+  }
+}
+
+TEST_F(Load, CancelAtTheLastReportOfAFileStopsWithThatFileRemoved) {
+  const std::string a = Source("a.wmv", std::string(kStubSource) + "reports=3\n");
+  const std::string b = Source("b.wmv", std::string(kStubSource) + "reports=3\n");
+  const std::string c = Source("c.wmv", std::string(kStubSource) + "reports=3\n");
+  AddAll({a, b, c});
+  int seen = 0;
+  ReportWatcher watcher([&](WPARAM kind, LPARAM) {
+    if (kind == 6 && g_engineState.currentIndex == 1 && ++seen == 3) ClickCancel();
+  });
+  TimedAnswerer answerer(IDYES);
+  Command(IDC_MAIN_CONVERT);
+  EXPECT_EQ(answerer.texts, std::vector<std::string>{"Do you really want to stop?"});
+  EXPECT_EQ(FilesIn(output), std::vector<std::string>{"a.avi"});
+  EXPECT_EQ(ReadBytes(stub + "reports.txt"), "3");
+  ExpectIdle();
+}
+
+}  // namespace
+}  // namespace velto::reliability
