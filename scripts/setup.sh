@@ -9,7 +9,7 @@ PACKAGES=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 fonts-wine xvfb xauth x11-utils
-  nlohmann-json3-dev imagemagick fp-utils
+  nlohmann-json3-dev imagemagick fp-utils nsis
 )
 
 # name version tarball-sha256 exe exe-sha256

@@ -1,6 +1,10 @@
 #include "settings/settings_store.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <system_error>
 
 #include "app/file_system.h"
 #include "app/module_directory.h"
@@ -15,10 +19,35 @@ namespace {
 
 bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
 IniFile LoadIni(const std::optional<std::string>& path) {
   if (!path) return {};
   const std::optional<std::string> content = ReadWholeFile(*path);
   return content ? IniFile::Parse(*content) : IniFile{};
+}
+
+std::filesystem::path FsPath(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string EnvironmentText(const char* name) {
+#ifdef _WIN32
+  // The wide copy keeps letters outside the ANSI code page.
+  const wchar_t* value = _wgetenv(Utf8ToWide(name).c_str());
+  return value ? WideToUtf8(value) : std::string();
+#else
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+#endif
+}
+
+std::string SettingsDirectoryOfProgram(const std::string& programDirectory) {
+  return ChooseSettingsDirectory(programDirectory, UserSettingsDirectory(), CanCreateFilesIn(programDirectory));
 }
 
 }  // namespace
@@ -55,6 +84,36 @@ std::optional<std::string> FileBesideProgram(std::string_view directory, std::st
   return path;
 }
 
+bool CanCreateFilesIn(const std::string& directory) {
+  if (directory.empty()) return false;
+  const std::filesystem::path probe = FsPath(TemporaryPathFor(directory + "~velto-write-probe"));
+  bool created = false;
+  {
+    std::ofstream out(probe, std::ios::binary | std::ios::trunc);
+    created = out.is_open();
+  }
+  if (!created) return false;
+  // A folder where a file can be made but not removed again is no place to
+  // replace option.ini in either.
+  std::error_code error;
+  return std::filesystem::remove(probe, error) && !error;
+}
+
+std::string UserSettingsDirectory() {
+  std::string directory = EnvironmentText("APPDATA");
+  if (directory.empty()) return {};
+  if (directory.back() != kSeparator && directory.back() != '/') directory += kSeparator;
+  directory.append(kUserSettingsFolderName);
+  directory += kSeparator;
+  return directory;
+}
+
+std::string ChooseSettingsDirectory(const std::string& programDirectory, const std::string& userDirectory,
+                                    bool programDirectoryWritable) {
+  if (programDirectoryWritable || userDirectory.empty()) return programDirectory;
+  return userDirectory;
+}
+
 void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string& outputFolder) {
   for (const SettingKey& key : kSettingKeys) {
     const std::string text = ini.GetString(kSettingsSection, key.name, key.defaultText);
@@ -78,9 +137,18 @@ void WriteSettings(IniFile& ini, const ConversionSettings& settings, std::string
 
 void LoadSettingsFrom(const std::string& directory, ConversionSettings& settings,
                       std::string& outputFolder, std::string& versionText) {
-  const IniFile version = LoadIni(FileBesideProgram(directory, kVersionFileName));
+  LoadSettingsFrom(directory, directory, settings, outputFolder, versionText);
+}
+
+void LoadSettingsFrom(const std::string& programDirectory, const std::string& settingsDirectory,
+                      ConversionSettings& settings, std::string& outputFolder, std::string& versionText) {
+  const IniFile version = LoadIni(FileBesideProgram(programDirectory, kVersionFileName));
   versionText = version.GetString(kVersionSection, kVersionKey, kDefaultVersionText);
-  ReadSettings(LoadIni(FileBesideProgram(directory, kSettingsFileName)), settings, outputFolder);
+  std::optional<std::string> settingsFile = FileBesideProgram(settingsDirectory, kSettingsFileName);
+  if (settingsDirectory != programDirectory && !(settingsFile && PathExists(*settingsFile))) {
+    settingsFile = FileBesideProgram(programDirectory, kSettingsFileName);
+  }
+  ReadSettings(LoadIni(settingsFile), settings, outputFolder);
 }
 
 bool SaveSettingsTo(const std::string& directory, const ConversionSettings& settings,
@@ -99,7 +167,9 @@ bool SaveSettingsTo(const std::string& directory, const ConversionSettings& sett
 
 void LoadSettings(std::string& outputFolder) noexcept {
   try {
-    LoadSettingsFrom(ModuleDirectory(), g_settings, outputFolder, g_versionText);
+    const std::string programDirectory = ModuleDirectory();
+    LoadSettingsFrom(programDirectory, SettingsDirectoryOfProgram(programDirectory), g_settings, outputFolder,
+                     g_versionText);
   } catch (...) {
     // Out of memory on a huge or hostile file: start from the defaults.
     try {
@@ -113,7 +183,13 @@ void LoadSettings(std::string& outputFolder) noexcept {
 
 void SaveSettings(const std::string& outputFolder) noexcept {
   try {
-    SaveSettingsTo(ModuleDirectory(), g_settings, outputFolder);
+    const std::string programDirectory = ModuleDirectory();
+    const std::string directory = SettingsDirectoryOfProgram(programDirectory);
+    if (directory != programDirectory) {
+      std::error_code ignored;
+      std::filesystem::create_directories(FsPath(directory), ignored);
+    }
+    SaveSettingsTo(directory, g_settings, outputFolder);
   } catch (...) {
     // A failed save leaves the old file as it was.
   }

@@ -1,7 +1,10 @@
 #pragma once
 // Loading and saving of the conversion settings and the output folder
 // (option.ini, section "Destinate"), and the product version text
-// (version.ini, section "General"), both beside the program.
+// (version.ini, section "General"). version.ini always lies beside the
+// program; option.ini does too when files can be made there (a portable
+// copy), and otherwise lies in the user's own folder below the
+// application-data folder (an installed copy in a protected folder).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +23,8 @@ inline constexpr std::string_view kVersionFileName = "version.ini";
 inline constexpr std::string_view kVersionSection = "General";
 inline constexpr std::string_view kVersionKey = "Version";
 inline constexpr std::string_view kDefaultVersionText = "1.00";
+// The folder below the user's application-data folder for option.ini.
+inline constexpr std::string_view kUserSettingsFolderName = "Velto ASF Converter";
 
 // The output folder and the version text hold at most this many characters.
 inline constexpr std::size_t kOutputFolderLimit = 255;
@@ -82,6 +87,20 @@ std::int32_t ParseSettingInteger(std::string_view text);
 // unknown program folder is never replaced by the current directory).
 std::optional<std::string> FileBesideProgram(std::string_view directory, std::string_view fileName);
 
+// Whether files can be made in directory (which ends with a separator),
+// found out by creating a probe file there and deleting it again. An empty
+// directory gives false.
+bool CanCreateFilesIn(const std::string& directory);
+
+// "<application data>\Velto ASF Converter\" from the APPDATA environment
+// variable; "" when that is not set.
+std::string UserSettingsDirectory();
+
+// The folder for option.ini: the program's own when files can be made
+// there, otherwise the user's. Without a user folder the program's stays.
+std::string ChooseSettingsDirectory(const std::string& programDirectory, const std::string& userDirectory,
+                                    bool programDirectoryWritable);
+
 // The settings held by an option.ini document.
 void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string& outputFolder);
 // Sets all 25 keys of section "Destinate" in table order.
@@ -92,14 +111,22 @@ void WriteSettings(IniFile& ini, const ConversionSettings& settings, std::string
 void LoadSettingsFrom(const std::string& directory, ConversionSettings& settings,
                       std::string& outputFolder, std::string& versionText);
 
+// Loads version.ini from programDirectory and option.ini from
+// settingsDirectory. When settingsDirectory is another folder that holds no
+// option.ini yet, an option.ini beside the program gives the values, so
+// that settings made before the program folder became read-only carry over.
+void LoadSettingsFrom(const std::string& programDirectory, const std::string& settingsDirectory,
+                      ConversionSettings& settings, std::string& outputFolder, std::string& versionText);
+
 // Writes all 25 keys into option.ini in directory, keeping everything else
 // in the file, by one atomic replacement of the file. False when nothing was
 // written; the old file is then left as it was.
 bool SaveSettingsTo(const std::string& directory, const ConversionSettings& settings,
                     std::string_view outputFolder);
 
-// The program's own: ModuleDirectory, g_settings and g_versionText. Failures
-// are silent; neither throws.
+// The program's own: ModuleDirectory, g_settings and g_versionText, with
+// option.ini in the folder ChooseSettingsDirectory gives (the user's folder
+// is made when it is missing). Failures are silent; neither throws.
 void LoadSettings(std::string& outputFolder) noexcept;
 void SaveSettings(const std::string& outputFolder) noexcept;
 
