@@ -21,12 +21,15 @@
 #include "framework/controls.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
-#include "tests/engine_win/message_box_answerer.h"
+#include "tests/support/message_box_answerer.h"
 #include "tests/settings/scratch_dir.h"
 #include "ui/main_dialog.h"
+#include "tests/support/when_ready.h"
 
 namespace velto {
 namespace {
+
+using velto::testing::WhenReady;
 
 using testing::MessageBoxAnswerer;
 using testing::PathFromUtf8;
@@ -55,34 +58,6 @@ std::vector<std::string> Utf8Texts(const std::vector<std::wstring>& texts) {
 
 bool Exists(const std::string& path) { return std::filesystem::exists(PathFromUtf8(path)); }
 
-// Runs `action` once from a thread timer as soon as `ready` holds; timers are
-// served by whatever message loop is running (the encoder wait, a dialog).
-class WhenReady {
- public:
-  WhenReady(std::function<bool()> ready, std::function<void()> action)
-      : ready_(std::move(ready)), action_(std::move(action)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 20, &Tick);
-  }
-  ~WhenReady() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool done() const { return done_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    WhenReady* self = current_;
-    if (!self || self->done_ || !self->ready_()) return;
-    self->done_ = true;
-    self->action_();
-  }
-  static inline WhenReady* current_ = nullptr;
-  std::function<bool()> ready_;
-  std::function<void()> action_;
-  UINT_PTR timer_ = 0;
-  bool done_ = false;
-};
 
 class Commands : public ::testing::Test {
  protected:

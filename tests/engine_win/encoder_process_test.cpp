@@ -12,7 +12,7 @@
 #include "engine/encoder_reports.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
-#include "tests/engine_win/message_box_answerer.h"
+#include "tests/support/message_box_answerer.h"
 
 namespace velto {
 namespace {

@@ -19,9 +19,12 @@
 #include "ui/help.h"
 #include "ui/link_controls.h"
 #include "ui/main_dialog.h"
+#include "tests/support/when_ready.h"
 
 namespace velto {
 namespace {
+
+using velto::testing::WhenReady;
 
 using testing::ScratchDir;
 
@@ -30,34 +33,6 @@ void Pump() {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
 }
 
-// Runs `action` from a timer once `ready` holds: for windows that run a
-// modal loop of their own (menus, dialogs).
-class WhenReady {
- public:
-  WhenReady(std::function<bool()> ready, std::function<void()> action)
-      : ready_(std::move(ready)), action_(std::move(action)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 20, &Tick);
-  }
-  ~WhenReady() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool done() const { return done_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    WhenReady* self = current_;
-    if (!self || self->done_ || !self->ready_()) return;
-    self->done_ = true;
-    self->action_();
-  }
-  static inline WhenReady* current_ = nullptr;
-  std::function<bool()> ready_;
-  std::function<void()> action_;
-  UINT_PTR timer_ = 0;
-  bool done_ = false;
-};
 
 std::string WindowText(HWND window) {
   wchar_t text[256] = {};

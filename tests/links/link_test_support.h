@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/message_box_answerer.h"
 #include "ui/link_controls.h"
 
 namespace velto::testing {
@@ -55,48 +56,6 @@ class FakeUrlOpening {
 
  private:
   UrlOpeningCalls saved_;
-};
-
-// Answers the message boxes this thread shows (through a CBT hook) and
-// keeps their texts and captions.
-class MessageBoxAnswerer {
- public:
-  explicit MessageBoxAnswerer(int answer = IDOK) : answer_(answer) {
-    current_ = this;
-    hook_ = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
-  }
-  ~MessageBoxAnswerer() {
-    UnhookWindowsHookEx(hook_);
-    current_ = nullptr;
-  }
-  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
-  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-
-  std::vector<std::wstring> texts;
-  std::vector<std::wstring> captions;
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && current_) {
-      const HWND box = reinterpret_cast<HWND>(wParam);
-      wchar_t className[32] = {};
-      GetClassNameW(box, className, 32);
-      const HWND text = GetDlgItem(box, 0xFFFF);  // a message box's text
-      if (std::wstring(className) == L"#32770" && text) {
-        wchar_t buffer[1024] = {};
-        GetWindowTextW(text, buffer, 1024);
-        current_->texts.push_back(buffer);
-        GetWindowTextW(box, buffer, 1024);
-        current_->captions.push_back(buffer);
-        PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(current_->answer_), 0);
-      }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-  }
-
-  static inline MessageBoxAnswerer* current_ = nullptr;
-  int answer_;
-  HHOOK hook_ = nullptr;
 };
 
 // What a static control's parent answers to its colour request.

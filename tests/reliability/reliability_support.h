@@ -24,11 +24,14 @@
 #include "framework/window.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
-#include "tests/engine_win/message_box_answerer.h"
+#include "tests/support/message_box_answerer.h"
+#include "tests/support/when_ready.h"
 #include "tests/settings/scratch_dir.h"
 #include "ui/main_dialog.h"
 
 namespace velto::reliability {
+
+using velto::testing::WhenReady;
 
 using testing::PathFromUtf8;
 using testing::ReadBytes;
@@ -116,42 +119,6 @@ inline std::vector<std::string> FilesIn(const std::string& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-// Runs `action` once from a thread timer as soon as `ready` holds; timers are
-// served by whatever message loop runs (the encoder wait, a message box).
-class WhenReady {
- public:
-  WhenReady(std::function<bool()> ready, std::function<void()> action, UINT periodMs = 10)
-      : ready_(std::move(ready)), action_(std::move(action)) {
-    timer_ = SetTimer(nullptr, 0, periodMs, &Tick);
-    Active()[timer_] = this;
-  }
-  ~WhenReady() {
-    KillTimer(nullptr, timer_);
-    Active().erase(timer_);
-  }
-  WhenReady(const WhenReady&) = delete;
-  WhenReady& operator=(const WhenReady&) = delete;
-  bool done() const { return done_; }
-
- private:
-  static std::map<UINT_PTR, WhenReady*>& Active() {
-    static std::map<UINT_PTR, WhenReady*> active;
-    return active;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
-    const auto it = Active().find(timer);
-    if (it == Active().end()) return;
-    WhenReady* self = it->second;
-    if (self->done_ || !self->ready_()) return;
-    self->done_ = true;
-    self->action_();
-  }
-  std::function<bool()> ready_;
-  std::function<void()> action_;
-  UINT_PTR timer_ = 0;
-  bool done_ = false;
-};
 
 // Calls `seen` with each encoder report (kind, value) before the main window
 // handles it.

@@ -28,7 +28,7 @@
 #include "settings/conversion_settings.h"
 #include "settings/settings_store.h"
 #include "settings/value_lists.h"
-#include "tests/engine_win/message_box_answerer.h"
+#include "tests/support/message_box_answerer.h"
 #include "tests/settings/scratch_dir.h"
 
 namespace velto {

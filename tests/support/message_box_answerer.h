@@ -10,7 +10,7 @@ namespace velto::testing {
 
 class MessageBoxAnswerer {
  public:
-  explicit MessageBoxAnswerer(int answer) : answer_(answer) {
+  explicit MessageBoxAnswerer(int answer = IDOK) : answer_(answer) {
     current_ = this;
     hook_ = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
   }
@@ -32,10 +32,10 @@ class MessageBoxAnswerer {
       GetClassNameW(box, className, 32);
       const HWND text = GetDlgItem(box, 0xFFFF);  // a message box's text
       if (std::wstring(className) == L"#32770" && text) {
-        wchar_t buffer[512] = {};
-        GetWindowTextW(text, buffer, 512);
+        wchar_t buffer[1024] = {};
+        GetWindowTextW(text, buffer, 1024);
         current_->texts.push_back(buffer);
-        GetWindowTextW(box, buffer, 512);
+        GetWindowTextW(box, buffer, 1024);
         current_->captions.push_back(buffer);
         PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(current_->answer_), 0);
       }

@@ -1,0 +1,48 @@
+#pragma once
+// Runs a step from a timer once a condition holds, for windows that run a
+// modal loop of their own (menus, dialogs, message boxes, the encoder wait).
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <utility>
+
+namespace velto::testing {
+
+// Runs `action` once from a thread timer as soon as `ready` holds; timers are
+// served by whatever message loop runs (the encoder wait, a message box).
+class WhenReady {
+ public:
+  WhenReady(std::function<bool()> ready, std::function<void()> action, UINT periodMs = 10)
+      : ready_(std::move(ready)), action_(std::move(action)) {
+    timer_ = SetTimer(nullptr, 0, periodMs, &Tick);
+    Active()[timer_] = this;
+  }
+  ~WhenReady() {
+    KillTimer(nullptr, timer_);
+    Active().erase(timer_);
+  }
+  WhenReady(const WhenReady&) = delete;
+  WhenReady& operator=(const WhenReady&) = delete;
+  bool done() const { return done_; }
+
+ private:
+  static std::map<UINT_PTR, WhenReady*>& Active() {
+    static std::map<UINT_PTR, WhenReady*> active;
+    return active;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+    const auto it = Active().find(timer);
+    if (it == Active().end()) return;
+    WhenReady* self = it->second;
+    if (self->done_ || !self->ready_()) return;
+    self->done_ = true;
+    self->action_();
+  }
+  std::function<bool()> ready_;
+  std::function<void()> action_;
+  UINT_PTR timer_ = 0;
+  bool done_ = false;
+};
+
+}  // namespace velto::testing
