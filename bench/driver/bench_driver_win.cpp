@@ -1,0 +1,507 @@
+// Measures the real program from outside, one measurement per run, and
+// prints it as one line of key=value pairs for bench/run.sh:
+//
+//   velto_bench_driver startup PROGRAM FOLDER CONTROL_ID
+//       start to the first shown dialog of PROGRAM (with control CONTROL_ID,
+//       0: any dialog): ms, and peak_ws half a second after it showed
+//   velto_bench_driver convert FORMAT FOLDER SOURCE_FOLDER OUTPUT_FOLDER ARGS_FILE NAME...
+//       VeltoConverter.exe started in FOLDER, NAME... added from
+//       SOURCE_FOLDER, FORMAT chosen, Convert until the final message:
+//       ms (wall), self_ms (CPU of the program), tree_ms (CPU of the
+//       program, the encoder front end and the engine), peak_ws (the
+//       program's peak working set, bytes); the engine's arguments of the
+//       last file are left in ARGS_FILE
+//   velto_bench_driver engine ARGS_FILE FOLDER
+//       ffmpeg.exe run with the arguments in ARGS_FILE in FOLDER, started as
+//       the encoder front end starts it: ms, tree_ms
+//   velto_bench_driver add FOLDER SOURCE_FOLDER NAME...
+//       Add of NAME... from the open-file dialog until every row is shown: ms
+//   velto_bench_driver probe SOURCE_FOLDER NAME...
+//       ffprobe.exe on each NAME in turn, as the encoder front end runs it: ms
+//
+// The program runs with the profile folder named by VELTO_BENCH_APPDATA as
+// its APPDATA, so the Tip of the Day stays off as the script set it.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <dlgs.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "res/resource_ids.h"
+#include "tests/e2e/remote_program.h"
+
+namespace velto::bench {
+namespace {
+
+using velto::testing::ExecutableFolder;
+using velto::testing::IsMessageBox;
+using velto::testing::PostCommand;
+using velto::testing::RemoteProgram;
+using velto::testing::SetText;
+using velto::testing::WaitUntil;
+using velto::testing::WindowText;
+
+constexpr DWORD kWindowTimeoutMs = 120000;
+constexpr DWORD kBatchTimeoutMs = 3600000;
+
+// ------------------------------------------------------------------ clock
+
+double NowMs() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
+}
+
+// Polls `done` every `stepMs` until it holds; false after `timeoutMs`.
+bool PollUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs) {
+  const double end = NowMs() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (NowMs() >= end) return false;
+    Sleep(stepMs);
+  }
+}
+
+[[noreturn]] void Fail(const std::string& why) {
+  std::fprintf(stderr, "velto_bench_driver: %s\n", why.c_str());
+  std::fflush(stderr);
+  ExitProcess(2);
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string result;
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return result;
+  result.resize(static_cast<size_t>(size - 1));
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
+  return result;
+}
+
+// ------------------------------------------------------------------ process tree
+
+// Wine reports no processor times of other processes, so they are read
+// where Linux keeps them: /proc/<pid>/stat of the processes whose command
+// line names one of our programs in this folder. Samples often enough that
+// an ending process loses at most one sampling step.
+class ProcessTree {
+ public:
+  explicit ProcessTree(std::vector<std::wstring> programs) : programs_(std::move(programs)) {
+    std::wstring folder = ExecutableFolder();
+    windowsFolder_ = Lower(folder);
+    if (folder.size() > 2 && folder[1] == L':') folder = folder.substr(2);
+    for (wchar_t& c : folder) c = c == L'\\' ? L'/' : c;
+    unixFolder_ = Lower(folder);
+    Scan();
+    for (auto& [pid, process] : processes_) process.baseMs = process.lastMs;
+  }
+
+  // A full look for new processes now and then; the known ones every time.
+  void Sample() {
+    if (turn_++ % 10 == 0) {
+      Scan();
+      return;
+    }
+    for (auto& [pid, process] : processes_) {
+      if (process.ended) continue;
+      const double ms = StatCpuMs(pid);
+      if (ms < 0) {
+        process.ended = true;
+      } else {
+        process.lastMs = ms;
+      }
+    }
+  }
+
+  // Processor time used since construction by the processes seen.
+  double CpuMs() const {
+    double total = 0.0;
+    for (const auto& [pid, process] : processes_) total += process.lastMs - process.baseMs;
+    return total;
+  }
+
+  double CpuMsOf(const std::wstring& program) const {
+    double total = 0.0;
+    for (const auto& [pid, process] : processes_) {
+      if (process.program == program) total += process.lastMs - process.baseMs;
+    }
+    return total;
+  }
+
+  size_t Seen() const { return processes_.size(); }
+
+ private:
+  struct Process {
+    std::wstring program;
+    double baseMs = 0.0;
+    double lastMs = 0.0;
+    bool ended = false;
+  };
+
+  static std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
+    return text;
+  }
+
+  static std::string ReadSmallFile(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char chunk[2048];
+    DWORD read = 0;
+    while (bytes.size() < 16384 && ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+      bytes.append(chunk, read);
+    }
+    CloseHandle(file);
+    return bytes;
+  }
+
+  // utime + stime of /proc/<pid>/stat in ms; -1 when the process is gone.
+  static double StatCpuMs(int pid) {
+    const std::string stat = ReadSmallFile(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) return -1.0;
+    std::vector<std::string> fields;
+    size_t at = close + 2;
+    while (at < stat.size() && fields.size() < 13) {
+      const size_t space = stat.find(' ', at);
+      fields.push_back(stat.substr(at, space - at));
+      if (space == std::string::npos) break;
+      at = space + 1;
+    }
+    if (fields.size() < 13) return -1.0;
+    constexpr double kMsPerTick = 10.0;  // USER_HZ is 100 on Linux
+    return (std::stod(fields[11]) + std::stod(fields[12])) * kMsPerTick;
+  }
+
+  void Scan() {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::wstring name = found.cFileName;
+      if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+      const int pid = _wtoi(name.c_str());
+      if (processes_.count(pid)) continue;
+      const std::string raw = ReadSmallFile(L"Z:\\proc\\" + name + L"\\cmdline");
+      if (raw.empty()) continue;
+      std::wstring line;
+      for (char c : raw) line += c ? static_cast<wchar_t>(static_cast<unsigned char>(c)) : L' ';
+      line = Lower(line);
+      for (const std::wstring& program : programs_) {
+        const std::wstring lowerProgram = Lower(program);
+        if (line.find(windowsFolder_ + lowerProgram) == std::wstring::npos &&
+            line.find(unixFolder_ + lowerProgram) == std::wstring::npos) {
+          continue;
+        }
+        const double ms = StatCpuMs(pid);
+        if (ms >= 0) processes_[pid] = Process{program, 0.0, ms, false};
+        break;
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+
+  std::vector<std::wstring> programs_;
+  std::wstring windowsFolder_;
+  std::wstring unixFolder_;
+  std::map<int, Process> processes_;
+  unsigned turn_ = 0;
+};
+
+// ------------------------------------------------------------------ the engine
+
+struct EngineRun {
+  double ms = 0.0;
+  double cpuMs = 0.0;
+  DWORD exitCode = 0;
+};
+
+// Reads a pipe to its end, as the encoder front end reads the engine's output.
+void Drain(HANDLE pipe) {
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+  }
+  CloseHandle(pipe);
+}
+
+bool MakePipe(HANDLE& ours, HANDLE& child, bool childReads) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+  ours = childReads ? writeEnd : readEnd;
+  child = childReads ? readEnd : writeEnd;
+  SetHandleInformation(ours, HANDLE_FLAG_INHERIT, 0);
+  return true;
+}
+
+// Runs an engine program as the encoder front end does: detached (no
+// console), hidden, with pipes for its input and both outputs, in `folder`.
+EngineRun RunEngineProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder) {
+  EngineRun run;
+  HANDLE inOurs, inChild, outOurs, outChild, errOurs, errChild;
+  if (!MakePipe(inOurs, inChild, true) || !MakePipe(outOurs, outChild, false) ||
+      !MakePipe(errOurs, errChild, false)) {
+    Fail("no pipes");
+  }
+  std::wstring line = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = inChild;
+  startup.hStdOutput = outChild;
+  startup.hStdError = errChild;
+  PROCESS_INFORMATION process{};
+  const double start = NowMs();
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                      DETACHED_PROCESS | CREATE_UNICODE_ENVIRONMENT, nullptr, folder.c_str(), &startup, &process)) {
+    Fail("cannot start " + Narrow(program));
+  }
+  CloseHandle(inChild);
+  CloseHandle(outChild);
+  CloseHandle(errChild);
+  std::thread outReader(Drain, outOurs);
+  std::thread errReader(Drain, errOurs);
+  ProcessTree tree({program.substr(program.find_last_of(L'\\') + 1)});
+  while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) tree.Sample();
+  run.ms = NowMs() - start;
+  outReader.join();
+  errReader.join();
+  CloseHandle(inOurs);
+  run.cpuMs = tree.CpuMs();
+  GetExitCodeProcess(process.hProcess, &run.exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return run;
+}
+
+std::wstring ReadLineFromFile(const std::wstring& path) {
+  const std::string bytes = velto::testing::ReadFileBytes(path);
+  std::string line = bytes.substr(0, bytes.find_first_of("\r\n"));
+  const int size = MultiByteToWideChar(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), wide.data(), size);
+  return wide;
+}
+
+// ------------------------------------------------------------------ the program
+
+bool IsMainWindow(HWND window) { return GetDlgItem(window, IDC_MAIN_FILE_LIST) != nullptr; }
+bool IsImportDialog(HWND window) { return WindowText(window) == L"Import video files"; }
+
+HWND FileNameEdit(HWND dialog) {
+  if (const HWND combo = GetDlgItem(dialog, cmb13)) {
+    const HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+    return edit ? edit : combo;
+  }
+  return GetDlgItem(dialog, edt1);
+}
+
+int RowCount(HWND main) {
+  return static_cast<int>(SendMessageW(GetDlgItem(main, IDC_MAIN_FILE_LIST), LVM_GETITEMCOUNT, 0, 0));
+}
+
+class Converter {
+ public:
+  explicit Converter(const std::wstring& folder) {
+    if (!program_.Start(ExecutableFolder() + L"VeltoConverter.exe", L"", folder)) Fail("cannot start the program");
+    main_ = program_.WaitForDialog(IsMainWindow, kWindowTimeoutMs);
+    if (!main_) Fail("no main window");
+  }
+  ~Converter() {
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    if (!program_.WaitForEnd(30000)) program_.Kill();
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  HWND Main() const { return main_; }
+  RemoteProgram& Program() { return program_; }
+
+  // Add; the folder is typed first (Open goes there), then the names. The
+  // time runs from the dialog's OK until every row is shown.
+  double Add(const std::wstring& sourceFolder, const std::vector<std::wstring>& names) {
+    const int before = RowCount(main_);
+    PostCommand(main_, IDC_MAIN_ADD);
+    const HWND dialog = program_.WaitForDialog(IsImportDialog, kWindowTimeoutMs);
+    if (!dialog) Fail("no open-file dialog");
+    const HWND edit = FileNameEdit(dialog);
+    if (!edit) Fail("no file name box");
+    SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+    SetText(edit, sourceFolder);
+    SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+    std::wstring selection;
+    for (const std::wstring& name : names) selection += (selection.empty() ? L"\"" : L" \"") + name + L"\"";
+    SetText(edit, selection);
+    const LRESULT typed = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+    if (typed != static_cast<LRESULT>(selection.size())) Fail("the file name box took only part of the selection");
+    const double start = NowMs();
+    PostCommand(dialog, IDOK);
+    const int wanted = before + static_cast<int>(names.size());
+    if (!PollUntil([&] { return RowCount(main_) >= wanted || FindMessageBox(); }, kBatchTimeoutMs, 5)) {
+      Fail("the files were not added");
+    }
+    const double ms = NowMs() - start;
+    if (RowCount(main_) < wanted) Fail("a file was refused: " + Narrow(velto::testing::MessageBoxText(FindMessageBox())));
+    return ms;
+  }
+
+  HWND FindMessageBox() const { return program_.FindDialog(IsMessageBox); }
+
+ private:
+  RemoteProgram program_;
+  HWND main_ = nullptr;
+};
+
+// ------------------------------------------------------------------ commands
+
+void PrintPairs(const std::vector<std::pair<std::string, double>>& pairs) {
+  std::string line;
+  for (const auto& [key, value] : pairs) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s=%.3f", key.c_str(), value);
+    line += (line.empty() ? "" : " ") + std::string(text);
+  }
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+int Startup(const std::wstring& program, const std::wstring& folder, int controlId) {
+  RemoteProgram run;
+  const double start = NowMs();
+  if (!run.Start(program, L"", folder)) Fail("cannot start " + Narrow(program));
+  HWND shown = nullptr;
+  PollUntil(
+      [&] {
+        shown = run.FindDialog([&](HWND w) { return controlId == 0 || GetDlgItem(w, controlId) != nullptr; });
+        return shown != nullptr || run.HasEnded();
+      },
+      kWindowTimeoutMs, 2);
+  const double ms = NowMs() - start;
+  if (!shown) Fail("no window from " + Narrow(program));
+  Sleep(500);  // settled
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(run.Process(), &memory, sizeof memory);
+  PostMessageW(shown, WM_CLOSE, 0, 0);
+  if (!run.WaitForEnd(30000)) run.Kill();
+  PrintPairs({{"ms", ms}, {"peak_ws", static_cast<double>(memory.PeakWorkingSetSize)}});
+  return 0;
+}
+
+int Convert(int format, const std::wstring& folder, const std::wstring& sourceFolder,
+            const std::wstring& outputFolder, const std::vector<std::wstring>& names) {
+  Converter converter(folder);
+  const HWND main = converter.Main();
+  converter.Add(sourceFolder, names);
+  velto::testing::ChooseComboItem(main, IDC_MAIN_FORMAT, format);
+  SetText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER), outputFolder);
+
+  HANDLE process = converter.Program().Process();
+  ProcessTree tree({L"VeltoConverter.exe", L"veltoenc.exe", L"ffmpeg.exe", L"ffprobe.exe"});
+  const double start = NowMs();
+  PostCommand(main, IDC_MAIN_CONVERT);
+  HWND box = nullptr;
+  // The processes and the final message every 20 ms.
+  const bool ended = PollUntil(
+      [&] {
+        tree.Sample();
+        box = converter.FindMessageBox();
+        return box != nullptr || converter.Program().HasEnded();
+      },
+      kBatchTimeoutMs, 20);
+  const double ms = NowMs() - start;
+  tree.Sample();
+  const double selfMs = tree.CpuMsOf(L"VeltoConverter.exe");
+  if (!ended || !box) Fail("no final message");
+  const std::wstring text = velto::testing::MessageBoxText(box);
+  if (text.rfind(L"Mission accomplished!", 0) != 0) Fail("the batch failed: " + Narrow(text));
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(process, &memory, sizeof memory);
+  PostCommand(box, IDOK);
+  WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, kWindowTimeoutMs);
+  PrintPairs({{"ms", ms},
+              {"self_ms", selfMs},
+              {"tree_ms", tree.CpuMs()},
+              {"children", static_cast<double>(tree.Seen())},
+              {"peak_ws", static_cast<double>(memory.PeakWorkingSetSize)}});
+  return 0;
+}
+
+int Engine(const std::wstring& argsFile, const std::wstring& folder) {
+  const std::wstring arguments = ReadLineFromFile(argsFile);
+  if (arguments.empty()) Fail("no engine arguments in " + Narrow(argsFile));
+  const EngineRun run = RunEngineProgram(ExecutableFolder() + L"ffmpeg.exe", arguments, folder);
+  if (run.exitCode != 0) Fail("the engine failed");
+  PrintPairs({{"ms", run.ms}, {"tree_ms", run.cpuMs}});
+  return 0;
+}
+
+int Add(const std::wstring& folder, const std::wstring& sourceFolder, const std::vector<std::wstring>& names) {
+  Converter converter(folder);
+  const double ms = converter.Add(sourceFolder, names);
+  PrintPairs({{"ms", ms}});
+  return 0;
+}
+
+int Probe(const std::wstring& sourceFolder, const std::vector<std::wstring>& names) {
+  const double start = NowMs();
+  for (const std::wstring& name : names) {
+    const std::wstring arguments =
+        L"-hide_banner -v error -print_format json -show_format -show_streams \"file:" + sourceFolder + L"\\" +
+        name + L"\"";
+    const EngineRun run = RunEngineProgram(ExecutableFolder() + L"ffprobe.exe", arguments, sourceFolder);
+    if (run.exitCode != 0) Fail("the prober failed");
+  }
+  PrintPairs({{"ms", NowMs() - start}});
+  return 0;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: velto_bench_driver startup|convert|engine|add|probe ... (see the source)\n");
+  return 2;
+}
+
+int Main(int argc, wchar_t** argv) {
+  if (argc < 2) return Usage();
+  const std::wstring command = argv[1];
+  // Wine sets APPDATA itself; the profile folder comes under another name.
+  if (const wchar_t* profile = _wgetenv(L"VELTO_BENCH_APPDATA"); profile && *profile) {
+    SetEnvironmentVariableW(L"APPDATA", profile);
+  }
+  std::vector<std::wstring> rest(argv + 2, argv + argc);
+  if (command == L"startup" && rest.size() == 3) return Startup(rest[0], rest[1], _wtoi(rest[2].c_str()));
+  if (command == L"convert" && rest.size() >= 6) {
+    const std::vector<std::wstring> names(rest.begin() + 5, rest.end());
+    // The converter's encoder front ends leave the engine's arguments here.
+    SetEnvironmentVariableW(L"VELTO_ENCODER_ENGINE_ARGS_FILE", rest[4].c_str());
+    return Convert(_wtoi(rest[0].c_str()), rest[1], rest[2], rest[3], names);
+  }
+  if (command == L"engine" && rest.size() == 2) return Engine(rest[0], rest[1]);
+  if (command == L"add" && rest.size() >= 3) {
+    return Add(rest[0], rest[1], std::vector<std::wstring>(rest.begin() + 2, rest.end()));
+  }
+  if (command == L"probe" && rest.size() >= 2) {
+    return Probe(rest[0], std::vector<std::wstring>(rest.begin() + 1, rest.end()));
+  }
+  return Usage();
+}
+
+}  // namespace
+}  // namespace velto::bench
+
+int wmain(int argc, wchar_t** argv) { return velto::bench::Main(argc, argv); }

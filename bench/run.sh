@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Benchmarks of the whole chain under Wine, as ratios taken side by side in
+# one run (the compared commands alternate; medians of RUNS runs each):
+#
+#   P1 conversion   one-clip batch through VeltoConverter.exe (Convert until
+#                   the final message) / ffmpeg.exe run directly with the
+#                   same arguments, started as veltoenc.exe starts it
+#   P2 waiting cost processor time of VeltoConverter.exe / wall time of the batch
+#   P3 probing      Add of one clip (and of BATCH_FILES clips) / ffprobe.exe
+#                   run directly on it (them), as veltoenc.exe runs it
+#   P4 start-up     start to the main window / start of an empty dialog program
+#   P5 cores        processor time of the whole process tree / wall time
+#   memory          peak working set of VeltoConverter.exe in a BATCH_FILES batch
+#
+#   bench/run.sh                      # RUNS=5 CLIP_SECONDS=60 BATCH_FILES=99
+#   RUNS=3 CLIP_SECONDS=10 FORMATS="0 7" BATCH_FILES=10 bench/run.sh   # a quick look
+#   PARTS="P1 memory" FORMATS="6 7 8 9" KEEP_RESULTS=old.txt bench/run.sh # resume
+#
+# Uses its own build folder (VELTO_BUILD, default build-bench); the table is
+# printed at the end and kept in $VELTO_BUILD/bench/table.txt.
+set -euo pipefail
+RUNS=${RUNS:-5}
+CLIP_SECONDS=${CLIP_SECONDS:-60}
+BATCH_FILES=${BATCH_FILES:-99}
+FORMATS=${FORMATS:-"0 1 2 3 4 5 6 7 8 9"}
+PARTS=${PARTS:-"P4 P3 P1 memory"}
+# Measurements of an earlier (interrupted) run to keep in the table.
+KEEP_RESULTS=${KEEP_RESULTS:-}
+part() { [[ " $PARTS " == *" $1 "* ]]; }
+BENCH_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export VELTO_BUILD=${VELTO_BUILD:-$(cd "$BENCH_DIR/.." && pwd)/build-bench}
+export JOBS=${JOBS:-2}
+source "$BENCH_DIR/../scripts/lib.sh"
+
+setup_machine
+# The bench's own programs are targets once bench/ is part of the build;
+# until then they are compiled here with the same compiler and flags.
+VELTO_WINDOWS_TARGETS="VeltoConverter veltoenc velto_tips_file velto_codec_engine" build_windows >/dev/null
+BIN=$WINDOWS_BUILD/bin
+if grep -q velto_bench_driver "$WINDOWS_BUILD/build.ninja" 2>/dev/null; then
+  cmake --build "$WINDOWS_BUILD" -j "$JOBS" --target velto_bench_driver velto_bench_empty_dialog >/dev/null
+else
+  cxx=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++)
+  flags=(-std=c++20 -O2 -Wall -Wextra -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601
+         -I"$VELTO_ROOT" -municode -static -static-libgcc -static-libstdc++)
+  "$cxx" "${flags[@]}" -o "$BIN/velto_bench_driver.exe" "$BENCH_DIR/driver/bench_driver_win.cpp" -luser32 -lcomctl32 -lpsapi
+  "$cxx" "${flags[@]}" -mwindows -o "$BIN/velto_bench_empty_dialog.exe" "$BENCH_DIR/driver/empty_dialog_win.cpp" -luser32
+fi
+
+WORK=$VELTO_BUILD/bench
+[ -n "$KEEP_RESULTS" ] && cp "$KEEP_RESULTS" "$VELTO_BUILD/bench-kept-results.txt" && KEEP_RESULTS=$VELTO_BUILD/bench-kept-results.txt
+rm -rf "$WORK" && mkdir -p "$WORK/clips" "$WORK/batch" "$WORK/out" "$WORK/appdata/Velto ASF Converter"
+# The program's own profile: the Tip of the Day is not offered at start-up.
+printf '[Tip]\r\nStartUp=1\r\n' >"$WORK/appdata/Velto ASF Converter/VeltoConverter.INI"
+winpath() { echo "Z:${1//\//\\}"; }
+export VELTO_BENCH_APPDATA; VELTO_BENCH_APPDATA=$(winpath "$WORK/appdata")
+
+start_wine_session
+trap stop_wine_session EXIT
+driver() { wine "$BIN/velto_bench_driver.exe" "$@" </dev/null; }
+RESULTS=$WORK/results.txt
+if [ -n "$KEEP_RESULTS" ]; then grep -E '=' "$KEEP_RESULTS" | awk 'NF > 2' >"$RESULTS"; else : >"$RESULTS"; fi
+# record FIGURE WHO LINE: keeps the key=value line of one measurement.
+record() { echo "$1 $2 $3" >>"$RESULTS"; }
+
+make_clip() {  # make_clip SECONDS PATH
+  wine "$BIN/ffmpeg.exe" -hide_banner -loglevel error -y \
+    -f lavfi -i "testsrc=size=640x480:rate=30000/1001" -f lavfi -i "sine=frequency=440:sample_rate=44100" \
+    -t "$1" -c:v wmv2 -b:v 1500k -c:a wmav2 -b:a 128k -ac 2 -f asf "file:$(winpath "$2")" </dev/null
+}
+log "making the clips: ${CLIP_SECONDS} s and ${BATCH_FILES} x 3 s, 640x480, 29.97 fps, WMV2 + WMAv2 stereo"
+make_clip "$CLIP_SECONDS" "$WORK/clips/clip.wmv"
+make_clip 3 "$WORK/batch/short.wmv"
+BATCH_NAMES=()
+for i in $(seq -w 1 "$BATCH_FILES"); do
+  cp "$WORK/batch/short.wmv" "$WORK/batch/short $i.wmv"
+  BATCH_NAMES+=("short $i.wmv")
+done
+rm "$WORK/batch/short.wmv"
+
+BINW=$(winpath "$BIN")
+CLIPS=$(winpath "$WORK/clips")
+BATCH=$(winpath "$WORK/batch")
+OUT=$(winpath "$WORK/out")
+ARGS=$(winpath "$WORK/engine-args.txt")
+
+# Warm Wine: one start of each program before anything is timed.
+driver startup "$BINW\\VeltoConverter.exe" "$BINW" 1006 >/dev/null
+driver startup "$BINW\\velto_bench_empty_dialog.exe" "$BINW" 0 >/dev/null
+
+part P4 && log "P4 start-up, $RUNS runs each"
+part P4 && for run in $(seq 1 "$RUNS"); do
+  record P4 program "$(driver startup "$BINW\\VeltoConverter.exe" "$BINW" 1006)"
+  record P4 empty "$(driver startup "$BINW\\velto_bench_empty_dialog.exe" "$BINW" 0)"
+done
+
+part P3 && log "P3 probing, $RUNS runs each"
+part P3 && for run in $(seq 1 "$RUNS"); do
+  record P3-one add "$(driver add "$BINW" "$CLIPS" clip.wmv)"
+  record P3-one ffprobe "$(driver probe "$CLIPS" clip.wmv)"
+done
+part P3 && for run in $(seq 1 "$RUNS"); do
+  record P3-batch add "$(driver add "$BINW" "$BATCH" "${BATCH_NAMES[@]}")"
+  record P3-batch ffprobe "$(driver probe "$BATCH" "${BATCH_NAMES[@]}")"
+done
+
+part P1 && log "P1, P2, P5 conversion of the ${CLIP_SECONDS} s clip, formats $FORMATS, $RUNS runs each"
+part P1 && for format in $FORMATS; do
+  for run in $(seq 1 "$RUNS"); do
+    rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+    record "P1-$format" program "$(driver convert "$format" "$BINW" "$CLIPS" "$OUT" "$ARGS" clip.wmv)"
+    rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+    record "P1-$format" ffmpeg "$(driver engine "$ARGS" "$OUT")"
+  done
+done
+
+part memory && log "memory: a batch of $BATCH_FILES files"
+rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+part memory && record memory program "$(driver convert 0 "$BINW" "$BATCH" "$OUT" "$ARGS" "${BATCH_NAMES[@]}")"
+
+python3 "$BENCH_DIR/table.py" "$RESULTS" "$(nproc)" "$CLIP_SECONDS" "$BATCH_FILES" "$RUNS" | tee "$WORK/table.txt"

@@ -1,0 +1,94 @@
+"""Prints the benchmark table from the measurements bench/run.sh keeps.
+
+Each line of the results file: FIGURE WHO key=value key=value ...
+"""
+import statistics
+import sys
+from collections import defaultdict
+
+FORMATS = ["AVI", "MPEG1", "MPEG2", "DivX", "Xvid", "VCD", "SVCD", "DVD", "WMV", "ASF"]
+
+
+def load(path):
+    runs = defaultdict(list)
+    for line in open(path):
+        parts = line.split()
+        if len(parts) < 3:
+            continue
+        values = dict(p.split("=", 1) for p in parts[2:] if "=" in p)
+        runs[(parts[0], parts[1])].append({k: float(v) for k, v in values.items()})
+    return runs
+
+
+def median(runs, key, name):
+    values = [r[name] for r in runs.get(key, []) if name in r]
+    return statistics.median(values) if values else float("nan")
+
+
+def verdict(ok):
+    return "met" if ok else "MISSED"
+
+
+def main():
+    results, cores, clip_seconds, batch_files, run_count = sys.argv[1:6]
+    runs = load(results)
+    rows = []
+
+    def row(figure, compared, ours, theirs, ratio, target, ok):
+        rows.append((figure, compared, ours, theirs, ratio, target, verdict(ok)))
+
+    formats = sorted({f.split("-")[1] for f, _ in runs if f.startswith("P1-")}, key=int)
+    for f in formats:
+        key = f"P1-{f}"
+        ours = median(runs, (key, "program"), "ms") / 1000
+        theirs = median(runs, (key, "ffmpeg"), "ms") / 1000
+        ratio = ours / theirs
+        row(f"P1 {FORMATS[int(f)]}", "program / ffmpeg (wall)", f"{ours:.2f} s", f"{theirs:.2f} s", f"{ratio:.3f}",
+            "<= 1.02", ratio <= 1.02)
+    # P2: the program's processor time over the batch's wall time, all formats.
+    shares = [r["self_ms"] / r["ms"] for f in formats for r in runs.get((f"P1-{f}", "program"), [])]
+    if shares:
+        share = statistics.median(shares) * 100
+        worst = max(shares) * 100
+        row("P2 waiting", "program CPU / wall", f"{share:.2f} %", f"max {worst:.2f} %", f"{share / 100:.4f}",
+            "<= 0.5 %", share <= 0.5)
+    for name, key in (("P3 Add one", "P3-one"), (f"P3 Add {batch_files}", "P3-batch")):
+        ours = median(runs, (key, "add"), "ms") / 1000
+        theirs = median(runs, (key, "ffprobe"), "ms") / 1000
+        ratio = ours / theirs
+        row(name, "Add / ffprobe", f"{ours:.2f} s", f"{theirs:.2f} s", f"{ratio:.3f}", "<= 1.25", ratio <= 1.25)
+        if key == "P3-batch":
+            row(f"P3 {batch_files} files", "Add wall", f"{ours:.2f} s", "", "", "<= 30 s", ours <= 30)
+    ours = median(runs, ("P4", "program"), "ms")
+    theirs = median(runs, ("P4", "empty"), "ms")
+    row("P4 start-up", "program / empty dialog", f"{ours:.0f} ms", f"{theirs:.0f} ms", f"{ours / theirs:.3f}",
+        "<= 1.3", ours / theirs <= 1.3)
+    for f in ("7", "0"):
+        key = f"P1-{f}"
+        if (key, "program") not in runs:
+            continue
+        cores_busy = median(runs, (key, "program"), "tree_ms") / median(runs, (key, "program"), "ms")
+        engine = median(runs, (key, "ffmpeg"), "tree_ms") / median(runs, (key, "ffmpeg"), "ms")
+        row(f"P5 {FORMATS[int(f)]}", "tree CPU / wall", f"{cores_busy:.2f}", f"ffmpeg {engine:.2f}", "",
+            ">= 1.6", cores_busy >= 1.6)
+    memory = runs.get(("memory", "program"))
+    if memory:
+        peak = memory[-1]["peak_ws"] / 1e6
+        empty = median(runs, ("P4", "empty"), "peak_ws") / 1e6
+        floor = f"empty dialog {empty:.1f} MB" if empty == empty else ""
+        row("memory", f"peak working set, {batch_files}-file batch", f"{peak:.1f} MB", floor, "", "< 50 MB",
+            peak < 50)
+
+    print(f"cores: {cores}; clip {clip_seconds} s 640x480 29.97 fps WMV2 + WMAv2 stereo; "
+          f"{batch_files} clips of 3 s; medians of {run_count} alternating runs")
+    header = ("figure", "compared", "ours", "reference", "ratio", "target", "")
+    widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]
+    line = lambda r: "| " + " | ".join(str(v).ljust(w) for v, w in zip(r, widths)) + " |"
+    print(line(header))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for r in rows:
+        print(line(r))
+
+
+if __name__ == "__main__":
+    main()
