@@ -280,6 +280,7 @@ std::optional<std::string> LocalPathOfEntry(std::string_view entryText, std::str
     if (isScheme) {
       if (scheme != "file") return std::nullopt;
       std::string rest = PercentDecode(entry.substr(colon + 1));
+      if (rest.find('\0') != std::string::npos) return std::nullopt;  // "%00" would cut the path short
       if (rest.compare(0, 3, "///") == 0) rest.erase(0, 3);
       else if (rest.compare(0, 2, "//") == 0) {
         // file://host/... names another machine unless the host is empty or localhost.

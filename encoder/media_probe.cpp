@@ -41,6 +41,9 @@ Fraction RatioField(const json& object, const char* key, char separator) {
   return {n, d};
 }
 
+// A count no real file reaches is no count (and would not fit the field).
+bool IsFrameCount(double n) { return n > 0 && n <= 1e12; }
+
 }  // namespace
 
 std::optional<SourceInfo> ParseProbeJson(const std::string& text) {
@@ -57,7 +60,7 @@ std::optional<SourceInfo> ParseProbeJson(const std::string& text) {
         // Cover pictures are no video.
         if (const auto d = stream.find("disposition"); d != stream.end() && d->is_object()) {
           const auto pic = d->find("attached_pic");
-          if (pic != d->end() && pic->is_number() && pic->get<int>() == 1) continue;
+          if (pic != d->end() && pic->is_number() && pic->get<double>() == 1.0) continue;
         }
         const auto w = NumberField(stream, "width"), h = NumberField(stream, "height");
         if (!w || !h || *w < 1 || *h < 1 || *w > 65535 || *h > 65535) continue;
@@ -68,9 +71,9 @@ std::optional<SourceInfo> ParseProbeJson(const std::string& text) {
         if (sar.num > 0 && sar.Value() > 0.1 && sar.Value() < 10) info.sampleAspect = sar;
         info.frameRate = RatioField(stream, "avg_frame_rate", '/');
         if (info.frameRate.num == 0) info.frameRate = RatioField(stream, "r_frame_rate", '/');
-        if (const auto n = NumberField(stream, "nb_read_packets"); n && *n > 0)
+        if (const auto n = NumberField(stream, "nb_read_packets"); n && IsFrameCount(*n))
           info.frameCount = static_cast<std::int64_t>(*n);
-        else if (const auto f = NumberField(stream, "nb_read_frames"); f && *f > 0)
+        else if (const auto f = NumberField(stream, "nb_read_frames"); f && IsFrameCount(*f))
           info.frameCount = static_cast<std::int64_t>(*f);
         videoDuration = NumberField(stream, "duration");
       } else if (*type == "audio" && !info.hasAudio) {

@@ -36,8 +36,10 @@ std::optional<std::int64_t> ParseClockMicroseconds(std::string_view text) {
     for (std::size_t k = digits.size(); k < 6; ++k) micros *= 10;
     for (std::size_t k = 6; k < digits.size(); ++k) micros /= 10;
   }
+  // Each field is bounded so that the sum below cannot overflow.
+  constexpr std::int64_t kLimit = 1'000'000;
   if (!hours || !minutes || !seconds || *hours < 0 || *minutes < 0 || *seconds < 0 ||
-      *hours > 1'000'000)
+      *hours > kLimit || *minutes > kLimit || *seconds > kLimit)
     return std::nullopt;
   return ((*hours * 60 + *minutes) * 60 + *seconds) * 1'000'000 + micros;
 }

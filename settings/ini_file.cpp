@@ -138,15 +138,16 @@ IniFile IniFile::Parse(std::string_view bytes) {
   IniFile ini;
   std::string decoded;
   std::string_view text = bytes;
-  if (text.starts_with("\xEF\xBB\xBF")) {
-    text.remove_prefix(3);
-  } else if (text.starts_with("\xFF\xFE")) {
+  if (text.starts_with("\xFF\xFE")) {
     decoded = Utf16ToUtf8(text.substr(2), false);
     text = decoded;
   } else if (text.starts_with("\xFE\xFF")) {
     decoded = Utf16ToUtf8(text.substr(2), true);
     text = decoded;
   }
+  // Every byte-order mark at the start goes: one left in the text would hide
+  // the first line's header or key until the file is next written.
+  while (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   ini.sections_.push_back({kNone, kNone, 0, 0});
   ini.text_.reserve(text.size() + text.size() / 8 + 16);
   std::size_t pos = 0;
