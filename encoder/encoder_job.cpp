@@ -156,7 +156,11 @@ bool Parser::LavcOptions(const std::string& value) {
   const auto options = ParseSubOptions(value);
   if (!options) return Fail("malformed -lavcopts");
   auto& v = job_.video;
-  for (const auto& [name, text] : *options) {
+  for (const auto& option : *options) {
+    // Plain references: the lambdas below capture them (clang 14 cannot
+    // capture structured bindings).
+    const std::string& name = option.first;
+    const std::optional<std::string>& text = option.second;
     const std::string t = text.value_or("");
     auto rate = [&](std::optional<std::int64_t>& field) {
       const auto n = ParseInteger(t, 1, 100'000'000);
@@ -209,6 +213,10 @@ bool Parser::LavcOptions(const std::string& value) {
       ok = integer(v.qscale, 1, 31);
     } else if (name == "keyint") {
       ok = integer(v.keyint, 1, 1000);
+    } else if (name == "aspect" && text && t.empty()) {
+      // The converter sends "aspect=" for a stored aspect choice outside its
+      // list: no aspect given, so autoaspect decides.
+      v.aspect.reset();
     } else if (name == "aspect") {
       const auto aspect = ParseFraction(t);
       if (!aspect || aspect->Value() < 0.2 || aspect->Value() > 5.0) return Fail("bad aspect " + t);

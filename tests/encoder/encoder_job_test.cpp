@@ -72,6 +72,17 @@ TEST(EncoderJob, AviWithAc3AndXvid) {
   EXPECT_EQ(job.audio.bitrateKbit, 96);
 }
 
+TEST(EncoderJob, AnEmptyAspectMeansNoneGiven) {
+  std::string line = test::Fill(test::kMpeg1, R"(C:\in\a.wmv)", R"(D:\out\a.mpeg)", 0, 0);
+  const auto at = line.find("aspect=4/3");
+  ASSERT_NE(at, std::string::npos);
+  line.replace(at, 10, "aspect=");
+  const auto result = Parse(line);
+  ASSERT_TRUE(result.job) << result.error;
+  EXPECT_FALSE(result.job->video.aspect.has_value());
+  EXPECT_TRUE(result.job->video.autoAspect);
+}
+
 TEST(EncoderJob, MpegAndDiscFormats) {
   EncoderJob job = MustParse(test::kMpeg1);
   EXPECT_EQ(job.container, Container::kMpeg);
