@@ -10,6 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 fonts-wine xvfb xauth x11-utils
   nlohmann-json3-dev imagemagick fp-utils nsis
+  clang libclang-rt-14-dev
 )
 
 # name version tarball-sha256 exe exe-sha256
