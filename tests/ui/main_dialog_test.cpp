@@ -29,6 +29,7 @@
 #include "settings/settings_store.h"
 #include "settings/value_lists.h"
 #include "tests/support/message_box_answerer.h"
+#include "tests/support/when_ready.h"
 #include "tests/settings/scratch_dir.h"
 
 namespace velto {
@@ -299,7 +300,18 @@ TEST_F(MainWindow, SystemMenuEndsWithSeparatorAndAbout) {
 TEST_F(MainWindow, SystemCommandsOtherThanAboutKeepTheirDefault) {
   Open();
   ShowWindow(hwnd, SW_SHOW);
-  SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0);  // low bits ignored; no window change
+  {
+    // The low four bits are ignored: this is still the About item.
+    bool aboutShown = false;
+    velto::testing::WhenReady close(
+        [] { return FindWindowW(L"#32770", L"About Velto ASF Converter") != nullptr; },
+        [&] {
+          aboutShown = true;
+          PostMessageW(FindWindowW(L"#32770", L"About Velto ASF Converter"), WM_COMMAND, IDOK, 0);
+        });
+    SendMessageW(hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0);
+    EXPECT_TRUE(aboutShown);
+  }
   EXPECT_FALSE(IsIconic(hwnd));
   SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_TRUE(IsIconic(hwnd));
