@@ -15,6 +15,8 @@
 // with a code other than 0 leaves a log where veltoenc.exe keeps its logs.
 #include <windows.h>
 
+#include "tests/support/stand_in_keys.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -57,31 +59,9 @@ void WriteAll(const std::wstring& path, const std::string& text, bool append) {
   CloseHandle(file);
 }
 
-std::map<std::string, long long> ParseKeys(const std::string& text) {
-  std::map<std::string, long long> keys;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    const size_t equals = line.find('=');
-    if (equals != std::string::npos) keys[line.substr(0, equals)] = std::atoll(line.c_str() + equals + 1);
-    start = end + 1;
-  }
-  return keys;
-}
-
-long long Get(const std::map<std::string, long long>& keys, const char* key, long long fallback) {
-  const auto it = keys.find(key);
-  return it == keys.end() ? fallback : it->second;
-}
-
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
+using velto::testing::Get;
+using velto::testing::ParseKeys;
+using velto::testing::ProgramFolder;
 
 void WriteLog(const std::string& text) {
   wchar_t base[MAX_PATH] = {};
