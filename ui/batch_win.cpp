@@ -85,6 +85,16 @@ std::string FindEncoderLog(const std::string& folder, DWORD processId) {
   return WideToUtf8(wideFolder + L"\\" + newest);
 }
 
+// Keeps the machine from going to sleep while it lives; the display may
+// still turn off.
+class KeepAwake {
+ public:
+  KeepAwake() { SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED); }
+  ~KeepAwake() { SetThreadExecutionState(ES_CONTINUOUS); }
+  KeepAwake(const KeepAwake&) = delete;
+  KeepAwake& operator=(const KeepAwake&) = delete;
+};
+
 bool ConfirmStopAfterRun() {
   ProgressDialogSink sink(g_engineState.progressDialog);
   return sink.ConfirmStop();
@@ -118,8 +128,10 @@ void MainDialog::ConvertAll() {
   bool stopped = false;
   {
     BusyScope busy(*this);
+    KeepAwake awake;
     EnableWindow(Handle(), FALSE);
     if (g_engineState.progressDialog) g_engineState.progressDialog->ShowForBatch();
+    if (m_indicator) m_indicator->Begin();
     g_engineState.completedDuration = 0.0;
 
     const std::string logFolder = EncoderLogFolder();
@@ -154,11 +166,13 @@ void MainDialog::ConvertAll() {
         DeleteOutput(output);
         failed.push_back({entry.path, run.started, static_cast<std::uint32_t>(run.exitCode),
                           FindEncoderLog(logFolder, run.processId)});
+        if (m_indicator) m_indicator->MarkError();
       }
     }
     if (!stopped) ShowBatchResult(failed, g_mediaList.count(), startTick);
     EndBatch();
   }
+  AddQueuedDrops();
   CloseIfRequested();
 }
 
@@ -181,6 +195,7 @@ void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, in
 }
 
 void MainDialog::EndBatch() {
+  if (m_indicator) m_indicator->End();
   if (IsWindow()) EnableWindow(Handle(), TRUE);
   if (g_engineState.progressDialog && g_engineState.progressDialog->IsWindow()) {
     g_engineState.progressDialog->Show(SW_HIDE);

@@ -52,6 +52,25 @@ std::string ListFullText(int refused, int limit) {
   return text;
 }
 
+bool IsVideoFileName(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || path.size() - dot != 4) return false;
+  std::string extension;
+  for (char c : path.substr(dot + 1)) extension += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return extension == "asf" || extension == "wmv" || extension == "asx";
+}
+
+std::string RefusedDropText(const std::vector<RefusedDrop>& refused, std::size_t listed) {
+  std::string text = refused.size() == 1 ? "This was not added" : std::to_string(refused.size()) + " items were not added";
+  text += ": only ASF, WMV and ASX files can be converted.\n";
+  for (std::size_t i = 0; i < refused.size() && i < listed; ++i) {
+    text += "\n" + refused[i].path;
+    if (refused[i].folder) text += "\n    (a folder without ASF, WMV or ASX files)";
+  }
+  if (refused.size() > listed) text += "\n\n... and " + std::to_string(refused.size() - listed) + " more.";
+  return text;
+}
+
 namespace {
 
 std::string WhyText(const FailedConversion& file) {

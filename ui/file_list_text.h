@@ -35,6 +35,21 @@ std::string LoadFailedText(std::string_view path);
 // entries.
 std::string ListFullText(int refused, int limit);
 
+// True for a name ending in .asf, .wmv or .asx (any case): the files Add
+// offers and a drop takes.
+bool IsVideoFileName(std::string_view path);
+
+// What a drop on the window could not take: a file of another kind, or a
+// folder without a video file directly inside.
+struct RefusedDrop {
+  std::string path;
+  bool folder = false;
+};
+
+// The one message naming what a drop could not take; at most `listed` are
+// named one by one, the rest are counted.
+std::string RefusedDropText(const std::vector<RefusedDrop>& refused, std::size_t listed = 12);
+
 // A file the batch could not convert, and where its encoder wrote its log.
 struct FailedConversion {
   std::string path;

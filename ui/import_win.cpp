@@ -139,6 +139,7 @@ void MainDialog::AddFilesFrom(const std::vector<std::string>& paths) {
     for (const std::string& path : failed) ShowMessageBox(LoadFailedText(path));
     if (refused > 0) ShowMessageBox(ListFullText(refused, MediaList::kMaxEntries));
   }
+  AddQueuedDrops();
   CloseIfRequested();
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "engine/encoding_profiles.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "ui/batch_indicator.h"
 #include "ui/file_list_text.h"
 
 namespace velto {
@@ -70,6 +72,9 @@ class MainDialog : public Dialog {
   // Runs veltoenc.exe from this folder (ending with a backslash) instead of
   // the program's own; for tests.
   void SetEncoderDirectory(std::string directory) { m_encoderDirectory = std::move(directory); }
+  // Shows the batch's progress through `indicator` instead of the taskbar
+  // button; for tests.
+  void SetBatchIndicator(std::unique_ptr<BatchIndicator> indicator) { m_indicator = std::move(indicator); }
 
  protected:
   void OnOK() override;
@@ -94,6 +99,13 @@ class MainDialog : public Dialog {
   LRESULT OnSysCommand(WPARAM command, LPARAM);
   LRESULT OnPaint(WPARAM, LPARAM);
   LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+  LRESULT OnDropFiles(WPARAM drop, LPARAM);
+
+  // Files and folders dropped on the window: the video files are added as
+  // Add adds them, the rest named in one message. While probes or a batch
+  // run the files wait until they end.
+  void AddDroppedPaths(const std::vector<std::string>& paths);
+  void AddQueuedDrops();
 
   // Add and Convert.
   bool AskForVideoFiles(std::vector<std::string>& paths);
@@ -137,6 +149,9 @@ class MainDialog : public Dialog {
   ImageButton m_settingsButton;
   ListView m_fileList;
   HICON m_hIcon = nullptr;
+
+  std::unique_ptr<BatchIndicator> m_indicator;
+  std::vector<std::string> m_queuedDrops;  // dropped while busy
 
   std::optional<std::string> m_settingsDirectory;  // empty: beside the program
   std::optional<std::string> m_encoderDirectory;   // empty: beside the program

@@ -1,6 +1,7 @@
 #include "ui/main_dialog.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <array>
 #include <climits>
@@ -48,6 +49,29 @@ template <std::size_t N>
 void FillCombo(ComboBox& combo, const std::array<std::string_view, N>& texts) {
   combo.ResetContent();
   for (std::string_view text : texts) combo.AddString(text);
+}
+
+// The progress window's display, with the taskbar button following its bar.
+class BatchReportSink : public ProgressDialogSink {
+ public:
+  BatchReportSink(ProgressDialog* dialog, BatchIndicator* indicator)
+      : ProgressDialogSink(dialog), indicator_(indicator) {}
+  void ShowProgress(const ProgressDisplay& display) override {
+    ProgressDialogSink::ShowProgress(display);
+    if (indicator_) indicator_->SetProgress(display.perMille);
+  }
+
+ private:
+  BatchIndicator* indicator_;
+};
+
+// Drops reach a window of a program run as administrator only when these
+// messages are let through.
+void AcceptDroppedFiles(HWND window) {
+  DragAcceptFiles(window, TRUE);
+  for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), 0x0049u /* WM_COPYGLOBALDATA */}) {
+    ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+  }
 }
 
 HICON LoadAppIcon() {
@@ -136,6 +160,8 @@ BOOL MainDialog::OnInitDialog() {
   g_mediaList.totalDuration = 0.0;
   CreateProgressWindow();
   ShowQuickSettings();
+  AcceptDroppedFiles(Handle());
+  if (!m_indicator) m_indicator = MakeTaskbarIndicator(Handle());
   return TRUE;
 }
 
@@ -278,13 +304,14 @@ const MessageMap& MainDialog::GetMessageMap() const {
           .OnMessage(WM_SYSCOMMAND, &MainDialog::OnSysCommand)
           .OnMessage(WM_PAINT, &MainDialog::OnPaint)
           .OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon)
+          .OnMessage(WM_DROPFILES, &MainDialog::OnDropFiles)
           .Build();
   return map;
 }
 
 LRESULT MainDialog::OnProgressMessage(WPARAM kind, LPARAM value) {
   if (kind > UINT_MAX) return 0;  // no such kind; must not wrap onto a real one
-  ProgressDialogSink sink(g_engineState.progressDialog);
+  BatchReportSink sink(g_engineState.progressDialog, m_indicator.get());
   return HandleEncoderReport(static_cast<unsigned>(kind), static_cast<std::int32_t>(value), g_mediaList,
                              g_engineState, sink);
 }

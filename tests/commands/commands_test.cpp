@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <dlgs.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -23,6 +24,7 @@
 #include "settings/conversion_settings.h"
 #include "tests/support/message_box_answerer.h"
 #include "tests/settings/scratch_dir.h"
+#include "ui/batch_indicator.h"
 #include "ui/main_dialog.h"
 #include "tests/support/when_ready.h"
 
@@ -57,6 +59,59 @@ std::vector<std::string> Utf8Texts(const std::vector<std::wstring>& texts) {
 }
 
 bool Exists(const std::string& path) { return std::filesystem::exists(PathFromUtf8(path)); }
+
+// A drop as the shell sends it: DROPFILES, then the wide paths, each ended
+// by a NUL and the list by a second NUL. The receiver frees it.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+  std::wstring list;
+  for (const std::string& path : paths) list += Utf8ToWide(path) + L'\0';
+  list += L'\0';
+  const size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GHND, bytes);
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+// Whether the thread keeps the machine awake; asking without ES_CONTINUOUS
+// leaves the lasting state as it is.
+bool KeepsAwake() {
+  const EXECUTION_STATE state = SetThreadExecutionState(ES_SYSTEM_REQUIRED);
+  return (state & (ES_CONTINUOUS | ES_SYSTEM_REQUIRED)) == (ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+}
+
+// Writes down what a batch shows on the taskbar button; repeated progress
+// steps count once.
+class RecordingIndicator : public BatchIndicator {
+ public:
+  struct Record {
+    std::vector<std::string> events;
+    std::vector<int> values;
+    bool awakeDuringProgress = true;
+    size_t messagesBeforeEnd = 0;
+  };
+  RecordingIndicator(Record& record, const std::vector<std::wstring>& messages)
+      : record_(record), messages_(messages) {}
+  void Begin() override { Add("begin"); }
+  void SetProgress(int perMille) override {
+    record_.values.push_back(perMille);
+    if (!KeepsAwake()) record_.awakeDuringProgress = false;
+    if (record_.events.empty() || record_.events.back() != "progress") Add("progress");
+  }
+  void MarkError() override { Add("error"); }
+  void End() override {
+    record_.messagesBeforeEnd = messages_.size();
+    Add("end");
+  }
+
+ private:
+  void Add(const std::string& event) { record_.events.push_back(event); }
+  Record& record_;
+  const std::vector<std::wstring>& messages_;
+};
 
 
 class Commands : public ::testing::Test {
@@ -229,6 +284,49 @@ TEST_F(Commands, WhileProbingTheCommandsWaitAndClosingComesAfterTheProbe) {
   // Then the window closed (a modeless one hides), and it still exists.
   EXPECT_TRUE(IsWindow(hwnd));
   EXPECT_FALSE(IsWindowVisible(hwnd));
+}
+
+// ---------------------------------------------------------------- drops
+
+TEST_F(Commands, DroppedFilesAndFoldersAreAddedAsAddDoesAndTheRestNamedOnce) {
+  const std::string a = Source("a.wmv");
+  const std::string b = Source("b ü.ASF");
+  const std::string failing = Source("c.wmv", "duration=0\nwidth=320\nheight=240\nfps=1\n");
+  const std::string notes = Source("notes.txt");
+  const std::string folder = sources + "clips & more";
+  const std::string empty = sources + "empty";
+  std::filesystem::create_directories(PathFromUtf8(folder + "\\sub"));
+  std::filesystem::create_directories(PathFromUtf8(empty));
+  const std::string y = Source("clips & more\\y.wmv");
+  const std::string x = Source("clips & more\\X.asx");
+  Source("clips & more\\readme.txt");
+  Source("clips & more\\sub\\z.wmv");
+
+  MessageBoxAnswerer answerer(IDOK);
+  SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({a, notes, folder, b, empty, failing})), 0);
+
+  // Folders give the videos directly inside, by name; the rows follow the drop.
+  EXPECT_EQ(Column(1), (std::vector<std::string>{a, x, y, b}));
+  ExpectRowsMatchEntries();
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + x, "probe " + y, "probe " + b,
+                                               "probe " + failing}));
+  EXPECT_EQ(Utf8Texts(answerer.texts),
+            (std::vector<std::string>{"2 items were not added: only ASF, WMV and ASX files can be converted.\n\n" +
+                                          notes + "\n" + empty + "\n    (a folder without ASF, WMV or ASX files)",
+                                      "Load file " + failing + " failed."}));
+}
+
+TEST_F(Commands, FilesDroppedWhileProbingAreAddedAfterwards) {
+  const std::string slow = Source("slow.wmv", std::string(kOkSource) + "probe_sleep_ms=400\n");
+  const std::string dropped = Source("dropped.wmv");
+  MessageBoxAnswerer answerer(IDOK);
+  WhenReady during([&] { return dialog->IsBusy(); },
+                   [&] { PostMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped})), 0); });
+  dialog->AddFilesFrom({slow});
+
+  ASSERT_TRUE(during.done());
+  EXPECT_EQ(Column(1), (std::vector<std::string>{slow, dropped}));
+  EXPECT_TRUE(answerer.texts.empty());
 }
 
 TEST_F(Commands, AddThroughTheRealOpenFileDialog) {
@@ -548,6 +646,27 @@ TEST_F(Commands, FailedFilesAreNamedWithTheirLogsAndTheBatchGoesOn) {
   EXPECT_NE(ReadBytes(log).find(b), std::string::npos) << log;
   EXPECT_TRUE(IsWindowEnabled(hwnd));
   EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
+}
+
+TEST_F(Commands, TheTaskbarFollowsTheBatchTurnsToErrorAndTheMachineStaysAwake) {
+  const std::string a = Source("a.wmv"), b = Source("b.wmv"), c = Source("c.wmv");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a, b, c});
+  ASSERT_EQ(g_mediaList.count(), 3);
+  for (const std::string& path : {a, b, c}) WriteBytes(path, std::string(kOkSource) + "seconds=65\n");
+  WriteBytes(b, std::string(kOkSource) + "seconds=65\nconvert_exit=5\n");
+  RecordingIndicator::Record record;
+  dialog->SetBatchIndicator(std::make_unique<RecordingIndicator>(record, answerer.texts));
+  Command(IDC_MAIN_CONVERT);
+
+  EXPECT_EQ(record.events, (std::vector<std::string>{"begin", "progress", "error", "progress", "end"}));
+  ASSERT_FALSE(record.values.empty());
+  EXPECT_TRUE(std::is_sorted(record.values.begin(), record.values.end()));
+  EXPECT_EQ(record.values.back(), 1000);
+  EXPECT_TRUE(record.awakeDuringProgress);
+  // The error shows until the closing message has been answered.
+  EXPECT_EQ(record.messagesBeforeEnd, 1u);
+  EXPECT_FALSE(KeepsAwake());
 }
 
 TEST_F(Commands, ConfirmedCancelDuringTheSecondFileEndsTheBatchSilently) {

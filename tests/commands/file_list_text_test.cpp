@@ -62,6 +62,26 @@ TEST(FileListText, MessagesForAdd) {
   EXPECT_EQ(ListFullText(7, 99), "The list is full: it holds at most 99 files. 7 files were not added.");
 }
 
+TEST(FileListText, OnlyAsfWmvAndAsxNamesAreVideoFiles) {
+  for (const char* name : {"a.wmv", "C:\\x y\\B.ASF", "list.Asx", ".wmv", "a.b.wmv"}) {
+    EXPECT_TRUE(IsVideoFileName(name)) << name;
+  }
+  for (const char* name : {"a.wma", "a.wmvx", "wmv", "a.wmv.txt", "a.", "", "C:\\folder.wmv\\readme"}) {
+    EXPECT_FALSE(IsVideoFileName(name)) << name;
+  }
+}
+
+TEST(FileListText, RefusedDropsAreNamedInOneMessage) {
+  EXPECT_EQ(RefusedDropText({{"C:\\a.txt", false}}),
+            "This was not added: only ASF, WMV and ASX files can be converted.\n\nC:\\a.txt");
+  std::vector<RefusedDrop> refused = {{"C:\\a.txt", false}, {"C:\\empty", true}};
+  EXPECT_EQ(RefusedDropText(refused),
+            "2 items were not added: only ASF, WMV and ASX files can be converted.\n\nC:\\a.txt\n"
+            "C:\\empty\n    (a folder without ASF, WMV or ASX files)");
+  for (int i = 0; i < 3; ++i) refused.push_back({"f" + std::to_string(i), false});
+  EXPECT_NE(RefusedDropText(refused, 3).find("f0\n\n... and 2 more."), std::string::npos);
+}
+
 TEST(FileListText, BatchFailureNamesEachFileWithItsLog) {
   const std::vector<FailedConversion> failed = {
       {"C:\\in\\b.wmv", true, 5, "C:\\logs\\veltoenc-20261207-101500-000-42.log"},

@@ -1,0 +1,86 @@
+// The batch's progress on the taskbar button, through ITaskbarList3.
+#include <windows.h>
+
+#include <objbase.h>
+#include <shobjidl.h>
+
+#include "ui/batch_indicator.h"
+
+namespace velto {
+namespace {
+
+class TaskbarIndicator : public BatchIndicator {
+ public:
+  explicit TaskbarIndicator(HWND window) : window_(window) {}
+  ~TaskbarIndicator() override {
+    Release();
+    if (comStarted_) CoUninitialize();
+  }
+  TaskbarIndicator(const TaskbarIndicator&) = delete;
+  TaskbarIndicator& operator=(const TaskbarIndicator&) = delete;
+
+  void Begin() override {
+    if (!Connect()) return;
+    error_ = false;
+    shown_ = 0;
+    list_->SetProgressState(window_, TBPF_NORMAL);
+    list_->SetProgressValue(window_, 0, 1000);
+  }
+  // Reports come far more often than the bar moves a step.
+  void SetProgress(int perMille) override {
+    if (!list_) return;
+    const int value = perMille < 0 ? 0 : perMille > 1000 ? 1000 : perMille;
+    if (value == shown_) return;
+    shown_ = value;
+    list_->SetProgressValue(window_, static_cast<ULONGLONG>(value), 1000);
+  }
+  void MarkError() override {
+    if (!list_ || error_) return;
+    error_ = true;
+    list_->SetProgressState(window_, TBPF_ERROR);
+  }
+  void End() override {
+    if (!list_) return;
+    list_->SetProgressState(window_, TBPF_NOPROGRESS);
+  }
+
+ private:
+  // The taskbar list is asked for once, when the first batch starts.
+  bool Connect() {
+    if (list_) return true;
+    if (tried_) return false;
+    tried_ = true;
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    comStarted_ = SUCCEEDED(com);
+    ITaskbarList3* list = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                reinterpret_cast<void**>(&list)))) {
+      return false;
+    }
+    if (FAILED(list->HrInit())) {
+      list->Release();
+      return false;
+    }
+    list_ = list;
+    return true;
+  }
+  void Release() {
+    if (list_) list_->Release();
+    list_ = nullptr;
+  }
+
+  HWND window_;
+  ITaskbarList3* list_ = nullptr;
+  bool tried_ = false;
+  bool comStarted_ = false;
+  bool error_ = false;
+  int shown_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<BatchIndicator> MakeTaskbarIndicator(HWND window) {
+  return std::make_unique<TaskbarIndicator>(window);
+}
+
+}  // namespace velto
