@@ -125,6 +125,7 @@ class ImageButton : public Button {
   bool m_pressed = false;
   bool m_focused = false;
   bool m_disabled = false;
+  bool m_hidePrefix = false;
   bool m_isDefault = false;
   std::uint8_t m_layout = kIconLeft;
   COLORREF m_colors[kColorCount]{};

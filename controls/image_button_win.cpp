@@ -365,6 +365,8 @@ void ImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
   m_pressed = (item.itemState & ODS_SELECTED) != 0;
   m_focused = (item.itemState & ODS_FOCUS) != 0;
   m_disabled = (item.itemState & ODS_DISABLED) != 0;
+  // Mnemonic underlines and the focus rectangle show once the keyboard is used.
+  m_hidePrefix = (item.itemState & ODS_NOACCEL) != 0;
 
   SetBkMode(dc, TRANSPARENT);
 
@@ -387,7 +389,11 @@ void ImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT captionRect = area;
   if (m_icons[0].icon) DrawIcon(dc, !caption.empty(), area, captionRect);
   if (!caption.empty()) DrawCaption(dc, caption, captionRect);
-  // No focus rectangle.
+  if (m_focused && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT focus = area;
+    InflateRect(&focus, -(GetSystemMetrics(SM_CXEDGE) + 1), -(GetSystemMetrics(SM_CYEDGE) + 1));
+    ::DrawFocusRect(dc, &focus);
+  }
 }
 
 void ImageButton::DrawIcon(HDC dc, bool hasCaption, const RECT& item, RECT& caption) {
@@ -449,8 +455,9 @@ RECT ImageButton::PlaceImage(bool hasCaption, const RECT& item, RECT& caption, b
 void ImageButton::DrawCaption(HDC dc, const std::wstring& text, RECT caption) {
   if (m_pressed) OffsetRect(&caption, m_pressedShift.x, m_pressedShift.y);
 
+  const UINT prefix = m_hidePrefix ? DT_HIDEPREFIX : 0;
   RECT centred = caption;
-  DrawTextW(dc, text.c_str(), -1, &centred, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
+  DrawTextW(dc, text.c_str(), -1, &centred, DT_WORDBREAK | DT_CENTER | prefix | DT_CALCRECT);
   OffsetRect(&centred, (centred.left + caption.right - centred.right - caption.left) / 2,
              (centred.top + caption.bottom - centred.bottom - caption.top) / 2);
 
@@ -458,16 +465,16 @@ void ImageButton::DrawCaption(HDC dc, const std::wstring& text, RECT caption) {
   if (m_disabled) {
     OffsetRect(&centred, 1, 1);
     SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
-    DrawTextW(dc, text.c_str(), -1, &centred, DT_WORDBREAK | DT_CENTER);
+    DrawTextW(dc, text.c_str(), -1, &centred, DT_WORDBREAK | DT_CENTER | prefix);
     OffsetRect(&centred, -1, -1);
     SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));
-    DrawTextW(dc, text.c_str(), -1, &centred, DT_WORDBREAK | DT_CENTER);
+    DrawTextW(dc, text.c_str(), -1, &centred, DT_WORDBREAK | DT_CENTER | prefix);
     return;
   }
   const int slot = (m_hover || m_pressed) ? kHoverBack : m_focused ? kFocusBack : kRestBack;
   SetTextColor(dc, m_colors[slot + 1]);
   SetBkColor(dc, m_colors[slot]);
-  DrawTextW(dc, text.c_str(), -1, &centred, DT_WORDBREAK | DT_CENTER);
+  DrawTextW(dc, text.c_str(), -1, &centred, DT_WORDBREAK | DT_CENTER | prefix);
 }
 
 void ImageButton::PaintParentBackground(HDC dc) {

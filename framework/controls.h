@@ -60,6 +60,9 @@ class ListView : public Window {
   int GetColumnCount() const;
   std::string GetColumnText(int index) const;
   int GetColumnWidth(int index) const { return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index))); }
+  bool SetColumnWidth(int index, int width) {
+    return Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index), MAKELPARAM(width, 0)) != FALSE;
+  }
   int GetColumnFormat(int index) const;
 
   int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }

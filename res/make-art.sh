@@ -2,7 +2,8 @@
 # Regenerates the icons (res/icons/*.ico) and the Tip of the Day picture
 # (res/tip.bmp) from the hand-written SVG sources in res/art/.
 #
-# Each icon holds 16, 32 and 48 pixel images, 32 bits with alpha. The icon's
+# Each icon holds 16, 32 and 48 pixel images and its own size scaled for
+# 125 %, 150 % and 200 % screens, 32 bits with alpha. The icon's
 # own default size comes first: 48 for the big buttons and the application,
 # 32 for Help, 16 for the small buttons beside the list. Loaders differ in
 # what a load without a size gets, so the program asks for its sizes.
@@ -58,12 +59,15 @@ make_icon() {  # make_icon <source name> <sizes, default first>
 }
 
 icon_names=(app add convert settings help add-small remove up down)
-for name in app add convert settings; do
-  make_icon "$name" "48 32 16"
+# Every icon also holds its size scaled for 125, 150 and 200 % screens; the
+# application icon all the window and taskbar sizes.
+make_icon app "48 16 20 24 32 40 60 64 72 96"
+for name in add convert settings; do
+  make_icon "$name" "48 16 32 60 72 96"
 done
-make_icon help "32 16 48"
+make_icon help "32 16 40 48 64"
 for name in add-small remove up down; do
-  make_icon "$name" "16 32 48"
+  make_icon "$name" "16 20 24 32 48"
 done
 
 # Tip of the Day picture: 40 x 53 pixels, 16 colours, no transparency (drawn on white).

@@ -46,7 +46,7 @@ XVFB_PID=""
 start_virtual_display() {
   local n=90
   while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
   XVFB_PID=$!
   local i
   for i in $(seq 1 100); do

@@ -100,6 +100,8 @@ class MainDialog : public Dialog {
   LRESULT OnPaint(WPARAM, LPARAM);
   LRESULT OnQueryDragIcon(WPARAM, LPARAM);
   LRESULT OnDropFiles(WPARAM drop, LPARAM);
+  LRESULT OnDpiChanged(WPARAM dpi, LPARAM);
+  void ShowIconsForDpi();
 
   // Files and folders dropped on the window: the video files are added as
   // Add adds them, the rest named in one message. While probes or a batch
@@ -131,6 +133,15 @@ class MainDialog : public Dialog {
     MainDialog& dialog_;
   };
 
+  // The image buttons: icon resource, icon size at 96 dpi and tooltip.
+  struct ImageButtonSetup {
+    ImageButton MainDialog::*button;
+    int iconId;
+    int iconSize;
+    const char* tooltip;
+  };
+  static const ImageButtonSetup kImageButtons[8];
+
   // Output size and bitrates of the current encoder run.
   EncodingParameters m_run{};
   std::string m_outputFolder;  // at most kOutputFolderLimit characters
@@ -149,6 +160,8 @@ class MainDialog : public Dialog {
   ImageButton m_settingsButton;
   ListView m_fileList;
   HICON m_hIcon = nullptr;
+  HICON m_hSmallIcon = nullptr;
+  UINT m_dpi = 96;
 
   std::unique_ptr<BatchIndicator> m_indicator;
   std::vector<std::string> m_queuedDrops;  // dropped while busy

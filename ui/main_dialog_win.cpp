@@ -15,6 +15,7 @@
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
 #include "framework/application.h"
+#include "framework/dpi.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
 #include "settings/settings_dialog.h"
@@ -25,16 +26,9 @@ namespace velto {
 
 namespace {
 
-struct ImageButtonSetup {
-  ImageButton MainDialog::*button;
-  int iconId;
-  int iconSize;  // square, in pixels
-  const char* tooltip;
-};
-
 // Icon sizes are asked for explicitly: the big buttons and the window use the
 // 48-pixel images, Help its 32-pixel image and the list buttons their
-// 16-pixel images.
+// 16-pixel images (at 96 dpi; scaled for others).
 constexpr int kBigIcon = 48;
 constexpr int kHelpIcon = 32;
 constexpr int kSmallIcon = 16;
@@ -74,23 +68,25 @@ void AcceptDroppedFiles(HWND window) {
   }
 }
 
-HICON LoadAppIcon() {
-  return static_cast<HICON>(
-      LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, kBigIcon, kBigIcon, 0));
+HICON LoadAppIcon(int size) {
+  return static_cast<HICON>(LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0));
 }
+
+// The list's columns at 96 dpi.
+constexpr int kColumnWidths[] = {90, 360, 122};
 
 }  // namespace
 
 // ---------------------------------------------------------------- life time
 
 MainDialog::MainDialog() : Dialog(IDD_MAIN) {
-  m_hIcon = LoadAppIcon();
+  m_hIcon = LoadAppIcon(kBigIcon);
   LoadOwnSettings();
 }
 
 MainDialog::MainDialog(std::string settingsDirectory)
     : Dialog(IDD_MAIN), m_settingsDirectory(std::move(settingsDirectory)) {
-  m_hIcon = LoadAppIcon();
+  m_hIcon = LoadAppIcon(kBigIcon);
   LoadOwnSettings();
 }
 
@@ -101,6 +97,7 @@ MainDialog::~MainDialog() {
   // The window (when it still exists) goes before the icon it shows.
   if (IsWindow()) DestroyWindow();
   if (m_hIcon) DestroyIcon(m_hIcon);
+  if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
 }
 
 void MainDialog::LoadOwnSettings() {
@@ -152,10 +149,10 @@ BOOL MainDialog::OnInitDialog() {
   Dialog::OnInitDialog();
 
   AddAboutItemToSystemMenu();
-  Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  m_dpi = WindowDpi(Handle());
   SetUpFileList();
   SetUpImageButtons();
+  ShowIconsForDpi();
   m_outputFolderEdit.SetText(m_outputFolder);
   g_mediaList.totalDuration = 0.0;
   CreateProgressWindow();
@@ -176,30 +173,63 @@ void MainDialog::AddAboutItemToSystemMenu() {
 
 void MainDialog::SetUpFileList() {
   m_fileList.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-  m_fileList.InsertColumn(0, " Number", LVCFMT_LEFT, 90);
-  m_fileList.InsertColumn(1, "  File path", LVCFMT_LEFT, 360);
-  m_fileList.InsertColumn(2, "   Duration", LVCFMT_CENTER, 122);
+  m_fileList.InsertColumn(0, " Number", LVCFMT_LEFT, ScaleForDpi(kColumnWidths[0], m_dpi));
+  m_fileList.InsertColumn(1, "  File path", LVCFMT_LEFT, ScaleForDpi(kColumnWidths[1], m_dpi));
+  m_fileList.InsertColumn(2, "   Duration", LVCFMT_CENTER, ScaleForDpi(kColumnWidths[2], m_dpi));
 }
 
+const MainDialog::ImageButtonSetup MainDialog::kImageButtons[] = {
+    {&MainDialog::m_convertButton, IDI_CONVERT, kBigIcon, "Start converting"},
+    {&MainDialog::m_settingsButton, IDI_SETTINGS, kBigIcon, "Settings..."},
+    {&MainDialog::m_addButton, IDI_ADD, kBigIcon, "Add video files to the list"},
+    {&MainDialog::m_helpButton, IDI_HELP_BUTTON, kHelpIcon, "About,help,home page,tip of the day."},
+    {&MainDialog::m_addSmallButton, IDI_ADD_SMALL, kSmallIcon, "Add video files to the list"},
+    {&MainDialog::m_removeButton, IDI_REMOVE, kSmallIcon, "Remove the selected video file"},
+    {&MainDialog::m_upButton, IDI_MOVE_UP, kSmallIcon, "Move the selected video file up"},
+    {&MainDialog::m_downButton, IDI_MOVE_DOWN, kSmallIcon, "Move the selected video file down"},
+};
+
 void MainDialog::SetUpImageButtons() {
-  static constexpr ImageButtonSetup kButtons[] = {
-      {&MainDialog::m_convertButton, IDI_CONVERT, kBigIcon, "Start converting"},
-      {&MainDialog::m_settingsButton, IDI_SETTINGS, kBigIcon, "Settings..."},
-      {&MainDialog::m_addButton, IDI_ADD, kBigIcon, "Add video files to the list"},
-      {&MainDialog::m_helpButton, IDI_HELP_BUTTON, kHelpIcon, "About,help,home page,tip of the day."},
-      {&MainDialog::m_addSmallButton, IDI_ADD_SMALL, kSmallIcon, "Add video files to the list"},
-      {&MainDialog::m_removeButton, IDI_REMOVE, kSmallIcon, "Remove the selected video file"},
-      {&MainDialog::m_upButton, IDI_MOVE_UP, kSmallIcon, "Move the selected video file up"},
-      {&MainDialog::m_downButton, IDI_MOVE_DOWN, kSmallIcon, "Move the selected video file down"},
-  };
-  for (const ImageButtonSetup& setup : kButtons) {
+  for (const ImageButtonSetup& setup : kImageButtons) {
     ImageButton& button = this->*setup.button;
-    button.SetIcons(setup.iconId, setup.iconSize, setup.iconSize, ImageButton::kNoAtRestIcon, 0, 0);
     button.SetTooltip(setup.tooltip, true);
     button.EnableTransparency(false);
     button.SetLayout(ImageButton::kIconAbove, true);
   }
   // The Change button keeps its plain look: no icon, tooltip or layout.
+}
+
+// Icons come in the image size made for the dpi (each icon holds 16 to 96
+// pixel images), not stretched.
+void MainDialog::ShowIconsForDpi() {
+  for (const ImageButtonSetup& setup : kImageButtons) {
+    const int size = ScaleForDpi(setup.iconSize, m_dpi);
+    (this->*setup.button).SetIcons(setup.iconId, size, size, ImageButton::kNoAtRestIcon, 0, 0);
+  }
+  const HICON oldBig = m_hIcon;
+  const HICON oldSmall = m_hSmallIcon;
+  m_hIcon = LoadAppIcon(ScaleForDpi(kBigIcon, m_dpi));
+  const int small = SystemMetricForDpi(SM_CXSMICON, m_dpi);
+  m_hSmallIcon = LoadAppIcon(small);
+  Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+  if (oldBig) DestroyIcon(oldBig);
+  if (oldSmall) DestroyIcon(oldSmall);
+}
+
+// The window moved to a screen of another dpi: the dialog manager lays the
+// controls out anew; the icons and the list's columns follow here.
+LRESULT MainDialog::OnDpiChanged(WPARAM wParam, LPARAM) {
+  const LRESULT result = Default();
+  const UINT dpi = LOWORD(wParam);
+  if (dpi == 0 || dpi == m_dpi) return result;
+  for (int column = 0; column < 3; ++column) {
+    const int width = m_fileList.GetColumnWidth(column);
+    m_fileList.SetColumnWidth(column, MulDiv(width, static_cast<int>(dpi), static_cast<int>(m_dpi)));
+  }
+  m_dpi = dpi;
+  ShowIconsForDpi();
+  return result;
 }
 
 void MainDialog::CreateProgressWindow() {
@@ -305,6 +335,7 @@ const MessageMap& MainDialog::GetMessageMap() const {
           .OnMessage(WM_PAINT, &MainDialog::OnPaint)
           .OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon)
           .OnMessage(WM_DROPFILES, &MainDialog::OnDropFiles)
+          .OnMessage(WM_DPICHANGED, &MainDialog::OnDpiChanged)
           .Build();
   return map;
 }

@@ -7,6 +7,9 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,11 +53,11 @@ struct Label {
 };
 
 constexpr Label kLabels[] = {
-    {"Output format", 12, IDC_SETTINGS_FORMAT},   {"Output quality", 12, IDC_SETTINGS_QUALITY},
-    {"Video codec", 12, IDC_SETTINGS_VIDEO_CODEC}, {"Audio codec", 149, IDC_SETTINGS_AUDIO_CODEC},
-    {"Resolution", 12, IDC_SETTINGS_RESOLUTION},   {"Frame rate", 149, IDC_SETTINGS_FRAME_RATE},
-    {"TV mode", 12, IDC_SETTINGS_TV_MODE},         {"Aspect ratio", 149, IDC_SETTINGS_ASPECT},
-    {"Volume", 12, IDC_SETTINGS_VOLUME},
+    {"Output &format", 12, IDC_SETTINGS_FORMAT},   {"Output &quality", 12, IDC_SETTINGS_QUALITY},
+    {"&Video codec", 12, IDC_SETTINGS_VIDEO_CODEC}, {"A&udio codec", 149, IDC_SETTINGS_AUDIO_CODEC},
+    {"&Resolution", 12, IDC_SETTINGS_RESOLUTION},   {"Fra&me rate", 149, IDC_SETTINGS_FRAME_RATE},
+    {"&TV mode", 12, IDC_SETTINGS_TV_MODE},         {"&Aspect ratio", 149, IDC_SETTINGS_ASPECT},
+    {"V&olume", 12, IDC_SETTINGS_VOLUME},
 };
 
 RECT InDialog(HWND dialog, HWND control) {
@@ -120,7 +123,7 @@ TEST_F(OutputSettingsLayout, EveryControlStandsWhereTheTemplatePutsIt) {
     EXPECT_EQ(sliderStyle & TBS_VERT, 0);
     EXPECT_NE(sliderStyle & TBS_NOTICKS, 0);
     EXPECT_EQ(GetWindowLongPtrW(box.Item(IDC_SETTINGS_LETTERBOX), GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
-    EXPECT_EQ(box.Text(IDC_SETTINGS_LETTERBOX), "Add letter box to keep aspect ratio");
+    EXPECT_EQ(box.Text(IDC_SETTINGS_LETTERBOX), "Add &letter box to keep aspect ratio");
     EXPECT_EQ(box.Text(IDOK), "Ok");
     EXPECT_EQ(box.Text(IDCANCEL), "Cancel");
     EXPECT_EQ(GetWindowLongPtrW(box.Item(IDC_SETTINGS_FORMAT), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
@@ -147,6 +150,34 @@ TEST_F(OutputSettingsLayout, EveryControlStandsWhereTheTemplatePutsIt) {
       EXPECT_GE(got.top, beside.top - 2);
       EXPECT_LE(got.bottom, beside.bottom + 2);
     }
+  });
+}
+
+// Alt and a label's underlined letter reach the list beside it, as the
+// dialog manager finds it: the next control in tab order after the label.
+TEST_F(OutputSettingsLayout, MnemonicsReachTheirControls) {
+  Run([](SettingsBox& box) {
+    const HWND dialog = box.Handle();
+    const auto alt = [&](char key) {
+      MSG message{GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(key), 0x20000000, 0, {}};
+      IsDialogMessageW(dialog, &message);
+    };
+    // Lists a format fixes are disabled and cannot take the focus: a disc
+    // format and AVI between them enable every list.
+    std::set<int> reached;
+    for (const int format : {7, 0}) {
+      box.Choose(IDC_SETTINGS_FORMAT, std::string(kOutputFormatTexts[static_cast<size_t>(format)]));
+      for (const Label& label : kLabels) {
+        if (!box.Enabled(label.besideId)) continue;
+        SCOPED_TRACE(label.text);
+        alt(strchr(label.text, '&')[1]);
+        EXPECT_EQ(GetFocus(), box.Item(label.besideId));
+        reached.insert(label.besideId);
+      }
+    }
+    EXPECT_EQ(reached.size(), std::size(kLabels));
+    alt('l');
+    EXPECT_EQ(GetFocus(), box.Item(IDC_SETTINGS_LETTERBOX));
   });
 }
 

@@ -29,6 +29,7 @@
 #include "settings/settings_store.h"
 #include "settings/value_lists.h"
 #include "tests/support/message_box_answerer.h"
+#include "tests/support/window_picture.h"
 #include "tests/support/when_ready.h"
 #include "tests/settings/scratch_dir.h"
 
@@ -62,6 +63,16 @@ std::vector<std::string> ComboTexts(HWND combo) {
 template <std::size_t N>
 std::vector<std::string> Texts(const std::array<std::string_view, N>& list) {
   return std::vector<std::string>(list.begin(), list.end());
+}
+
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
 }
 
 int Selection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
@@ -155,29 +166,29 @@ struct TemplateItem {
 // Every control of the window, in tab order. (A combo box hands its scroll
 // bar style on to its list, so that is not seen here.)
 const TemplateItem kTemplate[] = {
-    {IDC_MAIN_ADD, "Button", "Add", {15, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
-    {IDC_MAIN_CONVERT, "Button", "Convert", {78, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
-    {IDC_MAIN_SETTINGS, "Button", "Settings", {141, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
-    {IDC_MAIN_HELP, "Button", "Help", {217, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_ADD, "Button", "&Add", {15, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_CONVERT, "Button", "&Convert", {78, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_SETTINGS, "Button", "&Settings", {141, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
+    {-1, "Static", "", {204, 12, 1, 28}, SS_ETCHEDVERT | WS_DISABLED},
+    {IDC_MAIN_HELP, "Button", "&Help", {217, 3, 51, 44}, BS_OWNERDRAW | WS_TABSTOP},
     {-1, "Static", "", {15, 50, 384, 1}, SS_ETCHEDHORZ},
     {IDC_MAIN_FILE_LIST, "SysListView32", nullptr, {15, 55, 384, 163},
      LVS_REPORT | LVS_SINGLESEL | WS_BORDER | WS_TABSTOP},
-    {-1, "Static", "Output folder", {15, 230, 57, 8}, 0},
+    {IDC_MAIN_ADD_SMALL, "Button", "", {405, 68, 18, 17}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_REMOVE, "Button", "", {405, 95, 18, 17}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_MOVE_UP, "Button", "", {405, 122, 18, 17}, BS_OWNERDRAW | WS_TABSTOP},
+    {IDC_MAIN_MOVE_DOWN, "Button", "", {405, 149, 18, 17}, BS_OWNERDRAW | WS_TABSTOP},
+    {-1, "Static", "Output f&older", {15, 230, 57, 8}, 0},
     {IDC_MAIN_OUTPUT_FOLDER, "Edit", nullptr, {78, 228, 263, 12}, WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP},
-    {IDC_MAIN_CHANGE_FOLDER, "Button", "Change", {347, 227, 52, 13}, BS_CENTER | BS_VCENTER | WS_TABSTOP},
-    {-1, "Static", "", {204, 12, 1, 28}, SS_ETCHEDVERT | WS_DISABLED},
-    {IDC_MAIN_ADD_SMALL, "Button", "", {405, 68, 18, 17}, BS_OWNERDRAW},
-    {IDC_MAIN_REMOVE, "Button", "", {405, 95, 18, 17}, BS_OWNERDRAW},
-    {IDC_MAIN_MOVE_UP, "Button", "", {405, 122, 18, 17}, BS_OWNERDRAW},
-    {IDC_MAIN_MOVE_DOWN, "Button", "", {405, 149, 18, 17}, BS_OWNERDRAW},
-    {-1, "Static", "TV mode", {15, 270, 29, 8}, 0},
-    {-1, "Static", "Output format", {15, 251, 53, 8}, 0},
-    {IDC_MAIN_FORMAT, "ComboBox", nullptr, {78, 247, 263, 222}, CBS_DROPDOWNLIST},
-    {-1, "Static", "Aspect ratio", {186, 270, 49, 8}, 0},
-    {IDC_MAIN_ASPECT, "ComboBox", nullptr, {249, 267, 92, 60}, CBS_DROPDOWNLIST},
-    {IDC_MAIN_TV_MODE, "ComboBox", nullptr, {78, 267, 92, 55}, CBS_DROPDOWNLIST},
-    {IDC_MAIN_SETTINGS_SMALL, "Button", "Settings", {347, 247, 52, 13}, BS_CENTER},
-    {IDC_MAIN_CONVERT_SMALL, "Button", "Convert", {347, 267, 52, 13}, 0},
+    {IDC_MAIN_CHANGE_FOLDER, "Button", "Chan&ge", {347, 227, 52, 13}, BS_CENTER | BS_VCENTER | WS_TABSTOP},
+    {-1, "Static", "Output fo&rmat", {15, 251, 53, 8}, 0},
+    {IDC_MAIN_FORMAT, "ComboBox", nullptr, {78, 247, 263, 222}, CBS_DROPDOWNLIST | WS_TABSTOP},
+    {IDC_MAIN_SETTINGS_SMALL, "Button", "S&ettings", {347, 247, 52, 13}, BS_CENTER | WS_TABSTOP},
+    {-1, "Static", "&TV mode", {15, 270, 29, 8}, 0},
+    {IDC_MAIN_TV_MODE, "ComboBox", nullptr, {78, 267, 92, 55}, CBS_DROPDOWNLIST | WS_TABSTOP},
+    {-1, "Static", "As&pect ratio", {186, 270, 49, 8}, 0},
+    {IDC_MAIN_ASPECT, "ComboBox", nullptr, {249, 267, 92, 60}, CBS_DROPDOWNLIST | WS_TABSTOP},
+    {IDC_MAIN_CONVERT_SMALL, "Button", "Con&vert", {347, 267, 52, 13}, WS_TABSTOP},
 };
 
 // The style bits that name the kind of control rather than flags.
@@ -265,16 +276,13 @@ TEST_F(MainWindow, WindowStyleAndIcons) {
   EXPECT_TRUE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
 
   ASSERT_NE(dialog->Icon(), nullptr);
-  ICONINFO info{};
-  ASSERT_TRUE(GetIconInfo(dialog->Icon(), &info));
-  BITMAP bitmap{};
-  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-  EXPECT_EQ(bitmap.bmWidth, 48);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
+  EXPECT_EQ(IconWidth(dialog->Icon()), 48);
 
   EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0)), dialog->Icon());
-  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0)), dialog->Icon());
+  const auto small = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0));
+  ASSERT_NE(small, nullptr);
+  EXPECT_NE(small, dialog->Icon());
+  EXPECT_EQ(IconWidth(small), GetSystemMetrics(SM_CXSMICON));
   EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_QUERYDRAGICON, 0, 0)), dialog->Icon());
 }
 
@@ -358,7 +366,7 @@ TEST_F(MainWindow, ImageButtonsCarryIconsTooltipsAndLayout) {
   EXPECT_EQ(change->GetLayout(), ImageButton::kIconLeft);
   const std::string changeTip = TooltipText(change->GetTooltipHandle());
   EXPECT_TRUE(changeTip == "<no tooltip>" || changeTip == "<no tool>") << changeTip;
-  EXPECT_EQ(WindowText(Item(IDC_MAIN_CHANGE_FOLDER)), "Change");
+  EXPECT_EQ(WindowText(Item(IDC_MAIN_CHANGE_FOLDER)), "Chan&ge");
 
   // The small Settings and Convert buttons stay plain controls.
   EXPECT_EQ(Window::FromHandle(Item(IDC_MAIN_SETTINGS_SMALL)), nullptr);
@@ -571,59 +579,75 @@ TEST_F(MainWindow, ModalRunEndsOnCloseAndSavesWhenDestroyed) {
   EXPECT_NE(saved.find("Temporary folder=C:\\output video\\"), std::string::npos) << saved;
 }
 
-// Writes the window's picture (taken from the screen) as a 24-bit BMP.
-bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return false;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store it
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  GdiFlush();
-  const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
-  const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
-  BITMAPFILEHEADER header{};
-  header.bfType = 0x4D42;
-  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-  header.bfSize = header.bfOffBits + imageSize;
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(bits), imageSize);
-  const bool ok = out.good();
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return ok;
+// Tab and Shift+Tab as the dialog manager sees them.
+void PressTab(HWND dialog) {
+  MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  IsDialogMessageW(dialog, &tab);
 }
 
-TEST_F(MainWindow, SavesAPictureOfTheWindow) {
-  Open({"Output format=7", "TV mode=1"});
-  SetWindowPos(hwnd, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-  UpdateWindow(hwnd);
-  for (int i = 0; i < 20; ++i) {
-    Pump();
-    Sleep(25);
+int FocusedId() { return GetDlgCtrlID(GetFocus()); }
+
+TEST_F(MainWindow, TabVisitsEveryEnabledControlInOrderAndComesRound) {
+  Open({"Output format=7"});  // a disc format: TV mode and aspect ratio enabled
+  ShowWindow(hwnd, SW_SHOW);
+  SetFocus(Item(IDC_MAIN_ADD));
+  std::vector<int> visited{FocusedId()};
+  for (int i = 0; i < 16; ++i) {
+    PressTab(hwnd);
+    visited.push_back(FocusedId());
   }
-  // Tests run in the folder of the built executables.
-  const std::filesystem::path folder = std::filesystem::current_path().parent_path() / "screenshots";
-  std::filesystem::create_directories(folder);
-  const std::filesystem::path file = folder / "main-window-test.bmp";
-  ASSERT_TRUE(SaveWindowPicture(hwnd, file));
-  EXPECT_GT(std::filesystem::file_size(file), 100000u);
+  EXPECT_EQ(visited, (std::vector<int>{IDC_MAIN_ADD, IDC_MAIN_CONVERT, IDC_MAIN_SETTINGS, IDC_MAIN_HELP,
+                                       IDC_MAIN_FILE_LIST, IDC_MAIN_ADD_SMALL, IDC_MAIN_REMOVE, IDC_MAIN_MOVE_UP,
+                                       IDC_MAIN_MOVE_DOWN, IDC_MAIN_OUTPUT_FOLDER, IDC_MAIN_CHANGE_FOLDER,
+                                       IDC_MAIN_FORMAT, IDC_MAIN_SETTINGS_SMALL, IDC_MAIN_TV_MODE, IDC_MAIN_ASPECT,
+                                       IDC_MAIN_CONVERT_SMALL, IDC_MAIN_ADD}));
+  // A focused image button draws itself focused.
+  SetFocus(Item(IDC_MAIN_CONVERT));
+  UpdateWindow(Item(IDC_MAIN_CONVERT));
+  EXPECT_TRUE(Button(IDC_MAIN_CONVERT)->LastPaintFocused());
+}
+
+TEST_F(MainWindow, MnemonicsReachTheLabelledControlsAndPressTheButtons) {
+  Open({"Output format=7"});
+  ShowWindow(hwnd, SW_SHOW);
+  const auto alt = [&](wchar_t key) {
+    MSG message{GetFocus(), WM_SYSCHAR, key, 0x20000000, 0, {}};
+    return IsDialogMessageW(hwnd, &message) != FALSE;
+  };
+  const std::pair<wchar_t, int> labelled[] = {
+      {L'o', IDC_MAIN_OUTPUT_FOLDER}, {L'r', IDC_MAIN_FORMAT}, {L't', IDC_MAIN_TV_MODE}, {L'p', IDC_MAIN_ASPECT}};
+  for (const auto& [key, id] : labelled) {
+    SCOPED_TRACE(static_cast<char>(key));
+    EXPECT_TRUE(alt(key));
+    EXPECT_EQ(FocusedId(), id);
+  }
+  // Alt+S presses the (owner-drawn) Settings button, which opens its dialog.
+  bool opened = false;
+  velto::testing::WhenReady close([] { return FindWindowW(L"#32770", L"Output Settings") != nullptr; },
+                                  [&] {
+                                    opened = true;
+                                    PostMessageW(FindWindowW(L"#32770", L"Output Settings"), WM_COMMAND, IDCANCEL, 0);
+                                  });
+  EXPECT_TRUE(alt(L's'));
+  Pump();
+  EXPECT_TRUE(opened);
+}
+
+TEST_F(MainWindow, MovingToAScreenOfAnotherDpiReloadsIconsAndWidensColumns) {
+  Open();
+  RECT suggested{};
+  GetWindowRect(hwnd, &suggested);
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(Button(IDC_MAIN_CONVERT)->GetIconSize(0).cx, 96);
+  EXPECT_EQ(Button(IDC_MAIN_HELP)->GetIconSize(0).cx, 64);
+  EXPECT_EQ(Button(IDC_MAIN_REMOVE)->GetIconSize(0).cx, 32);
+  EXPECT_EQ(IconWidth(dialog->Icon()), 96);
+  ListView list;
+  list.Attach(Item(IDC_MAIN_FILE_LIST));
+  EXPECT_EQ(list.GetColumnWidth(0), 180);
+  EXPECT_EQ(list.GetColumnWidth(1), 720);
+  EXPECT_EQ(list.GetColumnWidth(2), 244);
+  list.Detach();
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+#pragma once
+// Pictures of windows for people to look at (never compared by tests).
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+
+namespace velto::testing {
+
+// Writes the window's picture (taken from the screen) as a 24-bit BMP.
+inline bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
+  const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+  header.bfSize = header.bfOffBits + imageSize;
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(bits), imageSize);
+  const bool ok = out.good();
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+// The folder pictures go to: "screenshots" beside the folder of the built
+// executables, in which the tests run.
+inline std::filesystem::path PictureFolder() {
+  const std::filesystem::path folder = std::filesystem::current_path().parent_path() / "screenshots";
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+}  // namespace velto::testing
