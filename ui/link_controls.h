@@ -83,6 +83,10 @@ class UrlLinkControl : public Static {
   LRESULT OnMouseMove(WPARAM, LPARAM);
   LRESULT OnTimer(WPARAM, LPARAM);
   LRESULT OnEraseBackground(WPARAM, LPARAM);
+  LRESULT OnGetDlgCode(WPARAM, LPARAM message);
+  LRESULT OnKeyDown(WPARAM key, LPARAM);
+  LRESULT OnFocusChange(WPARAM, LPARAM);
+  LRESULT OnPaint(WPARAM, LPARAM);
   bool OnClicked();
   void LoadHandCursor();
   void UseFont(HFONT font);

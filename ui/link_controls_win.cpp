@@ -136,7 +136,8 @@ void UrlLinkControl::UseFont(HFONT font) {
 
 void UrlLinkControl::PreSubclassWindow() {
   const HWND hwnd = Handle();
-  SetWindowLongPtrW(hwnd, GWL_STYLE, Style() | SS_NOTIFY);
+  // Reachable by Tab as well as by the mouse.
+  SetWindowLongPtrW(hwnd, GWL_STYLE, Style() | SS_NOTIFY | WS_TABSTOP);
 
   if (m_url.empty()) m_url = GetText();
   if (GetWindowTextLengthW(hwnd) == 0) SetText(m_url);
@@ -250,6 +251,11 @@ const MessageMap& UrlLinkControl::GetMessageMap() const {
                                     .OnMessage(WM_TIMER, &UrlLinkControl::OnTimer)
                                     .OnReflectedCommand(STN_CLICKED, &UrlLinkControl::OnClicked)
                                     .OnMessage(WM_ERASEBKGND, &UrlLinkControl::OnEraseBackground)
+                                    .OnMessage(WM_GETDLGCODE, &UrlLinkControl::OnGetDlgCode)
+                                    .OnMessage(WM_KEYDOWN, &UrlLinkControl::OnKeyDown)
+                                    .OnMessage(WM_SETFOCUS, &UrlLinkControl::OnFocusChange)
+                                    .OnMessage(WM_KILLFOCUS, &UrlLinkControl::OnFocusChange)
+                                    .OnMessage(WM_PAINT, &UrlLinkControl::OnPaint)
                                     .Build();
   return map;
 }
@@ -292,6 +298,39 @@ LRESULT UrlLinkControl::OnTimer(WPARAM, LPARAM) {
 }
 
 LRESULT UrlLinkControl::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
+
+// Enter and Space open the link when it has the focus, instead of pressing
+// the dialog's default button.
+LRESULT UrlLinkControl::OnGetDlgCode(WPARAM, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const MSG*>(lParam);
+  if (message && message->message == WM_KEYDOWN && (message->wParam == VK_RETURN || message->wParam == VK_SPACE)) {
+    return DLGC_WANTMESSAGE;
+  }
+  return Default();
+}
+
+LRESULT UrlLinkControl::OnKeyDown(WPARAM key, LPARAM) {
+  if (key != VK_RETURN && key != VK_SPACE) return Default();
+  OnClicked();
+  return 0;
+}
+
+LRESULT UrlLinkControl::OnFocusChange(WPARAM, LPARAM) {
+  Invalidate(true);
+  return Default();
+}
+
+// The text as the static draws it, and a focus rectangle round it.
+LRESULT UrlLinkControl::OnPaint(WPARAM, LPARAM) {
+  const LRESULT result = Default();
+  if (::GetFocus() == Handle()) {
+    HDC dc = GetDC(Handle());
+    RECT client = ClientRect();
+    DrawFocusRect(dc, &client);
+    ReleaseDC(Handle(), dc);
+  }
+  return result;
+}
 
 bool UrlLinkControl::OnClicked() {
   m_over = false;

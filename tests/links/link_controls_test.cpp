@@ -261,6 +261,22 @@ TEST(UrlLinkControl, ATemplateTextIsTheAddressAndIsOpenedOnAClick) {
   EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
+TEST(UrlLinkControl, TabReachesTheLinkAndEnterOpensItInsteadOfClosingTheDialog) {
+  FakeUrlOpening fake;
+  LinkDialog dialog;
+  dialog.Then([&] {
+    EXPECT_TRUE(dialog.address.Style() & WS_TABSTOP);
+    SetFocus(dialog.address.Handle());
+    dialog.address.Post(WM_KEYDOWN, VK_RETURN, 0);
+  });
+  dialog.Then([&] {
+    ASSERT_EQ(fake.opened.size(), 1u);
+    EXPECT_EQ(fake.opened[0], Utf8ToWide(kTemplateAddress));
+    EXPECT_TRUE(dialog.IsWindow());
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
 TEST(UrlLinkControl, AnEmptyTemplateTextShowsTheAddress) {
   LinkDialog dialog;
   dialog.Then([&] {
