@@ -6,6 +6,7 @@
 #include "app/module_directory.h"
 #include "app/text_encoding.h"
 #include "framework/application.h"
+#include "framework/dpi.h"
 #include "res/resource_ids.h"
 
 namespace velto {
@@ -131,9 +132,11 @@ LRESULT TipDialog::OnPaint(WPARAM, LPARAM) {
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(Handle(), &paint);
 
+  // Sizes in pixels are those of a 96 dpi screen, scaled to this one.
+  const UINT dpi = WindowDpi(Handle());
   RECT screen{};
   GetWindowRect(GetItem(IDC_TIP_AREA), &screen);
-  screen.bottom -= 50;
+  screen.bottom -= ScaleForDpi(50, dpi);
   RECT area = screen;
   MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
   FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -144,11 +147,13 @@ LRESULT TipDialog::OnPaint(WPARAM, LPARAM) {
   if (HBITMAP bitmap = LoadBitmapW(ResourceInstance(), MAKEINTRESOURCEW(IDB_TIP_BULB))) {
     BITMAP info{};
     GetObjectW(bitmap, sizeof info, &info);
-    bitmapWidth = info.bmWidth;
-    bitmapHeight = info.bmHeight;
+    bitmapWidth = ScaleForDpi(info.bmWidth, dpi);
+    bitmapHeight = ScaleForDpi(info.bmHeight, dpi);
     const HDC memory = CreateCompatibleDC(dc);
     const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(dc, area.left, area.top, bitmapWidth, bitmapHeight, memory, 0, 0, SRCCOPY);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, area.left, area.top, bitmapWidth, bitmapHeight, memory, 0, 0, info.bmWidth, info.bmHeight,
+               SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(bitmap);

@@ -1,4 +1,4 @@
-// The main window at 100 %, 150 % and 200 % scaling. The screen's dpi is
+// The main window and the Tip of the Day at 100 %, 150 % and 200 % scaling. The screen's dpi is
 // set in the registry for one run of this program at a time, which opens
 // the window, checks its layout and leaves a picture of it in the
 // screenshots folder.
@@ -21,6 +21,7 @@
 #include "tests/settings/scratch_dir.h"
 #include "tests/support/window_picture.h"
 #include "ui/main_dialog.h"
+#include "ui/tip_dialog.h"
 
 namespace velto {
 namespace {
@@ -132,9 +133,20 @@ TEST(DpiChild, MainWindowLaysOutAtTheScreensDpi) {
     Pump();
     Sleep(25);
   }
-  const std::string name = "main-window-" + std::to_string(dpi * 100 / kDefaultDpi) + "-percent.bmp";
-  EXPECT_TRUE(testing::SaveWindowPicture(hwnd, testing::PictureFolder() / name));
+  const std::string percent = std::to_string(dpi * 100 / kDefaultDpi) + "-percent.bmp";
+  EXPECT_TRUE(testing::SaveWindowPicture(hwnd, testing::PictureFolder() / ("main-window-" + percent)));
   dialog.reset();
+
+  // The Tip of the Day draws its picture and heading itself.
+  TipDialog tip;
+  ASSERT_TRUE(tip.Create(nullptr));
+  SetWindowPos(tip.Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  UpdateWindow(tip.Handle());
+  for (int i = 0; i < 10; ++i) {
+    Pump();
+    Sleep(25);
+  }
+  EXPECT_TRUE(testing::SaveWindowPicture(tip.Handle(), testing::PictureFolder() / ("tip-of-the-day-" + percent)));
 }
 
 // ---------------------------------------------------------------- the parent
