@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include "app/module_directory.h"
 #include "app/text_encoding.h"
 #include "encoder/asf_header.h"
+#include "encoder/asf_packets.h"
 #include "encoder/asx_playlist.h"
 #include "encoder/command_line_tokens.h"
 #include "encoder/encoder_job.h"
@@ -26,19 +28,50 @@ namespace {
 
 // ---- the log of this run --------------------------------------------------
 
+// Milliseconds since this process was created (loading included).
+long long MsSinceStart() {
+  FILETIME created, exited, kernel, user, now;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1;
+  GetSystemTimePreciseAsFileTime(&now);
+  const auto ticks = [](const FILETIME& t) {
+    return static_cast<long long>(static_cast<unsigned long long>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
+  };
+  return (ticks(now) - ticks(created)) / 10'000;
+}
+
 class RunLog {
  public:
   void Line(const std::string& text) { text_ += text + "\r\n"; }
+  // A line with the time it was reached, for looking into where time goes.
+  void Timed(const std::string& text) { Line("[" + std::to_string(MsSinceStart()) + " ms] " + text); }
   void Write();
 
  private:
   std::string text_;
 };
 
-std::wstring LogFolder() {
+// The user's local application-data folder. The environment names it; the
+// shell (a heavy library to load for one call) is asked only when it does not.
+std::wstring LocalAppDataFolder() {
   wchar_t base[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return L"";
-  std::wstring folder = std::wstring(base) + L"\\Velto ASF Converter";
+  const DWORD got = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH);
+  if (got > 0 && got < MAX_PATH) return base;
+  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  if (!shell) return L"";
+  using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+  const auto getFolderPath = reinterpret_cast<GetFolderPath>(
+      reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathW")));
+  std::wstring folder;
+  if (getFolderPath && SUCCEEDED(getFolderPath(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
+    folder = base;
+  FreeLibrary(shell);
+  return folder;
+}
+
+std::wstring LogFolder() {
+  const std::wstring base = LocalAppDataFolder();
+  if (base.empty()) return L"";
+  std::wstring folder = base + L"\\Velto ASF Converter";
   CreateDirectoryW(folder.c_str(), nullptr);
   folder += L"\\logs";
   CreateDirectoryW(folder.c_str(), nullptr);
@@ -232,6 +265,65 @@ std::optional<SourceInfo> ReadSourceHeader(const std::string& source) {
   return ReadAsfHeader(*head);
 }
 
+// An ASF source described without the prober: the header gives the size
+// and duration, the presentation times of the first video frames (up to
+// ten seconds of them) the frame rate. nullopt when anything is unusual.
+std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source) {
+  constexpr std::int64_t kEnoughMs = 10'000;
+  constexpr std::int64_t kEnoughFrames = 20'000;
+  const std::wstring path = Utf8ToWide(source);
+  auto head = ReadHead(path, 1 << 16);
+  if (!head || head->size() < 24) return std::nullopt;
+  std::uint64_t headerSize = 0;
+  for (int i = 7; i >= 0; --i) headerSize = headerSize << 8 | static_cast<unsigned char>((*head)[16 + i]);
+  if (headerSize + 64 > head->size() && headerSize <= (16u << 20))
+    head = ReadHead(path, static_cast<std::size_t>(headerSize) + 64);
+  if (!head) return std::nullopt;
+  auto info = ReadAsfHeader(*head);
+  const auto layout = ReadAsfDataLayout(*head);
+  if (!info || !layout) return std::nullopt;
+
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  // A file cut off before its data ends keeps the header's duration, which
+  // it no longer has: the prober judges it.
+  LARGE_INTEGER fileSize{};
+  if (!GetFileSizeEx(file, &fileSize) || static_cast<std::uint64_t>(fileSize.QuadPart) < layout->dataEnd) {
+    CloseHandle(file);
+    return std::nullopt;
+  }
+  LARGE_INTEGER start;
+  start.QuadPart = static_cast<LONGLONG>(layout->firstPacket);
+  AsfFrameScan scan(layout->videoStream);
+  bool sound = SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
+  const std::size_t perRead = std::max<std::size_t>(1, (256u << 10) / layout->packetSize);
+  std::string chunk(perRead * layout->packetSize, '\0');
+  while (sound && scan.SpanMs() < kEnoughMs && scan.Frames() < kEnoughFrames) {
+    DWORD got = 0;
+    if (!ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) sound = false;
+    const std::size_t packets = got / layout->packetSize;  // a cut-off last packet is left out
+    for (std::size_t i = 0; sound && i < packets; ++i)
+      sound = scan.Feed(std::string_view(chunk).substr(i * layout->packetSize, layout->packetSize));
+    if (got < chunk.size()) break;
+  }
+  CloseHandle(file);
+  if (!sound) return std::nullopt;
+  info->frameRate = FrameRateFromTimes(scan.Times());
+  if (info->frameRate.num == 0) return std::nullopt;
+  return info;
+}
+
+// What a probe reports on: read in-process where the file allows, else
+// from the prober.
+std::optional<SourceInfo> DescribeSource(const std::wstring& prober, const std::string& source, RunLog& log) {
+  if (auto info = ProbeAsfDirectly(source)) {
+    log.Line("read from the ASF header and data packets");
+    return info;
+  }
+  return ProbeSource(prober, source, true, log);
+}
+
 // ---- the two runs ---------------------------------------------------------
 
 int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
@@ -244,7 +336,7 @@ int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
   } else if (const auto source = ResolveSource(job.source, log); !source) {
     log.Line("source unreadable");
     exit = kExitSourceUnreadable;
-  } else if (const auto info = ProbeSource(*prober, *source, true, log); !info || !info->hasVideo) {
+  } else if (const auto info = DescribeSource(*prober, *source, log); !info || !info->hasVideo) {
     log.Line("no video stream found");
     exit = kExitSourceUnreadable;
   } else {
@@ -320,7 +412,7 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
         std::lock_guard<std::mutex> guard(lock);
         errors.Feed(bytes);
       });
-  log.Line("engine: " + WideToUtf8(process.CommandLine()));
+  log.Timed("engine: " + WideToUtf8(process.CommandLine()));
   if (!started) {
     log.Line("the engine could not be started");
     return kExitEngineMissing;
@@ -329,10 +421,13 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     std::lock_guard<std::mutex> guard(lock);
     return progress.WholeSeconds();
   };
+  // The position goes to the window at most twice a second: each report
+  // costs the window a repaint, and the engine needs both cores more.
+  constexpr DWORD kReportIntervalMs = 500;
   std::int32_t reported = -1;
   bool stopped = false;
   while (true) {
-    const bool ended = process.Wait(100);
+    const bool ended = process.Wait(kReportIntervalMs);
     const std::int32_t now = position();
     if (now != reported) {
       reported = now;
@@ -349,6 +444,7 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     if (!process.Wait(600)) process.Terminate();
   }
   process.JoinReaders();
+  log.Timed("engine ended");
   if (!stopped && position() != reported) reporter.Send(kReportPosition, position());  // the last second
   const DWORD code = process.ExitCode();
   for (const auto& line : errors.Lines()) log.Line("engine said: " + line);
@@ -405,7 +501,7 @@ int RunEncoderFrontEnd(const std::wstring& commandLine) {
     Reporter reporter(parsed.job->windowHandle);
     exit = parsed.job->runMode == kRunProbe ? Probe(*parsed.job, reporter, log) : Convert(*parsed.job, reporter, log);
   }
-  log.Line(std::string("exit ") + std::to_string(exit) + ": " + ExitName(exit));
+  log.Timed(std::string("exit ") + std::to_string(exit) + ": " + ExitName(exit));
   log.Write();
   return exit;
 }

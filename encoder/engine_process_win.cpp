@@ -38,12 +38,13 @@ void ReadAll(HANDLE pipe, HANDLE process, const EngineProcess::Sink& sink) {
       if (sink) sink(std::string(buffer, got));
       continue;
     }
-    if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+    // Nothing to read: wait a moment for more (the engine writes its
+    // progress twice a second), waking at once when the program ends.
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) {
       // Whatever was written before the end is in the pipe by now.
       if (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) continue;
       break;
     }
-    Sleep(10);
   }
   CloseHandle(pipe);
 }

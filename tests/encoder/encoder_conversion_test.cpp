@@ -214,13 +214,38 @@ TEST_F(EncoderConversion, ProbeReportsTheFourValues) {
   EXPECT_EQ(g_reports[2].kind, kReportHeight);
   EXPECT_EQ(g_reports[2].value, 180);
   EXPECT_EQ(g_reports[3].kind, kReportFrameRate);
-  EXPECT_NEAR(g_reports[3].value, 299700300, 3'000'000);  // 29.97, counted when the file states 1000
+  EXPECT_NEAR(g_reports[3].value, 299700300, 3'000'000);  // 29.97
   EXPECT_FALSE(Exists(g_folder + "unused.avi"));
 
   g_reports.clear();
   EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_videoOnly, g_folder + "unused.wmv", kRunProbe, window)), 0u);
   ASSERT_EQ(g_reports.size(), 4u);
   EXPECT_NEAR(g_reports[3].value, 150000000, 1'500'000);
+}
+
+std::string NewestLog();
+
+// ASF sources are read in-process: no prober is started, and the frame rate
+// read from the frames' times is the one the prober states.
+TEST_F(EncoderConversion, AsfSourcesAreProbedWithoutStartingTheProber) {
+  const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
+  const struct {
+    const std::string* source;
+    int width, height, frameRate;
+  } kCases[] = {{&g_stereo43, 320, 240, 250000000}, {&g_mono169, 320, 180, 299700300},
+                {&g_videoOnly, 320, 240, 150000000}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(*c.source);
+    g_reports.clear();
+    EXPECT_EQ(RunEncoder(test::Fill(test::kAviMp3, *c.source, g_folder + "unused.avi", kRunProbe, window)), 0u);
+    ASSERT_EQ(g_reports.size(), 4u);
+    EXPECT_EQ(g_reports[0].value, 2);
+    EXPECT_EQ(g_reports[1].value, c.width);
+    EXPECT_EQ(g_reports[2].value, c.height);
+    EXPECT_EQ(g_reports[3].value, c.frameRate);
+    const std::string log = NewestLog();
+    EXPECT_NE(log.find("read from the ASF header and data packets"), std::string::npos) << log;
+  }
 }
 
 TEST_F(EncoderConversion, ProbeFailuresSendAZeroWidth) {
