@@ -10,6 +10,9 @@ namespace velto {
 class BatchIndicator {
  public:
   virtual ~BatchIndicator() = default;
+  // The shell made the window's taskbar button (or made it anew, after
+  // Explorer restarted); before that nothing can be shown on it.
+  virtual void ButtonCreated() {}
   // A batch starts: progress at 0, normal state.
   virtual void Begin() = 0;
   // The batch's position, 0..1000.
@@ -20,8 +23,11 @@ class BatchIndicator {
   virtual void End() = 0;
 };
 
-// The taskbar button of `window` (ITaskbarList3). Does nothing where the
-// shell offers no taskbar list.
+// The taskbar button of `window` (ITaskbarList3). Does nothing until the
+// button exists, nor where the shell offers no taskbar list.
 std::unique_ptr<BatchIndicator> MakeTaskbarIndicator(HWND window);
+
+// The message the shell sends when it has made a window's taskbar button.
+UINT TaskbarButtonCreatedMessage();
 
 }  // namespace velto

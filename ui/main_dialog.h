@@ -101,6 +101,7 @@ class MainDialog : public Dialog {
   LRESULT OnQueryDragIcon(WPARAM, LPARAM);
   LRESULT OnDropFiles(WPARAM drop, LPARAM);
   LRESULT OnDpiChanged(WPARAM dpi, LPARAM);
+  LRESULT OnTaskbarButtonCreated(WPARAM, LPARAM);
   void ShowIconsForDpi();
 
   // Files and folders dropped on the window: the video files are added as

@@ -59,11 +59,12 @@ class BatchReportSink : public ProgressDialogSink {
   BatchIndicator* indicator_;
 };
 
-// Drops reach a window of a program run as administrator only when these
-// messages are let through.
+// Drops (and the shell's taskbar message) reach a window of a program run
+// as administrator only when these messages are let through.
 void AcceptDroppedFiles(HWND window) {
   DragAcceptFiles(window, TRUE);
-  for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), 0x0049u /* WM_COPYGLOBALDATA */}) {
+  for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), 0x0049u /* WM_COPYGLOBALDATA */,
+                       TaskbarButtonCreatedMessage()}) {
     ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
   }
 }
@@ -336,6 +337,7 @@ const MessageMap& MainDialog::GetMessageMap() const {
           .OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon)
           .OnMessage(WM_DROPFILES, &MainDialog::OnDropFiles)
           .OnMessage(WM_DPICHANGED, &MainDialog::OnDpiChanged)
+          .OnMessage(TaskbarButtonCreatedMessage(), &MainDialog::OnTaskbarButtonCreated)
           .Build();
   return map;
 }
@@ -369,6 +371,11 @@ LRESULT MainDialog::OnPaint(WPARAM, LPARAM) {
 }
 
 LRESULT MainDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+
+LRESULT MainDialog::OnTaskbarButtonCreated(WPARAM, LPARAM) {
+  if (m_indicator) m_indicator->ButtonCreated();
+  return 0;
+}
 
 // ---------------------------------------------------------------- closing
 

@@ -19,8 +19,13 @@ class TaskbarIndicator : public BatchIndicator {
   TaskbarIndicator(const TaskbarIndicator&) = delete;
   TaskbarIndicator& operator=(const TaskbarIndicator&) = delete;
 
+  void ButtonCreated() override {
+    buttonExists_ = true;
+    Release();  // a new Explorer wants a new list
+    tried_ = false;
+  }
   void Begin() override {
-    if (!Connect()) return;
+    if (!buttonExists_ || !Connect()) return;
     error_ = false;
     shown_ = 0;
     list_->SetProgressState(window_, TBPF_NORMAL);
@@ -71,6 +76,7 @@ class TaskbarIndicator : public BatchIndicator {
 
   HWND window_;
   ITaskbarList3* list_ = nullptr;
+  bool buttonExists_ = false;
   bool tried_ = false;
   bool comStarted_ = false;
   bool error_ = false;
@@ -81,6 +87,11 @@ class TaskbarIndicator : public BatchIndicator {
 
 std::unique_ptr<BatchIndicator> MakeTaskbarIndicator(HWND window) {
   return std::make_unique<TaskbarIndicator>(window);
+}
+
+UINT TaskbarButtonCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarButtonCreated");
+  return message;
 }
 
 }  // namespace velto
