@@ -19,21 +19,38 @@ void LogStep(const wchar_t* step) {
   OutputDebugStringW(line.c_str());
 }
 
-// Starts "regsvr32.exe ReelView.ocx /s" hidden, as WinExec does: the names
-// are looked up in the usual places (program folder, current folder, system
-// folders, PATH). Nobody waits for it and its result is not looked at.
-void StartPlayerControlRegistration() {
-  std::wstring commandLine = L"regsvr32.exe ReelView.ocx /s";
+// Registers the player control when it ships beside the program: the
+// system's regsvr32.exe, started hidden with the control's full path. Nobody
+// waits for it and its result is not looked at. A control of that name in the
+// current folder or on the PATH is never registered (that would run whatever
+// code such a file holds); without the control nothing is started. True when
+// the registration was started.
+bool StartPlayerControlRegistration() {
+  wchar_t module[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::wstring control(module, length);
+  control.resize(control.find_last_of(L'\\') + 1);
+  control += L"ReelView.ocx";
+  const DWORD attributes = GetFileAttributesW(control.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  wchar_t system[MAX_PATH] = {};
+  const UINT systemLength = GetSystemDirectoryW(system, MAX_PATH);
+  if (systemLength == 0 || systemLength >= MAX_PATH) return false;
+  const std::wstring program = std::wstring(system) + L"\\regsvr32.exe";
+  std::wstring commandLine = L"\"" + program + L"\" /s \"" + control + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
   }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
 }
 
 std::wstring EnvironmentVariable(const wchar_t* name) {
@@ -89,8 +106,8 @@ void ConverterApp::UsePerUserProfile() {
 bool ConverterApp::InitInstance() {
   UsePerUserProfile();
   // ActiveX control containment: nothing here hosts ActiveX controls.
-  StartPlayerControlRegistration();
-  LogStep(L"player control registration started");
+  LogStep(StartPlayerControlRegistration() ? L"player control registration started"
+                                           : L"no player control beside the program");
   skin::Initialize(Instance());
   LogStep(L"skin started");
   skin::LoadFromResource(Instance(), skin::kSkinResourceName, skin::kSkinResourceType);

@@ -184,7 +184,7 @@ TEST_F(ProgramStart, ShowsTheTipBeforeTheMainWindowAndKeepsItsSettingsPerUser) {
   CloseMainWindow(main);
 
   const std::vector<std::string> expected = {
-      "player control registration started", "skin started", "skin loaded", "dialog style set", "tip shown",
+      "no player control beside the program", "skin started", "skin loaded", "dialog style set", "tip shown",
       "main window constructed", "main window closed", "main window destroyed", "skin shut down"};
   EXPECT_EQ(Steps(), expected);
 }
