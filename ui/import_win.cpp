@@ -30,6 +30,14 @@ constexpr DWORD kSelectionBufferChars = (MediaList::kMaxEntries + 2) * MAX_PATH 
 constexpr char kTooManySelectedText[] =
     "Too many files were selected at once. The list holds at most 99 files; please select fewer.";
 
+// The common dialogs (and the printing support they bring along) are loaded
+// when Add first needs them, not at start-up.
+template <class Function>
+Function CommonDialogFunction(const char* name) {
+  static const HMODULE module = LoadLibraryW(L"comdlg32.dll");
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 bool FileOrFolderExists(const std::string& path) {
   return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -93,8 +101,14 @@ bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {
   dialog.lpstrTitle = kImportTitle;
   dialog.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_OVERWRITEPROMPT | OFN_EXPLORER |
                  OFN_ENABLESIZING;
-  if (!GetOpenFileNameW(&dialog)) {
-    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ShowMessageBox(kTooManySelectedText);
+  const auto open = CommonDialogFunction<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetOpenFileNameW");
+  const auto error = CommonDialogFunction<DWORD(WINAPI*)()>("CommDlgExtendedError");
+  if (!open || !error) {
+    ShowMessageBox("The file dialog could not be opened (comdlg32.dll is missing).");
+    return false;
+  }
+  if (!open(&dialog)) {
+    if (error() == FNERR_BUFFERTOOSMALL) ShowMessageBox(kTooManySelectedText);
     return false;
   }
   for (const std::wstring& path : SplitSelectedFiles(buffer)) paths.push_back(WideToUtf8(path));
