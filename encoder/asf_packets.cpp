@@ -172,7 +172,8 @@ bool AsfFrameScan::Feed(std::string_view packet) {
       if (read.At() + padding > end) return false;
       length = end - padding - read.At();
     }
-    if (read.Failed() || length > end - read.At()) return false;
+    // The fields read so far may already reach past the packet's stated end.
+    if (read.Failed() || read.At() > end || length > end - read.At()) return false;
     const std::size_t start = read.At();
     if (replicated == 1) {
       // Compressed: small frames one after the other, each with its length
@@ -198,6 +199,9 @@ bool AsfFrameScan::Feed(std::string_view packet) {
 Fraction FrameRateFromTimes(std::vector<std::int64_t> timesMs) {
   if (timesMs.size() < 2) return {0, 1};
   std::sort(timesMs.begin(), timesMs.end());
+  // Packet times are 32-bit milliseconds; anything far beyond is no time.
+  constexpr std::int64_t kTimeLimit = std::int64_t{1} << 40;
+  if (timesMs.front() < -kTimeLimit || timesMs.back() > kTimeLimit) return {0, 1};
   const std::int64_t span = timesMs.back() - timesMs.front();
   if (span <= 0) return {0, 1};
   const double estimate = static_cast<double>(timesMs.size() - 1) * 1000.0 / static_cast<double>(span);
@@ -226,9 +230,9 @@ Fraction FrameRateFromTimes(std::vector<std::int64_t> timesMs) {
     }
   });
   if (tightest.num > 0) return tightest;
-  if (nearest.num > 0) return nearest;
-  const std::int64_t thousandths = std::llround(estimate * 1000.0);
-  return thousandths > 0 ? Reduced(thousandths, 1000) : Fraction{0, 1};
+  // No usual rate near the average: the prober, with its own judgement of
+  // unusual rates, is asked instead.
+  return nearest;
 }
 
 }  // namespace velto

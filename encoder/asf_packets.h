@@ -52,7 +52,8 @@ class AsfFrameScan {
 // of the usual rates (n/12 up to 30, whole numbers up to 60, 80, 120, 240
 // and the NTSC rates) within 1 % of the average is taken: the one whose
 // frame times, rounded to the millisecond, fit the times best. {0,1} when
-// it cannot be told (fewer than two frames, no time between them).
+// it cannot be told (fewer than two frames, no time between them, times
+// beyond 32-bit packet times, no usual rate near the average).
 Fraction FrameRateFromTimes(std::vector<std::int64_t> timesMs);
 
 }  // namespace velto

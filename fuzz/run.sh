@@ -8,7 +8,7 @@
 #   --short      a quick pass: at most 3 seconds a target (for the test command)
 #   executions   runs per target (default 100000)
 #   targets      any of: ini settings command_line encoder_job progress
-#                media_probe asx asf_header (default: all)
+#                media_probe asx asf_header asf_packets (default: all)
 #
 # Environment: VELTO_BUILD (build root, default build), JOBS (build jobs),
 # FUZZ_SECONDS (a time limit per target), FUZZ_ARGS (more libFuzzer options).
@@ -22,7 +22,7 @@ ROOT=$(cd "$FUZZ_DIR/.." && pwd)
 BUILD_ROOT=${VELTO_BUILD:-$ROOT/build}
 BUILD=$BUILD_ROOT/fuzz
 JOBS=${JOBS:-2}
-ALL_TARGETS=(ini settings command_line encoder_job progress media_probe asx asf_header)
+ALL_TARGETS=(ini settings command_line encoder_job progress media_probe asx asf_header asf_packets)
 
 say() { echo "== fuzz: $*" >&2; }
 

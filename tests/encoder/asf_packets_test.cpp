@@ -190,7 +190,8 @@ TEST(AsfPackets, FrameRateIsTheUsualRateThatFitsTheTimes) {
   EXPECT_EQ(FrameRateFromTimes(reordered), (Fraction{25, 1}));
   // Uneven times: the usual rate nearest the average.
   EXPECT_EQ(FrameRateFromTimes({0, 30, 70, 100, 130, 170, 200}), (Fraction{30, 1}));
-  EXPECT_EQ(FrameRateFromTimes({0, 3, 7, 10}), (Fraction{300, 1}));  // no usual rate near
+  EXPECT_EQ(FrameRateFromTimes({0, 3, 7, 10}), (Fraction{0, 1}));  // no usual rate near: not told
+  EXPECT_EQ(FrameRateFromTimes({-(std::int64_t{1} << 62), 0, std::int64_t{1} << 62}), (Fraction{0, 1}));
   EXPECT_EQ(FrameRateFromTimes({5}), (Fraction{0, 1}));
   EXPECT_EQ(FrameRateFromTimes({5, 5, 5}), (Fraction{0, 1}));
 }
