@@ -5,35 +5,16 @@
 #include <cstring>
 #include <numeric>
 
+#include "encoder/asf_objects.h"
+
 namespace velto {
 namespace {
 
-using Guid = unsigned char[16];
-
-constexpr Guid kHeaderObject = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr Guid kDataObject = {0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                              0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr Guid kFileProperties = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
-                                  0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr Guid kStreamProperties = {0x91, 0x07, 0xDC, 0xB7, 0xB7, 0xA9, 0xCF, 0x11,
-                                    0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr Guid kVideoMedia = {0xC0, 0xEF, 0x19, 0xBC, 0x4D, 0x5B, 0xCF, 0x11,
-                              0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B};
+using namespace asf;
 
 constexpr std::size_t kDataObjectHeaderSize = 50;
 // Real packets hold a few kilobytes; a larger size is no file to read here.
 constexpr std::uint64_t kLargestPacket = 1u << 20;
-
-bool SameGuid(std::string_view bytes, std::size_t at, const Guid& guid) {
-  return at + 16 <= bytes.size() && std::memcmp(bytes.data() + at, guid, 16) == 0;
-}
-
-std::uint64_t Little(std::string_view bytes, std::size_t at, int width) {
-  std::uint64_t value = 0;
-  for (int i = width - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
 
 // Reads the fields of a data packet in order; any read past the end marks
 // the packet as malformed and yields 0.

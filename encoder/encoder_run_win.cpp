@@ -12,6 +12,7 @@
 #include "app/module_directory.h"
 #include "app/text_encoding.h"
 #include "encoder/asf_header.h"
+#include "encoder/asf_objects.h"
 #include "encoder/asf_packets.h"
 #include "encoder/asx_playlist.h"
 #include "encoder/command_line_tokens.h"
@@ -253,14 +254,21 @@ std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::str
   return info;
 }
 
-// An ASF source's header read directly, which spares starting the prober.
-std::optional<SourceInfo> ReadSourceHeader(const std::string& source) {
-  const std::wstring path = Utf8ToWide(source);
+// The first bytes of a file: its whole ASF header object (when it states a
+// believable size) and `extra` bytes after it.
+std::optional<std::string> ReadAsfHead(const std::wstring& path, std::size_t extra) {
   auto head = ReadHead(path, 1 << 16);
   if (!head || head->size() < 24) return std::nullopt;
-  std::uint64_t size = 0;
-  for (int i = 7; i >= 0; --i) size = size << 8 | static_cast<unsigned char>((*head)[16 + i]);
-  if (size > head->size() && size <= (16u << 20)) head = ReadHead(path, static_cast<std::size_t>(size));
+  const std::uint64_t headerSize = asf::Little(*head, 16, 8);
+  if (headerSize + extra > head->size() && headerSize <= (16u << 20)) {
+    head = ReadHead(path, static_cast<std::size_t>(headerSize) + extra);
+  }
+  return head;
+}
+
+// An ASF source's header read directly, which spares starting the prober.
+std::optional<SourceInfo> ReadSourceHeader(const std::string& source) {
+  const auto head = ReadAsfHead(Utf8ToWide(source), 0);
   if (!head) return std::nullopt;
   return ReadAsfHeader(*head);
 }
@@ -272,12 +280,7 @@ std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source) {
   constexpr std::int64_t kEnoughMs = 10'000;
   constexpr std::int64_t kEnoughFrames = 20'000;
   const std::wstring path = Utf8ToWide(source);
-  auto head = ReadHead(path, 1 << 16);
-  if (!head || head->size() < 24) return std::nullopt;
-  std::uint64_t headerSize = 0;
-  for (int i = 7; i >= 0; --i) headerSize = headerSize << 8 | static_cast<unsigned char>((*head)[16 + i]);
-  if (headerSize + 64 > head->size() && headerSize <= (16u << 20))
-    head = ReadHead(path, static_cast<std::size_t>(headerSize) + 64);
+  const auto head = ReadAsfHead(path, 64);  // and the data object's own header
   if (!head) return std::nullopt;
   auto info = ReadAsfHeader(*head);
   const auto layout = ReadAsfDataLayout(*head);
