@@ -35,10 +35,19 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return result;
+  // A start can fail for a moment while something else holds the program
+  // file (a virus scanner, a loader under load): one more try when the
+  // file is there. A missing encoder fails at once.
+  bool created = false;
+  for (int attempt = 0; attempt < 2 && !created; ++attempt) {
+    if (attempt > 0) {
+      if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+      Sleep(200);
+    }
+    created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process) != FALSE;
   }
+  if (!created) return result;
   CloseHandle(process.hThread);
   result.started = true;
   result.processId = process.dwProcessId;
