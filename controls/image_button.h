@@ -2,7 +2,8 @@
 // ImageButton: a flat owner-drawn push button with an icon and its caption.
 // At rest it has no border; under the pointer a thin raised frame; pressed a
 // thin sunken frame with icon and caption shifted. It can take its background
-// from the parent window, carries its own tooltip and draws a disabled look
+// from the parent window, carries its own tooltip (made when the pointer
+// first comes over the button) and draws a disabled look
 // (embossed icon and caption). Attach it to a dialog button by data exchange.
 #include <windows.h>
 
@@ -44,7 +45,9 @@ class ImageButton : public Button {
   // The handles pass into the button's ownership; atRest may be null.
   int SetIcons(HICON icon, HICON atRest);
 
-  // Null text does nothing.
+  // Null text does nothing. The tooltip window is made only when the pointer
+  // first moves over the button: a window full of buttons opens without
+  // a top-level tooltip window for each of them.
   void SetTooltip(const char* text, bool activate = true);
   void EnableTransparency(bool repaint = true);
   int SetLayout(int layout, bool repaint = true);
@@ -68,7 +71,10 @@ class ImageButton : public Button {
   COLORREF GetColor(ColorSlot slot) const { return m_colors[slot]; }
   HICON GetIcon(int index) const { return m_icons[index].icon; }
   SIZE GetIconSize(int index) const { return SIZE{m_icons[index].width, m_icons[index].height}; }
+  // Null until the pointer has come over a button with a tooltip text.
   HWND GetTooltipHandle() const { return m_tooltip.Handle(); }
+  const std::string& GetTooltipText() const { return m_tooltipText; }
+  bool IsTooltipActive() const { return m_tooltipActive; }
   bool HasBackgroundCache() const { return m_backgroundDC != nullptr; }
 
   // The colour transforms of the at-rest copies (COLORREF in, COLORREF out).
@@ -127,9 +133,12 @@ class ImageButton : public Button {
   bool m_disabled = false;
   bool m_hidePrefix = false;
   bool m_isDefault = false;
+  bool m_hasTooltip = false;  // a text was set
+  bool m_tooltipActive = false;
   std::uint8_t m_layout = kIconLeft;
   COLORREF m_colors[kColorCount]{};
   ToolTip m_tooltip;
+  std::string m_tooltipText;
   HDC m_backgroundDC = nullptr;
   HBITMAP m_backgroundBitmap = nullptr;
   HGDIOBJ m_previousBitmap = nullptr;

@@ -197,17 +197,19 @@ void ImageButton::Repaint(bool repaint) {
 }
 
 void ImageButton::EnsureTooltip() {
-  if (m_tooltip.IsWindow() || !IsWindow()) return;
+  if (!m_hasTooltip || m_tooltip.IsWindow() || !IsWindow()) return;
   if (!m_tooltip.Create(Handle(), 0)) return;
-  m_tooltip.Activate(false);
   m_tooltip.SetMaxTipWidth(kMaxTipWidth);
+  m_tooltip.AddTool(Handle(), kToolId, ClientRect(), m_tooltipText.c_str());
+  m_tooltip.Activate(m_tooltipActive);
 }
 
 void ImageButton::SetTooltip(const char* text, bool activate) {
   if (!text) return;
-  EnsureTooltip();
+  m_hasTooltip = true;
+  m_tooltipText = text;
+  m_tooltipActive = activate;
   if (!m_tooltip.IsWindow()) return;
-  if (m_tooltip.GetToolCount() == 0) m_tooltip.AddTool(Handle(), kToolId, ClientRect(), text);
   m_tooltip.UpdateTipText(Handle(), kToolId, text);
   m_tooltip.Activate(activate);
 }
@@ -251,7 +253,7 @@ void ImageButton::ResetColors(bool repaint) {
 // ---------------------------------------------------------------- messages
 
 bool ImageButton::PreTranslateMessage(MSG& msg) {
-  EnsureTooltip();
+  if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) EnsureTooltip();
   if (m_tooltip.IsWindow()) m_tooltip.RelayEvent(msg);
   // Quick successive clicks each count as a click.
   if (msg.message == WM_LBUTTONDBLCLK) msg.message = WM_LBUTTONDOWN;
