@@ -105,22 +105,46 @@ void RunLog::Write() {
 
 // ---- reports to the converter's window ------------------------------------
 
+// The window library is loaded at the first report, not at start: under
+// Wine its start takes 10-40 ms, which would otherwise come before the
+// engine's start in every conversion.
 class Reporter {
  public:
-  explicit Reporter(std::int32_t handle)
-      // The handle travels as a signed 32-bit number; window handles are
-      // sign-extended to the pointer's width.
-      : window_(reinterpret_cast<HWND>(static_cast<INT_PTR>(handle))) {
-    if (handle == 0 || !IsWindow(window_)) window_ = nullptr;
-  }
+  // The handle travels as a signed 32-bit number; window handles are
+  // sign-extended to the pointer's width.
+  explicit Reporter(std::int32_t handle) : handle_(handle) {}
   // True when the window answers 1: stop.
   bool Send(unsigned kind, std::int32_t value) {
-    if (!window_) return false;
-    return SendMessageW(window_, kProgressMessage, kind, static_cast<LPARAM>(value)) == 1;
+    if (!Connect()) return false;
+    return sendMessage_(window_, kProgressMessage, kind, static_cast<LPARAM>(value)) == 1;
   }
 
  private:
-  HWND window_;
+  using IsWindowFunction = BOOL(WINAPI*)(HWND);
+  using SendMessageFunction = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+
+  bool Connect() {
+    if (connected_) return window_ != nullptr;
+    connected_ = true;
+    if (handle_ == 0) return false;
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const HMODULE user32 = LoadLibraryW((std::wstring(system) + L"\\user32.dll").c_str());
+    if (!user32) return false;
+    const auto isWindow =
+        reinterpret_cast<IsWindowFunction>(reinterpret_cast<void*>(GetProcAddress(user32, "IsWindow")));
+    sendMessage_ =
+        reinterpret_cast<SendMessageFunction>(reinterpret_cast<void*>(GetProcAddress(user32, "SendMessageW")));
+    const HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle_));
+    if (isWindow && sendMessage_ && isWindow(window)) window_ = window;
+    return window_ != nullptr;
+  }
+
+  std::int32_t handle_;
+  bool connected_ = false;
+  HWND window_ = nullptr;
+  SendMessageFunction sendMessage_ = nullptr;
 };
 
 // ---- files and programs ---------------------------------------------------
