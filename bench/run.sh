@@ -5,7 +5,8 @@
 #   P1 conversion   one-clip batch through VeltoConverter.exe (Convert until
 #                   the final message) / ffmpeg.exe run directly with the
 #                   same arguments, started as veltoenc.exe starts it
-#   P2 waiting cost processor time of VeltoConverter.exe / wall time of the batch
+#   P2 waiting cost processor time of VeltoConverter.exe / wall time, while
+#                   the encoder runs and over the whole batch
 #   P3 probing      Add of one clip (and of BATCH_FILES clips) / ffprobe.exe
 #                   run directly on it (them), as veltoenc.exe runs it
 #   P4 start-up     start to the main window / start of an empty dialog program

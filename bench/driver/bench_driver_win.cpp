@@ -9,7 +9,9 @@
 //       SOURCE_FOLDER, FORMAT chosen, Convert until the final message
 //       (looked for every 10 ms):
 //       ms (wall), self_ms (CPU of the program), tree_ms (CPU of the
-//       program, the encoder front end and the engine), peak_ws (the
+//       program, the encoder front end and the engine), wait_ms and
+//       wait_self_ms (wall and the program's CPU while the encoder front
+//       end was seen running), peak_ws (the
 //       program's peak working set, bytes); the engine's arguments of the
 //       last file are left in ARGS_FILE
 //   velto_bench_driver engine ARGS_FILE FOLDER
@@ -118,7 +120,8 @@ class ProcessTree {
 
   // A full look for new processes now and then; the known ones every time.
   void Sample() {
-    if (turn_++ % 10 == 0) {
+    justScanned_ = turn_++ % 10 == 0;
+    if (justScanned_) {
       Scan();
       return;
     }
@@ -149,6 +152,17 @@ class ProcessTree {
   }
 
   size_t Seen() const { return processes_.size(); }
+
+  // The last sample only looked for new processes: the known ones' times
+  // were not read again.
+  bool JustScanned() const { return justScanned_; }
+
+  bool IsRunning(const std::wstring& program) const {
+    for (const auto& [pid, process] : processes_) {
+      if (process.program == program && !process.ended) return true;
+    }
+    return false;
+  }
 
  private:
   struct Process {
@@ -228,6 +242,7 @@ class ProcessTree {
   std::wstring unixFolder_;
   std::map<int, Process> processes_;
   unsigned turn_ = 0;
+  bool justScanned_ = false;
 };
 
 // ------------------------------------------------------------------ the engine
@@ -434,9 +449,25 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
   // looking more often costs the machine more than it gains), the
   // processes every 20 ms.
   unsigned turn = 0;
+  // The waiting cost proper: the program's processor time from the first
+  // to the last sample that found the encoder front end running (without
+  // the encoder's start and the final message around it).
+  double waitStartMs = -1.0, waitEndMs = 0.0, waitStartSelf = 0.0, waitEndSelf = 0.0;
   const bool ended = PollUntil(
       [&] {
-        if (turn++ % 2 == 0) tree.Sample();
+        if (turn++ % 2 == 0) {
+          tree.Sample();
+          if (!tree.JustScanned() && tree.IsRunning(L"veltoenc.exe")) {
+            const double now = NowMs();
+            const double self = tree.CpuMsOf(L"VeltoConverter.exe");
+            if (waitStartMs < 0) {
+              waitStartMs = now;
+              waitStartSelf = self;
+            }
+            waitEndMs = now;
+            waitEndSelf = self;
+          }
+        }
         box = converter.FindMessageBox();
         return box != nullptr || converter.Program().HasEnded();
       },
@@ -455,6 +486,8 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
   WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, kWindowTimeoutMs);
   PrintPairs({{"ms", ms},
               {"self_ms", selfMs},
+              {"wait_ms", waitStartMs < 0 ? 0.0 : waitEndMs - waitStartMs},
+              {"wait_self_ms", waitEndSelf - waitStartSelf},
               {"tree_ms", tree.CpuMs()},
               {"children", static_cast<double>(tree.Seen())},
               {"peak_ws", static_cast<double>(memory.PeakWorkingSetSize)}});
