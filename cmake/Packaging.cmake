@@ -110,10 +110,19 @@ set(CPACK_NSIS_URL_INFO_ABOUT "${VELTO_HOME_PAGE_URL}")
 set(CPACK_NSIS_CONTACT "${VELTO_SUPPORT_URL}")
 set(VELTO_NSIS_COMPRESSOR "lzma" CACHE STRING "NSIS compressor of the installer (zlib is quicker to make)")
 set(CPACK_NSIS_COMPRESSOR "${VELTO_NSIS_COMPRESSOR}")
+# The installer asks for administrator rights and installs into the
+# program files folder, so the shortcuts and the uninstall entry are for all
+# users. NSIS decides that from a rights check of its own, and where the
+# check fails (it did in a fresh Wine prefix) the entry went to the user's
+# part of the registry while the files went for everyone; both sides now
+# say all users. The uninstaller reads its Start-menu folder again after.
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "SetShellVarContext all")
 # A copy whose folder was writable kept its settings beside the program; they
 # go with it. The settings in the user's application-data folder stay.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
-  "Delete '$INSTDIR\\\\option.ini'
+  "SetShellVarContext all
+  ReadRegStr $START_MENU SHCTX 'Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\${VELTO_PRODUCT_NAME}' 'StartMenu'
+  Delete '$INSTDIR\\\\option.ini'
   Delete '$INSTDIR\\\\option.ini.~*.tmp'
   Delete '$INSTDIR\\\\~velto-write-probe.~*.tmp'")
 include(CPack)

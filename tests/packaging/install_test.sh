@@ -19,10 +19,9 @@ unset VELTO_INSTALL_DIR VELTO_EXPECT_SETTINGS VELTO_FRESH_PROFILE
 
 install_dir_win='C:\Program Files\Velto ASF Converter'
 install_dir=$WINEPREFIX/drive_c/Program\ Files/Velto\ ASF\ Converter
-# All users' Start menu when the installer runs with administrator rights,
-# the user's own otherwise: whichever holds the folder.
+# The shortcuts are for all users (ProgramData's Start menu).
 find_start_menu() {
-  find "$WINEPREFIX/drive_c" -type d -path '*Start Menu/Programs/Velto ASF Converter' 2>/dev/null | head -n 1
+  find "$WINEPREFIX/drive_c/ProgramData" -type d -path '*Start Menu/Programs/Velto ASF Converter' 2>/dev/null | head -n 1
 }
 
 failures=0
@@ -70,12 +69,11 @@ for f in "${expected[@]}"; do
   [ -f "$install_dir/$f" ] || fail "$f was not installed"
 done
 grep -q "^Version=" "$install_dir/version.ini" || fail "version.ini holds no version"
-# The installer writes its uninstall entry for all users (HKLM) when it finds
-# administrator rights and for the user alone (HKCU) when it does not; in a
-# fresh Wine prefix its rights check does not always give the same answer.
+# The installer is for all users: its uninstall entry goes to HKLM (never to
+# the user's HKCU, whatever NSIS's own rights check says). A start of reg.exe
+# can fail now and then under load, so an answer of "not there" is only
+# believed when reg.exe ran and said so, three times at most.
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Velto ASF Converter'
-# A start of reg.exe can fail now and then under load, so an answer of "not
-# there" is only believed when reg.exe ran and said so, three times at most.
 uninstall_entry() {
   local root attempt rc
   for attempt in 1 2 3; do
@@ -94,7 +92,7 @@ uninstall_entry() {
   return 1
 }
 uninstall_root=$(uninstall_entry) || fail "no uninstall entry in the registry (neither HKLM nor HKCU)"
-[ -n "$uninstall_root" ] && echo "uninstall entry in $uninstall_root"
+[ -z "$uninstall_root" ] || [ "$uninstall_root" = HKLM ] || fail "the uninstall entry is in $uninstall_root, not for all users"
 start_menu=$(find_start_menu)
 [ -n "$start_menu" ] || start_menu=/nonexistent
 shortcut=$(find "$start_menu" -iname 'Velto ASF Converter.lnk' 2>/dev/null | head -n 1)
