@@ -74,7 +74,13 @@ start_wine_session() {
   start_virtual_display
   prepare_prefix
   # Background services must not inherit our pipes, or ctest waits for ever.
-  wineserver -p </dev/null >/dev/null 2>&1
+  # A server still lingering after an earlier Wine command (making the
+  # sample clip, say) refuses a second one: wait for it to end first.
+  if ! wineserver -p </dev/null >/dev/null 2>&1; then
+    log "waiting for the running Wine server of $WINEPREFIX to end"
+    wineserver -w
+    wineserver -p </dev/null >/dev/null 2>&1
+  fi
   wineboot </dev/null >/dev/null 2>&1
 }
 
