@@ -76,58 +76,54 @@ bool ReadExtension(std::string_view object, std::uint64_t& x, std::uint64_t& y) 
 }  // namespace
 
 std::optional<SourceInfo> ReadAsfHeader(std::string_view bytes) {
-  if (bytes.size() < 30 || !SameGuid(bytes, 0, kHeaderObject)) return std::nullopt;
-  const std::uint64_t headerSize = Little(bytes, 16, 8);
-  if (headerSize < 30 || headerSize > bytes.size()) return std::nullopt;
-  const std::string_view header = bytes.substr(0, static_cast<std::size_t>(headerSize));
+  const auto headerObject = asf::HeaderObject(bytes);
+  if (!headerObject) return std::nullopt;
+  const std::string_view header = *headerObject;
 
   SourceInfo info;
   info.formatName = "asf";
   bool haveDuration = false;
   constexpr std::uint64_t kAbsent = UINT64_MAX;
   std::uint64_t aspectX = kAbsent, aspectY = kAbsent;
-  std::size_t at = 30;
-  while (at + 24 <= header.size()) {
-    const std::uint64_t size = Little(header, at + 16, 8);
-    if (size < 24 || size > header.size() - at) return std::nullopt;
-    const std::string_view object = header.substr(at, static_cast<std::size_t>(size));
+  const bool whole = asf::ForEachChild(header, [&](std::string_view object) {
     if (SameGuid(object, 0, kFileProperties)) {
-      if (object.size() < 104) return std::nullopt;
+      if (object.size() < 104) return false;
       const std::uint64_t play = Little(object, 64, 8);   // 100 ns units
       const std::uint64_t preroll = Little(object, 80, 8);  // ms
       const std::uint32_t flags = static_cast<std::uint32_t>(Little(object, 88, 4));
-      if (flags & 1) return std::nullopt;  // a broadcast: no duration known
+      if (flags & 1) return false;  // a broadcast: no duration known
       const double seconds = play / 1e7 - preroll / 1e3;
       if (seconds > 0 && seconds < 1e9) {
         info.durationSeconds = seconds;
         haveDuration = true;
       }
     } else if (SameGuid(object, 0, kHeaderExtension)) {
-      if (!ReadExtension(object, aspectX, aspectY)) return std::nullopt;
+      if (!ReadExtension(object, aspectX, aspectY)) return false;
     } else if (SameGuid(object, 0, kStreamProperties)) {
-      if (object.size() < 78) return std::nullopt;
+      if (object.size() < 78) return false;
       const std::uint32_t specificLength = static_cast<std::uint32_t>(Little(object, 64, 4));
-      if (78 + static_cast<std::uint64_t>(specificLength) > object.size()) return std::nullopt;
+      if (78 + static_cast<std::uint64_t>(specificLength) > object.size()) return false;
       const std::string_view specific = object.substr(78, specificLength);
       if (SameGuid(object, 24, kVideoMedia) && !info.hasVideo) {
         // Encoded width and height, then a bitmap header whose sizes agree.
-        if (specific.size() < 11 + 12) return std::nullopt;
+        if (specific.size() < 11 + 12) return false;
         const auto width = Little(specific, 0, 4), height = Little(specific, 4, 4);
-        if (width < 1 || height < 1 || width > 65535 || height > 65535) return std::nullopt;
+        if (width < 1 || height < 1 || width > 65535 || height > 65535) return false;
         info.hasVideo = true;
         info.width = static_cast<int>(width);
         info.height = static_cast<int>(height);
       } else if (SameGuid(object, 24, kAudioMedia) && !info.hasAudio) {
-        if (specific.size() < 8) return std::nullopt;
+        if (specific.size() < 8) return false;
         const auto channels = Little(specific, 2, 2), rate = Little(specific, 4, 4);
-        if (channels < 1 || channels > 64 || rate < 1 || rate > 1'000'000) return std::nullopt;
+        if (channels < 1 || channels > 64 || rate < 1 || rate > 1'000'000) return false;
         info.hasAudio = true;
         info.channels = static_cast<int>(channels);
         info.sampleRate = static_cast<int>(rate);
       }
     }
-    at += static_cast<std::size_t>(size);
-  }
+    return true;
+  });
+  if (!whole) return std::nullopt;
   if (!info.hasVideo || !haveDuration) return std::nullopt;
   if (aspectX != kAbsent || aspectY != kAbsent) {
     // Zero or unlikely values mean square pixels, as players take them.

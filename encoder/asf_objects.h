@@ -1,10 +1,12 @@
 #pragma once
 // What the ASF header and packet readers share: the objects' GUIDs as
-// stored in the file (first three fields little-endian) and the reading of
-// GUIDs and little-endian numbers from the bytes.
+// stored in the file (first three fields little-endian), the reading of
+// GUIDs and little-endian numbers from the bytes, and the walk over the
+// header object's children.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace velto::asf {
@@ -34,6 +36,29 @@ inline std::uint64_t Little(std::string_view bytes, std::size_t at, int width) {
   std::uint64_t value = 0;
   for (int i = width - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
   return value;
+}
+
+// The header object at the start of `bytes` (30 bytes of its own, then its
+// children); nothing when it is not there whole.
+inline std::optional<std::string_view> HeaderObject(std::string_view bytes) {
+  if (bytes.size() < 30 || !SameGuid(bytes, 0, kHeaderObject)) return std::nullopt;
+  const std::uint64_t size = Little(bytes, 16, 8);
+  if (size < 30 || size > bytes.size()) return std::nullopt;
+  return bytes.substr(0, static_cast<std::size_t>(size));
+}
+
+// Calls visit(child) for each object inside `header`, in file order. False
+// when a child's size does not fit or visit refused it (returned false).
+template <typename Visit>
+bool ForEachChild(std::string_view header, Visit&& visit) {
+  std::size_t at = 30;
+  while (at + 24 <= header.size()) {
+    const std::uint64_t size = Little(header, at + 16, 8);
+    if (size < 24 || size > header.size() - at) return false;
+    if (!visit(header.substr(at, static_cast<std::size_t>(size)))) return false;
+    at += static_cast<std::size_t>(size);
+  }
+  return true;
 }
 
 }  // namespace velto::asf

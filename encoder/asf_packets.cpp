@@ -69,34 +69,29 @@ void ForEachUsualRate(F&& visit) {
 }  // namespace
 
 std::optional<AsfDataLayout> ReadAsfDataLayout(std::string_view bytes) {
-  if (bytes.size() < 30 || !SameGuid(bytes, 0, kHeaderObject)) return std::nullopt;
-  const std::uint64_t headerSize = Little(bytes, 16, 8);
-  if (headerSize < 30 || headerSize > bytes.size() || bytes.size() - headerSize < kDataObjectHeaderSize)
-    return std::nullopt;
+  const auto header = asf::HeaderObject(bytes);
+  if (!header || bytes.size() - header->size() < kDataObjectHeaderSize) return std::nullopt;
+  const std::uint64_t headerSize = header->size();
   if (!SameGuid(bytes, static_cast<std::size_t>(headerSize), kDataObject)) return std::nullopt;
 
   AsfDataLayout layout;
   layout.firstPacket = headerSize + kDataObjectHeaderSize;
   const std::uint64_t dataSize = Little(bytes, static_cast<std::size_t>(headerSize) + 16, 8);
   if (dataSize >= kDataObjectHeaderSize && dataSize <= UINT64_MAX - headerSize) layout.dataEnd = headerSize + dataSize;
-  const std::string_view header = bytes.substr(0, static_cast<std::size_t>(headerSize));
-  std::size_t at = 30;
-  while (at + 24 <= header.size()) {
-    const std::uint64_t size = Little(header, at + 16, 8);
-    if (size < 24 || size > header.size() - at) return std::nullopt;
-    const std::string_view object = header.substr(at, static_cast<std::size_t>(size));
+  const bool whole = asf::ForEachChild(*header, [&](std::string_view object) {
     if (SameGuid(object, 0, kFileProperties)) {
-      if (object.size() < 104) return std::nullopt;
+      if (object.size() < 104) return false;
       const std::uint64_t smallest = Little(object, 92, 4), largest = Little(object, 96, 4);
-      if (smallest != largest || smallest < 16 || smallest > kLargestPacket) return std::nullopt;
+      if (smallest != largest || smallest < 16 || smallest > kLargestPacket) return false;
       layout.packetSize = static_cast<std::uint32_t>(smallest);
     } else if (SameGuid(object, 0, kStreamProperties) && SameGuid(object, 24, kVideoMedia) &&
                layout.videoStream == 0) {
-      if (object.size() < 78) return std::nullopt;
+      if (object.size() < 78) return false;
       layout.videoStream = static_cast<int>(Little(object, 72, 2) & 0x7F);
     }
-    at += static_cast<std::size_t>(size);
-  }
+    return true;
+  });
+  if (!whole) return std::nullopt;
   if (layout.packetSize == 0 || layout.videoStream == 0) return std::nullopt;
   return layout;
 }
