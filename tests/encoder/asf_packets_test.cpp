@@ -7,33 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/encoder/asf_bytes.h"
+
 namespace velto {
 namespace {
 
 constexpr std::uint32_t kPacketSize = 200;
 
-void Put(std::string& out, std::uint64_t value, int width) {
-  for (int i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::string Guid(std::initializer_list<int> bytes) {
-  std::string out;
-  for (int b : bytes) out += static_cast<char>(b);
-  return out;
-}
-
-const std::string kHeader = Guid({0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C});
-const std::string kData = Guid({0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C});
-const std::string kFile = Guid({0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11, 0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65});
-const std::string kStream = Guid({0x91, 0x07, 0xDC, 0xB7, 0xB7, 0xA9, 0xCF, 0x11, 0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65});
-const std::string kAudio = Guid({0x40, 0x9E, 0x69, 0xF8, 0x4D, 0x5B, 0xCF, 0x11, 0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B});
-const std::string kVideo = Guid({0xC0, 0xEF, 0x19, 0xBC, 0x4D, 0x5B, 0xCF, 0x11, 0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B});
-
-std::string Object(const std::string& guid, const std::string& body) {
-  std::string out = guid;
-  Put(out, 24 + body.size(), 8);
-  return out + body;
-}
+using namespace testing::asf;
 
 std::string FileProperties(std::uint32_t smallest, std::uint32_t largest) {
   std::string body(16 + 8 * 6, '\0');  // id, size, date, count, durations, preroll
@@ -56,13 +37,7 @@ std::string StreamProperties(const std::string& type, int number) {
 
 // The header object with `objects`, then the data object's own header.
 std::string FileStart(const std::vector<std::string>& objects) {
-  std::string body;
-  for (const auto& o : objects) body += o;
-  std::string out = kHeader;
-  Put(out, 30 + body.size(), 8);
-  Put(out, objects.size(), 4);
-  out += "\x01\x02";
-  out += body + kData;
+  std::string out = HeaderObject(objects) + kData;
   Put(out, 50 + 10 * kPacketSize, 8);
   out += std::string(16, '\0');
   Put(out, 10, 8);
