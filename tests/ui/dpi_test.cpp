@@ -18,6 +18,7 @@
 #include "framework/dpi.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
+#include "tests/e2e/remote_program.h"
 #include "tests/settings/scratch_dir.h"
 #include "tests/support/window_picture.h"
 #include "ui/main_dialog.h"
@@ -39,18 +40,6 @@ RECT InClient(HWND dialog, HWND control) {
   GetWindowRect(control, &rect);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
-  return text;
 }
 
 // The size `text` takes in `window`'s font, on one line.
@@ -107,16 +96,16 @@ TEST(DpiChild, MainWindowLaysOutAtTheScreensDpi) {
   std::vector<RECT> usable;
   for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const RECT rect = InClient(hwnd, child);
-    SCOPED_TRACE(WideToUtf8(TextOf(child)) + " " + std::to_string(GetDlgCtrlID(child)));
+    SCOPED_TRACE(WideToUtf8(testing::WindowText(child)) + " " + std::to_string(GetDlgCtrlID(child)));
     EXPECT_GE(rect.left, 0);
     EXPECT_GE(rect.top, 0);
     EXPECT_LE(rect.right, client.right);
-    if (ClassOf(child) != L"ComboBox") {
+    if (testing::ClassName(child) != L"ComboBox") {
       EXPECT_LE(rect.bottom, client.bottom);
     }
     const LONG style = GetWindowLongW(child, GWL_STYLE);
-    if (ClassOf(child) == L"Static" && !TextOf(child).empty()) {
-      const SIZE text = TextExtent(child, TextOf(child));
+    if (testing::ClassName(child) == L"Static" && !testing::WindowText(child).empty()) {
+      const SIZE text = TextExtent(child, testing::WindowText(child));
       EXPECT_LE(text.cx, rect.right - rect.left);
     }
     if (!(style & WS_TABSTOP)) continue;
