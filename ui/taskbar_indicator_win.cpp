@@ -55,8 +55,11 @@ class TaskbarIndicator : public BatchIndicator {
     if (list_) return true;
     if (tried_) return false;
     tried_ = true;
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    comStarted_ = SUCCEEDED(com);
+    // Once for the window's life: a new Explorer asks for a new list, not
+    // for COM again (each start would want its own end).
+    if (!comStarted_) {
+      comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    }
     ITaskbarList3* list = nullptr;
     if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
                                 reinterpret_cast<void**>(&list)))) {
