@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/skin.h"
+#include "ui/skin.h"
 #include "ui/main_dialog.h"
 #include "ui/tip_dialog.h"
 

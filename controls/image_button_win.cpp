@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "framework/application.h"
 
 namespace velto {

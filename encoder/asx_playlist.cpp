@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <map>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace velto {
 namespace {

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <optional>
 
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 #include "encoder/asf_header.h"
 #include "encoder/asf_objects.h"
 #include "encoder/asf_packets.h"
@@ -22,7 +22,7 @@
 #include "encoder/media_probe.h"
 #include "encoder/progress_stream.h"
 #include "encoder/run_log.h"
-#include "engine/encoder_interface.h"
+#include "base/encoder_interface.h"
 
 namespace velto {
 namespace {

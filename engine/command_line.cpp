@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/module_directory.h"
-#include "engine/encoder_interface.h"
+#include "base/module_directory.h"
+#include "base/encoder_interface.h"
 
 namespace velto {
 namespace {

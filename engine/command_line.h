@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/encoder_interface.h"
+#include "base/encoder_interface.h"
 #include "engine/encoding_profiles.h"
 #include "settings/conversion_settings.h"
 

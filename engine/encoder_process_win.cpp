@@ -1,6 +1,6 @@
 #include "engine/encoder_process.h"
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "framework/window.h"
 
 namespace velto {

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "engine/encoder_interface.h"
+#include "base/encoder_interface.h"
 
 namespace velto {
 namespace {

@@ -1,6 +1,6 @@
 #include "engine/progress_dialog.h"
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "engine/encoder_process.h"
 #include "engine/media_list.h"
 #include "framework/application.h"

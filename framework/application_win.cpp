@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "framework/window.h"
 
 namespace velto {

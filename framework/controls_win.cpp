@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "framework/application.h"
 
 namespace velto {

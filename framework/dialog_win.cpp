@@ -3,7 +3,7 @@
 #include <exception>
 #include <stdexcept>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "framework/application.h"
 #include "framework/dialog_init_data.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace velto {
 

@@ -19,7 +19,14 @@ setup_machine() {
 # TARGETS empty builds everything.
 configure_and_build() {
   local dir=$1 targets=$2; shift 2
-  cmake -S "$VELTO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  # A compiler cache, where the machine has one, spares rebuilding what did not change.
+  local launcher=()
+  if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # Paths inside the tree are hashed relative to it, so clones share the cache.
+    export CCACHE_BASEDIR=$VELTO_ROOT CCACHE_NOHASHDIR=1
+  fi
+  cmake -S "$VELTO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
   # shellcheck disable=SC2086
   cmake --build "$dir" -j "$JOBS" ${targets:+--target $targets}
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "framework/application.h"
 #include "res/resource_ids.h"
 #include "settings/value_lists.h"

@@ -6,9 +6,9 @@
 #include <limits>
 #include <system_error>
 
-#include "app/file_system.h"
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/file_system.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 
 namespace velto {
 

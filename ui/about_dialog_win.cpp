@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/skin.h"
+#include "ui/skin.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
 

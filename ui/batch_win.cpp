@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "engine/batch_rules.h"
-#include "engine/encoder_interface.h"
+#include "base/encoder_interface.h"
 #include "engine/format_duration.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "framework/application.h"
 #include "ui/file_list_text.h"
 #include "ui/main_dialog.h"

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 #include "ui/link_controls.h"
 
 namespace velto {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "engine/batch_rules.h"
 #include "engine/command_line.h"
-#include "engine/encoder_interface.h"
+#include "base/encoder_interface.h"
 #include "engine/encoder_reports.h"
 #include "engine/media_list.h"
 #include "framework/application.h"

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "framework/application.h"
 
 namespace velto {

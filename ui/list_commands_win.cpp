@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "app/skin.h"
-#include "app/text_encoding.h"
+#include "ui/skin.h"
+#include "base/text_encoding.h"
 #include "engine/media_list.h"
 #include "framework/application.h"
 #include "res/resource_ids.h"

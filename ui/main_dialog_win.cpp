@@ -9,8 +9,8 @@
 #include <string_view>
 #include <utility>
 
-#include "app/text_encoding.h"
-#include "engine/encoder_interface.h"
+#include "base/text_encoding.h"
+#include "base/encoder_interface.h"
 #include "engine/encoder_reports.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "encoder/asx_playlist.h"
 #include "fuzz_check.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "fuzz_check.h"
 #include "settings/ini_file.h"
 

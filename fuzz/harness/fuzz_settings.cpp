@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "fuzz_check.h"
 #include "settings/settings_store.h"
 

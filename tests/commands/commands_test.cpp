@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
 #include "framework/controls.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
 #include "tests/support/message_box_answerer.h"
-#include "tests/settings/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "ui/batch_indicator.h"
 #include "ui/main_dialog.h"
 #include "tests/support/when_ready.h"

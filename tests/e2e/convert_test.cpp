@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "res/resource_ids.h"
 #include "tests/e2e/remote_program.h"
 

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 #include "encoder/asf_header.h"
 #include "encoder/command_line_tokens.h"
 #include "encoder/engine_process_win.h"
-#include "engine/encoder_interface.h"
+#include "base/encoder_interface.h"
 #include "job_strings.h"
 
 namespace velto {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/module_directory.h"
+#include "base/module_directory.h"
 
 namespace velto {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/encoder_interface.h"
+#include "base/encoder_interface.h"
 
 namespace velto {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/module_directory.h"
+#include "base/module_directory.h"
 #include "engine/encoder_reports.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"

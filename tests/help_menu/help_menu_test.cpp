@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "engine/media_list.h"
 #include "framework/application.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
-#include "tests/settings/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "ui/about_dialog.h"
 #include "ui/help.h"
 #include "ui/link_controls.h"

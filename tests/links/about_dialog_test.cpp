@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
 #include "tests/links/link_test_support.h"

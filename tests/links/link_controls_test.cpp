@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tests/framework/scripted_dialog.h"
 #include "tests/links/link_test_support.h"
 #include "tests/links/links_test_ids.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
-#include "engine/encoder_interface.h"
+#include "base/text_encoding.h"
+#include "base/encoder_interface.h"
 #include "res/resource_ids.h"
 #include "tests/e2e/remote_program.h"
 #include "tests/encoder/job_strings.h"

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
 #include "framework/controls.h"
@@ -26,7 +26,7 @@
 #include "settings/conversion_settings.h"
 #include "tests/support/message_box_answerer.h"
 #include "tests/support/when_ready.h"
-#include "tests/settings/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "ui/main_dialog.h"
 
 namespace velto::reliability {

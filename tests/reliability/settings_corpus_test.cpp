@@ -12,7 +12,7 @@
 #include "settings/conversion_settings.h"
 #include "settings/ini_file.h"
 #include "settings/settings_store.h"
-#include "tests/settings/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace velto {
 namespace {

@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/file_system.h"
-#include "app/text_encoding.h"
+#include "base/file_system.h"
+#include "base/text_encoding.h"
 #include "settings/ini_file.h"
 #include "settings/settings_store.h"
-#include "tests/settings/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace velto {
 namespace {

@@ -10,8 +10,8 @@
 #include <unistd.h>
 #endif
 
-#include "app/file_system.h"
-#include "tests/settings/scratch_dir.h"
+#include "base/file_system.h"
+#include "tests/support/scratch_dir.h"
 
 namespace velto {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
 #include "settings/settings_dialog.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/module_directory.h"
+#include "base/module_directory.h"
 #include "settings/value_lists.h"
 #include "tests/settings_dialog/settings_dialog_harness.h"
 

@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
-#include "app/file_system.h"
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/file_system.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 #include "framework/application.h"
 #include "res/resource_ids.h"
 

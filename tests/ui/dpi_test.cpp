@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "controls/image_button.h"
 #include "engine/media_list.h"
 #include "framework/controls.h"
@@ -19,7 +19,7 @@
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
 #include "tests/e2e/remote_program.h"
-#include "tests/settings/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/support/window_picture.h"
 #include "ui/main_dialog.h"
 #include "ui/tip_dialog.h"

@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 #include "controls/image_button.h"
-#include "engine/encoder_interface.h"
+#include "base/encoder_interface.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
 #include "framework/controls.h"
@@ -31,7 +31,7 @@
 #include "tests/support/message_box_answerer.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/when_ready.h"
-#include "tests/settings/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace velto {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/file_system.h"
+#include "base/file_system.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "tests/settings/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace velto {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/module_directory.h"
-#include "app/text_encoding.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
 
 namespace velto {
 

@@ -1,6 +1,6 @@
-#include "app/module_directory.h"
+#include "base/module_directory.h"
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace velto {
 

@@ -1,4 +1,4 @@
-#include "app/module_directory.h"
+#include "base/module_directory.h"
 
 #include <gtest/gtest.h>
 

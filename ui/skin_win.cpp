@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/skin.h"
-#include "app/text_encoding.h"
+#include "ui/skin.h"
+#include "base/text_encoding.h"
 #include "settings/ini_file.h"
 
 namespace velto::skin {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/file_system.h"
+#include "base/file_system.h"
 
 namespace velto {
 namespace {

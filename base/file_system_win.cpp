@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/file_system.h"
-#include "app/text_encoding.h"
+#include "base/file_system.h"
+#include "base/text_encoding.h"
 
 namespace velto {
 namespace {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace velto {
 namespace {
