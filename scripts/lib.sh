@@ -7,6 +7,7 @@ VELTO_BUILD=${VELTO_BUILD:-$VELTO_ROOT/build}
 NATIVE_BUILD=$VELTO_BUILD/native
 WINDOWS_BUILD=$VELTO_BUILD/windows
 JOBS=${JOBS:-$(nproc)}
+source "$VELTO_ROOT/scripts/utf8-locale.sh"
 
 log() { echo "== $*" >&2; }
 

@@ -303,5 +303,26 @@ TEST_F(ConverterEndToEnd, ConvertsToDvdPalStopsOnRequestAndKeepsTheSettings) {
   EXPECT_NE(saved.find("Temporary folder=" + Narrow(outputs)), std::string::npos) << saved;
 }
 
+// Run once more by ctest with no locale at all in its environment, as on a
+// minimal system: Wine can only make such names with a UTF-8 locale.
+TEST_F(ConverterEndToEnd, AddsAndConvertsAFileWithANonAsciiName) {
+  const std::wstring name = L"vid\u00e9o \u00dcn\u00efcode";
+  MakeClip(Source(name + L".wmv"), 320, 240, 1);
+  const HWND main = StartProgram();
+  ASSERT_NE(main, nullptr) << "no main window";
+  AddFiles(main, {name + L".wmv"});
+  const HWND list = GetDlgItem(main, IDC_MAIN_FILE_LIST);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, kWindowTimeoutMs))
+      << "the file was not added";
+  ChooseComboItem(main, IDC_MAIN_FORMAT, 0);  // AVI
+  SetText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER), outputs);
+  PostCommand(main, IDC_MAIN_CONVERT);
+  const HWND box = WaitForMessageBox(kBatchTimeoutMs);
+  ASSERT_NE(box, nullptr) << "no final message";
+  EXPECT_EQ(MessageBoxText(box).rfind(L"Mission accomplished!", 0), 0u) << Narrow(MessageBoxText(box));
+  PostCommand(box, IDOK);
+  EXPECT_EQ(ProbeVideo(Output(name + L".avi"))["width"], "320");
+}
+
 }  // namespace
 }  // namespace velto::testing
