@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "settings/format_traits.h"
+
 namespace velto {
 namespace {
 
@@ -24,13 +26,8 @@ bool IsDriveRoot(std::string_view path) {
 }  // namespace
 
 std::string_view OutputExtension(std::int32_t outputFormat) {
-  switch (outputFormat) {
-    case 1: case 2: case 5: case 6: return "mpeg";
-    case 7: return "vob";
-    case 8: return "wmv";
-    case 9: return "asf";
-    default: return "avi";
-  }
+  const FormatTraits* traits = TraitsOf(outputFormat);
+  return traits ? traits->extension : "avi";
 }
 
 std::string MakeOutputPath(std::string_view folder, std::string_view sourcePath, std::int32_t outputFormat,

@@ -4,8 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "base/module_directory.h"
 #include "base/encoder_interface.h"
+#include "base/module_directory.h"
+#include "settings/format_traits.h"
 
 namespace velto {
 namespace {
@@ -40,33 +41,37 @@ std::int32_t WindowHandleNumber(std::intptr_t handle) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uintptr_t>(handle)));
 }
 
-void AppendAviFamily(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
-                     const std::string& volume) {
+// Video codec 0 is MPEG-4 by lavc with the DX50 tag, 1 Xvid; audio codec 0
+// is MP3 by LAME, 1 AC-3. Other values send no codec pieces.
+void AppendAviFamily(std::string& out, const ConversionSettings& s, const FormatTraits& t,
+                     const EncodingParameters& p, const std::string& volume) {
   const int v = p.videoBitrate;
   const int a = p.audioBitrate;
-  if (s.aviVideoCodec == 0 && s.aviAudioCodec == 0) {
+  const std::int32_t videoCodec = EncoderCodecIndex(s, t.videoCodec.encoder);
+  const std::int32_t audioCodec = EncoderCodecIndex(s, t.audioCodec.encoder);
+  if (videoCodec == 0 && audioCodec == 0) {
     out += " -oac mp3lame -ovc lavc";
     AppendFormat(out, " -lameopts vbr=3:br=%d:mode=3", a);
     AppendFormat(out, " -lavcopts vcodec=mpeg4:vbitrate=%d:vhq:vqmin=1:vqmax=31:autoaspect=1", v);
     out += " -ffourcc DX50";
-  } else if (s.aviVideoCodec == 0 && s.aviAudioCodec == 1) {
+  } else if (videoCodec == 0 && audioCodec == 1) {
     out += " -oac lavc -ovc lavc";
     AppendFormat(out,
                  " -lavcopts acodec=ac3:abitrate=%d:vcodec=mpeg4:vbitrate=%d:vhq:vqmin=1:vqmax=31:autoaspect=1",
                  a, v);
     out += " -ffourcc DX50";
-  } else if (s.aviVideoCodec == 1 && s.aviAudioCodec == 0) {
+  } else if (videoCodec == 1 && audioCodec == 0) {
     out += " -oac mp3lame -ovc xvid";
     AppendFormat(out, " -lameopts vbr=3:br=%d:mode=3", a);
     AppendFormat(out, " -xvidencopts bitrate=%d:autoaspect=1", v);
-  } else if (s.aviVideoCodec == 1 && s.aviAudioCodec == 1) {
+  } else if (videoCodec == 1 && audioCodec == 1) {
     out += " -oac lavc -ovc xvid";
     AppendFormat(out, " -lavcopts acodec=ac3:abitrate=%d", a);
     AppendFormat(out, " -xvidencopts bitrate=%d:autoaspect=1", v);
   }
   out += " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi";
   out += " -sws 2";
-  if (s.aviAudioCodec == 1) {
+  if (audioCodec == 1) {
     AppendFormat(out, " -af volume=%s:channels=6:lavcresample=44100", volume.c_str());
     out += " -srate 44100";
   } else {
@@ -127,9 +132,9 @@ void AppendSvcd(std::string& out, const ConversionSettings& s, const EncodingPar
   out += " -srate 44100";
 }
 
-void AppendDvd(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
+void AppendDvd(std::string& out, const ConversionSettings& s, const FormatTraits& t, const EncodingParameters& p,
                const std::string& volume) {
-  const char* audioCodec = s.dvdAudioCodec == 0 ? "ac3" : "mp2";
+  const char* audioCodec = EncoderCodecIndex(s, t.audioCodec.encoder) == 0 ? "ac3" : "mp2";
   out += " -oac lavc -ovc lavc -of mpeg";
   AppendFormat(out,
                " -lavcopts vcodec=mpeg2video:keyint=%d:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=%d:"
@@ -140,8 +145,9 @@ void AppendDvd(std::string& out, const ConversionSettings& s, const EncodingPara
   out += " -srate 48000";
 }
 
-const char* AsfVideoCodec(std::int32_t setting) {
-  switch (setting) {
+// In the order of the ASF video codec list; any other value takes its last.
+const char* WindowsMediaVideoCodec(std::int32_t index) {
+  switch (index) {
     case 0: return "msmpeg4";
     case 1: return "msmpeg4v2";
     default: return "wmv2";
@@ -149,14 +155,11 @@ const char* AsfVideoCodec(std::int32_t setting) {
 }
 
 // WMV and ASF send a quantizer, 29 - 2.5 q truncated toward zero.
-void AppendWindowsMedia(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
-                        const std::string& volume) {
-  const bool asf = s.outputFormat == kFormatAsf;
-  const char* container = asf ? "asf" : "wmv";
-  const char* videoCodec = asf ? AsfVideoCodec(s.asfVideoCodec) : "wmv2";
-  const std::int32_t audioSetting = asf ? s.asfAudioCodec : s.wmvAudioCodec;
-  const char* audioCodec = audioSetting == 0 ? "wmav1" : "wmav2";
-  const int quantizer = static_cast<int>(29.0 - 2.5 * static_cast<double>(s.wmvQuality));
+void AppendWindowsMedia(std::string& out, const char* container, const ConversionSettings& s,
+                        const FormatTraits& t, const EncodingParameters& p, const std::string& volume) {
+  const char* videoCodec = WindowsMediaVideoCodec(EncoderCodecIndex(s, t.videoCodec.encoder));
+  const char* audioCodec = EncoderCodecIndex(s, t.audioCodec.encoder) == 0 ? "wmav1" : "wmav2";
+  const int quantizer = static_cast<int>(29.0 - 2.5 * static_cast<double>(s.*t.quality.list.setting));
   out += " -oac lavc -ovc lavc";
   AppendFormat(out, " -lavcopts vcodec=%s:acodec=%s:vqscale=%d:abitrate=%d:autoaspect=1", videoCodec,
                audioCodec, quantizer, p.audioBitrate);
@@ -167,20 +170,21 @@ void AppendWindowsMedia(std::string& out, const ConversionSettings& s, const Enc
   out += " -srate 44100";
 }
 
+// A format outside the list adds none.
 void AppendFormatPieces(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
                         const std::string& volume) {
-  switch (s.outputFormat) {
-    case kFormatAvi:
-    case kFormatDivx:
-    case kFormatXvid: AppendAviFamily(out, s, p, volume); break;
-    case kFormatMpeg1: AppendMpeg1(out, p, volume); break;
-    case kFormatMpeg2: AppendMpeg2(out, p, volume); break;
-    case kFormatVcd: AppendVcd(out, s, p, volume); break;
-    case kFormatSvcd: AppendSvcd(out, s, p, volume); break;
-    case kFormatDvd: AppendDvd(out, s, p, volume); break;
-    case kFormatWmv:
-    case kFormatAsf: AppendWindowsMedia(out, s, p, volume); break;
-    default: break;
+  const FormatTraits* traits = TraitsOf(s.outputFormat);
+  if (traits == nullptr) return;
+  const FormatTraits& t = *traits;
+  switch (t.recipe) {
+    case EncoderRecipe::kAviFamily: AppendAviFamily(out, s, t, p, volume); break;
+    case EncoderRecipe::kMpeg1: AppendMpeg1(out, p, volume); break;
+    case EncoderRecipe::kMpeg2: AppendMpeg2(out, p, volume); break;
+    case EncoderRecipe::kVcd: AppendVcd(out, s, p, volume); break;
+    case EncoderRecipe::kSvcd: AppendSvcd(out, s, p, volume); break;
+    case EncoderRecipe::kDvd: AppendDvd(out, s, t, p, volume); break;
+    case EncoderRecipe::kWmv: AppendWindowsMedia(out, "wmv", s, t, p, volume); break;
+    case EncoderRecipe::kAsf: AppendWindowsMedia(out, "asf", s, t, p, volume); break;
   }
 }
 

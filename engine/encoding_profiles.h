@@ -1,11 +1,12 @@
 #pragma once
 // The numbers of one encoder run, chosen from the conversion settings by
-// table look-ups. An index outside its table leaves the fields it would have
-// set as they were.
+// look-ups in the format's traits. An index outside its table leaves the
+// fields it would have set as they were.
 #include <cstdint>
 #include <string>
 
 #include "settings/conversion_settings.h"
+#include "settings/format_traits.h"
 
 namespace velto {
 
@@ -19,13 +20,6 @@ struct EncodingParameters {
 };
 
 inline constexpr std::size_t kAspectTextLimit = 63;
-
-// Frame rates as the settings lists name them (decimal values, not n/1001).
-inline constexpr double kFps14_985 = 14.985;
-inline constexpr double kFps23_976 = 23.976;
-inline constexpr double kFps29_97 = 29.97;
-// WMV and ASF runs ask for this rate, which leaves the source rate alone.
-inline constexpr double kFpsUnlimited = 1000.0;
 
 // videoBitrate and audioBitrate from the quality preset of the output format.
 void SelectQualityPreset(const ConversionSettings& settings, EncodingParameters& params);
