@@ -7,14 +7,19 @@
 //   if (dialog.DoModal() == IDOK) { /* g_settings holds the new choices */ }
 //
 // Which lists the dialog shows, and which value each list edits, depends on
-// the output format chosen in the dialog itself.
+// the output format chosen in the dialog itself (settings/settings_view.h).
 #include <windows.h>
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "settings/conversion_settings.h"
+#include "settings/settings_view.h"
 
 namespace velto {
+
+// Empties the list, adds the fill's items, selects its item and enables or
+// disables the list.
+void ShowListFill(ComboBox& list, const ListFill& fill);
 
 class SettingsDialog : public Dialog {
  public:
@@ -28,17 +33,13 @@ class SettingsDialog : public Dialog {
   void OnOK() override;
 
  private:
-  // Each fill empties its list, adds the texts for the working output
-  // format, selects one item and enables or disables the list.
-  void FillQualityList();
-  void FillCodecLists();
-  void FillTvModeList();
-  void FillResolutionList();
-  void FillFrameRateList();
-  void FillAspectList();
+  // Shows every list as the working values want it.
+  void ShowLists();
   void InitVolumeSlider();
+  // Keeps the item picked in `list` where the working view says.
+  void KeepPicked(const ComboBox& list, ListFill OutputSettingsView::*fill);
 
-  // Selection changes: each stores the chosen index into the working copy.
+  // Selection changes: each keeps the chosen index in the working copy.
   void OnFormatChange();
   void OnQualityChange();
   void OnVideoCodecChange();

@@ -3,10 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <array>
 #include <climits>
 #include <cstdint>
-#include <string_view>
 #include <utility>
 
 #include "base/text_encoding.h"
@@ -20,7 +18,7 @@
 #include "settings/conversion_settings.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_store.h"
-#include "settings/value_lists.h"
+#include "settings/settings_view.h"
 
 namespace velto {
 
@@ -32,18 +30,6 @@ namespace {
 constexpr int kBigIcon = 48;
 constexpr int kHelpIcon = 32;
 constexpr int kSmallIcon = 16;
-
-bool IsMpegFormat(std::int32_t format) { return format == kFormatMpeg1 || format == kFormatMpeg2; }
-
-bool IsDiscFormat(std::int32_t format) {
-  return format == kFormatVcd || format == kFormatSvcd || format == kFormatDvd;
-}
-
-template <std::size_t N>
-void FillCombo(ComboBox& combo, const std::array<std::string_view, N>& texts) {
-  combo.ResetContent();
-  for (std::string_view text : texts) combo.AddString(text);
-}
 
 // The progress window's display, with the taskbar button following its bar.
 class BatchReportSink : public ProgressDialogSink {
@@ -250,21 +236,12 @@ void MainDialog::ShowQuickSettings() {
 // ---------------------------------------------------------------- quick settings
 
 void MainDialog::SyncTvModeCombo() {
-  m_tvModeCombo.SetCurSel(g_settings.tvMode);
-  m_tvModeCombo.Enable(IsDiscFormat(g_settings.outputFormat));
+  const QuickSettingsView view = ViewQuickSettings(g_settings);
+  m_tvModeCombo.SetCurSel(view.tvMode);
+  m_tvModeCombo.Enable(view.tvModeEnabled);
 }
 
-void MainDialog::FillAspectCombo() {
-  if (IsMpegFormat(g_settings.outputFormat)) {
-    FillCombo(m_aspectCombo, kMpegAspectTexts);
-    m_aspectCombo.SetCurSel(g_settings.mpegAspectRatio);
-    m_aspectCombo.Enable(true);
-  } else {
-    FillCombo(m_aspectCombo, kDvdAspectTexts);
-    m_aspectCombo.SetCurSel(g_settings.dvdAspectRatio);
-    m_aspectCombo.Enable(IsDiscFormat(g_settings.outputFormat));
-  }
-}
+void MainDialog::FillAspectCombo() { ShowListFill(m_aspectCombo, ViewQuickSettings(g_settings).aspect); }
 
 // A list without a selection leaves its setting as it is.
 void MainDialog::OnFormatChange() {
@@ -294,13 +271,7 @@ void MainDialog::OnAspectChange() {
     ShowQuickSettings();
     return;
   }
-  const int selected = m_aspectCombo.GetCurSel();
-  if (selected == CB_ERR) return;
-  if (IsMpegFormat(g_settings.outputFormat)) {
-    g_settings.mpegAspectRatio = selected;
-  } else {
-    g_settings.dvdAspectRatio = selected;
-  }
+  KeepChoice(ViewQuickSettings(g_settings).aspect, m_aspectCombo.GetCurSel(), g_settings);
 }
 
 // ---------------------------------------------------------------- messages

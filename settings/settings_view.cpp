@@ -1,0 +1,40 @@
+#include "settings/settings_view.h"
+
+namespace velto {
+
+ListFill FillFor(const ListRule& rule, const ConversionSettings& values) {
+  switch (rule.pick) {
+    case Pick::kChoice: return {rule.texts, values.*rule.setting, true, rule.setting};
+    case Pick::kByTvMode: return {rule.texts, values.tvMode, false, nullptr};
+    case Pick::kFixed: break;
+  }
+  return {rule.texts, 0, false, nullptr};
+}
+
+void KeepChoice(const ListFill& fill, int picked, ConversionSettings& values) {
+  if (fill.keeps && picked >= 0) values.*fill.keeps = picked;
+}
+
+OutputSettingsView ViewOutputSettings(const ConversionSettings& values) {
+  const FormatTraits* traits = TraitsOf(values.outputFormat);
+  if (traits == nullptr) return {};
+  return {FillFor(traits->quality.list, values),    FillFor(traits->videoCodec.list, values),
+          FillFor(traits->audioCodec.list, values), FillFor(traits->tvMode, values),
+          FillFor(traits->size.list, values),       FillFor(traits->rate.list, values),
+          FillFor(traits->aspect.list, values)};
+}
+
+QuickSettingsView ViewQuickSettings(const ConversionSettings& values) {
+  const FormatTraits* traits = TraitsOf(values.outputFormat);
+  QuickSettingsView view;
+  view.tvMode = values.tvMode;
+  view.tvModeEnabled = traits && UsesTvMode(*traits);
+  if (traits && traits->aspect.list.pick == Pick::kChoice) {
+    view.aspect = FillFor(traits->aspect.list, values);
+  } else {
+    view.aspect = {kDvdAspectTexts, values.dvdAspectRatio, false, &ConversionSettings::dvdAspectRatio};
+  }
+  return view;
+}
+
+}  // namespace velto
