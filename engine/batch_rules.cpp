@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/encoder_interface.h"
 #include "settings/format_traits.h"
 
 namespace velto {
@@ -70,6 +71,15 @@ int EnsureFolder(std::string_view folder, FolderOps& ops) {
   if (!parentIsDriveRoot && EnsureFolder(std::string_view(path).substr(0, cut), ops) != 0) return -1;
   if (!ops.MakeFolder(path)) return -1;
   return ops.MakeCurrent(path) ? 0 : -1;
+}
+
+bool Converted(const FileRun& run) { return run.started && run.exitCode == kExitDone && run.outputSize > 0; }
+
+bool StopConfirmedByEncoder(const FileRun& run) { return run.started && run.exitCode == kExitStopped; }
+
+AfterFileRun DecideAfterFileRun(const FileRun& run, bool stopConfirmed) {
+  const bool converted = Converted(run);
+  return {!converted, !converted && !stopConfirmed, stopConfirmed};
 }
 
 }  // namespace velto

@@ -1,6 +1,7 @@
 #pragma once
 // The rules of a batch that need no window: output file names, letterbox
-// numbers and creating the output folder level by level.
+// numbers, creating the output folder level by level, and what becomes of a
+// file's output and of the batch after each encoder run.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -48,5 +49,34 @@ class FolderOps {
 // Makes sure the folder exists, creating missing levels from the top down,
 // and makes it the current directory. 0 on success, -1 otherwise.
 int EnsureFolder(std::string_view folder, FolderOps& ops);
+
+// How one file's encoder run ended.
+struct FileRun {
+  bool started = false;        // the encoder process ran
+  std::uint32_t exitCode = 0;  // its exit code, when it ran
+  long long outputSize = -1;   // of the output file afterwards; -1: there is none
+};
+
+// Converted: the encoder ran, ended with kExitDone and left a non-empty file.
+bool Converted(const FileRun& run);
+
+// The encoder stopped on a Cancel that it saw and that was confirmed then
+// (kExitStopped). A Cancel pressed after its last report is asked about
+// after the run instead.
+bool StopConfirmedByEncoder(const FileRun& run);
+
+// What the batch does after a file's run.
+struct AfterFileRun {
+  bool removeOutput = false;  // the output file goes
+  bool failed = false;        // the file is named in the closing message
+  bool endBatch = false;      // no further file, no closing message
+};
+
+// `stopConfirmed`: a Cancel pressed during the run was confirmed. A stopped
+// batch ends and removes the file's output unless it was converted
+// meanwhile; it names no failure. Otherwise a file not converted is removed
+// and named as failed, and the batch goes on. Existing files are never at
+// stake: MakeOutputPath does not choose one.
+AfterFileRun DecideAfterFileRun(const FileRun& run, bool stopConfirmed);
 
 }  // namespace velto

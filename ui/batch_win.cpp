@@ -148,25 +148,24 @@ void MainDialog::ConvertAll() {
       g_engineState.lastPosition = -1.0;
       const EncoderRunResult run = RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert);
       g_engineState.completedDuration += entry.duration;
-      const bool converted = run.started && run.exitCode == 0 && FileSize(output) > 0;
+      const FileRun outcome{run.started, static_cast<std::uint32_t>(run.exitCode), FileSize(output)};
 
+      // A Cancel that the encoder did not stop on is asked about now;
+      // answered No, the batch goes on.
+      bool stopConfirmed = false;
       if (g_engineState.stopRequested) {
-        // Stopped on a confirmed request: the encoder removed or left an
-        // incomplete file, which goes. A Cancel that no report saw any more
-        // is asked about now; a file finished meanwhile is kept.
-        const bool confirmed = run.started && run.exitCode == static_cast<DWORD>(kExitStopped);
-        if (confirmed || ConfirmStopAfterRun()) {
-          if (!converted) DeleteOutput(output);
-          stopped = true;
-          break;
-        }
-        g_engineState.stopRequested = false;
+        stopConfirmed = StopConfirmedByEncoder(outcome) || ConfirmStopAfterRun();
+        if (!stopConfirmed) g_engineState.stopRequested = false;
       }
-      if (!converted) {
-        DeleteOutput(output);
-        failed.push_back({entry.path, run.started, static_cast<std::uint32_t>(run.exitCode),
-                          FindEncoderLog(logFolder, run.processId)});
+      const AfterFileRun next = DecideAfterFileRun(outcome, stopConfirmed);
+      if (next.removeOutput) DeleteOutput(output);
+      if (next.failed) {
+        failed.push_back({entry.path, run.started, outcome.exitCode, FindEncoderLog(logFolder, run.processId)});
         if (m_indicator) m_indicator->MarkError();
+      }
+      if (next.endBatch) {
+        stopped = true;
+        break;
       }
     }
     if (!stopped) ShowBatchResult(failed, g_mediaList.count(), startTick);

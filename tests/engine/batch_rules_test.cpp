@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/encoder_interface.h"
+
 namespace velto {
 namespace {
 
@@ -125,6 +127,39 @@ TEST(EnsureFolder, FailuresGiveMinusOne) {
   EXPECT_EQ(fs.created, std::vector<std::string>{"C:\\locked"});
   EXPECT_EQ(EnsureFolder("relative", fs), -1);
   EXPECT_EQ(EnsureFolder("", fs), -1);
+}
+
+FileRun Ran(std::uint32_t exitCode, long long outputSize) { return {true, exitCode, outputSize}; }
+
+void ExpectStep(const AfterFileRun& step, bool removeOutput, bool failed, bool endBatch) {
+  EXPECT_EQ(step.removeOutput, removeOutput);
+  EXPECT_EQ(step.failed, failed);
+  EXPECT_EQ(step.endBatch, endBatch);
+}
+
+TEST(AfterFileRun, AConvertedFileIsKeptAndTheBatchGoesOn) {
+  ExpectStep(DecideAfterFileRun(Ran(kExitDone, 1), false), false, false, false);
+}
+
+TEST(AfterFileRun, AFileNotConvertedIsRemovedAndNamed) {
+  for (const FileRun& run : {FileRun{false, 0, -1}, Ran(kExitEngineFailed, 4096), Ran(kExitDone, 0),
+                             Ran(kExitDone, -1), Ran(kExitStopped, -1)}) {
+    SCOPED_TRACE(run.exitCode);
+    EXPECT_FALSE(Converted(run));
+    ExpectStep(DecideAfterFileRun(run, false), true, true, false);
+  }
+}
+
+TEST(AfterFileRun, AConfirmedStopEndsTheBatchKeepingOnlyAFinishedFile) {
+  ExpectStep(DecideAfterFileRun(Ran(kExitStopped, 4096), true), true, false, true);
+  ExpectStep(DecideAfterFileRun(Ran(kExitDone, 4096), true), false, false, true);
+}
+
+TEST(AfterFileRun, OnlyTheEncodersStopExitConfirmsAStopByItself) {
+  EXPECT_TRUE(StopConfirmedByEncoder(Ran(kExitStopped, -1)));
+  EXPECT_FALSE(StopConfirmedByEncoder(Ran(kExitDone, 4096)));
+  EXPECT_FALSE(StopConfirmedByEncoder(Ran(kExitEngineFailed, -1)));
+  EXPECT_FALSE(StopConfirmedByEncoder(FileRun{false, kExitStopped, -1}));
 }
 
 }  // namespace
