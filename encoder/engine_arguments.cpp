@@ -176,6 +176,13 @@ Geometry PlanGeometry(const EncoderJob& job, const SourceInfo& source, const Dis
   return g;
 }
 
+// A filter chain as the engine takes it.
+std::string JoinFilters(const std::vector<std::string>& filters) {
+  std::string chain;
+  for (const auto& f : filters) chain += (chain.empty() ? "" : ",") + f;
+  return chain;
+}
+
 const char* ScalerName(int sws) {
   static const char* const kNames[] = {"fast_bilinear", "bilinear", "bicubic", "experimental",
                                        "neighbor",      "area",     "bicublin", "gauss",
@@ -196,9 +203,7 @@ std::string VideoFilterChain(const EncoderJob& job, const SourceInfo& source, co
                       Text(y) + ":black");
   }
   if (g.pixelAspect) filters.push_back("setsar=" + FractionText(*g.pixelAspect));
-  std::string chain;
-  for (const auto& f : filters) chain += (chain.empty() ? "" : ",") + f;
-  return chain;
+  return JoinFilters(filters);
 }
 
 // The nearest of the rates an MPEG-1/2 video stream can state.
@@ -292,7 +297,10 @@ std::string Kilo(std::int64_t bits) {
   return bits % 1000 == 0 ? Text(bits / 1000) + "k" : Text(bits);
 }
 
-std::string CheckDiscCodecs(const EncoderJob& job) {
+// Why the job cannot be carried out with this source; empty when it can.
+std::string Refusal(const EncoderJob& job, const SourceInfo& source) {
+  if (std::string why = CheckConvertible(job); !why.empty()) return why;
+  if (!source.hasVideo || source.width < 1 || source.height < 1) return "the source has no video";
   const auto v = job.video.codec;
   const auto a = job.audio.codec;
   if (job.container == Container::kVcd && (v != VideoCodec::kMpeg1 || a != AudioCodec::kMp2))
@@ -303,6 +311,199 @@ std::string CheckDiscCodecs(const EncoderJob& job) {
       (v != VideoCodec::kMpeg2 || (a != AudioCodec::kMp2 && a != AudioCodec::kAc3)))
     return "a DVD takes MPEG-2 video and MP2 or AC-3 audio";
   return "";
+}
+
+using Arguments = std::vector<std::string>;
+
+void Add(Arguments& args, std::initializer_list<std::string> items) { args.insert(args.end(), items); }
+
+// ---- audio ------------------------------------------------------------------
+
+// Where the output's sound comes from and what shape it has.
+struct AudioPlan {
+  bool keepSource = false;   // the source's first audio stream, encoded
+  bool silentTrack = false;  // made up: a disc always carries sound
+  int channels = 0;
+  int sampleRate = 0;
+};
+
+AudioPlan PlanAudio(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc) {
+  const auto& a = job.audio;
+  AudioPlan plan;
+  const bool wanted = a.codec != AudioCodec::kNone;
+  plan.silentTrack = wanted && disc && !source.hasAudio;
+  plan.keepSource = wanted && source.hasAudio;
+  int channels = a.channels.value_or(source.hasAudio ? source.channels : 2);
+  if (a.codec == AudioCodec::kMp3Lame && a.lameMode) channels = *a.lameMode == 3 ? 1 : 2;
+  if (job.container == Container::kVcd || job.container == Container::kSvcd) channels = 2;
+  plan.channels = std::clamp(channels, 1, MaxChannels(a.codec));
+  const int sampleRate =
+      disc ? disc->sampleRate
+           : a.sampleRate.value_or(a.resampleRate.value_or(source.sampleRate > 0 ? source.sampleRate : 44100));
+  plan.sampleRate = SampleRate(a.codec, sampleRate);
+  return plan;
+}
+
+// The engine's inputs (the source, and the silent track when one is made)
+// and which of their streams go into the output.
+Arguments InputArguments(const EncoderJob& job, const SourceInfo& source, const AudioPlan& audio) {
+  Arguments args = {"-hide_banner", "-loglevel", "error", "-nostats", "-progress", "pipe:1", "-y",
+                    "-i", FileUrl(job.source)};
+  if (audio.silentTrack) {
+    const double length = std::min(source.durationSeconds > 0 ? source.durationSeconds : 1.0,
+                                   job.endSeconds.value_or(1e9));
+    Add(args, {"-f", "lavfi", "-t", Seconds(std::ceil(length * 1000) / 1000), "-i",
+               "anullsrc=r=" + Text(audio.sampleRate) + ":cl=" + LayoutName(audio.channels)});
+  }
+  Add(args, {"-map", "0:v:0"});
+  if (audio.keepSource) Add(args, {"-map", "0:a:0"});
+  if (audio.silentTrack) Add(args, {"-map", "1:a:0"});
+  return args;
+}
+
+Arguments AudioArguments(const EncoderJob& job, const SourceInfo& source, const AudioPlan& plan) {
+  if (!plan.keepSource && !plan.silentTrack) return {"-an"};
+  const auto& a = job.audio;
+  Arguments args;
+  if (plan.keepSource) {
+    std::vector<std::string> filters;
+    if (a.gainDb && *a.gainDb != 0.0) {
+      char gain[48];
+      std::snprintf(gain, sizeof gain, "volume=%gdB", *a.gainDb);
+      filters.push_back(gain);
+    }
+    if (std::string channels = ChannelFilter(source.channels, plan.channels); !channels.empty())
+      filters.push_back(std::move(channels));
+    filters.push_back("aformat=sample_rates=" + Text(plan.sampleRate) + ":channel_layouts=" +
+                      LayoutName(plan.channels));
+    Add(args, {"-af", JoinFilters(filters)});
+  }
+  Add(args, {"-c:a", AudioEncoderName(a.codec)});
+  if (a.codec == AudioCodec::kMp3Lame) {
+    const int kbit = a.bitrateKbit.value_or(128);
+    if (a.lameVbr == 3) Add(args, {"-abr", "1", "-b:a", Text(kbit) + "k"});
+    else if (a.lameVbr == 0) Add(args, {"-b:a", Text(kbit) + "k"});
+    else Add(args, {"-q:a", Text(a.lameQuality.value_or(4))});
+    if (a.lameMode && *a.lameMode == 0) Add(args, {"-joint_stereo", "0"});
+  } else {
+    Add(args, {"-b:a", Text(AudioBitrate(a.codec, a.bitrateKbit)) + "k"});
+  }
+  Add(args, {"-ar", Text(plan.sampleRate), "-ac", Text(plan.channels)});
+  return args;
+}
+
+// ---- picture ----------------------------------------------------------------
+
+// The output's constant frame rate; none keeps the source's own frame times.
+std::optional<Fraction> PlanFrameRate(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc) {
+  if (disc) return disc->fps;
+  std::optional<Fraction> rate = job.outputFps;
+  if (rate && IsAsfTimeBaseRate(*rate)) rate.reset();
+  const VideoCodec codec = job.video.codec;
+  if (codec == VideoCodec::kMpeg1 || codec == VideoCodec::kMpeg2) {
+    // MPEG video states one of a few rates only.
+    const double fps = rate ? rate->Value()
+                            : (FrameRateNeedsCounting(source) ? 25.0 : source.frameRate.Value());
+    rate = NearestMpegRate(fps);
+  }
+  return rate;
+}
+
+// The scaling and bars, and the frame rate.
+Arguments PictureArguments(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc) {
+  Arguments args;
+  const std::string filters = VideoFilterChain(job, source, PlanGeometry(job, source, disc));
+  if (!filters.empty()) Add(args, {"-vf", filters});
+  if (const auto rate = PlanFrameRate(job, source, disc)) {
+    Add(args, {"-r", FractionText(*rate), "-vsync", "cfr"});
+  } else if (job.outputFps) {
+    Add(args, {"-vsync", "passthrough"});  // the source's own frame times
+  }
+  return args;
+}
+
+// ---- rate control -----------------------------------------------------------
+
+// The video encoder's rates (bit/s) and buffer (bits); a fixed quantizer
+// takes the place of the bitrate.
+struct RateControl {
+  std::optional<int> quantizer;
+  std::optional<std::int64_t> bitrate, minRate, maxRate, buffer;
+};
+
+RateControl PlanRateControl(const EncoderJob& job, const DiscRules* disc) {
+  const auto& v = job.video;
+  RateControl rc{v.qscale, v.bitrate, v.minRate, v.maxRate, v.bufferSize};
+  if (disc) {
+    std::int64_t ceiling = disc->maxVideoRate;
+    if (job.container == Container::kSvcd)  // video and audio together stay within 2778 kbit/s
+      ceiling = std::min<std::int64_t>(ceiling, 2'778'000 - AudioBitrate(job.audio.codec, job.audio.bitrateKbit) * 1000LL);
+    rc.maxRate = std::min(rc.maxRate.value_or(ceiling), ceiling);
+    rc.bitrate = std::min(rc.bitrate.value_or(*rc.maxRate), *rc.maxRate);
+    if (rc.minRate) rc.minRate = std::min(*rc.minRate, *rc.bitrate);
+    rc.buffer = std::min(rc.buffer.value_or(disc->maxBuffer), disc->maxBuffer);
+  }
+  if (rc.bitrate && rc.maxRate) rc.bitrate = std::min(*rc.bitrate, *rc.maxRate);
+  if (rc.bitrate && rc.minRate) rc.bitrate = std::max(*rc.bitrate, *rc.minRate);
+  if (rc.maxRate && !rc.buffer) rc.buffer = *rc.maxRate * 2;
+  return rc;
+}
+
+Arguments RateControlArguments(const RateControl& rc) {
+  Arguments args;
+  if (rc.quantizer) {
+    Add(args, {"-q:v", Text(*rc.quantizer)});
+  } else if (rc.bitrate) {
+    Add(args, {"-b:v", Kilo(*rc.bitrate)});
+  }
+  if (rc.minRate) Add(args, {"-minrate", Kilo(*rc.minRate)});
+  if (rc.maxRate) Add(args, {"-maxrate", Kilo(*rc.maxRate)});
+  if (rc.buffer) Add(args, {"-bufsize", Text(*rc.buffer)});
+  return args;
+}
+
+// The video encoder, its tag, rate control, quantizer limits, key-frame
+// interval and stated aspect.
+Arguments VideoArguments(const EncoderJob& job, const DiscRules* disc) {
+  const auto& v = job.video;
+  Arguments args = {"-c:v", VideoEncoderName(v.codec)};
+  std::string tag = v.fourcc;
+  if (v.codec == VideoCodec::kXvid && tag.empty()) tag = "XVID";
+  if (!tag.empty() && job.container == Container::kAvi) Add(args, {"-vtag", tag});
+  const Arguments rates = RateControlArguments(PlanRateControl(job, disc));
+  args.insert(args.end(), rates.begin(), rates.end());
+  if (v.codec != VideoCodec::kXvid) {
+    if (v.qmin) Add(args, {"-qmin", Text(*v.qmin)});
+    if (v.qmax) Add(args, {"-qmax", Text(*v.qmax)});
+    if (v.bestMacroblockDecision) Add(args, {"-mbd", "rd"});
+  }
+  int gop = v.keyint.value_or(disc ? disc->maxGop : 250);
+  if (disc) gop = std::min(gop, disc->maxGop);
+  if (v.keyint || disc) Add(args, {"-g", Text(gop)});
+  if (job.container == Container::kSvcd) Add(args, {"-scan_offset", "1"});
+  if (v.aspect) Add(args, {"-aspect", Text(v.aspect->num) + ":" + Text(v.aspect->den)});
+  Add(args, {"-pix_fmt", "yuv420p", "-threads", "0"});
+  return args;
+}
+
+// ---- container --------------------------------------------------------------
+
+// The output's length, muxer and file.
+Arguments ContainerArguments(const EncoderJob& job, const DiscRules* disc) {
+  Arguments args;
+  if (job.endSeconds) Add(args, {"-t", Seconds(*job.endSeconds)});
+  switch (job.container) {
+    case Container::kAvi: Add(args, {"-f", "avi"}); break;
+    case Container::kAsf: Add(args, {"-f", "asf"}); break;
+    case Container::kMpeg: Add(args, {"-f", job.video.codec == VideoCodec::kMpeg2 ? "vob" : "mpeg"}); break;
+    default:
+      Add(args, {"-f", disc->muxer, "-packetsize", Text(disc->packetSize)});
+      if (disc->muxRate) Add(args, {"-muxrate", Text(disc->muxRate)});
+      if (job.container == Container::kVcd) Add(args, {"-muxpreload", "0.44"});
+      break;
+  }
+  Add(args, {FileUrl(job.output)});
+  return args;
 }
 
 }  // namespace
@@ -323,157 +524,16 @@ std::vector<std::string> ProbeArguments(const std::string& source, bool countFra
 
 EngineArguments TranslateJob(const EncoderJob& job, const SourceInfo& source) {
   EngineArguments result;
-  if (const std::string why = CheckConvertible(job); !why.empty()) {
-    result.error = why;
-    return result;
-  }
-  if (!source.hasVideo || source.width < 1 || source.height < 1) {
-    result.error = "the source has no video";
-    return result;
-  }
-  if (const std::string why = CheckDiscCodecs(job); !why.empty()) {
-    result.error = why;
-    return result;
-  }
-  const bool disc = IsDisc(job.container);
-  const DiscRules rules = disc ? RulesFor(job) : DiscRules{};
-  const auto& v = job.video;
-  const auto& a = job.audio;
-  auto& args = result.arguments;
-  auto add = [&](std::initializer_list<std::string> items) { args.insert(args.end(), items); };
-
-  // Audio plan.
-  const bool wantAudio = a.codec != AudioCodec::kNone;
-  const bool silentTrack = wantAudio && disc && !source.hasAudio;
-  const bool keepAudio = wantAudio && source.hasAudio;
-  int channels = a.channels.value_or(source.hasAudio ? source.channels : 2);
-  if (a.codec == AudioCodec::kMp3Lame && a.lameMode) channels = *a.lameMode == 3 ? 1 : 2;
-  if (job.container == Container::kVcd || job.container == Container::kSvcd) channels = 2;
-  channels = std::clamp(channels, 1, MaxChannels(a.codec));
-  int sampleRate = a.sampleRate.value_or(a.resampleRate.value_or(source.sampleRate > 0 ? source.sampleRate : 44100));
-  if (disc) sampleRate = rules.sampleRate;
-  sampleRate = SampleRate(a.codec, sampleRate);
-
-  add({"-hide_banner", "-loglevel", "error", "-nostats", "-progress", "pipe:1", "-y"});
-  add({"-i", FileUrl(job.source)});
-  if (silentTrack) {
-    const double length = std::min(source.durationSeconds > 0 ? source.durationSeconds : 1.0,
-                                   job.endSeconds.value_or(1e9));
-    add({"-f", "lavfi", "-t", Seconds(std::ceil(length * 1000) / 1000),
-         "-i", "anullsrc=r=" + Text(sampleRate) + ":cl=" + LayoutName(channels)});
-  }
-  add({"-map", "0:v:0"});
-  if (keepAudio) add({"-map", "0:a:0"});
-  if (silentTrack) add({"-map", "1:a:0"});
-
-  // Picture.
-  const Geometry geometry = PlanGeometry(job, source, disc ? &rules : nullptr);
-  const std::string videoFilters = VideoFilterChain(job, source, geometry);
-  if (!videoFilters.empty()) add({"-vf", videoFilters});
-
-  // Timing.
-  std::optional<Fraction> rate = job.outputFps;
-  const bool mpegVideo = v.codec == VideoCodec::kMpeg1 || v.codec == VideoCodec::kMpeg2;
-  if (disc) {
-    rate = rules.fps;
-  } else if (rate && IsAsfTimeBaseRate(*rate)) {
-    rate.reset();
-  }
-  if (mpegVideo && !disc) {
-    const double fps = rate ? rate->Value()
-                            : (FrameRateNeedsCounting(source) ? 25.0 : source.frameRate.Value());
-    rate = NearestMpegRate(fps);
-  }
-  if (rate) {
-    add({"-r", FractionText(*rate), "-vsync", "cfr"});
-  } else if (job.outputFps) {
-    add({"-vsync", "passthrough"});  // the source's own frame times
-  }
-
-  // Video encoder.
-  add({"-c:v", VideoEncoderName(v.codec)});
-  std::string tag = v.fourcc;
-  if (v.codec == VideoCodec::kXvid && tag.empty()) tag = "XVID";
-  if (!tag.empty() && job.container == Container::kAvi) add({"-vtag", tag});
-  std::optional<std::int64_t> bitrate = v.bitrate, minRate = v.minRate, maxRate = v.maxRate,
-                              buffer = v.bufferSize;
-  if (disc) {
-    std::int64_t ceiling = rules.maxVideoRate;
-    if (job.container == Container::kSvcd)  // video and audio together stay within 2778 kbit/s
-      ceiling = std::min<std::int64_t>(ceiling, 2'778'000 - AudioBitrate(a.codec, a.bitrateKbit) * 1000LL);
-    maxRate = std::min(maxRate.value_or(ceiling), ceiling);
-    bitrate = std::min(bitrate.value_or(*maxRate), *maxRate);
-    if (minRate) minRate = std::min(*minRate, *bitrate);
-    buffer = std::min(buffer.value_or(rules.maxBuffer), rules.maxBuffer);
-  }
-  if (bitrate && maxRate) bitrate = std::min(*bitrate, *maxRate);
-  if (bitrate && minRate) bitrate = std::max(*bitrate, *minRate);
-  if (maxRate && !buffer) buffer = *maxRate * 2;
-  if (v.qscale) {
-    add({"-q:v", Text(*v.qscale)});
-  } else if (bitrate) {
-    add({"-b:v", Kilo(*bitrate)});
-  }
-  if (minRate) add({"-minrate", Kilo(*minRate)});
-  if (maxRate) add({"-maxrate", Kilo(*maxRate)});
-  if (buffer) add({"-bufsize", Text(*buffer)});
-  if (v.codec != VideoCodec::kXvid) {
-    if (v.qmin) add({"-qmin", Text(*v.qmin)});
-    if (v.qmax) add({"-qmax", Text(*v.qmax)});
-    if (v.bestMacroblockDecision) add({"-mbd", "rd"});
-  }
-  int gop = v.keyint.value_or(disc ? rules.maxGop : 250);
-  if (disc) gop = std::min(gop, rules.maxGop);
-  if (v.keyint || disc) add({"-g", Text(gop)});
-  if (job.container == Container::kSvcd) add({"-scan_offset", "1"});
-  if (v.aspect) add({"-aspect", Text(v.aspect->num) + ":" + Text(v.aspect->den)});
-  add({"-pix_fmt", "yuv420p", "-threads", "0"});
-
-  // Audio encoder.
-  if (keepAudio || silentTrack) {
-    std::string audioFilters;
-    auto append = [&](const std::string& f) {
-      if (!f.empty()) audioFilters += (audioFilters.empty() ? "" : ",") + f;
-    };
-    if (keepAudio) {
-      if (a.gainDb && *a.gainDb != 0.0) {
-        char gain[48];
-        std::snprintf(gain, sizeof gain, "volume=%gdB", *a.gainDb);
-        append(gain);
-      }
-      append(ChannelFilter(source.channels, channels));
-      append("aformat=sample_rates=" + Text(sampleRate) + ":channel_layouts=" + LayoutName(channels));
-      add({"-af", audioFilters});
-    }
-    add({"-c:a", AudioEncoderName(a.codec)});
-    if (a.codec == AudioCodec::kMp3Lame) {
-      const int kbit = a.bitrateKbit.value_or(128);
-      if (a.lameVbr == 3) add({"-abr", "1", "-b:a", Text(kbit) + "k"});
-      else if (a.lameVbr == 0) add({"-b:a", Text(kbit) + "k"});
-      else add({"-q:a", Text(a.lameQuality.value_or(4))});
-      if (a.lameMode && *a.lameMode == 0) add({"-joint_stereo", "0"});
-    } else {
-      add({"-b:a", Text(AudioBitrate(a.codec, a.bitrateKbit)) + "k"});
-    }
-    add({"-ar", Text(sampleRate), "-ac", Text(channels)});
-  } else {
-    add({"-an"});
-  }
-
-  if (job.endSeconds) add({"-t", Seconds(*job.endSeconds)});
-
-  // Container.
-  switch (job.container) {
-    case Container::kAvi: add({"-f", "avi"}); break;
-    case Container::kAsf: add({"-f", "asf"}); break;
-    case Container::kMpeg: add({"-f", v.codec == VideoCodec::kMpeg2 ? "vob" : "mpeg"}); break;
-    default:
-      add({"-f", rules.muxer, "-packetsize", Text(rules.packetSize)});
-      if (rules.muxRate) add({"-muxrate", Text(rules.muxRate)});
-      if (job.container == Container::kVcd) add({"-muxpreload", "0.44"});
-      break;
-  }
-  add({FileUrl(job.output)});
+  result.error = Refusal(job, source);
+  if (!result.error.empty()) return result;
+  const std::optional<DiscRules> discRules =
+      IsDisc(job.container) ? std::optional<DiscRules>(RulesFor(job)) : std::nullopt;
+  const DiscRules* disc = discRules ? &*discRules : nullptr;
+  const AudioPlan audio = PlanAudio(job, source, disc);
+  for (const Arguments& part : {InputArguments(job, source, audio), PictureArguments(job, source, disc),
+                                VideoArguments(job, disc), AudioArguments(job, source, audio),
+                                ContainerArguments(job, disc)})
+    result.arguments.insert(result.arguments.end(), part.begin(), part.end());
   return result;
 }
 
