@@ -15,6 +15,10 @@ std::size_t Utf8Length(std::string_view text);
 // The first maxChars characters, never cutting a character in two.
 std::string Utf8Prefix(std::string_view text, std::size_t maxChars);
 
+// Appends one character as UTF-8; a surrogate or a value above U+10FFFF is
+// written as U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Text in the system's ANSI code page (Windows-1252 outside Windows) as UTF-8.
 std::string AnsiToUtf8(std::string_view text);
 

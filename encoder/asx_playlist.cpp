@@ -25,23 +25,9 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+// A NUL would cut a path short: it is written as U+FFFD.
+void AppendCharacter(std::string& out, std::uint32_t c) {
+  AppendUtf8(out, c == 0 ? char32_t{0xFFFD} : char32_t{c});
 }
 
 std::string DecodeEntities(std::string_view text) {
@@ -73,7 +59,7 @@ std::string DecodeEntities(std::string_view text) {
         out += text[i];
         continue;
       }
-      AppendUtf8(out, cp);
+      AppendCharacter(out, cp);
     } else {
       out += text[i];
       continue;
@@ -254,7 +240,7 @@ std::string PlaylistTextToUtf8(std::string_view bytes) {
         i += 2;
       }
     }
-    AppendUtf8(out, unit);
+    AppendCharacter(out, unit);
   }
   return out;
 }

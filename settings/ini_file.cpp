@@ -36,24 +36,6 @@ bool IsQuote(char c) { return c == '"' || c == '\''; }
 
 bool IsQuotedPair(std::string_view v) { return v.size() >= 2 && IsQuote(v.front()) && v.back() == v.front(); }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // UTF-16 text (without its BOM) as UTF-8; unpaired surrogates become U+FFFD
 // and an odd last byte is dropped.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
@@ -75,7 +57,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
         continue;
       }
     }
-    AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? char32_t{0xFFFD} : u);
+    AppendUtf8(out, u);
   }
   return out;
 }

@@ -21,6 +21,13 @@ TEST(TextEncoding, CountsAndCutsWholeCharacters) {
   EXPECT_EQ(Utf8Length("a\xFF" "b"), 3u);
 }
 
+TEST(TextEncoding, AppendsCharactersOfEveryLengthAndReplacesTheUnencodable) {
+  std::string out;
+  for (const char32_t c : {U'a', U'\u00e9', U'\u65e5', U'\U0001F600', char32_t{0xD800}, char32_t{0x110000}})
+    AppendUtf8(out, c);
+  EXPECT_EQ(out, "a\u00e9\u65e5\U0001F600\uFFFD\uFFFD");
+}
+
 TEST(TextEncoding, LegacyAnsiTextBecomesUtf8) {
   EXPECT_EQ(LegacyTextToUtf8("C:\\Vidéos"), "C:\\Vidéos");
   EXPECT_EQ(LegacyTextToUtf8("caf\xE9"), "café");
