@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/owned_handles.h"
+
 namespace velto {
 
 class EngineProcess {
@@ -35,8 +37,8 @@ class EngineProcess {
   const std::wstring& CommandLine() const { return commandLine_; }
 
  private:
-  HANDLE process_ = nullptr;
-  HANDLE input_ = nullptr;
+  UniqueHandle process_;
+  UniqueHandle input_;
   std::thread outputReader_, errorReader_;
   std::wstring commandLine_;
 };

@@ -36,6 +36,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/owned_handles.h"
+#include "base/process_win.h"
+#include "base/text_encoding.h"
 #include "res/resource_ids.h"
 #include "tests/e2e/remote_program.h"
 
@@ -89,15 +92,6 @@ void Mark(const char* what) {
   std::fprintf(stderr, "velto_bench_driver: %s\n", why.c_str());
   std::fflush(stderr);
   ExitProcess(2);
-}
-
-std::string Narrow(const std::wstring& text) {
-  std::string result;
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return result;
-  result.resize(static_cast<size_t>(size - 1));
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
-  return result;
 }
 
 // ------------------------------------------------------------------ process tree
@@ -179,15 +173,14 @@ class ProcessTree {
 
   static std::string ReadSmallFile(const std::wstring& path) {
     std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
+    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    if (!file) return bytes;
     char chunk[2048];
     DWORD read = 0;
-    while (bytes.size() < 16384 && ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+    while (bytes.size() < 16384 && ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
       bytes.append(chunk, read);
     }
-    CloseHandle(file);
     return bytes;
   }
 
@@ -254,72 +247,41 @@ struct EngineRun {
 };
 
 // Reads a pipe to its end, as the encoder front end reads the engine's output.
-void Drain(HANDLE pipe) {
+void Drain(UniqueHandle pipe) {
   char chunk[4096];
   DWORD read = 0;
-  while (ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+  while (ReadFile(pipe.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
   }
-  CloseHandle(pipe);
-}
-
-bool MakePipe(HANDLE& ours, HANDLE& child, bool childReads) {
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
-  ours = childReads ? writeEnd : readEnd;
-  child = childReads ? readEnd : writeEnd;
-  SetHandleInformation(ours, HANDLE_FLAG_INHERIT, 0);
-  return true;
 }
 
 // Runs an engine program as the encoder front end does: detached (no
 // console), hidden, with pipes for its input and both outputs, in `folder`.
 EngineRun RunEngineProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder) {
   EngineRun run;
-  HANDLE inOurs, inChild, outOurs, outChild, errOurs, errChild;
-  if (!MakePipe(inOurs, inChild, true) || !MakePipe(outOurs, outChild, false) ||
-      !MakePipe(errOurs, errChild, false)) {
-    Fail("no pipes");
-  }
-  std::wstring line = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = inChild;
-  startup.hStdOutput = outChild;
-  startup.hStdError = errChild;
-  PROCESS_INFORMATION process{};
   const double start = NowMs();
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                      DETACHED_PROCESS | CREATE_UNICODE_ENVIRONMENT, nullptr, folder.c_str(), &startup, &process)) {
-    Fail("cannot start " + Narrow(program));
-  }
-  CloseHandle(inChild);
-  CloseHandle(outChild);
-  CloseHandle(errChild);
-  std::thread outReader(Drain, outOurs);
-  std::thread errReader(Drain, errOurs);
+  ProcessStart how;
+  how.program = program;
+  how.commandLine = L"\"" + program + L"\" " + arguments;
+  how.folder = folder;
+  how.input = how.output = how.error = StreamUse::kPipe;
+  auto started = StartHidden(how);
+  if (!started) Fail("cannot start " + WideToUtf8(program));
+  const HANDLE process = started->handles.process.Get();
+  std::thread outReader(Drain, std::move(started->output));
+  std::thread errReader(Drain, std::move(started->error));
   ProcessTree tree({program.substr(program.find_last_of(L'\\') + 1)});
-  while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) tree.Sample();
+  while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT) tree.Sample();
   run.ms = NowMs() - start;
   outReader.join();
   errReader.join();
-  CloseHandle(inOurs);
   run.cpuMs = tree.CpuMs();
-  GetExitCodeProcess(process.hProcess, &run.exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(process, &run.exitCode);
   return run;
 }
 
 std::wstring ReadLineFromFile(const std::wstring& path) {
   const std::string bytes = velto::testing::ReadFileBytes(path);
-  std::string line = bytes.substr(0, bytes.find_first_of("\r\n"));
-  const int size = MultiByteToWideChar(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), wide.data(), size);
-  return wide;
+  return Utf8ToWide(std::string_view(bytes).substr(0, bytes.find_first_of("\r\n")));
 }
 
 // ------------------------------------------------------------------ the program
@@ -382,7 +344,8 @@ class Converter {
     }
     const double ms = NowMs() - start;
     Mark("rows shown");
-    if (RowCount(main_) < wanted) Fail("a file was refused: " + Narrow(velto::testing::MessageBoxText(FindMessageBox())));
+    if (RowCount(main_) < wanted)
+      Fail("a file was refused: " + WideToUtf8(velto::testing::MessageBoxText(FindMessageBox())));
     return ms;
   }
 
@@ -410,7 +373,7 @@ int Startup(const std::wstring& program, const std::wstring& folder, int control
   RemoteProgram run;
   const double start = NowMs();
   Mark("starting");
-  if (!run.Start(program, L"", folder)) Fail("cannot start " + Narrow(program));
+  if (!run.Start(program, L"", folder)) Fail("cannot start " + WideToUtf8(program));
   HWND shown = nullptr;
   PollUntil(
       [&] {
@@ -420,7 +383,7 @@ int Startup(const std::wstring& program, const std::wstring& folder, int control
       kWindowTimeoutMs, 2);
   const double ms = NowMs() - start;
   Mark("window shown");
-  if (!shown) Fail("no window from " + Narrow(program));
+  if (!shown) Fail("no window from " + WideToUtf8(program));
   Sleep(500);  // settled
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
@@ -478,7 +441,7 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
   const double selfMs = tree.CpuMsOf(L"VeltoConverter.exe");
   if (!ended || !box) Fail("no final message");
   const std::wstring text = velto::testing::MessageBoxText(box);
-  if (text.rfind(L"Mission accomplished!", 0) != 0) Fail("the batch failed: " + Narrow(text));
+  if (text.rfind(L"Mission accomplished!", 0) != 0) Fail("the batch failed: " + WideToUtf8(text));
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
   GetProcessMemoryInfo(process, &memory, sizeof memory);
@@ -496,7 +459,7 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
 
 int Engine(const std::wstring& argsFile, const std::wstring& folder) {
   const std::wstring arguments = ReadLineFromFile(argsFile);
-  if (arguments.empty()) Fail("no engine arguments in " + Narrow(argsFile));
+  if (arguments.empty()) Fail("no engine arguments in " + WideToUtf8(argsFile));
   const EngineRun run = RunEngineProgram(ExecutableFolder() + L"ffmpeg.exe", arguments, folder);
   if (run.exitCode != 0) Fail("the engine failed");
   PrintPairs({{"ms", run.ms}, {"tree_ms", run.cpuMs}});

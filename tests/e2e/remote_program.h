@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/process_win.h"
+
 namespace velto::testing {
 
 // ------------------------------------------------------------------ basics
@@ -112,42 +114,26 @@ struct ConsoleResult {
 inline ConsoleResult RunConsole(const std::wstring& commandLine, const std::wstring& folder = {},
                                 DWORD timeoutMs = 120000) {
   ConsoleResult result;
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = nul;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = nul;
-  std::wstring line = commandLine;
-  PROCESS_INFORMATION process{};
-  result.started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                  folder.empty() ? nullptr : folder.c_str(), &startup, &process) != FALSE;
-  CloseHandle(writeEnd);
-  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
-  if (!result.started) {
-    CloseHandle(readEnd);
-    return result;
-  }
+  ProcessStart how;
+  how.commandLine = commandLine;
+  how.folder = folder;
+  how.input = how.error = StreamUse::kNull;
+  how.output = StreamUse::kPipe;
+  how.console = true;
+  auto started = StartHidden(how);
+  result.started = started.has_value();
+  if (!started) return result;
+  const HANDLE process = started->handles.process.Get();
   std::thread reader([&] {
     char chunk[4096];
     DWORD read = 0;
-    while (ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) && read > 0) result.output.append(chunk, read);
+    while (ReadFile(started->output.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+      result.output.append(chunk, read);
   });
-  if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+  WaitForSingleObject(process, INFINITE);
   reader.join();
-  GetExitCodeProcess(process.hProcess, &result.exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  CloseHandle(readEnd);
+  GetExitCodeProcess(process, &result.exitCode);
   return result;
 }
 

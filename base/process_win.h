@@ -1,0 +1,44 @@
+#pragma once
+// Starting a program hidden, its standard streams joined to pipes of ours,
+// to the null device or to nothing, optionally inside a job.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "base/owned_handles.h"
+
+namespace velto {
+
+enum class StreamUse {
+  kNone,  // the program gets no such stream
+  kPipe,  // a pipe whose other end is ours
+  kNull,  // the null device
+};
+
+struct ProcessStart {
+  std::wstring program;      // the executable; empty: the command line's first word names it
+  std::wstring commandLine;  // the program's name first, as it sees it
+  std::wstring folder;       // its current folder; empty: ours
+  StreamUse input = StreamUse::kNone;
+  StreamUse output = StreamUse::kNone;
+  StreamUse error = StreamUse::kNone;
+  // false: no console at all; true: a console of its own, never shown.
+  bool console = false;
+  // The job it belongs to from its first instruction; none when null.
+  HANDLE job = nullptr;
+};
+
+struct StartedProcess {
+  OwnedProcess handles;
+  UniqueHandle input, output, error;  // our ends of its pipes
+};
+
+// nullopt when a pipe could not be made or the program could not be started.
+std::optional<StartedProcess> StartHidden(const ProcessStart& start);
+
+// A job whose processes end when its last handle is closed, as this
+// process's handles are when it ends, killed or not. Empty on failure.
+JobObject MakeKillOnCloseJob();
+
+}  // namespace velto
