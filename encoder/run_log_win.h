@@ -1,0 +1,19 @@
+#pragma once
+// The log of one run, kept in memory and written at its end to the user's
+// local application-data folder, where the newest kLogsKept are kept.
+#include <string>
+
+namespace velto {
+
+class RunLog {
+ public:
+  void Line(const std::string& text) { text_ += text + "\r\n"; }
+  // A line with the time it was reached, for looking into where time goes.
+  void Timed(const std::string& text);
+  void Write();
+
+ private:
+  std::string text_;
+};
+
+}  // namespace velto

@@ -1,0 +1,25 @@
+#pragma once
+// What a source holds: read in-process from an ASF file's header and first
+// data packets where that is enough, else asked of the prober (ffprobe.exe).
+#include <optional>
+#include <string>
+
+#include "encoder/media_probe.h"
+#include "encoder/run_log_win.h"
+
+namespace velto {
+
+// The prober's description; with countIfNeeded the frames are counted when
+// the stated frame rate cannot be believed.
+std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::string& source, bool countIfNeeded,
+                                      RunLog& log);
+
+// An ASF source's header read directly, which spares starting the prober;
+// its frame rate is left as the header states it.
+std::optional<SourceInfo> ReadSourceHeader(const std::string& source);
+
+// What a probe reports on: read in-process where the file allows, else
+// from the prober.
+std::optional<SourceInfo> DescribeSource(const std::wstring& prober, const std::string& source, RunLog& log);
+
+}  // namespace velto
