@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "base/module_directory.h"
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "encoder/asf_header.h"
 #include "encoder/command_line_tokens.h"
@@ -69,8 +71,9 @@ DWORD RunEncoder(const std::string& arguments, const std::wstring& program = Bes
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-  CloseHandle(pi.hThread);
-  while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 600000, QS_ALLINPUT) != WAIT_OBJECT_0) {
+  const OwnedProcess started(pi);
+  const HANDLE process = started.process.Get();
+  while (MsgWaitForMultipleObjects(1, &process, FALSE, 600000, QS_ALLINPUT) != WAIT_OBJECT_0) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
@@ -78,8 +81,7 @@ DWORD RunEncoder(const std::string& arguments, const std::wstring& program = Bes
     }
   }
   DWORD code = 999;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(process, &code);
   return code;
 }
 
@@ -251,10 +253,7 @@ TEST_F(EncoderConversion, AsfSourcesAreProbedWithoutStartingTheProber) {
 TEST_F(EncoderConversion, ProbeFailuresSendAZeroWidth) {
   const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
   const std::string notMedia = g_folder + "not media.wmv";
-  HANDLE f = CreateFileW(Utf8ToWide(notMedia).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written;
-  WriteFile(f, "hello", 5, &written, nullptr);
-  CloseHandle(f);
+  ASSERT_TRUE(ReplaceFileAtomically(notMedia, "hello"));
   for (const std::string& source : {notMedia, g_folder + "missing.wmv", std::string("http:x.wmv"),
                                     std::string("concat:a|b.wmv")}) {
     g_reports.clear();
@@ -271,19 +270,14 @@ TEST_F(EncoderConversion, AsxPlaylistsUseTheFirstLocalEntry) {
   const std::string playlist = g_folder + "list \xC3\xA9.asx";
   const std::string text = "<ASX version=\"3.0\"><Entry><Ref href=\"http://example.invalid/x.wmv\"/></Entry>"
                            "<ENTRY><REF HREF=\"missing.wmv\"/></ENTRY><entry><ref href=\"video only.wmv\"/></entry></ASX>";
-  HANDLE f = CreateFileW(Utf8ToWide(playlist).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written;
-  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(f);
+  ASSERT_TRUE(ReplaceFileAtomically(playlist, text));
   EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, playlist, "o.wmv", kRunProbe, window)), 0u);
   ASSERT_EQ(g_reports.size(), 4u);
   EXPECT_EQ(g_reports[1].value, 320);
 
   const std::string remoteOnly = g_folder + "remote.asx";
   const std::string remoteText = "[Reference]\r\nRef1=http://example.invalid/x.wmv\r\nRef2=mms://example.invalid/y\r\n";
-  f = CreateFileW(Utf8ToWide(remoteOnly).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  WriteFile(f, remoteText.data(), static_cast<DWORD>(remoteText.size()), &written, nullptr);
-  CloseHandle(f);
+  ASSERT_TRUE(ReplaceFileAtomically(remoteOnly, remoteText));
   g_reports.clear();
   EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, remoteOnly, "o.wmv", kRunProbe, window)),
             static_cast<DWORD>(kExitSourceUnreadable));
@@ -299,14 +293,9 @@ TEST_F(EncoderConversion, AsxPlaylistsUseTheFirstLocalEntry) {
 TEST_F(EncoderConversion, HeaderReaderAgreesWithTheProber) {
   for (const std::string& clip : {g_stereo43, g_mono169, g_videoOnly}) {
     SCOPED_TRACE(clip);
-    HANDLE f = CreateFileW(Utf8ToWide(clip).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    std::string bytes(1 << 16, '\0');
-    DWORD got = 0;
-    ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(f);
-    bytes.resize(got);
-    const auto info = ReadAsfHeader(bytes);
+    const auto bytes = ReadWholeFile(clip);
+    ASSERT_TRUE(bytes);
+    const auto info = ReadAsfHeader(bytes->substr(0, 1 << 16));
     ASSERT_TRUE(info);
     const json probe = Probe(clip);
     const json* video = Stream(probe, "video");
@@ -537,26 +526,15 @@ std::string NewestLog() {
     if (newest.empty() || std::wstring(found.cFileName) > newest) newest = found.cFileName;
   } while (FindNextFileW(search, &found));
   FindClose(search);
-  HANDLE f = CreateFileW((folder + newest).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  std::string text(1 << 16, '\0');
-  DWORD got = 0;
-  ReadFile(f, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
-  CloseHandle(f);
-  text.resize(got);
-  return text;
+  return ReadWholeFile(WideToUtf8(folder + newest)).value_or("");
 }
 
 TEST_F(EncoderConversion, AFailingEngineLeavesNoFileAndALog) {
   // The header of a real clip with its data cut away.
   const std::string cut = g_folder + "cut short.wmv";
-  HANDLE in = CreateFileW(Utf8ToWide(g_stereo43).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  std::string bytes(1500, '\0');
-  DWORD got = 0;
-  ReadFile(in, bytes.data(), 1500, &got, nullptr);
-  CloseHandle(in);
-  HANDLE out = CreateFileW(Utf8ToWide(cut).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  WriteFile(out, bytes.data(), got, &got, nullptr);
-  CloseHandle(out);
+  const auto whole = ReadWholeFile(g_stereo43);
+  ASSERT_TRUE(whole);
+  ASSERT_TRUE(ReplaceFileAtomically(cut, whole->substr(0, 1500)));
   const std::string output = Output("from cut.avi");
   const DWORD code = Convert(test::kAviMp3, cut, output);
   EXPECT_TRUE(code == static_cast<DWORD>(kExitEngineFailed) || code == static_cast<DWORD>(kExitSourceUnreadable)) << code;
