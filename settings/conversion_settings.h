@@ -51,6 +51,8 @@ struct ConversionSettings {
   std::int32_t aviFrameRate = 0;     // "AVI frame rate"
   std::int32_t mpegFrameRate = 0;    // "MPEG frame rate"
   std::int32_t volume = 0;           // "Volume": gain in dB plus 20
+  std::int32_t fitToDisc = 0;        // "Fit to disc": 1 fits the whole list on one disc (SVCD, DVD)
+  std::int32_t discSize = 0;         // "Disc size": index of the disc sizes list
 
   bool operator==(const ConversionSettings&) const = default;
 };

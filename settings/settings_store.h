@@ -41,8 +41,9 @@ struct SettingKey {
 inline constexpr std::string_view kOutputFolderKey = "Temporary folder";
 inline constexpr std::string_view kDefaultOutputFolder = "C:\\output video\\";
 
-// Every persisted value in the order in which it is loaded and saved.
-inline constexpr std::array<SettingKey, 25> kSettingKeys = {{
+// Every persisted value in the order in which it is loaded and saved. The
+// last two came later: files written before them load their defaults.
+inline constexpr std::array<SettingKey, 27> kSettingKeys = {{
     {"Letterbox", "1", &ConversionSettings::letterbox},
     {kOutputFolderKey, kDefaultOutputFolder, nullptr},
     {"Output format", "0", &ConversionSettings::outputFormat},
@@ -68,6 +69,8 @@ inline constexpr std::array<SettingKey, 25> kSettingKeys = {{
     {"AVI frame rate", "0", &ConversionSettings::aviFrameRate},
     {"MPEG frame rate", "0", &ConversionSettings::mpegFrameRate},
     {"Volume", "20", &ConversionSettings::volume},
+    {"Fit to disc", "0", &ConversionSettings::fitToDisc},
+    {"Disc size", "1", &ConversionSettings::discSize},
 }};
 
 // The product version text, filled by LoadSettings ("1.00" by default).
@@ -103,7 +106,7 @@ std::string ChooseSettingsDirectory(const std::string& programDirectory, const s
 
 // The settings held by an option.ini document.
 void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string& outputFolder);
-// Sets all 25 keys of section "Destinate" in table order.
+// Sets every key of section "Destinate" in table order.
 void WriteSettings(IniFile& ini, const ConversionSettings& settings, std::string_view outputFolder);
 
 // Loads from option.ini and version.ini in directory (which ends with a
@@ -118,7 +121,7 @@ void LoadSettingsFrom(const std::string& directory, ConversionSettings& settings
 void LoadSettingsFrom(const std::string& programDirectory, const std::string& settingsDirectory,
                       ConversionSettings& settings, std::string& outputFolder, std::string& versionText);
 
-// Writes all 25 keys into option.ini in directory, keeping everything else
+// Writes every key into option.ini in directory, keeping everything else
 // in the file, by one atomic replacement of the file. False when nothing was
 // written; the old file is then left as it was.
 bool SaveSettingsTo(const std::string& directory, const ConversionSettings& settings,

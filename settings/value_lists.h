@@ -137,6 +137,10 @@ inline constexpr std::array<std::string_view, 10> kOutputFormatTexts = {
 // "TV mode".
 inline constexpr std::array<std::string_view, 2> kTvModeTexts = {"NTSC", "PAL"};
 
+// "Disc size": the discs a list can be fitted on.
+inline constexpr std::array<std::string_view, 3> kDiscSizeTexts = {"CD 700 MB", "DVD 4.7 GB",
+                                                                   "DVD 8.5 GB (dual layer)"};
+
 // Codec choices.
 inline constexpr std::array<std::string_view, 2> kAviVideoCodecTexts = {"Divx", "Xvid"};        // "AVI video codec"
 inline constexpr std::array<std::string_view, 3> kAsfVideoCodecTexts = {"msmpeg4", "msmpeg4v2", "WMV8"};  // "ASF video codec"

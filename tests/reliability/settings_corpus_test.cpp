@@ -72,7 +72,7 @@ TEST(SettingsCorpus, GarbageAndBinaryFilesLoadAsDefaultsAndSaveCleanly) {
       EXPECT_EQ(loaded.folder, std::string(kDefaultOutputFolder));
     }
     ExpectRoundTrip(dir, loaded);
-    // The saved file reads back with all 25 keys.
+    // The saved file reads back with every key.
     const IniFile saved = IniFile::Parse(ReadBytes(dir.File("option.ini")));
     for (const SettingKey& key : kSettingKeys) {
       EXPECT_TRUE(saved.Get(kSettingsSection, key.name).has_value()) << key.name;

@@ -47,7 +47,9 @@ constexpr std::string_view kDefaultFile =
     "MPEG resolution=0\r\n"
     "AVI frame rate=0\r\n"
     "MPEG frame rate=0\r\n"
-    "Volume=20\r\n";
+    "Volume=20\r\n"
+    "Fit to disc=0\r\n"
+    "Disc size=1\r\n";
 
 struct Loaded {
   ConversionSettings settings;
@@ -94,6 +96,20 @@ TEST(SettingsStore, FirstRunUsesDefaultsAndSavesAllKeys) {
   // An existing file of the same content is rewritten unchanged.
   ASSERT_TRUE(SaveSettingsTo(dir.Directory(), loaded.settings, loaded.folder));
   EXPECT_EQ(ReadBytes(dir.File("option.ini")), kDefaultFile);
+}
+
+// Files written before the disc keys existed load their defaults and gain
+// them when saved.
+TEST(SettingsStore, AFileWithoutTheDiscKeysLoadsTheirDefaults) {
+  ScratchDir dir;
+  WriteBytes(dir.File("option.ini"), "[Destinate]\r\nOutput format=7\r\nVolume=25\r\n");
+  const Loaded loaded = Load(dir.Directory());
+  EXPECT_EQ(loaded.settings.outputFormat, kFormatDvd);
+  EXPECT_EQ(loaded.settings.fitToDisc, 0);
+  EXPECT_EQ(loaded.settings.discSize, 1);
+  ASSERT_TRUE(SaveSettingsTo(dir.Directory(), loaded.settings, loaded.folder));
+  EXPECT_NE(ReadBytes(dir.File("option.ini")).find("\r\nFit to disc=0\r\nDisc size=1\r\n"),
+            std::string::npos);
 }
 
 TEST(SettingsStore, EveryValueRoundTrips) {
@@ -205,14 +221,15 @@ TEST(SettingsStore, SavingKeepsEverythingElse) {
       "VOLUME=5\r\n"
       "Unknown key=stays\r\n"
       "volume=6\r\n";
-  // The other 24 keys follow, appended in table order.
+  // The other keys follow, appended in table order.
   for (std::string_view line : {"Letterbox=1", "Temporary folder=C:\\output video\\", "Output format=0",
                                 "TV mode=0", "MPEG aspect ratio=2", "DVD aspect ratio=1", "AVI quality=4",
                                 "MPEG1 quality=3", "MPEG2 quality=3", "SVCD quality=4", "DVD quality=5",
                                 "WMV quality=5", "AVI video codec=0", "ASF video codec=2", "AVI audio codec=0",
                                 "Divx audio codec=0", "Xvid audio codec=0", "DVD audio codec=0",
                                 "WMV audio codec=1", "ASF audio codec=1", "AVI resolution=0",
-                                "MPEG resolution=0", "AVI frame rate=0", "MPEG frame rate=0"}) {
+                                "MPEG resolution=0", "AVI frame rate=0", "MPEG frame rate=0", "Fit to disc=0",
+                                "Disc size=1"}) {
     expected += std::string(line) + "\r\n";
   }
   expected +=
