@@ -83,6 +83,33 @@ struct AspectTraits {
   std::span<const std::string_view> ratios;  // the text after aspect=; none when fixed
 };
 
+// What fitting a whole list on one disc needs of a format: the rates that
+// its disc standard and its command line allow, the lowest rate still worth
+// converting at, and what its outputs take beyond their streams' bitrates.
+// Rates are in kbit/s of 1000 bits.
+struct DiscFitTraits {
+  std::int32_t maxTotalKbps;    // the standard's ceiling for video and audio together
+  std::int32_t minVideoKbps;    // the lowest video rate the command line's rate control takes
+  std::int32_t maxVideoKbps;    // the highest
+  std::int32_t floorVideoKbps;  // below it the list is asked about before converting
+  // The peak video rate the command line allows for a target rate; null:
+  // the target itself. The rate control may run up to it on demanding
+  // pictures, so a file is planned at its peak.
+  std::int32_t (*peakKbps)(std::int32_t videoKbps);
+  // How far a file's video may run past its planned rate: the rate
+  // control's buffer, in bytes.
+  std::int64_t rateControlSlackBytes;
+  // The multiplexer's overhead: this share of the streams' bytes, plus this
+  // many bytes per second of running time, plus this many per file.
+  double muxShare;
+  double muxBytesPerSecond;
+  std::int64_t muxBytesPerFile;
+};
+
+// The SVCD command line's maximum video rate for a target rate: halfway
+// from the target to 2500 kbit/s.
+std::int32_t SvcdPeakKbps(std::int32_t videoKbps);
+
 // The pieces the command line writes for a format.
 enum class EncoderRecipe { kAviFamily, kMpeg1, kMpeg2, kVcd, kSvcd, kDvd, kWmv, kAsf };
 
@@ -96,6 +123,7 @@ struct FormatTraits {
   AspectTraits aspect;
   EncoderRecipe recipe;
   std::string_view extension;  // of the output file
+  const DiscFitTraits* discFit;  // null: the format offers no fitting on a disc
 };
 
 // The traits of an output format; null for a value outside 0..9.

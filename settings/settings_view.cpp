@@ -17,11 +17,19 @@ void KeepChoice(const ListFill& fill, int picked, ConversionSettings& values) {
 
 OutputSettingsView ViewOutputSettings(const ConversionSettings& values) {
   const FormatTraits* traits = TraitsOf(values.outputFormat);
-  if (traits == nullptr) return {};
-  return {FillFor(traits->quality.list, values),    FillFor(traits->videoCodec.list, values),
-          FillFor(traits->audioCodec.list, values), FillFor(traits->tvMode, values),
-          FillFor(traits->size.list, values),       FillFor(traits->rate.list, values),
-          FillFor(traits->aspect.list, values)};
+  OutputSettingsView view;
+  if (traits) {
+    view.quality = FillFor(traits->quality.list, values);
+    view.videoCodec = FillFor(traits->videoCodec.list, values);
+    view.audioCodec = FillFor(traits->audioCodec.list, values);
+    view.tvMode = FillFor(traits->tvMode, values);
+    view.resolution = FillFor(traits->size.list, values);
+    view.frameRate = FillFor(traits->rate.list, values);
+    view.aspect = FillFor(traits->aspect.list, values);
+  }
+  view.fitToDisc = {values.fitToDisc != 0, traits && traits->discFit};
+  view.discSize = {kDiscSizeTexts, values.discSize, view.fitToDisc.enabled, &ConversionSettings::discSize};
+  return view;
 }
 
 QuickSettingsView ViewQuickSettings(const ConversionSettings& values) {

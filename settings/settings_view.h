@@ -30,6 +30,14 @@ ListFill FillFor(const ListRule& rule, const ConversionSettings& values);
 // keeps nothing.
 void KeepChoice(const ListFill& fill, int picked, ConversionSettings& values);
 
+// The "Fit the list on one disc" check box, for formats that offer it
+// (enabled) and for the others (disabled); it shows the "Fit to disc"
+// value either way.
+struct CheckFill {
+  bool checked = false;
+  bool enabled = false;
+};
+
 // The Output Settings dialog's lists for the values' "Output format". A
 // format outside the list leaves every list empty and disabled.
 struct OutputSettingsView {
@@ -40,6 +48,8 @@ struct OutputSettingsView {
   ListFill resolution;
   ListFill frameRate;
   ListFill aspect;
+  CheckFill fitToDisc;
+  ListFill discSize;  // the disc sizes, enabled with the check box
 };
 
 OutputSettingsView ViewOutputSettings(const ConversionSettings& values);

@@ -52,6 +52,28 @@ TEST(OutputSettingsView, AChoiceShowsAndKeepsItsFormatsOwnSetting) {
   EXPECT_EQ(values.wmvAudioCodec, 1);
 }
 
+// Only SVCD and DVD offer fitting the list on one disc; the others show the
+// stored choice, disabled.
+TEST(OutputSettingsView, FittingOnADiscIsOfferedForSvcdAndDvdOnly) {
+  for (std::int32_t format = 0; format < kFormatCount; ++format) {
+    ConversionSettings values = WithFormat(format);
+    values.fitToDisc = 1;
+    values.discSize = 2;
+    const OutputSettingsView view = ViewOutputSettings(values);
+    const bool offered = format == kFormatSvcd || format == kFormatDvd;
+    SCOPED_TRACE(format);
+    EXPECT_TRUE(view.fitToDisc.checked);
+    EXPECT_EQ(view.fitToDisc.enabled, offered);
+    EXPECT_EQ(Items(view.discSize), (Texts{"CD 700 MB", "DVD 4.7 GB", "DVD 8.5 GB (dual layer)"}));
+    EXPECT_EQ(view.discSize.selected, 2);
+    EXPECT_EQ(view.discSize.enabled, offered);
+  }
+  ConversionSettings values = WithFormat(kFormatSvcd);
+  EXPECT_FALSE(ViewOutputSettings(values).fitToDisc.checked);
+  KeepChoice(ViewOutputSettings(values).discSize, 0, values);
+  EXPECT_EQ(values.discSize, 0);
+}
+
 TEST(OutputSettingsView, DiscSizesAndRatesFollowTheTvModeAndKeepNothing) {
   ConversionSettings values = WithFormat(kFormatDvd);
   values.tvMode = kTvPal;
