@@ -121,7 +121,7 @@ void AppendVcd(std::string& out, const ConversionSettings& s, const EncodingPara
 void AppendSvcd(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
                 const std::string& volume) {
   const int v = p.videoBitrate;
-  const int maxRate = v + (2500 - v) / 2;
+  const int maxRate = SvcdPeakKbps(v);
   out += " -oac lavc -ovc lavc -of mpeg";
   AppendFormat(out,
                " -lavcopts vcodec=mpeg2video:keyint=%d:vrc_buf_size=917:vrc_minrate=600:vrc_maxrate=%d:"
@@ -222,6 +222,7 @@ EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingPara
   // The aspect text is made for this run only; formats without aspect= leave it empty.
   params.aspectText.clear();
   SelectQualityPreset(settings, params);
+  if (run.videoBitrate > 0) params.videoBitrate = run.videoBitrate;
   SelectAspectText(settings, params);
   SelectFrameRate(settings, sourceFps, params);
 

@@ -25,6 +25,7 @@ struct EncoderRun {
   std::int32_t padHeight = 0;  // > 0: bars above and below
   std::int32_t runMode = kRunConvert;  // or kRunProbe
   std::intptr_t mainWindow = 0;
+  std::int32_t videoBitrate = 0;  // > 0: kbit/s sent instead of the quality preset's
 };
 
 // "+Ndb:0" or "-Ndb:0" from the "Volume" setting (20 is no change).
@@ -33,8 +34,9 @@ std::string VolumeText(std::int32_t volume);
 // " -ofps ..." for an output frame rate.
 std::string FrameRatePiece(double fps);
 
-// Builds the run's arguments. Selects the quality preset, aspect text and
-// frame rate into `params` first (they stay there); the output size is used
+// Builds the run's arguments. Selects the quality preset (the run's own video
+// bitrate replacing the preset's), aspect text and frame rate into `params`
+// first (they stay there); the output size is used
 // as `params` holds it. `programDirectory` ends with the path separator.
 EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingParameters& params,
                                 double sourceFps, const EncoderRun& run,

@@ -213,6 +213,27 @@ TEST(CommandLine, DiscFormats) {
   }
 }
 
+// A list fitted on a disc sends its own video bitrate where the preset's
+// stands; SVCD's maximum rate follows it, and nothing else changes.
+TEST(CommandLine, TheRunsOwnVideoBitrateReplacesThePresets) {
+  const auto fitted = [](const ConversionSettings& s, std::int32_t kbps) {
+    EncodingParameters p;
+    SelectOutputSize(s, p);
+    EncoderRun run = Conversion();
+    run.videoBitrate = kbps;
+    return Arguments(s, 50.0, p, run);
+  };
+  const ConversionSettings svcd = With([](auto& s) { s.outputFormat = kFormatSvcd; });
+  std::string expected = DiscArguments(svcd);
+  expected.replace(expected.find("vrc_maxrate=2500:vbitrate=2500"), 30, "vrc_maxrate=1998:vbitrate=1496");
+  EXPECT_EQ(fitted(svcd, 1496), expected);
+
+  const ConversionSettings dvd = With([](auto& s) { s.outputFormat = kFormatDvd; });
+  expected = DiscArguments(dvd);
+  expected.replace(expected.find("vbitrate=5000"), 13, "vbitrate=2156");
+  EXPECT_EQ(fitted(dvd, 2156), expected);
+}
+
 TEST(CommandLine, WindowsMediaFormats) {
   const std::string tailWmv =
       " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=wmv -sws 2"
