@@ -103,5 +103,7 @@
 #define IDC_SETTINGS_VOLUME_LABEL 1074 /* the volume in db ("+0db") */
 #define IDC_SETTINGS_TV_MODE      1077 /* "TV mode" list */
 #define IDC_SETTINGS_ASPECT       1078 /* "Aspect ratio" list */
+#define IDC_SETTINGS_FIT_TO_DISC  1081 /* "Fit the list on one disc" */
+#define IDC_SETTINGS_DISC_SIZE    1082 /* "Disc size" list */
 
 #endif /* VELTO_RES_RESOURCE_IDS_H */

@@ -48,6 +48,8 @@ class SettingsDialog : public Dialog {
   void OnResolutionChange();
   void OnFrameRateChange();
   void OnAspectChange();
+  void OnFitToDiscClick();
+  void OnDiscSizeChange();
   LRESULT OnHScroll(WPARAM, LPARAM lParam);
 
   // The values being edited. Its "Letterbox" field is not used: the check
@@ -65,6 +67,8 @@ class SettingsDialog : public Dialog {
   Trackbar m_volumeSlider;
   Static m_volumeLabel;
   Button m_letterboxCheck;
+  Button m_fitToDiscCheck;
+  ComboBox m_discSizeList;
 };
 
 }  // namespace velto

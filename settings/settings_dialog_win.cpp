@@ -33,6 +33,8 @@ const MessageMap& SettingsDialog::GetMessageMap() const {
                                     .OnCommand(IDC_SETTINGS_RESOLUTION, CBN_SELCHANGE, &D::OnResolutionChange)
                                     .OnCommand(IDC_SETTINGS_FRAME_RATE, CBN_SELCHANGE, &D::OnFrameRateChange)
                                     .OnCommand(IDC_SETTINGS_ASPECT, CBN_SELCHANGE, &D::OnAspectChange)
+                                    .OnCommand(IDC_SETTINGS_FIT_TO_DISC, BN_CLICKED, &D::OnFitToDiscClick)
+                                    .OnCommand(IDC_SETTINGS_DISC_SIZE, CBN_SELCHANGE, &D::OnDiscSizeChange)
                                     .OnMessage(WM_HSCROLL, &D::OnHScroll)
                                     .Build();
   return map;
@@ -51,6 +53,8 @@ void SettingsDialog::DoDataExchange(DataExchange& dx) {
   dx.Control(IDC_SETTINGS_VOLUME, m_volumeSlider);
   dx.Control(IDC_SETTINGS_VOLUME_LABEL, m_volumeLabel);
   dx.Control(IDC_SETTINGS_LETTERBOX, m_letterboxCheck);
+  dx.Control(IDC_SETTINGS_FIT_TO_DISC, m_fitToDiscCheck);
+  dx.Control(IDC_SETTINGS_DISC_SIZE, m_discSizeList);
 }
 
 BOOL SettingsDialog::OnInitDialog() {
@@ -83,6 +87,9 @@ void SettingsDialog::ShowLists() {
   ShowListFill(m_resolutionList, view.resolution);
   ShowListFill(m_frameRateList, view.frameRate);
   ShowListFill(m_aspectList, view.aspect);
+  m_fitToDiscCheck.SetCheck(view.fitToDisc.checked ? BST_CHECKED : BST_UNCHECKED);
+  m_fitToDiscCheck.Enable(view.fitToDisc.enabled);
+  ShowListFill(m_discSizeList, view.discSize);
 }
 
 void SettingsDialog::KeepPicked(const ComboBox& list, ListFill OutputSettingsView::*fill) {
@@ -123,6 +130,10 @@ void SettingsDialog::OnResolutionChange() { KeepPicked(m_resolutionList, &Output
 void SettingsDialog::OnFrameRateChange() { KeepPicked(m_frameRateList, &OutputSettingsView::frameRate); }
 
 void SettingsDialog::OnAspectChange() { KeepPicked(m_aspectList, &OutputSettingsView::aspect); }
+
+void SettingsDialog::OnFitToDiscClick() { m_working.fitToDisc = m_fitToDiscCheck.GetCheck() == BST_CHECKED ? 1 : 0; }
+
+void SettingsDialog::OnDiscSizeChange() { KeepPicked(m_discSizeList, &OutputSettingsView::discSize); }
 
 // Every scroll code alike, so that the label follows the thumb while it is
 // dragged.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/module_directory.h"
+#include "base/owned_handles.h"
 #include "settings/value_lists.h"
 #include "tests/settings_dialog/settings_dialog_harness.h"
 
@@ -41,8 +42,10 @@ constexpr Placed kControls[] = {
     {IDC_SETTINGS_VOLUME, TRACKBAR_CLASSW, 62, 101, 70, 9},
     {IDC_SETTINGS_VOLUME_LABEL, L"Static", 149, 100, 38, 8},
     {IDC_SETTINGS_LETTERBOX, L"Button", 64, 113, 121, 10},
-    {IDOK, L"Button", 173, 135, 35, 12},
-    {IDCANCEL, L"Button", 220, 135, 35, 12},
+    {IDC_SETTINGS_FIT_TO_DISC, L"Button", 64, 127, 121, 10},
+    {IDC_SETTINGS_DISC_SIZE, L"ComboBox", 65, 141, 120, 50},
+    {IDOK, L"Button", 173, 165, 35, 12},
+    {IDCANCEL, L"Button", 220, 165, 35, 12},
 };
 
 // The label of each list and the column it stands in.
@@ -57,7 +60,7 @@ constexpr Label kLabels[] = {
     {"&Video codec", 12, IDC_SETTINGS_VIDEO_CODEC}, {"A&udio codec", 149, IDC_SETTINGS_AUDIO_CODEC},
     {"&Resolution", 12, IDC_SETTINGS_RESOLUTION},   {"Fra&me rate", 149, IDC_SETTINGS_FRAME_RATE},
     {"&TV mode", 12, IDC_SETTINGS_TV_MODE},         {"&Aspect ratio", 149, IDC_SETTINGS_ASPECT},
-    {"V&olume", 12, IDC_SETTINGS_VOLUME},
+    {"V&olume", 12, IDC_SETTINGS_VOLUME},           {"Disc si&ze", 12, IDC_SETTINGS_DISC_SIZE},
 };
 
 RECT InDialog(HWND dialog, HWND control) {
@@ -98,7 +101,7 @@ TEST_F(OutputSettingsLayout, EveryControlStandsWhereTheTemplatePutsIt) {
     EXPECT_EQ(TextOf(dialog), "Output Settings");
     RECT client{};
     GetClientRect(dialog, &client);
-    const RECT dialogSize = Pixels(dialog, 0, 0, 279, 151);
+    const RECT dialogSize = Pixels(dialog, 0, 0, 279, 181);
     EXPECT_EQ(client.right, dialogSize.right);
     EXPECT_EQ(client.bottom, dialogSize.bottom);
 
@@ -124,6 +127,8 @@ TEST_F(OutputSettingsLayout, EveryControlStandsWhereTheTemplatePutsIt) {
     EXPECT_NE(sliderStyle & TBS_NOTICKS, 0);
     EXPECT_EQ(GetWindowLongPtrW(box.Item(IDC_SETTINGS_LETTERBOX), GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
     EXPECT_EQ(box.Text(IDC_SETTINGS_LETTERBOX), "Add &letter box to keep aspect ratio");
+    EXPECT_EQ(GetWindowLongPtrW(box.Item(IDC_SETTINGS_FIT_TO_DISC), GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+    EXPECT_EQ(box.Text(IDC_SETTINGS_FIT_TO_DISC), "Fit the list on one &disc");
     EXPECT_EQ(box.Text(IDOK), "Ok");
     EXPECT_EQ(box.Text(IDCANCEL), "Cancel");
     EXPECT_EQ(GetWindowLongPtrW(box.Item(IDC_SETTINGS_FORMAT), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
@@ -134,7 +139,7 @@ TEST_F(OutputSettingsLayout, EveryControlStandsWhereTheTemplatePutsIt) {
       if (ClassOf(child) != L"Static" || (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ETCHEDHORZ) continue;
       ++etchedLines;
       const RECT line = InDialog(dialog, child);
-      EXPECT_EQ(line.top, Pixels(dialog, 0, 129, 0, 0).top);
+      EXPECT_EQ(line.top, Pixels(dialog, 0, 159, 0, 0).top);
       EXPECT_GT(line.right - line.left, client.right * 9 / 10);
     }
     EXPECT_EQ(etchedLines, 1);
@@ -166,6 +171,9 @@ TEST_F(OutputSettingsLayout, MnemonicsReachTheirControls) {
     // format and AVI between them enable every list.
     std::set<int> reached;
     for (const int format : {7, 0}) {
+      // Picked in the format list, which has the focus then: a list the new
+      // format disables cannot keep it.
+      SetFocus(box.Item(IDC_SETTINGS_FORMAT));
       box.Choose(IDC_SETTINGS_FORMAT, std::string(kOutputFormatTexts[static_cast<size_t>(format)]));
       for (const Label& label : kLabels) {
         if (!box.Enabled(label.besideId)) continue;
@@ -178,6 +186,47 @@ TEST_F(OutputSettingsLayout, MnemonicsReachTheirControls) {
     EXPECT_EQ(reached.size(), std::size(kLabels));
     alt('l');
     EXPECT_EQ(GetFocus(), box.Item(IDC_SETTINGS_LETTERBOX));
+  });
+}
+
+// The width a text takes in a control's font, the '&' of a mnemonic left out.
+int TextWidth(HWND control, const std::string& text) {
+  const WindowDC dc(control);
+  const SelectedObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  const std::wstring wide = Utf8ToWide(text);
+  RECT rect{};
+  DrawTextW(dc.Get(), wide.c_str(), -1, &rect, DT_CALCRECT | DT_SINGLELINE);
+  return rect.right - rect.left;
+}
+
+int Width(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect.right - rect.left;
+}
+
+// The disc controls show their whole texts and come after the letter box
+// check box in tab order.
+TEST_F(OutputSettingsLayout, TheDiscControlsFitTheirTextsInTabOrder) {
+  Run([](SettingsBox& box) {
+    box.Choose(IDC_SETTINGS_FORMAT, std::string(kOutputFormatTexts[kFormatDvd]));
+    const HWND check = box.Item(IDC_SETTINGS_FIT_TO_DISC);
+    EXPECT_LE(GetSystemMetrics(SM_CXMENUCHECK) + 4 + TextWidth(check, box.Text(IDC_SETTINGS_FIT_TO_DISC)),
+              Width(check));
+    const HWND list = box.Item(IDC_SETTINGS_DISC_SIZE);
+    for (const std::string& item : box.Items(IDC_SETTINGS_DISC_SIZE)) {
+      EXPECT_LE(TextWidth(list, item) + GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE) + 4,
+                Width(list))
+          << item;
+    }
+    const HWND label = ChildWithText(box.Handle(), "Disc si&ze");
+    ASSERT_NE(label, nullptr);
+    EXPECT_LE(TextWidth(label, "Disc si&ze"), Width(label));
+
+    const HWND dialog = box.Handle();
+    EXPECT_EQ(GetNextDlgTabItem(dialog, box.Item(IDC_SETTINGS_LETTERBOX), FALSE), check);
+    EXPECT_EQ(GetNextDlgTabItem(dialog, check, FALSE), list);
+    EXPECT_EQ(GetNextDlgTabItem(dialog, list, FALSE), box.Item(IDOK));
   });
 }
 

@@ -283,6 +283,32 @@ TEST_F(OutputSettings, OkWithTheBoxClearedStoresLetterboxZeroAndAppliesTheCopy) 
   EXPECT_EQ(g_settings, expected);
 }
 
+// The disc controls are enabled for SVCD and DVD only; a format change keeps
+// their values, and OK stores them.
+TEST_F(OutputSettings, FittingOnADiscIsOfferedForSvcdAndDvdAndKeptOnOk) {
+  Run(
+      [](SettingsBox& box) {
+        EXPECT_FALSE(box.Enabled(IDC_SETTINGS_FIT_TO_DISC));
+        EXPECT_FALSE(box.Enabled(IDC_SETTINGS_DISC_SIZE));
+        EXPECT_EQ(box.Shown(IDC_SETTINGS_DISC_SIZE), "DVD 4.7 GB");
+        box.Choose(kFormat, "SVCD compatible MPEG2 Format (*.mpg)");
+        EXPECT_TRUE(box.Enabled(IDC_SETTINGS_FIT_TO_DISC));
+        EXPECT_TRUE(box.Enabled(IDC_SETTINGS_DISC_SIZE));
+        EXPECT_EQ(box.Items(IDC_SETTINGS_DISC_SIZE), AsTexts(kDiscSizeTexts));
+        box.Click(IDC_SETTINGS_FIT_TO_DISC);
+        box.Choose(IDC_SETTINGS_DISC_SIZE, "CD 700 MB");
+        box.Choose(kFormat, "WMV Format (*.wmv)");
+        EXPECT_FALSE(box.Enabled(IDC_SETTINGS_FIT_TO_DISC));
+        EXPECT_TRUE(box.Checked(IDC_SETTINGS_FIT_TO_DISC));
+        EXPECT_EQ(box.Shown(IDC_SETTINGS_DISC_SIZE), "CD 700 MB");
+        box.Choose(kFormat, "DVD compatible MPEG2 Format (*.vob)");
+      },
+      IDOK);
+  EXPECT_EQ(g_settings.outputFormat, kFormatDvd);
+  EXPECT_EQ(g_settings.fitToDisc, 1);
+  EXPECT_EQ(g_settings.discSize, 0);
+}
+
 TEST_F(OutputSettings, CancelDropsEveryChange) {
   g_settings.letterbox = 0;
   const ConversionSettings before = g_settings;
