@@ -4,12 +4,14 @@
 
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/text_encoding.h"
 #include "engine/batch_rules.h"
 #include "base/encoder_interface.h"
+#include "engine/disc_fit.h"
 #include "engine/format_duration.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
@@ -95,6 +97,25 @@ class KeepAwake {
   KeepAwake& operator=(const KeepAwake&) = delete;
 };
 
+// The disc a list is fitted on: the bytes the environment gives for tests,
+// otherwise the chosen "Disc size".
+std::optional<std::int64_t> DiscCapacity() {
+  wchar_t text[32] = {};
+  const std::wstring name = Utf8ToWide(kDiscCapacityVariable);
+  const DWORD length = GetEnvironmentVariableW(name.c_str(), text, 32);
+  if (length > 0 && length < 32) {
+    if (const std::optional<std::int64_t> bytes = ParseCapacityBytes(WideToUtf8(text))) return bytes;
+  }
+  return DiscCapacityBytes(g_settings.discSize);
+}
+
+// One video bitrate for the whole list when it is to fit on one disc.
+std::optional<DiscFitPlan> PlanForList() {
+  const std::optional<std::int64_t> capacity = DiscCapacity();
+  if (!capacity) return std::nullopt;
+  return PlanDiscFit(g_settings, g_mediaList.totalDuration, g_mediaList.count(), *capacity);
+}
+
 bool ConfirmStopAfterRun() {
   ProgressDialogSink sink(g_engineState.progressDialog);
   return sink.ConfirmStop();
@@ -106,6 +127,11 @@ void MainDialog::ConvertAll() {
   if (m_busy) return;
   if (g_mediaList.empty()) {
     ShowMessageBox(kNoFileText);
+    return;
+  }
+  const std::optional<DiscFitPlan> fit = PlanForList();
+  if (fit && fit->belowFloor &&
+      ShowMessageBox(DiscFitQuestion(fit->videoKbps), MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
   // The closing message counts from here, the folder check included.
@@ -125,6 +151,7 @@ void MainDialog::ConvertAll() {
   g_engineState.batchStartTick = startTick;
   g_engineState.stopRequested = false;
   std::vector<FailedConversion> failed;
+  std::int64_t outputBytes = 0;
   bool stopped = false;
   {
     BusyScope busy(*this);
@@ -146,7 +173,8 @@ void MainDialog::ConvertAll() {
       // Each file's reports count from its own start: files of equal length
       // report the same positions, which must still move the bar on.
       g_engineState.lastPosition = -1.0;
-      const EncoderRunResult run = RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert);
+      const EncoderRunResult run =
+          RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert, fit ? fit->videoKbps : 0);
       g_engineState.completedDuration += entry.duration;
       const FileRun outcome{run.started, static_cast<std::uint32_t>(run.exitCode), FileSize(output)};
 
@@ -158,7 +186,11 @@ void MainDialog::ConvertAll() {
         if (!stopConfirmed) g_engineState.stopRequested = false;
       }
       const AfterFileRun next = DecideAfterFileRun(outcome, stopConfirmed);
-      if (next.removeOutput) DeleteOutput(output);
+      if (next.removeOutput) {
+        DeleteOutput(output);
+      } else {
+        outputBytes += outcome.outputSize;
+      }
       if (next.failed) {
         failed.push_back({entry.path, run.started, outcome.exitCode, FindEncoderLog(logFolder, run.processId)});
         if (m_indicator) m_indicator->MarkError();
@@ -168,7 +200,10 @@ void MainDialog::ConvertAll() {
         break;
       }
     }
-    if (!stopped) ShowBatchResult(failed, g_mediaList.count(), startTick);
+    if (!stopped) {
+      const std::string sizeLine = fit ? DiscFitSizeLine(fit->predictedBytes, outputBytes) : std::string();
+      ShowBatchResult(failed, g_mediaList.count(), startTick, sizeLine);
+    }
     EndBatch();
   }
   AddQueuedDrops();
@@ -176,20 +211,22 @@ void MainDialog::ConvertAll() {
 }
 
 void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, int total,
-                                 std::uint32_t startTick) {
+                                 std::uint32_t startTick, const std::string& sizeLine) {
   const auto elapsed = static_cast<std::int32_t>((GetTickCount() - startTick) / 1000);
   // Owned by the progress window, which stays up (and the main window
   // disabled) until the message is closed.
   ProgressDialog* progress = g_engineState.progressDialog;
   const HWND owner = progress && progress->IsWindow() ? progress->Handle() : nullptr;
   const std::wstring caption = Utf8ToWide(kApplicationName);
+  // A list fitted on a disc adds its sizes on a line of their own.
+  const std::string extraLine = sizeLine.empty() ? std::string() : "\n" + sizeLine;
   if (failed.empty()) {
-    const std::wstring text = Utf8ToWide(kDoneText + FormatDuration(elapsed));
+    const std::wstring text = Utf8ToWide(kDoneText + FormatDuration(elapsed) + extraLine);
     MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
     return;
   }
   const std::wstring text =
-      Utf8ToWide(BatchFailureText(failed, total, FormatDuration(elapsed), EncoderLogFolder()));
+      Utf8ToWide(BatchFailureText(failed, total, FormatDuration(elapsed), EncoderLogFolder()) + extraLine);
   MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
 }
 

@@ -74,13 +74,15 @@ std::string MainDialog::OutputPathFor(const std::string& folder, const std::stri
 }
 
 EncoderRunResult MainDialog::RunEncoder(const std::string& source, const std::string& output,
-                                        std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode) {
+                                        std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode,
+                                        std::int32_t videoBitrate) {
   EncoderRun run;
   run.sourcePath = source;
   run.outputPath = output;
   run.padWidth = padWidth;
   run.padHeight = padHeight;
   run.runMode = runMode;
+  run.videoBitrate = videoBitrate;
   run.mainWindow = reinterpret_cast<std::intptr_t>(Handle());
   const double sourceFps = CurrentSourceFrameRate(g_mediaList, g_engineState);
   const EncoderCommand command =

@@ -113,10 +113,13 @@ class MainDialog : public Dialog {
   // Add and Convert.
   bool AskForVideoFiles(std::vector<std::string>& paths);
   bool ProbeFile(const std::string& path);
+  // videoBitrate > 0: kbit/s instead of the quality preset's.
   EncoderRunResult RunEncoder(const std::string& source, const std::string& output, std::int32_t padWidth,
-                              std::int32_t padHeight, std::int32_t runMode);
+                              std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate = 0);
   std::string OutputPathFor(const std::string& folder, const std::string& source) const;
-  void ShowBatchResult(const std::vector<FailedConversion>& failed, int total, std::uint32_t startTick);
+  // sizeLine: a last line of its own, unless empty.
+  void ShowBatchResult(const std::vector<FailedConversion>& failed, int total, std::uint32_t startTick,
+                       const std::string& sizeLine);
   void EndBatch();
   // Ends the dialog when a close was asked for while busy.
   void CloseIfRequested();

@@ -2,7 +2,8 @@
 // picked in the open-file dialog (one of them not a video), DVD PAL chosen,
 // the batch converted and its outputs checked with the engine's prober; in
 // a second session a batch stopped during its second file; the settings
-// kept in option.ini between the sessions.
+// kept in option.ini between the sessions. A list fitted on one disc, as
+// SVCD and as DVD.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -46,6 +47,24 @@ void MakeClip(const std::wstring& path, int width, int height, int seconds) {
                          L" -f lavfi -i sine=frequency=440:duration=" + duration +
                          L" -c:v wmv2 -b:v 300k -c:a wmav2 -b:a 64k -shortest -f asf \"" + path + L"\"");
   ASSERT_TRUE(made.started && made.exitCode == 0 && FileExists(path)) << "could not make " << Narrow(path);
+}
+
+// A moving test pattern with noise and a tone: pictures whose rate control
+// can reach the bitrate it is given.
+void MakeBusyClip(const std::wstring& path, int seconds) {
+  const std::wstring duration = std::to_wstring(seconds);
+  const ConsoleResult made = RunEngine(
+      L"ffmpeg.exe", L"-nostdin -y -loglevel error -f lavfi -i testsrc2=s=320x240:r=25:d=" + duration +
+                         L" -f lavfi -i sine=frequency=440:duration=" + duration +
+                         L" -vf noise=alls=12:allf=t+u -c:v wmv2 -b:v 2500k -c:a wmav2 -b:a 64k -shortest -f asf \"" +
+                         path + L"\"");
+  ASSERT_TRUE(made.started && made.exitCode == 0 && FileExists(path)) << "could not make " << Narrow(path);
+}
+
+long long FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 // key=value lines of the prober about the first video stream.
@@ -137,6 +156,7 @@ class ConverterEndToEnd : public ::testing::Test {
       DeleteFileW(settingsPath.c_str());
     }
     SetEnvironmentVariableW(L"APPDATA", nullptr);
+    SetEnvironmentVariableW(L"VELTO_DISC_CAPACITY_BYTES", nullptr);
     if (!HasFailure()) RemoveTree(work);  // kept for a look after a failure
   }
 
@@ -301,6 +321,81 @@ TEST_F(ConverterEndToEnd, ConvertsToDvdPalStopsOnRequestAndKeepsTheSettings) {
   EXPECT_NE(saved.find("Output format=7"), std::string::npos) << saved;
   EXPECT_NE(saved.find("TV mode=1"), std::string::npos) << saved;
   EXPECT_NE(saved.find("Temporary folder=" + Narrow(outputs)), std::string::npos) << saved;
+}
+
+// Four clips of 90 s together, fitted on a disc of 30,000,000 bytes as SVCD
+// and as DVD: the outputs fill it to between 85 and 100 %. On a smaller
+// disc the list is asked about first.
+TEST_F(ConverterEndToEnd, FitsAListOnOneDiscAsSvcdAndAsDvd) {
+  const std::vector<std::wstring> names = {L"one.wmv", L"two.wmv", L"three.wmv", L"four.wmv"};
+  const int seconds[] = {15, 20, 25, 30};
+  for (size_t i = 0; i < names.size(); ++i) MakeBusyClip(Source(names[i]), seconds[i]);
+  constexpr long long kCapacity = 30'000'000;
+  SetEnvironmentVariableW(L"VELTO_DISC_CAPACITY_BYTES", std::to_wstring(kCapacity).c_str());
+  WritePrivateProfileStringW(L"Destinate", L"Output format", L"6", settingsPath.c_str());
+  WritePrivateProfileStringW(L"Destinate", L"Fit to disc", L"1", settingsPath.c_str());
+
+  const HWND main = StartProgram();
+  ASSERT_NE(main, nullptr) << "no main window";
+  AddFiles(main, names);
+  const HWND list = GetDlgItem(main, IDC_MAIN_FILE_LIST);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 4; }, kWindowTimeoutMs))
+      << "the four files were not added";
+
+  const std::regex closing(
+      "Mission accomplished! Total Time:[0-9]{2}:[0-9]{2}:[0-9]{2}\n"
+      "Predicted total size: [0-9]+\\.[0-9] MB, actual total size: ([0-9]+\\.[0-9]) MB");
+  for (const auto& [format, extension] : {std::pair{6, L"mpeg"}, std::pair{7, L"vob"}}) {
+    SCOPED_TRACE(format);
+    ChooseComboItem(main, IDC_MAIN_FORMAT, format);
+    const std::wstring folder = work + L"\\disc " + extension;
+    SetText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER), folder);
+    PostCommand(main, IDC_MAIN_CONVERT);
+    const HWND box = WaitForMessageBox(kBatchTimeoutMs);
+    ASSERT_NE(box, nullptr) << "no final message";
+    const std::string text = Narrow(MessageBoxText(box));
+    PostCommand(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, kWindowTimeoutMs));
+
+    long long total = 0;
+    for (const std::wstring& name : names) {
+      const long long size = FileSize(folder + L"\\" + name.substr(0, name.size() - 3) + extension);
+      EXPECT_GT(size, 0) << Narrow(name);
+      total += size;
+    }
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(text, match, closing)) << text;
+    EXPECT_NEAR(std::stod(match[1].str()), static_cast<double>(total) / 1e6, 0.051) << text;
+    EXPECT_GE(total, kCapacity * 85 / 100) << text;
+    EXPECT_LE(total, kCapacity) << text;
+  }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end";
+
+  // On a disc of two thirds the size the DVD rate falls below its floor:
+  // the question comes first, and No converts nothing.
+  SetEnvironmentVariableW(L"VELTO_DISC_CAPACITY_BYTES", L"20000000");
+  const HWND again = StartProgram();
+  ASSERT_NE(again, nullptr) << "no main window in the second session";
+  AddFiles(again, names);
+  const HWND againList = GetDlgItem(again, IDC_MAIN_FILE_LIST);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(againList, LVM_GETITEMCOUNT, 0, 0) == 4; }, kWindowTimeoutMs));
+  const std::wstring unused = work + L"\\not converted";
+  SetText(GetDlgItem(again, IDC_MAIN_OUTPUT_FOLDER), unused);
+  PostCommand(again, IDC_MAIN_CONVERT);
+  const HWND question = WaitForMessageBox(kWindowTimeoutMs);
+  ASSERT_NE(question, nullptr) << "no question";
+  EXPECT_TRUE(std::regex_match(
+      Narrow(MessageBoxText(question)),
+      std::regex("The list needs more than one disc: it would be converted at 1[0-9]{3} kbit/s\\. Convert anyway\\?")))
+      << Narrow(MessageBoxText(question));
+  PostCommand(question, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kWindowTimeoutMs));
+  Sleep(500);
+  EXPECT_EQ(WaitForMessageBox(0), nullptr) << "a message after No";
+  EXPECT_EQ(GetFileAttributesW(unused.c_str()), INVALID_FILE_ATTRIBUTES) << "the output folder was made";
+  PostMessageW(again, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end";
 }
 
 // Run once more by ctest with no locale at all in its environment, as on a
