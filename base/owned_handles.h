@@ -2,7 +2,7 @@
 // Owners of the system's handles: each closes what it holds exactly once,
 // when it goes out of scope or is given something else to hold. They move,
 // they do not copy. The rest of the program never calls CloseHandle,
-// DeleteObject, DestroyIcon or ReleaseDC itself.
+// DeleteObject, DestroyIcon, ReleaseDC and their kin itself.
 #include <windows.h>
 
 #include <objbase.h>
@@ -72,6 +72,21 @@ struct IconTraits {
   static void Close(Type h) { ::DestroyIcon(h); }
 };
 
+// Handles whose empty value is null and which one call gives back.
+template <typename HandleType, auto GiveBack>
+struct NullIsEmptyTraits {
+  using Type = HandleType;
+  static Type Empty() { return nullptr; }
+  static bool IsEmpty(Type h) { return h == nullptr; }
+  static void Close(Type h) { GiveBack(h); }
+};
+
+// FindFirstFileW, like the calls that make files, gives INVALID_HANDLE_VALUE
+// when nothing matches.
+struct FileSearchTraits : KernelHandleTraits {
+  static void Close(Type h) { ::FindClose(h); }
+};
+
 // A process, thread, file, pipe, event or job object.
 using UniqueHandle = Owned<KernelHandleTraits>;
 // A job object: closing its last handle ends the processes in it when it was
@@ -83,6 +98,15 @@ using OwnedFont = GdiObject<HFONT>;
 using OwnedBitmap = GdiObject<HBITMAP>;
 using OwnedBrush = GdiObject<HBRUSH>;
 using OwnedIcon = Owned<IconTraits>;
+using OwnedCursor = Owned<NullIsEmptyTraits<HCURSOR, &::DestroyCursor>>;
+using OwnedMenu = Owned<NullIsEmptyTraits<HMENU, &::DestroyMenu>>;
+// A device context of CreateCompatibleDC.
+using MemoryDC = Owned<NullIsEmptyTraits<HDC, &::DeleteDC>>;
+// A library loaded by LoadLibrary(Ex)W.
+using OwnedModule = Owned<NullIsEmptyTraits<HMODULE, &::FreeLibrary>>;
+using OwnedRegistryKey = Owned<NullIsEmptyTraits<HKEY, &::RegCloseKey>>;
+// A search of FindFirstFileW.
+using FileSearch = Owned<FileSearchTraits>;
 
 // The thread and process handles that CreateProcessW hands back.
 struct OwnedProcess {
