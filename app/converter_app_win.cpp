@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/owned_handles.h"
 #include "ui/skin.h"
 #include "ui/main_dialog.h"
 #include "ui/tip_dialog.h"
@@ -48,8 +49,7 @@ bool StartPlayerControlRegistration() {
                       &process)) {
     return false;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  const OwnedProcess started(process);
   return true;
 }
 

@@ -8,9 +8,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/owned_handles.h"
 #include "framework/controls.h"
 
 namespace velto {
@@ -75,7 +77,7 @@ class ImageButton : public Button {
   HWND GetTooltipHandle() const { return m_tooltip.Handle(); }
   const std::string& GetTooltipText() const { return m_tooltipText; }
   bool IsTooltipActive() const { return m_tooltipActive; }
-  bool HasBackgroundCache() const { return m_backgroundDC != nullptr; }
+  bool HasBackgroundCache() const { return static_cast<bool>(m_backgroundDC); }
 
   // The colour transforms of the at-rest copies (COLORREF in, COLORREF out).
   static COLORREF GrayColor(COLORREF color);
@@ -92,9 +94,12 @@ class ImageButton : public Button {
 
  private:
   struct IconRecord {
+    OwnedIcon owned;  // empty for an at-rest icon that is the normal one
     HICON icon = nullptr;
     LONG width = 0;
     LONG height = 0;
+
+    static IconRecord Owning(HICON icon) { return IconRecord{OwnedIcon(icon), icon}; }
   };
 
   LRESULT OnSetCursor(WPARAM, LPARAM);
@@ -139,9 +144,11 @@ class ImageButton : public Button {
   COLORREF m_colors[kColorCount]{};
   ToolTip m_tooltip;
   std::string m_tooltipText;
-  HDC m_backgroundDC = nullptr;
-  HBITMAP m_backgroundBitmap = nullptr;
-  HGDIOBJ m_previousBitmap = nullptr;
+  // The parent's picture behind the button (transparent look); given back
+  // in the reverse order.
+  MemoryDC m_backgroundDC;
+  OwnedBitmap m_backgroundBitmap;
+  std::optional<SelectedObject> m_backgroundSelection;
   int m_checked = 0;
   IconRecord m_icons[2];
 };

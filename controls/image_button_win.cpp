@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <utility>
+
 #include "base/text_encoding.h"
 #include "framework/application.h"
 
@@ -17,9 +19,8 @@ int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &rect, brush);
-  DeleteObject(brush);
+  const OwnedBrush brush(CreateSolidBrush(color));
+  FillRect(dc, &rect, brush.Get());
 }
 
 // One-pixel frame: topLeft on the top and left edges, bottomRight on the
@@ -49,40 +50,47 @@ HICON LoadIconResource(int id, int width, int height) {
   return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, LR_DEFAULTCOLOR));
 }
 
+// An icon's description; the bitmaps GetIconInfo makes for it go with it.
+struct IconBitmaps {
+  ICONINFO info{};
+  OwnedBitmap color;
+  OwnedBitmap mask;
+
+  bool Read(HICON icon) {
+    if (!GetIconInfo(icon, &info)) return false;
+    color.Reset(info.hbmColor);
+    mask.Reset(info.hbmMask);
+    return true;
+  }
+};
+
 // A copy of the icon whose non-black colour pixels went through transform;
 // null when any step fails.
 template <class Transform>
 HICON MakeTintedIcon(HICON source, Transform transform) {
-  ICONINFO info{};
-  if (!GetIconInfo(source, &info)) return nullptr;
-  HICON result = nullptr;
+  IconBitmaps bitmaps;
+  if (!bitmaps.Read(source)) return nullptr;
   BITMAP layout{};
-  if (info.hbmColor && GetObjectW(info.hbmColor, sizeof(layout), &layout)) {
-    HDC sourceDC = CreateCompatibleDC(nullptr);
-    HDC targetDC = CreateCompatibleDC(nullptr);
-    HBITMAP target = CreateBitmap(layout.bmWidth, layout.bmHeight, layout.bmPlanes, layout.bmBitsPixel, nullptr);
-    if (sourceDC && targetDC && target) {
-      HGDIOBJ oldSource = SelectObject(sourceDC, info.hbmColor);
-      HGDIOBJ oldTarget = SelectObject(targetDC, target);
-      for (int y = 0; y < layout.bmHeight; ++y) {
-        for (int x = 0; x < layout.bmWidth; ++x) {
-          const COLORREF color = GetPixel(sourceDC, x, y);
-          SetPixel(targetDC, x, y, color == 0 ? 0 : transform(color));
-        }
+  if (!bitmaps.color || !GetObjectW(bitmaps.color.Get(), sizeof(layout), &layout)) return nullptr;
+  const MemoryDC sourceDC(CreateCompatibleDC(nullptr));
+  const MemoryDC targetDC(CreateCompatibleDC(nullptr));
+  const OwnedBitmap target(
+      CreateBitmap(layout.bmWidth, layout.bmHeight, layout.bmPlanes, layout.bmBitsPixel, nullptr));
+  if (!sourceDC || !targetDC || !target) return nullptr;
+  {
+    // Bitmaps that make an icon must not be selected into a device context.
+    const SelectedObject fromSource(sourceDC.Get(), bitmaps.color.Get());
+    const SelectedObject intoTarget(targetDC.Get(), target.Get());
+    for (int y = 0; y < layout.bmHeight; ++y) {
+      for (int x = 0; x < layout.bmWidth; ++x) {
+        const COLORREF color = GetPixel(sourceDC.Get(), x, y);
+        SetPixel(targetDC.Get(), x, y, color == 0 ? 0 : transform(color));
       }
-      SelectObject(sourceDC, oldSource);
-      SelectObject(targetDC, oldTarget);
-      ICONINFO made = info;
-      made.hbmColor = target;
-      result = CreateIconIndirect(&made);
     }
-    if (target) DeleteObject(target);
-    if (targetDC) DeleteDC(targetDC);
-    if (sourceDC) DeleteDC(sourceDC);
   }
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  return result;
+  ICONINFO made = bitmaps.info;
+  made.hbmColor = target.Get();
+  return CreateIconIndirect(&made);
 }
 
 }  // namespace
@@ -95,8 +103,6 @@ ImageButton::ImageButton() {
 }
 
 ImageButton::~ImageButton() {
-  FreeBackground();
-  FreeIcons();
   if (m_tooltip.IsWindow()) m_tooltip.DestroyWindow();
 }
 
@@ -134,28 +140,33 @@ int ImageButton::SetIcons(int iconId, int atRest) { return SetIcons(iconId, 0, 0
 
 int ImageButton::SetIcons(HICON icon, HICON atRest) { return SetIconsWithChoice(icon, kNoAtRestIcon, atRest); }
 
+// The button owns both handles from here on; an at-rest icon that is the
+// normal one itself is given back once. Without a normal icon there is
+// nothing to show at rest either; when an icon cannot be examined the button
+// keeps none.
 int ImageButton::SetIconsWithChoice(HICON icon, int atRestChoice, HICON atRest) {
   FreeIcons();
+  IconRecord normal = IconRecord::Owning(icon);
+  IconRecord rest = atRest != icon ? IconRecord::Owning(atRest) : IconRecord{OwnedIcon(), atRest};
   int result = kOk;
   if (icon) {
-    m_icons[0].icon = icon;
-    if (!ReadIconSize(icon, m_icons[0])) {
+    if (!ReadIconSize(icon, normal)) {
       result = kInvalidResource;
     } else {
-      if (atRestChoice == kGrayAtRest) atRest = MakeTintedIcon(icon, GrayColor);
+      if (atRestChoice == kGrayAtRest) rest = IconRecord::Owning(MakeTintedIcon(icon, GrayColor));
       if (atRestChoice == kDarkerAtRest) {
-        atRest = MakeTintedIcon(icon, [](COLORREF c) { return DarkerColor(c, 0.25); });
+        rest = IconRecord::Owning(MakeTintedIcon(icon, [](COLORREF c) { return DarkerColor(c, 0.25); }));
       }
-      if (atRest) {
-        m_icons[1].icon = atRest;
-        if (!ReadIconSize(atRest, m_icons[1])) result = kInvalidResource;
+      if (rest.icon) {
+        if (!ReadIconSize(rest.icon, rest)) result = kInvalidResource;
       } else if (atRestChoice != kNoAtRestIcon) {
         result = kInvalidResource;  // the copy could not be made
       }
     }
-    if (result != kOk) FreeIcons();
-  } else if (atRest) {
-    DestroyIcon(atRest);  // no icon to show at rest without a normal one
+    if (result == kOk) {
+      m_icons[0] = std::move(normal);
+      m_icons[1] = std::move(rest);
+    }
   }
   if (IsWindow()) Invalidate();
   return result;
@@ -163,20 +174,16 @@ int ImageButton::SetIconsWithChoice(HICON icon, int atRestChoice, HICON atRest) 
 
 // The size is twice the hot spot, which for icons is their centre.
 bool ImageButton::ReadIconSize(HICON icon, IconRecord& record) const {
-  ICONINFO info{};
-  if (!GetIconInfo(icon, &info)) return false;
-  record.width = static_cast<LONG>(info.xHotspot * 2);
-  record.height = static_cast<LONG>(info.yHotspot * 2);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
+  IconBitmaps bitmaps;
+  if (!bitmaps.Read(icon)) return false;
+  record.width = static_cast<LONG>(bitmaps.info.xHotspot * 2);
+  record.height = static_cast<LONG>(bitmaps.info.yHotspot * 2);
   return true;
 }
 
 void ImageButton::FreeIcons() {
-  if (m_icons[1].icon && m_icons[1].icon != m_icons[0].icon) DestroyIcon(m_icons[1].icon);
-  if (m_icons[0].icon) DestroyIcon(m_icons[0].icon);
-  m_icons[0] = IconRecord{};
   m_icons[1] = IconRecord{};
+  m_icons[0] = IconRecord{};
 }
 
 COLORREF ImageButton::GrayColor(COLORREF color) {
@@ -485,23 +492,20 @@ void ImageButton::PaintParentBackground(HDC dc) {
     HWND parent = GetParent();
     RECT inParent = WindowRect();
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&inParent), 2);
-    HDC parentDC = GetDC(parent);
-    m_backgroundDC = CreateCompatibleDC(parentDC);
-    m_backgroundBitmap = CreateCompatibleBitmap(parentDC, Width(client), Height(client));
-    m_previousBitmap = SelectObject(m_backgroundDC, m_backgroundBitmap);
-    BitBlt(m_backgroundDC, 0, 0, Width(client), Height(client), parentDC, inParent.left, inParent.top, SRCCOPY);
-    ReleaseDC(parent, parentDC);
+    const WindowDC parentDC(parent);
+    m_backgroundDC.Reset(CreateCompatibleDC(parentDC.Get()));
+    m_backgroundBitmap.Reset(CreateCompatibleBitmap(parentDC.Get(), Width(client), Height(client)));
+    m_backgroundSelection.emplace(m_backgroundDC.Get(), m_backgroundBitmap.Get());
+    BitBlt(m_backgroundDC.Get(), 0, 0, Width(client), Height(client), parentDC.Get(), inParent.left, inParent.top,
+           SRCCOPY);
   }
-  BitBlt(dc, 0, 0, Width(client), Height(client), m_backgroundDC, 0, 0, SRCCOPY);
+  BitBlt(dc, 0, 0, Width(client), Height(client), m_backgroundDC.Get(), 0, 0, SRCCOPY);
 }
 
 void ImageButton::FreeBackground() {
-  if (m_backgroundDC && m_previousBitmap) SelectObject(m_backgroundDC, m_previousBitmap);
-  if (m_backgroundBitmap) DeleteObject(m_backgroundBitmap);
-  if (m_backgroundDC) DeleteDC(m_backgroundDC);
-  m_backgroundDC = nullptr;
-  m_backgroundBitmap = nullptr;
-  m_previousBitmap = nullptr;
+  m_backgroundSelection.reset();
+  m_backgroundBitmap.Reset();
+  m_backgroundDC.Reset();
 }
 
 }  // namespace velto

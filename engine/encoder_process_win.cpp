@@ -1,5 +1,6 @@
 #include "engine/encoder_process.h"
 
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "framework/window.h"
 
@@ -48,23 +49,22 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command) {
                              &startup, &process) != FALSE;
   }
   if (!created) return result;
-  CloseHandle(process.hThread);
+  const OwnedProcess started(process);
+  const HANDLE encoder = started.process.Get();
   result.started = true;
   result.processId = process.dwProcessId;
 
   for (;;) {
-    const DWORD r =
-        MsgWaitForMultipleObjectsEx(1, &process.hProcess, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    const DWORD r = MsgWaitForMultipleObjectsEx(1, &encoder, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (r == WAIT_OBJECT_0) break;
     if (r == WAIT_OBJECT_0 + 1) {
       PumpOneMessage();
       continue;
     }
-    WaitForSingleObject(process.hProcess, INFINITE);  // the wait itself failed
+    WaitForSingleObject(encoder, INFINITE);  // the wait itself failed
     break;
   }
-  GetExitCodeProcess(process.hProcess, &result.exitCode);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(encoder, &result.exitCode);
 
   if (g_quitTaken) {
     g_quitTaken = false;

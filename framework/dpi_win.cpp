@@ -1,5 +1,7 @@
 #include "framework/dpi.h"
 
+#include "base/owned_handles.h"
+
 namespace velto {
 namespace {
 
@@ -11,9 +13,8 @@ Function User32Function(const char* name) {
 }
 
 UINT ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen) ReleaseDC(nullptr, screen);
+  const WindowDC screen(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
   return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
 

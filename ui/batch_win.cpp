@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "engine/batch_rules.h"
 #include "base/encoder_interface.h"
@@ -76,14 +77,13 @@ std::string FindEncoderLog(const std::string& folder, DWORD processId) {
   const std::wstring wideFolder = Utf8ToWide(folder);
   const std::wstring pattern = wideFolder + L"\\veltoenc-*-" + std::to_wstring(processId) + L".log";
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return {};
+  const FileSearch search(FindFirstFileW(pattern.c_str(), &found));
+  if (!search) return {};
   std::wstring newest;
   do {
     // Names sort by their time.
     if (newest.empty() || newest < found.cFileName) newest = found.cFileName;
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &found));
   return WideToUtf8(wideFolder + L"\\" + newest);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "framework/application.h"
 #include "ui/file_list_text.h"
@@ -45,13 +46,12 @@ std::vector<std::string> VideoFilesIn(const std::wstring& folder) {
   if (prefix.back() != L'\\' && prefix.back() != L'/') prefix += L'\\';
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((prefix + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return {};
+  const FileSearch search(FindFirstFileW((prefix + L"*").c_str(), &found));
+  if (!search) return {};
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (IsVideoFileName(WideToUtf8(found.cFileName))) names.emplace_back(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &found));
   std::sort(names.begin(), names.end(), NameBefore);
   std::vector<std::string> paths;
   for (const std::wstring& name : names) paths.push_back(WideToUtf8(prefix + name));

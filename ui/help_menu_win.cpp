@@ -1,6 +1,7 @@
 // The Help button's menu and the commands behind it.
 #include <windows.h>
 
+#include "base/owned_handles.h"
 #include "framework/application.h"
 #include "res/resource_ids.h"
 #include "ui/about_dialog.h"
@@ -22,12 +23,11 @@ void MainDialog::ShowHelpMenu() {
     at.x += 5;
     at.y += 5;
   }
-  const HMENU menu = LoadMenuW(ResourceInstance(), MAKEINTRESOURCEW(IDR_HELP_MENU));
+  const OwnedMenu menu(LoadMenuW(ResourceInstance(), MAKEINTRESOURCEW(IDR_HELP_MENU)));
   if (!menu) return;
   HWND owner = Handle();
   while (GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD) owner = ::GetParent(owner);
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
-  DestroyMenu(menu);
+  TrackPopupMenu(GetSubMenu(menu.Get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
 }
 
 void MainDialog::ShowAbout() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/owned_handles.h"
 #include "framework/controls.h"
 
 namespace velto {
@@ -20,9 +21,9 @@ class BoldLabelControl : public Static {
   BoldLabelControl();
   ~BoldLabelControl() override;
 
-  HFONT Font() const { return m_font; }
+  HFONT Font() const { return m_font.Get(); }
   COLORREF TextColour() const { return m_textColour; }
-  HBRUSH BackgroundBrush() const { return m_backgroundBrush; }
+  HBRUSH BackgroundBrush() const { return m_backgroundBrush.Get(); }
 
  protected:
   bool SubclassOnAttach() const override { return true; }
@@ -33,8 +34,8 @@ class BoldLabelControl : public Static {
   HBRUSH OnCtlColor(HDC dc, UINT message);
 
   COLORREF m_textColour;
-  HBRUSH m_backgroundBrush;
-  HFONT m_font;
+  OwnedBrush m_backgroundBrush;
+  OwnedFont m_font;
 };
 
 // A web link. Its address is the template text unless SetUrl gives another.
@@ -62,8 +63,8 @@ class UrlLinkControl : public Static {
   // The colour the text is drawn in now.
   COLORREF CurrentTextColour() const;
   HCURSOR HandCursor() const { return m_handCursor; }
-  HFONT PlainFont() const { return m_plainFont; }
-  HFONT UnderlinedFont() const { return m_underlinedFont; }
+  HFONT PlainFont() const { return m_plainFont.Get(); }
+  HFONT UnderlinedFont() const { return m_underlinedFont.Get(); }
   const ToolTip& Tip() const { return m_toolTip; }
 
   // Sizes the control to its text (measured with the underlined font).
@@ -99,10 +100,10 @@ class UrlLinkControl : public Static {
   int m_underline = -1;
   bool m_fitToText = true;
   std::string m_url;
-  HFONT m_plainFont = nullptr;
-  HFONT m_underlinedFont = nullptr;
-  HCURSOR m_handCursor = nullptr;
-  bool m_ownsHandCursor = false;
+  OwnedFont m_plainFont;
+  OwnedFont m_underlinedFont;
+  HCURSOR m_handCursor = nullptr;  // m_copiedHandCursor or the system's hand
+  OwnedCursor m_copiedHandCursor;
   ToolTip m_toolTip;
   UINT_PTR m_timerId = kHoverTimer;
 };

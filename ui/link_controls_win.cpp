@@ -42,8 +42,7 @@ int StartProgram(const std::wstring& commandLine, int showCommand) {
     const DWORD error = GetLastError();
     return error < 32 ? static_cast<int>(error) : ERROR_BAD_FORMAT;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  const OwnedProcess started(process);
   return 33;
 }
 
@@ -58,20 +57,18 @@ BoldLabelControl::BoldLabelControl()
   font.lfWeight = 956;
   font.lfCharSet = DEFAULT_CHARSET;
   wcscpy_s(font.lfFaceName, L"Arial");
-  m_font = CreateFontIndirectW(&font);
+  m_font.Reset(CreateFontIndirectW(&font));
 }
 
 BoldLabelControl::~BoldLabelControl() {
   // A window that outlives us must not keep a deleted font.
-  if (IsWindow() && reinterpret_cast<HFONT>(Send(WM_GETFONT)) == m_font) Send(WM_SETFONT, 0, FALSE);
-  if (m_font) DeleteObject(m_font);
-  if (m_backgroundBrush) DeleteObject(m_backgroundBrush);
+  if (IsWindow() && reinterpret_cast<HFONT>(Send(WM_GETFONT)) == m_font.Get()) Send(WM_SETFONT, 0, FALSE);
 }
 
 void BoldLabelControl::PreSubclassWindow() {
   // The colour request selects the font as well; giving it to the window
   // keeps the look where the control selects its own font after asking.
-  if (m_font) Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+  if (m_font) Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
   Static::PreSubclassWindow();
 }
 
@@ -83,11 +80,11 @@ const MessageMap& BoldLabelControl::GetMessageMap() const {
 
 HBRUSH BoldLabelControl::OnCtlColor(HDC dc, UINT message) {
   if (IsStaticColourRequest(message)) {
-    SelectObject(dc, m_font);
+    SelectObject(dc, m_font.Get());
     SetTextColor(dc, m_textColour);
     SetBkMode(dc, TRANSPARENT);
   }
-  return m_backgroundBrush;
+  return m_backgroundBrush.Get();
 }
 
 // ---------------------------------------------------------------- UrlLinkControl
@@ -97,11 +94,8 @@ UrlLinkControl::~UrlLinkControl() {
   if (IsWindow()) {
     ::KillTimer(Handle(), m_timerId);
     const auto font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
-    if (font && (font == m_plainFont || font == m_underlinedFont)) Send(WM_SETFONT, 0, FALSE);
+    if (font && (font == m_plainFont.Get() || font == m_underlinedFont.Get())) Send(WM_SETFONT, 0, FALSE);
   }
-  if (m_plainFont) DeleteObject(m_plainFont);
-  if (m_underlinedFont) DeleteObject(m_underlinedFont);
-  if (m_ownsHandCursor && m_handCursor) DestroyCursor(m_handCursor);
 }
 
 void UrlLinkControl::SetUrl(std::string_view url) {
@@ -119,7 +113,7 @@ void UrlLinkControl::SetVisited(bool visited) {
 void UrlLinkControl::SetUnderline(int underline) {
   if (underline == m_underline) return;
   if (IsWindow()) {
-    UseFont(underline == 1 ? m_underlinedFont : m_plainFont);
+    UseFont(underline == 1 ? m_underlinedFont.Get() : m_plainFont.Get());
     Invalidate(true);
   }
   m_underline = underline;
@@ -147,9 +141,9 @@ void UrlLinkControl::PreSubclassWindow() {
   if (!font) font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
   LOGFONTW logical{};
   GetObjectW(font, sizeof(logical), &logical);
-  m_plainFont = CreateFontIndirectW(&logical);
+  m_plainFont.Reset(CreateFontIndirectW(&logical));
   logical.lfUnderline = TRUE;
-  m_underlinedFont = CreateFontIndirectW(&logical);
+  m_underlinedFont.Reset(CreateFontIndirectW(&logical));
 
   FitToText();
   LoadHandCursor();
@@ -183,11 +177,9 @@ void UrlLinkControl::FitToText() {
 
   const std::wstring text = WindowTextOf(hwnd);
   SIZE extent{};
-  if (HDC dc = GetDC(hwnd)) {
-    const HGDIOBJ previous = m_underlinedFont ? SelectObject(dc, m_underlinedFont) : nullptr;
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    if (previous) SelectObject(dc, previous);
-    ReleaseDC(hwnd, dc);
+  if (const WindowDC dc(hwnd); dc) {
+    const SelectedObject font(dc.Get(), m_underlinedFont.Get());
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
   }
 
   const LONG windowWidth = window.right - window.left;
@@ -229,14 +221,13 @@ void UrlLinkControl::LoadHandCursor() {
   if (length > 0 && length < MAX_PATH) {
     const std::wstring helpViewer = std::wstring(directory) + L"\\winhlp32.exe";
     // Only its resources are wanted: as a data file it loads whatever its bitness.
-    const HMODULE module =
-        LoadLibraryExW(helpViewer.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const OwnedModule module(
+        LoadLibraryExW(helpViewer.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     if (module) {
-      if (const HCURSOR cursor = LoadCursorW(module, MAKEINTRESOURCEW(kHelpViewerHandCursor))) {
-        m_handCursor = CopyCursor(cursor);
-        m_ownsHandCursor = m_handCursor != nullptr;
+      if (const HCURSOR cursor = LoadCursorW(module.Get(), MAKEINTRESOURCEW(kHelpViewerHandCursor))) {
+        m_copiedHandCursor.Reset(CopyCursor(cursor));
+        m_handCursor = m_copiedHandCursor.Get();
       }
-      FreeLibrary(module);
     }
   }
   // Where the help viewer or its cursor is missing, the system's hand.
@@ -275,7 +266,7 @@ LRESULT UrlLinkControl::OnSetCursor(WPARAM, LPARAM) {
 LRESULT UrlLinkControl::OnMouseMove(WPARAM, LPARAM) {
   if (!m_over) {
     m_over = true;
-    if (m_underline == -1) UseFont(m_plainFont);
+    if (m_underline == -1) UseFont(m_plainFont.Get());
     Invalidate(true);
     SetTimer(m_timerId, kHoverInterval);
   }
@@ -290,7 +281,7 @@ LRESULT UrlLinkControl::OnTimer(WPARAM, LPARAM) {
   if (!PtInRect(&client, point)) {
     m_over = false;
     KillTimer(m_timerId);
-    if (m_underline != 1) UseFont(m_plainFont);
+    if (m_underline != 1) UseFont(m_plainFont.Get());
     client.bottom += 10;
     InvalidateRect(Handle(), &client, TRUE);
   }
@@ -324,10 +315,9 @@ LRESULT UrlLinkControl::OnFocusChange(WPARAM, LPARAM) {
 LRESULT UrlLinkControl::OnPaint(WPARAM, LPARAM) {
   const LRESULT result = Default();
   if (::GetFocus() == Handle()) {
-    HDC dc = GetDC(Handle());
+    const WindowDC dc(Handle());
     RECT client = ClientRect();
-    DrawFocusRect(dc, &client);
-    ReleaseDC(Handle(), dc);
+    DrawFocusRect(dc.Get(), &client);
   }
   return result;
 }
@@ -346,16 +336,15 @@ bool UrlLinkControl::OnClicked() {
 // ---------------------------------------------------------------- opening links
 
 LONG ReadRegistryDefault(HKEY root, std::wstring_view subkey, std::wstring& value) {
-  HKEY key = nullptr;
+  OwnedRegistryKey key;
   const std::wstring name(subkey);
-  const LONG opened = RegOpenKeyExW(root, name.c_str(), 0, KEY_QUERY_VALUE, &key);
+  const LONG opened = RegOpenKeyExW(root, name.c_str(), 0, KEY_QUERY_VALUE, key.Receive());
   if (opened != ERROR_SUCCESS) return opened;
 
   wchar_t buffer[kRegistryValueLimit] = {};
   DWORD type = 0;
   DWORD bytes = sizeof(buffer);
-  LONG read = RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
-  RegCloseKey(key);
+  LONG read = RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
   if (read == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) read = ERROR_INVALID_DATA;
   if (read != ERROR_SUCCESS) return read;
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ui/skin.h"
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "engine/media_list.h"
 #include "framework/application.h"
@@ -16,6 +16,7 @@
 #include "settings/settings_store.h"
 #include "ui/file_list_text.h"
 #include "ui/main_dialog.h"
+#include "ui/skin.h"
 
 namespace velto {
 namespace {
@@ -109,19 +110,18 @@ void MainDialog::ShowListMenu() {
     at.x += 5;
     at.y += 5;
   }
-  HMENU menu = LoadMenuW(ResourceInstance(), MAKEINTRESOURCEW(IDR_LIST_MENU));
+  const OwnedMenu menu(LoadMenuW(ResourceInstance(), MAKEINTRESOURCEW(IDR_LIST_MENU)));
   if (!menu) return;
-  if (HMENU popup = GetSubMenu(menu, 0)) {
+  if (HMENU popup = GetSubMenu(menu.Get(), 0)) {
     skin::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, TopLevelOwner(Handle()));
   }
-  DestroyMenu(menu);
 }
 
 void MainDialog::BrowseOutputFolder() {
   if (m_busy) return;
   IMalloc* allocator = nullptr;
   if (FAILED(SHGetMalloc(&allocator)) || !allocator) return;
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const ComInitialization com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
   wchar_t displayName[MAX_PATH] = {};
   BROWSEINFOW browse{};
@@ -144,7 +144,6 @@ void MainDialog::BrowseOutputFolder() {
     allocator->Free(item);
   }
   allocator->Release();
-  if (SUCCEEDED(com)) CoUninitialize();
 }
 
 }  // namespace velto

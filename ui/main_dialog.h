@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/owned_handles.h"
 #include "controls/image_button.h"
 #include "engine/encoder_process.h"
 #include "engine/encoding_profiles.h"
@@ -31,7 +32,7 @@ class MainDialog : public Dialog {
   ~MainDialog() override;
 
   const std::string& OutputFolder() const { return m_outputFolder; }
-  HICON Icon() const { return m_hIcon; }
+  HICON Icon() const { return m_hIcon.Get(); }
 
   // Quick settings: the TV mode and aspect ratio lists shown as the current
   // output format wants them.
@@ -163,8 +164,8 @@ class MainDialog : public Dialog {
   ImageButton m_convertButton;
   ImageButton m_settingsButton;
   ListView m_fileList;
-  HICON m_hIcon = nullptr;
-  HICON m_hSmallIcon = nullptr;
+  OwnedIcon m_hIcon;
+  OwnedIcon m_hSmallIcon;
   UINT m_dpi = 96;
 
   std::unique_ptr<BatchIndicator> m_indicator;

@@ -55,8 +55,9 @@ void AcceptDroppedFiles(HWND window) {
   }
 }
 
-HICON LoadAppIcon(int size) {
-  return static_cast<HICON>(LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0));
+OwnedIcon LoadAppIcon(int size) {
+  return OwnedIcon(
+      static_cast<HICON>(LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0)));
 }
 
 // The list's columns at 96 dpi.
@@ -81,10 +82,8 @@ MainDialog::~MainDialog() {
   delete g_engineState.progressDialog;
   g_engineState.progressDialog = nullptr;
   SaveOwnSettings();
-  // The window (when it still exists) goes before the icon it shows.
+  // The window (when it still exists) goes before the icons it shows.
   if (IsWindow()) DestroyWindow();
-  if (m_hIcon) DestroyIcon(m_hIcon);
-  if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
 }
 
 void MainDialog::LoadOwnSettings() {
@@ -193,15 +192,12 @@ void MainDialog::ShowIconsForDpi() {
     const int size = ScaleForDpi(setup.iconSize, m_dpi);
     (this->*setup.button).SetIcons(setup.iconId, size, size, ImageButton::kNoAtRestIcon, 0, 0);
   }
-  const HICON oldBig = m_hIcon;
-  const HICON oldSmall = m_hSmallIcon;
-  m_hIcon = LoadAppIcon(ScaleForDpi(kBigIcon, m_dpi));
+  // The old icons are given back once the window shows the new ones.
+  const OwnedIcon oldBig = std::exchange(m_hIcon, LoadAppIcon(ScaleForDpi(kBigIcon, m_dpi)));
   const int small = SystemMetricForDpi(SM_CXSMICON, m_dpi);
-  m_hSmallIcon = LoadAppIcon(small);
-  Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
-  if (oldBig) DestroyIcon(oldBig);
-  if (oldSmall) DestroyIcon(oldSmall);
+  const OwnedIcon oldSmall = std::exchange(m_hSmallIcon, LoadAppIcon(small));
+  Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon.Get()));
 }
 
 // The window moved to a screen of another dpi: the dialog manager lays the
@@ -336,12 +332,12 @@ LRESULT MainDialog::OnPaint(WPARAM, LPARAM) {
   const RECT client = ClientRect();
   const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
   const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  DrawIcon(dc, x, y, m_hIcon);
+  DrawIcon(dc, x, y, m_hIcon.Get());
   EndPaint(Handle(), &paint);
   return 0;
 }
 
-LRESULT MainDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+LRESULT MainDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon.Get()); }
 
 LRESULT MainDialog::OnTaskbarButtonCreated(WPARAM, LPARAM) {
   if (m_indicator) m_indicator->ButtonCreated();

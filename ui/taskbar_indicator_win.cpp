@@ -4,6 +4,9 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <optional>
+
+#include "base/owned_handles.h"
 #include "ui/batch_indicator.h"
 
 namespace velto {
@@ -12,10 +15,7 @@ namespace {
 class TaskbarIndicator : public BatchIndicator {
  public:
   explicit TaskbarIndicator(HWND window) : window_(window) {}
-  ~TaskbarIndicator() override {
-    Release();
-    if (comStarted_) CoUninitialize();
-  }
+  ~TaskbarIndicator() override { Release(); }
   TaskbarIndicator(const TaskbarIndicator&) = delete;
   TaskbarIndicator& operator=(const TaskbarIndicator&) = delete;
 
@@ -57,9 +57,7 @@ class TaskbarIndicator : public BatchIndicator {
     tried_ = true;
     // Once for the window's life: a new Explorer asks for a new list, not
     // for COM again (each start would want its own end).
-    if (!comStarted_) {
-      comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-    }
+    if (!com_ || !com_->Started()) com_.emplace(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     ITaskbarList3* list = nullptr;
     if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
                                 reinterpret_cast<void**>(&list)))) {
@@ -78,10 +76,10 @@ class TaskbarIndicator : public BatchIndicator {
   }
 
   HWND window_;
+  std::optional<ComInitialization> com_;  // ends after the list is released
   ITaskbarList3* list_ = nullptr;
   bool buttonExists_ = false;
   bool tried_ = false;
-  bool comStarted_ = false;
   bool error_ = false;
   int shown_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "base/file_system.h"
 #include "base/module_directory.h"
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "framework/application.h"
 #include "framework/dpi.h"
@@ -144,19 +145,16 @@ LRESULT TipDialog::OnPaint(WPARAM, LPARAM) {
 
   int bitmapWidth = 0;
   int bitmapHeight = 0;
-  if (HBITMAP bitmap = LoadBitmapW(ResourceInstance(), MAKEINTRESOURCEW(IDB_TIP_BULB))) {
+  if (const OwnedBitmap bitmap(LoadBitmapW(ResourceInstance(), MAKEINTRESOURCEW(IDB_TIP_BULB))); bitmap) {
     BITMAP info{};
-    GetObjectW(bitmap, sizeof info, &info);
+    GetObjectW(bitmap.Get(), sizeof info, &info);
     bitmapWidth = ScaleForDpi(info.bmWidth, dpi);
     bitmapHeight = ScaleForDpi(info.bmHeight, dpi);
-    const HDC memory = CreateCompatibleDC(dc);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
+    const MemoryDC memory(CreateCompatibleDC(dc));
+    const SelectedObject selected(memory.Get(), bitmap.Get());
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, area.left, area.top, bitmapWidth, bitmapHeight, memory, 0, 0, info.bmWidth, info.bmHeight,
-               SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
+    StretchBlt(dc, area.left, area.top, bitmapWidth, bitmapHeight, memory.Get(), 0, 0, info.bmWidth,
+               info.bmHeight, SRCCOPY);
   }
 
   const std::wstring heading = Utf8ToWide(LoadResourceString(IDS_DID_YOU_KNOW));
