@@ -39,10 +39,7 @@ void DataExchange::Check(int id, bool& value) {
 void DataExchange::Text(int id, std::string& value) {
   HWND item = Item(id);
   if (saving_) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-    const int copied = GetWindowTextW(item, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    value = WideToUtf8(text);
+    value = WideToUtf8(WindowTextOf(item));
   } else {
     SetWindowTextW(item, Utf8ToWide(value).c_str());
   }

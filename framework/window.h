@@ -107,6 +107,9 @@ class Window {
   CurrentMessage* current_ = nullptr;
 };
 
+// The window's text as the wide API gives it; empty for a null window.
+std::wstring WindowTextOf(HWND window);
+
 // Logs a caught exception (OutputDebugString); nothing reaches the user.
 void LogException(const char* where, const char* what) noexcept;
 

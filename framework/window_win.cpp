@@ -272,13 +272,15 @@ bool Window::PreTranslateMessage(MSG&) { return false; }
 
 // ---------------------------------------------------------------- usual calls
 
-std::string Window::GetText() const {
-  if (!hwnd_) return {};
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-  const int copied = GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()));
+std::wstring WindowTextOf(HWND window) {
+  if (!window) return {};
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return WideToUtf8(text);
+  return text;
 }
+
+std::string Window::GetText() const { return WideToUtf8(WindowTextOf(hwnd_)); }
 
 void Window::SetText(std::string_view text) { SetWindowTextW(hwnd_, Utf8ToWide(text).c_str()); }
 void Window::Enable(bool enable) { EnableWindow(hwnd_, enable ? TRUE : FALSE); }

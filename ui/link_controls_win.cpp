@@ -17,13 +17,6 @@ constexpr WORD kHelpViewerHandCursor = 106;
 // Whether a reflected WM_CTLCOLOR* is the static-control kind.
 bool IsStaticColourRequest(UINT message) { return message == WM_CTLCOLORSTATIC; }
 
-std::wstring WindowTextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return text;
-}
-
 int ShellOpen(const std::wstring& url, int showCommand) {
   const HINSTANCE result = ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, showCommand);
   return static_cast<int>(reinterpret_cast<INT_PTR>(result));
