@@ -89,4 +89,15 @@ int ShowMessageBox(std::string_view text, UINT type = MB_OK, std::string_view ca
 // A string resource of ResourceInstance as UTF-8; empty when missing.
 std::string LoadResourceString(UINT id);
 
+// Tracks a pop-up menu as the platform's TrackPopupMenu does: the chosen
+// command goes to owner as WM_COMMAND.
+using PopupMenuTracker = void (*)(HMENU popup, UINT flags, int x, int y, HWND owner);
+
+// Opens the first pop-up of menu resource menuId of ResourceInstance at the
+// mouse cursor (5 pixels into window's client area when the cursor's place is
+// unknown), left-aligned, taking the right button as well; the first window
+// upwards from window that is not a child owns it. track, when given, tracks
+// it instead of the platform.
+void ShowMenuAtCursor(HWND window, int menuId, PopupMenuTracker track = nullptr);
+
 }  // namespace velto

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "framework/window.h"
 
@@ -168,6 +169,28 @@ std::string LoadResourceString(UINT id) {
   const int length = LoadStringW(ResourceInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
   if (length <= 0 || !text) return {};
   return WideToUtf8(std::wstring_view(text, static_cast<size_t>(length)));
+}
+
+void ShowMenuAtCursor(HWND window, int menuId, PopupMenuTracker track) {
+  POINT at{};
+  GetCursorPos(&at);
+  if (at.x == -1 && at.y == -1) {
+    at = POINT{0, 0};
+    ClientToScreen(window, &at);
+    at.x += 5;
+    at.y += 5;
+  }
+  const OwnedMenu menu(LoadMenuW(ResourceInstance(), MAKEINTRESOURCEW(menuId)));
+  const HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
+  if (!popup) return;
+  HWND owner = window;
+  while (owner && (GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
+  const UINT flags = TPM_LEFTALIGN | TPM_RIGHTBUTTON;
+  if (track) {
+    track(popup, flags, at.x, at.y, owner);
+  } else {
+    ::TrackPopupMenu(popup, flags, at.x, at.y, 0, owner, nullptr);
+  }
 }
 
 }  // namespace velto

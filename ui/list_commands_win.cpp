@@ -29,12 +29,6 @@ constexpr char kFolderTooLongText[] =
 constexpr char kNoFileSystemFolderText[] = "The chosen folder cannot be used as the output folder.";
 constexpr int kListColumns = 3;
 
-// The first window upwards that is not a child window.
-HWND TopLevelOwner(HWND window) {
-  while (window && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) window = ::GetParent(window);
-  return window;
-}
-
 }  // namespace
 
 void MainDialog::RenumberRows(int from) {
@@ -102,19 +96,7 @@ void MainDialog::SwapRows(int a, int b) {
 
 void MainDialog::ShowListMenu() {
   if (m_busy) return;
-  POINT at{};
-  GetCursorPos(&at);
-  if (at.x == -1 && at.y == -1) {
-    at = POINT{0, 0};
-    ClientToScreen(Handle(), &at);
-    at.x += 5;
-    at.y += 5;
-  }
-  const OwnedMenu menu(LoadMenuW(ResourceInstance(), MAKEINTRESOURCEW(IDR_LIST_MENU)));
-  if (!menu) return;
-  if (HMENU popup = GetSubMenu(menu.Get(), 0)) {
-    skin::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, TopLevelOwner(Handle()));
-  }
+  ShowMenuAtCursor(Handle(), IDR_LIST_MENU, &skin::TrackPopupMenu);
 }
 
 void MainDialog::BrowseOutputFolder() {
