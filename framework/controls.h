@@ -19,8 +19,6 @@ class Button : public Window {
   void SetCheck(int state) { Send(BM_SETCHECK, static_cast<WPARAM>(state)); }
   UINT GetState() const { return static_cast<UINT>(Send(BM_GETSTATE)); }
   void SetState(bool pushed) { Send(BM_SETSTATE, pushed ? TRUE : FALSE); }
-  UINT GetButtonStyle() const { return static_cast<UINT>(Style() & 0xFFFF); }
-  void SetButtonStyle(UINT style, bool redraw = true) { Send(BM_SETSTYLE, style, redraw ? TRUE : FALSE); }
 
   // Owner-drawn buttons paint here; reached through the parent's reflected
   // WM_DRAWITEM once the button is subclassed.
@@ -40,8 +38,6 @@ class Edit : public Window {
 class ComboBox : public Window {
  public:
   int AddString(std::string_view text);
-  int InsertString(int index, std::string_view text);
-  int DeleteString(int index) { return static_cast<int>(Send(CB_DELETESTRING, static_cast<WPARAM>(index))); }
   void ResetContent() { Send(CB_RESETCONTENT); }
   int GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
   int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }

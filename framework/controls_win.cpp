@@ -40,11 +40,6 @@ int ComboBox::AddString(std::string_view text) {
   return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
 }
 
-int ComboBox::InsertString(int index, std::string_view text) {
-  const std::wstring wide = Utf8ToWide(text);
-  return static_cast<int>(Send(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str())));
-}
-
 int ComboBox::SetCurSel(int index) {
   if (index < 0 || index >= GetCount()) {
     Send(CB_SETCURSEL, static_cast<WPARAM>(-1));  // not every system clears it by itself

@@ -27,9 +27,7 @@ enum class MapEntryKind {
   Message,            // a message to the window itself
   Command,            // WM_COMMAND by control or menu id and notification code
   Notify,             // WM_NOTIFY by control id and notification code
-  ReflectedMessage,   // a parent's message about this control (WM_DRAWITEM ...)
   ReflectedCommand,   // a parent's WM_COMMAND from this control, by code
-  ReflectedNotify,    // a parent's WM_NOTIFY from this control, by code
   ReflectedCtlColor,  // any WM_CTLCOLOR* the parent got for this control
 };
 
@@ -97,27 +95,11 @@ class MessageMapBuilder {
     });
   }
 
-  MessageMapBuilder& OnReflectedMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM)) {
-    return Add(MapEntryKind::ReflectedMessage, message, 0,
-               [handler](Window& w, WPARAM wp, LPARAM lp, LRESULT& r) {
-                 r = (Self(w).*handler)(wp, lp);
-                 return true;
-               });
-  }
-
   // Returning false lets the parent handle the command as well.
   MessageMapBuilder& OnReflectedCommand(UINT code, bool (T::*handler)()) {
     return Add(MapEntryKind::ReflectedCommand, code, 0, [handler](Window& w, WPARAM, LPARAM, LRESULT& r) {
       r = 0;
       return (Self(w).*handler)();
-    });
-  }
-
-  // Returning false lets the parent handle the notification as well.
-  MessageMapBuilder& OnReflectedNotify(UINT code, bool (T::*handler)(NMHDR&, LRESULT&)) {
-    return Add(MapEntryKind::ReflectedNotify, code, 0, [handler](Window& w, WPARAM, LPARAM l, LRESULT& r) {
-      r = 0;
-      return (Self(w).*handler)(*reinterpret_cast<NMHDR*>(l), r);
     });
   }
 

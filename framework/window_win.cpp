@@ -254,18 +254,15 @@ bool Window::DispatchToMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 
 bool Window::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   const MessageMap& map = GetMessageMap();
-  const MapEntry* entry = nullptr;
   if (message == WM_COMMAND) {
-    entry = map.Find(MapEntryKind::ReflectedCommand, HIWORD(wParam));
-  } else if (message == WM_NOTIFY) {
-    entry = map.Find(MapEntryKind::ReflectedNotify, reinterpret_cast<const NMHDR*>(lParam)->code);
-  } else if (IsCtlColorMessage(message)) {
-    entry = map.Find(MapEntryKind::ReflectedCtlColor, 0);
-    if (entry) return entry->call(*this, wParam, static_cast<LPARAM>(message), result);
-  } else {
-    entry = map.Find(MapEntryKind::ReflectedMessage, message);
+    const MapEntry* entry = map.Find(MapEntryKind::ReflectedCommand, HIWORD(wParam));
+    return entry && entry->call(*this, wParam, lParam, result);
   }
-  return entry && entry->call(*this, wParam, lParam, result);
+  if (IsCtlColorMessage(message)) {
+    const MapEntry* entry = map.Find(MapEntryKind::ReflectedCtlColor, 0);
+    return entry && entry->call(*this, wParam, static_cast<LPARAM>(message), result);
+  }
+  return false;
 }
 
 bool Window::PreTranslateMessage(MSG&) { return false; }
