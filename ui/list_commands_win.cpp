@@ -49,32 +49,23 @@ void MainDialog::RemoveSelected() {
   }
 }
 
-void MainDialog::MoveSelectedUp() {
-  if (m_busy || g_mediaList.count() < 2) return;
-  const int row = m_fileList.GetSelectedItem();
-  if (row < 0) {
-    ShowMessageBox(kNoSelectionText, MB_OK, kNoSelectionCaption);
-    return;
-  }
-  if (row == 0) {
-    m_fileList.SetFocus();
-    return;
-  }
-  SwapRows(row, row - 1);
-}
+void MainDialog::MoveSelectedUp() { MoveSelected(-1); }
 
-void MainDialog::MoveSelectedDown() {
+void MainDialog::MoveSelectedDown() { MoveSelected(+1); }
+
+// A row at the edge it would leave only gives the list the focus.
+void MainDialog::MoveSelected(int step) {
   if (m_busy || g_mediaList.count() < 2) return;
   const int row = m_fileList.GetSelectedItem();
   if (row < 0) {
     ShowMessageBox(kNoSelectionText, MB_OK, kNoSelectionCaption);
     return;
   }
-  if (row >= g_mediaList.count() - 1) {
+  if (step < 0 ? row == 0 : row >= g_mediaList.count() - 1) {
     m_fileList.SetFocus();
     return;
   }
-  SwapRows(row, row + 1);
+  SwapRows(row, row + step);
 }
 
 void MainDialog::SwapRows(int a, int b) {

@@ -125,6 +125,8 @@ class MainDialog : public Dialog {
   // Ends the dialog when a close was asked for while busy.
   void CloseIfRequested();
   void RenumberRows(int from);
+  // The selected row one place up (step -1) or down (+1).
+  void MoveSelected(int step);
 
   // Marks the window busy for its lifetime.
   class BusyScope {
