@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Builds the codec engine, ffmpeg.exe and ffprobe.exe for 64-bit Windows, from
+# the sources of Debian's ffmpeg and lame packages (which Debian keeps
+# patched): fetched with apt-get source, Debian's patches applied, LAME and
+# then ffmpeg cross-built with mingw-w64, both linked statically with the C
+# runtime and threads, so that nothing but system DLLs is needed beside them.
+# ffmpeg is configured with --disable-everything and the components listed
+# in components.txt beside this script.
+#
+# The result is kept in ${XDG_CACHE_HOME:-~/.cache}/velto-engine/<key>, the
+# key made from the Debian source versions, the component list and this
+# script; later runs with the same key reuse it. An interrupted build leaves
+# no folder under a key: it is built aside and moved into place at the end.
+# Besides the two programs the folder holds version.txt (the engine version
+# they print), engine-build.txt (what was built, and how), and engine-source/
+# with get-engine-source.sh (fetches exactly that source) and the scripts
+# that built it.
+#
+# Prints the engine folder on its last line of output.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+self=$here/$(basename "$0")
+source "$here/../packages.sh"
+
+HOST=x86_64-w64-mingw32
+BUILD_PACKAGES=(dpkg-dev nasm make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
+COMPONENTS=$here/components.txt
+CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/velto-engine
+JOBS=${JOBS:-$(nproc)}
+# DLLs every Windows has; the engine may import nothing else.
+SYSTEM_DLLS='^(kernel32|msvcrt|user32|advapi32|bcrypt|ole32|oleaut32|shell32|shlwapi|ws2_32|psapi|api-ms-win-.*)\.dll$'
+
+# The key a deb entry is signed with: Signed-By of its stanza in a .sources
+# file, signed-by=... of its line in a .list file; empty when it names none.
+signed_by() {
+  local file=${1%:*} entry=${1##*:}
+  case $file in
+    *.sources) awk -v n="$entry" 'BEGIN { RS = "" } NR == n' "$file" | sed -n 's/^Signed-By:[[:space:]]*\(\/.*\)/\1/p' ;;
+    *) sed -n "${entry}p" "$file" | sed -n 's/.*signed-by=\([^] ]*\).*/\1/p' ;;
+  esac
+}
+
+# Every deb entry of the machine gets its deb-src twin when it has none, so
+# that apt-get source finds the security suite's sources as well.
+ensure_source_entries() {
+  local missing
+  missing=$(apt-get indextargets --no-release-info \
+      --format '$(TARGET_OF) $(REPO_URI) $(RELEASE) $(COMPONENT) $(SOURCESENTRY)' |
+    awk '$1 == "deb" { deb[$2 " " $3 " " $4] = $5 } $1 == "deb-src" { src[$2 " " $3 " " $4] = 1 }
+         END { for (k in deb) if (!(k in src)) print k, deb[k] }' | sort)
+  [ -z "$missing" ] && return 0
+  local file=/etc/apt/sources.list.d/velto-deb-src.sources uri suite component entry key
+  say "adding deb-src entries to $file"
+  while read -r uri suite component entry; do
+    key=$(signed_by "$entry")
+    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n' "$uri" "$suite" "$component"
+    [ -z "$key" ] || echo "Signed-By: $key"
+    echo
+  done <<<"$missing" | as_root tee -a "$file" >/dev/null
+  as_root apt-get update -qq
+}
+
+# The newest version of a source package the machine's entries offer.
+source_version() {
+  local best="" v
+  for v in $(apt-cache showsrc --only-source "$1" 2>/dev/null | awk '/^Version:/ { print $2 }'); do
+    if [ -z "$best" ] || dpkg --compare-versions "$v" gt "$best"; then best=$v; fi
+  done
+  echo "$best"
+}
+
+# The component list as configure options: --enable-KIND=NAME.
+component_options() {
+  sed -e 's/#.*//' -e '/^\s*\[/d' "$COMPONENTS" | awk 'NF { print "--enable-" $1 "=" $2 }'
+}
+
+install_debian_packages "${BUILD_PACKAGES[@]}"
+ensure_source_entries
+ffmpeg_version=$(source_version ffmpeg)
+lame_version=$(source_version lame)
+if [ -z "$ffmpeg_version" ] || [ -z "$lame_version" ]; then
+  as_root apt-get update -qq
+  ffmpeg_version=$(source_version ffmpeg)
+  lame_version=$(source_version lame)
+fi
+[ -n "$ffmpeg_version" ] && [ -n "$lame_version" ] || { say "apt-get knows no source of ffmpeg or lame"; exit 1; }
+
+key=$( { echo "ffmpeg=$ffmpeg_version lame=$lame_version"; cat "$COMPONENTS" "$self"; } | sha256sum | cut -c1-16)
+engine_dir=$CACHE/$key
+built() { [ -f "$engine_dir/ffmpeg.exe" ] && [ -f "$engine_dir/ffprobe.exe" ]; }
+if built; then
+  echo "$engine_dir"
+  exit 0
+fi
+# One build of a key at a time; who waited finds it built.
+mkdir -p "$CACHE"
+exec 9>"$CACHE/.lock-$key"
+flock 9
+if built; then
+  echo "$engine_dir"
+  exit 0
+fi
+rm -rf "$CACHE/.build-$key-"*  # left by an interrupted build
+
+say "building the codec engine from Debian's ffmpeg $ffmpeg_version and lame $lame_version (a few minutes)"
+started=$(date +%s)
+work=$(mktemp -d "$CACHE/.build-$key-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+log=$work/build.log
+# apt-get source unpacks with dpkg-source, which applies Debian's patches.
+apt-get source -qq "ffmpeg=$ffmpeg_version" "lame=$lame_version" >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+for dir in ffmpeg-*/ lame-*/; do
+  if [ -s "$dir/debian/patches/series" ] && [ ! -s "$dir/.pc/applied-patches" ]; then
+    say "Debian's patches were not applied to $dir"; exit 1
+  fi
+done
+mv ffmpeg-*/ ffmpeg
+mv lame-*/ lame-source
+
+fail() { say "$1 (the log's end follows)"; tail -n 40 "$log" >&2; exit 1; }
+
+lame_configure=(./configure --host=$HOST CC=$HOST-gcc-posix CFLAGS=-O2 --prefix="$work/lame"
+  --enable-static --disable-shared --disable-frontend --disable-gtktest --disable-analyzer-hooks)
+say "building LAME"
+(cd lame-source && "${lame_configure[@]}" && make -j"$JOBS" && make install) >>"$log" 2>&1 || fail "LAME did not build"
+
+# Paths relative to the ffmpeg folder, so that this line is the same on every machine.
+mapfile -t enable < <(component_options)
+revision=${ffmpeg_version##*-}
+ffmpeg_configure=(./configure --arch=x86_64 --target-os=mingw32 --enable-cross-compile --cross-prefix=$HOST-
+  --cc=$HOST-gcc-posix --cxx=$HOST-g++-posix --pkg-config=false --extra-version="$revision"
+  --enable-gpl --enable-version3 --disable-autodetect --enable-w32threads
+  --disable-everything --disable-network --disable-doc --disable-ffplay --disable-postproc --disable-debug
+  --enable-libmp3lame --extra-cflags=-I../lame/include --extra-ldflags="-L../lame/lib -static"
+  "${enable[@]}")
+say "configuring ffmpeg"
+(cd ffmpeg && "${ffmpeg_configure[@]}") >>"$log" 2>&1 || fail "ffmpeg's configure failed"
+if grep -q "did not match anything" "$log"; then grep "did not match anything" "$log" >&2; fail "components.txt names components ffmpeg does not have"; fi
+while read -r option; do
+  kind=${option#--enable-}; name=${kind#*=}; kind=${kind%%=*}
+  grep -qi "^CONFIG_${name}_${kind}=yes" ffmpeg/ffbuild/config.mak || fail "ffmpeg's configure left out the $kind $name"
+done < <(component_options)
+say "building ffmpeg"
+(cd ffmpeg && make -j"$JOBS") >>"$log" 2>&1 || fail "ffmpeg did not build"
+
+out=$work/engine
+mkdir "$out"
+cp ffmpeg/ffmpeg.exe ffmpeg/ffprobe.exe "$out/"
+for exe in "$out"/*.exe; do
+  others=$($HOST-objdump -p "$exe" | awk '/DLL Name:/ { print tolower($3) }' | grep -Ev "$SYSTEM_DLLS" || true)
+  [ -z "$others" ] || { say "$(basename "$exe") needs DLLs besides the system's: $others"; exit 1; }
+done
+version=$(sed -n 's/^#define FFMPEG_VERSION "\(.*\)"$/\1/p' ffmpeg/libavutil/ffversion.h)
+echo "$version" >"$out/version.txt"
+{
+  echo "version=$version"
+  echo "ffmpeg-source=ffmpeg $ffmpeg_version"
+  echo "lame-source=lame $lame_version"
+  echo "ffmpeg-configure=$(printf '%q ' "${ffmpeg_configure[@]}")"
+  echo "lame-configure=$(printf '%q ' "${lame_configure[@]}" | sed "s|$work|BUILD|g")(BUILD: where the sources were unpacked)"
+  echo "compiler=$($HOST-gcc-posix --version | head -n 1)"
+} >"$out/engine-build.txt"
+cat >"$out/get-engine-source.sh" <<SOURCE
+#!/bin/sh
+# Fetches the source code ffmpeg.exe and ffprobe.exe $version were built
+# from: Debian's source packages ffmpeg $ffmpeg_version and lame $lame_version,
+# unpacked with Debian's patches applied. Needs a Debian machine with deb-src
+# entries and the dpkg-dev package. Every version Debian ever published is
+# also kept at https://snapshot.debian.org/package/ffmpeg/ and
+# https://snapshot.debian.org/package/lame/ .
+set -e
+apt-get source ffmpeg=$ffmpeg_version lame=$lame_version
+SOURCE
+chmod +x "$out/get-engine-source.sh"
+# The scripts that controlled this build, laid out as in the project.
+mkdir -p "$out/engine-source/scripts/engine"
+cp "$here/../packages.sh" "$out/engine-source/scripts/"
+cp "$self" "$COMPONENTS" "$out/engine-source/scripts/engine/"
+mv "$out/get-engine-source.sh" "$out/engine-source/"
+cp "$log" "$out/build.log"
+rm -rf "$engine_dir"
+mv "$out" "$engine_dir"
+say "engine $version built in $(( $(date +%s) - started )) s: $engine_dir"
+echo "$engine_dir"
