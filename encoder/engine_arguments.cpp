@@ -288,10 +288,16 @@ const char* VideoEncoderName(VideoCodec codec) {
     case VideoCodec::kWmv2: return "wmv2";
     case VideoCodec::kMsmpeg4: return "msmpeg4";
     case VideoCodec::kMsmpeg4v2: return "msmpeg4v2";
-    case VideoCodec::kXvid: return "libxvid";
+    case VideoCodec::kXvid: return "mpeg4";  // with the Xvid options, under the Xvid tag
     default: return "";
   }
 }
+
+// MPEG-4 Part 2 within what Xvid-certified players decode: no B-frames (the
+// job's command line certifies there are none), H.263 quantisation, no
+// quarter-pel or global motion (the encoder's defaults), and a key frame at
+// least every 300 frames.
+constexpr int kXvidMaxGop = 300;
 
 std::string Kilo(std::int64_t bits) {
   return bits % 1000 == 0 ? Text(bits / 1000) + "k" : Text(bits);
@@ -472,14 +478,18 @@ Arguments VideoArguments(const EncoderJob& job, const DiscRules* disc) {
   if (!tag.empty() && job.container == Container::kAvi) Add(args, {"-vtag", tag});
   const Arguments rates = RateControlArguments(PlanRateControl(job, disc));
   args.insert(args.end(), rates.begin(), rates.end());
-  if (v.codec != VideoCodec::kXvid) {
+  const bool xvid = v.codec == VideoCodec::kXvid;
+  if (xvid) {
+    Add(args, {"-bf", "0", "-mpeg_quant", "0", "-qmin", "2", "-qmax", "31"});
+  } else {
     if (v.qmin) Add(args, {"-qmin", Text(*v.qmin)});
     if (v.qmax) Add(args, {"-qmax", Text(*v.qmax)});
     if (v.bestMacroblockDecision) Add(args, {"-mbd", "rd"});
   }
-  int gop = v.keyint.value_or(disc ? disc->maxGop : 250);
+  int gop = v.keyint.value_or(disc ? disc->maxGop : (xvid ? kXvidMaxGop : 250));
   if (disc) gop = std::min(gop, disc->maxGop);
-  if (v.keyint || disc) Add(args, {"-g", Text(gop)});
+  if (xvid) gop = std::min(gop, kXvidMaxGop);
+  if (v.keyint || disc || xvid) Add(args, {"-g", Text(gop)});
   if (job.container == Container::kSvcd) Add(args, {"-scan_offset", "1"});
   if (v.aspect) Add(args, {"-aspect", Text(v.aspect->num) + ":" + Text(v.aspect->den)});
   Add(args, {"-pix_fmt", "yuv420p", "-threads", "0"});

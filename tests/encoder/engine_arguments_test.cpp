@@ -69,8 +69,8 @@ TEST(EngineArguments, DivxWithAc3UpmixesMonoToTheFrontPair) {
 TEST(EngineArguments, XvidGetsItsTagAndGain) {
   EXPECT_EQ(Translate(test::kXvidMp3, Clip43Stereo()),
             std::string(kHead) +
-                "-map 0:v:0 -map 0:a:0 -r 20 -vsync cfr -c:v libxvid -vtag XVID -b:v 640k -pix_fmt yuv420p "
-                "-threads 0 -af volume=6dB,aformat=sample_rates=44100:channel_layouts=mono -c:a libmp3lame "
+                "-map 0:v:0 -map 0:a:0 -r 20 -vsync cfr -c:v mpeg4 -vtag XVID -b:v 640k -bf 0 -mpeg_quant 0 "
+                "-qmin 2 -qmax 31 -g 300 -pix_fmt yuv420p -threads 0 -af volume=6dB,aformat=sample_rates=44100:channel_layouts=mono -c:a libmp3lame "
                 "-abr 1 -b:a 96k -ar 44100 -ac 1 -t 32400 -f avi file:out.x");
 }
 
