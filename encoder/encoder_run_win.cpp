@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/encoder_interface.h"
+#include "base/module_directory.h"
 #include "base/text_encoding.h"
 #include "encoder/command_line_tokens.h"
 #include "encoder/encoder_job.h"
@@ -152,12 +153,22 @@ const char* ExitName(int code) {
   }
 }
 
+// The engine's name and version, as the build wrote them into version.ini
+// beside the program; nothing is started to learn them.
+std::string EngineVersion() {
+  wchar_t text[256] = {};
+  const std::wstring ini = Utf8ToWide(ModuleDirectory() + "version.ini");
+  GetPrivateProfileStringW(L"General", L"Engine", L"", text, 256, ini.c_str());
+  return text[0] ? WideToUtf8(text) : "unknown";
+}
+
 }  // namespace
 
 int RunEncoderFrontEnd(const std::wstring& commandLine) {
   RunLog log;
   const std::string line = WideToUtf8(commandLine);
   log.Line("arguments: " + line);
+  log.Line("engine version: " + EngineVersion());
   const std::vector<std::string> words = SplitCommandLine(line, true);
   const JobParseResult parsed = ParseEncoderArguments(words);
   int exit = kExitBadArguments;

@@ -90,6 +90,7 @@
 #define IDC_ABOUT_TITLE         1046 /* product name and version, bold */
 #define IDC_ABOUT_HOME_PAGE     1047 /* "Home page" link */
 #define IDC_ABOUT_SUPPORT       1049 /* "Technical support" link */
+#define IDC_ABOUT_ENGINE        1050 /* the codec engine and its version */
 
 /* Output Settings (IDD_SETTINGS): controls */
 #define IDC_SETTINGS_FORMAT       1066 /* "Output format" list */

@@ -151,6 +151,10 @@ void LoadSettingsFrom(const std::string& programDirectory, const std::string& se
   ReadSettings(LoadIni(settingsFile), settings, outputFolder);
 }
 
+std::string ReadEngineText(const std::string& programDirectory) {
+  return LoadIni(FileBesideProgram(programDirectory, kVersionFileName)).GetString(kVersionSection, kEngineKey, "");
+}
+
 bool SaveSettingsTo(const std::string& directory, const ConversionSettings& settings,
                     std::string_view outputFolder) {
   const std::optional<std::string> path = FileBesideProgram(directory, kSettingsFileName);

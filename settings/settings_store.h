@@ -23,6 +23,8 @@ inline constexpr std::string_view kVersionFileName = "version.ini";
 inline constexpr std::string_view kVersionSection = "General";
 inline constexpr std::string_view kVersionKey = "Version";
 inline constexpr std::string_view kDefaultVersionText = "1.00";
+// The codec engine's name and version, written at build time ("FFmpeg 5.1.9").
+inline constexpr std::string_view kEngineKey = "Engine";
 // The folder below the user's application-data folder for option.ini.
 inline constexpr std::string_view kUserSettingsFolderName = "Velto ASF Converter";
 
@@ -120,6 +122,9 @@ void LoadSettingsFrom(const std::string& directory, ConversionSettings& settings
 // that settings made before the program folder became read-only carry over.
 void LoadSettingsFrom(const std::string& programDirectory, const std::string& settingsDirectory,
                       ConversionSettings& settings, std::string& outputFolder, std::string& versionText);
+
+// The engine text of version.ini in programDirectory; "" when there is none.
+std::string ReadEngineText(const std::string& programDirectory);
 
 // Writes every key into option.ini in directory, keeping everything else
 // in the file, by one atomic replacement of the file. False when nothing was

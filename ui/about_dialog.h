@@ -1,6 +1,6 @@
 #pragma once
-// The About box: the product's name and version, and links to its home page
-// and to technical support.
+// The About box: the product's name and version, links to its home page and
+// to technical support, and the codec engine's version (from version.ini).
 #include <string_view>
 
 #include "framework/dialog.h"
@@ -20,6 +20,7 @@ class AboutDialog : public Dialog {
   BoldLabelControl m_title;
   UrlLinkControl m_homePageLink;
   UrlLinkControl m_supportLink;
+  Window m_engine;
 
  protected:
   void DoDataExchange(DataExchange& dx) override;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/module_directory.h"
 #include "ui/skin.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
@@ -27,11 +28,14 @@ void AboutDialog::DoDataExchange(DataExchange& dx) {
   dx.Control(IDC_ABOUT_TITLE, m_title);
   dx.Control(IDC_ABOUT_HOME_PAGE, m_homePageLink);
   dx.Control(IDC_ABOUT_SUPPORT, m_supportLink);
+  dx.Control(IDC_ABOUT_ENGINE, m_engine);
 }
 
 BOOL AboutDialog::OnInitDialog() {
   Dialog::OnInitDialog();
   m_title.SetText(std::string("Velto ASF Converter ") + g_versionText);
+  const std::string engine = ReadEngineText(ModuleDirectory());
+  m_engine.SetText(engine.empty() ? "" : "Codec engine: " + engine);
 
   m_homePageLink.SetUrl(HomePageAddress());
   m_homePageLink.SetUnderline(1);

@@ -123,6 +123,16 @@ TEST_F(AboutBox, TheDefaultVersionGivesTheProductNameAndOnePointZeroZero) {
   EXPECT_EQ(title, "Velto ASF Converter 1.00");
 }
 
+// The build writes the engine's version into version.ini beside the tests.
+TEST_F(AboutBox, NamesTheCodecEngineOfVersionIni) {
+  const std::string engine = ReadEngineText(ModuleDirectory());
+  ASSERT_EQ(engine.rfind("FFmpeg ", 0), 0u) << "version.ini beside the tests names no engine: " << engine;
+  AboutDialog dialog;
+  std::string shown;
+  Run(dialog, [&](HWND) { shown = dialog.m_engine.GetText(); });
+  EXPECT_EQ(shown, "Codec engine: " + engine);
+}
+
 TEST_F(AboutBox, TheLinksCarryTheProductsAddresses) {
   FakeUrlOpening fake;
   AboutDialog dialog;

@@ -252,6 +252,14 @@ TEST(SettingsStore, VersionText) {
   EXPECT_EQ(Load(dir.Directory()).version, std::string(255, 'v'));
 }
 
+TEST(SettingsStore, EngineTextOfVersionIni) {
+  ScratchDir dir;
+  EXPECT_EQ(ReadEngineText(dir.Directory()), "");
+  WriteBytes(dir.File("version.ini"), "[General]\r\nVersion=1.0.0\r\nEngine=FFmpeg 5.1.9-0+deb12u1\r\n");
+  EXPECT_EQ(ReadEngineText(dir.Directory()), "FFmpeg 5.1.9-0+deb12u1");
+  EXPECT_EQ(Load(dir.Directory()).version, "1.0.0");
+}
+
 TEST(SettingsStore, UnusableFilesGiveDefaults) {
   std::mt19937 random(7);
   std::string binary(1 << 16, '\0');
