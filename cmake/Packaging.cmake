@@ -42,7 +42,12 @@ velto_add_version_resource(VeltoConverter "${VELTO_PRODUCT_NAME}")
 velto_add_version_resource(veltoenc "${VELTO_PRODUCT_NAME} encoder")
 
 # version.ini beside the executables; the program shows its text in the
-# About box.
+# About box, with the engine's version, which the encoder's log names too.
+if(VELTO_ENGINE_VERSION)
+  set(VELTO_ENGINE_TEXT "FFmpeg ${VELTO_ENGINE_VERSION}")
+else()
+  set(VELTO_ENGINE_TEXT "")
+endif()
 set(VELTO_VERSION_INI ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/version.ini)
 configure_file(${_velto_packaging_dir}/version.ini.in ${VELTO_VERSION_INI} @ONLY NEWLINE_STYLE CRLF)
 
@@ -70,6 +75,12 @@ install(FILES
   DESTINATION .)
 if(VELTO_ENGINE_FILES)
   install(PROGRAMS ${VELTO_ENGINE_FILES} DESTINATION .)
+  # How the engine was built and where its exact source is (FFMPEG-NOTICE.txt).
+  if(EXISTS ${VELTO_ENGINE_DIR}/engine-source)
+    install(DIRECTORY ${VELTO_ENGINE_DIR}/engine-source DESTINATION . USE_SOURCE_PERMISSIONS)
+  else()
+    message(WARNING "${VELTO_ENGINE_DIR} holds no engine-source folder: the packages will lack the engine's build scripts.")
+  endif()
 else()
   message(WARNING "VELTO_ENGINE_DIR is not set: the packages will lack ffmpeg.exe and ffprobe.exe.")
 endif()

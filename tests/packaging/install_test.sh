@@ -46,7 +46,8 @@ step "the portable zip file"
 zip=${installer%.exe}.zip
 listing=$(cd "$(dirname "$zip")" && cmake -E tar tf "$zip" 2>/dev/null)
 for f in VeltoConverter.exe veltoenc.exe ffmpeg.exe ffprobe.exe help.chm tips.txt version.ini \
-         LICENSE.txt README.txt FFMPEG-NOTICE.txt COPYING.GPLv3.txt; do
+         LICENSE.txt README.txt FFMPEG-NOTICE.txt COPYING.GPLv3.txt engine-source/get-engine-source.sh \
+         engine-source/scripts/engine/build.sh engine-source/scripts/engine/components.txt; do
   grep -q "/$f\$" <<<"$listing" || fail "$f is missing from $zip"
 done
 
@@ -69,6 +70,13 @@ for f in "${expected[@]}"; do
   [ -f "$install_dir/$f" ] || fail "$f was not installed"
 done
 grep -q "^Version=" "$install_dir/version.ini" || fail "version.ini holds no version"
+grep -q "^Engine=FFmpeg " "$install_dir/version.ini" || fail "version.ini names no engine"
+# The engine's GPL notice names its Debian sources and configure line; the
+# script beside it fetches exactly those sources.
+grep -q "Debian source package  ffmpeg [0-9]" "$install_dir/FFMPEG-NOTICE.txt" || fail "FFMPEG-NOTICE.txt names no source package"
+grep -q -- "--disable-everything" "$install_dir/FFMPEG-NOTICE.txt" || fail "FFMPEG-NOTICE.txt holds no configure line"
+grep -q "^apt-get source ffmpeg=[^ ]* lame=" "$install_dir/engine-source/get-engine-source.sh" ||
+  fail "get-engine-source.sh fetches no exact source versions"
 # The installer is for all users: its uninstall entry goes to HKLM (never to
 # the user's HKCU, whatever NSIS's own rights check says). A start of reg.exe
 # can fail now and then under load, so an answer of "not there" is only
