@@ -6,6 +6,12 @@
 #include "tests/reliability/reliability_support.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "encoder/command_line_tokens.h"
+#include "encoder/engine_arguments.h"
+#include "engine/encoder_interface.h"
+#include "tests/encoder/job_strings.h"
 
 namespace velto::reliability {
 namespace {
@@ -145,6 +151,39 @@ TEST_F(InputCorpus, DamagedAndUnusableMediaAreRefusedAndUsableOnesAddedWithTheir
   ExpectEntry(6, added[6], {"00:00:02", 160, 120, 59.94});
   EXPECT_EQ(Fingerprints(all), before);
   EXPECT_TRUE(FilesIn(output).empty());  // probing writes nothing
+}
+
+// Every clip above and every seed of the fuzzing corpora, probed by
+// ffprobe.exe as the encoder front end probes and converted by veltoenc.exe:
+// each run ends by itself within 10 s with an exit code of its own.
+TEST_F(InputCorpus, EngineAndEncoderEndEveryCorpusAndFuzzSeedFileQuicklyWithoutACrash) {
+  const char* seeds = std::getenv("VELTO_FUZZ_CORPUS");
+  ASSERT_TRUE(seeds) << "VELTO_FUZZ_CORPUS names no folder";
+  std::vector<std::string> files;
+  for (const std::string& name : FilesIn(g_corpus->folder)) files.push_back(Clip(name));
+  std::error_code error;
+  for (auto it = std::filesystem::recursive_directory_iterator(PathFromUtf8(seeds), error);
+       !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+    if (it->is_regular_file()) files.push_back(testing::Utf8FromPath(it->path()));
+  }
+  ASSERT_GT(files.size(), 40u);
+  const std::wstring ffprobe = Utf8ToWide(ModuleDirectory() + "ffprobe.exe");
+  const std::wstring veltoenc = Utf8ToWide(ModuleDirectory() + "veltoenc.exe");
+  const std::string out = output + "out.avi";
+  constexpr DWORD kLimitMs = 10000;
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    DWORD start = GetTickCount();
+    const int probed = RunProgram(ffprobe, Utf8ToWide(JoinCommandLine(ProbeArguments(file, true))), kLimitMs);
+    EXPECT_LT(GetTickCount() - start, kLimitMs);
+    EXPECT_TRUE(probed == 0 || probed == 1) << "ffprobe.exe ended with " << probed;
+    start = GetTickCount();
+    const int converted = RunProgram(veltoenc, Utf8ToWide(test::Fill(test::kAviMp3, file, out, kRunConvert, 0)), kLimitMs);
+    EXPECT_LT(GetTickCount() - start, kLimitMs);
+    EXPECT_TRUE(converted == kExitDone || converted == kExitSourceUnreadable || converted == kExitEngineFailed)
+        << "veltoenc.exe ended with " << converted;
+    DeleteFileW(Utf8ToWide(out).c_str());
+  }
 }
 
 TEST_F(InputCorpus, TheAddedOddSourcesConvertAndNoSourceIsTouched) {
