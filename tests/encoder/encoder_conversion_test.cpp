@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -137,6 +138,16 @@ int LongestGop(const std::string& path) {
     }
   }
   return std::max(longest, run);
+}
+
+// The picture types of the first video stream's frames, one letter each.
+std::string PictureTypes(const std::string& path) {
+  std::string out, types;
+  RunEngine(L"ffprobe.exe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "frame=pict_type",
+                             "-of", "csv=p=0", "file:" + path}, &out, nullptr);
+  for (char c : out)
+    if (std::isalpha(static_cast<unsigned char>(c))) types += c;
+  return types;
 }
 
 bool Exists(const std::string& path) {
@@ -372,6 +383,9 @@ TEST_F(EncoderConversion, AviFamily) {
   out = Output("xvid mp3.avi");
   ASSERT_EQ(Convert(test::kXvidMp3, g_stereo43, out), 0u);
   CheckOutput(out, {"avi", "mpeg4", "XVID", "mp3", 320, 240, 20, 44100, 1, ""});
+  const std::string types = PictureTypes(out);
+  EXPECT_GE(types.size(), 40u);
+  EXPECT_EQ(types.find('B'), std::string::npos) << "hardware players of Xvid files need no B-frames: " << types;
 
   out = Output("xvid ac3.avi");
   ASSERT_EQ(Convert(test::kXvidAc3, g_videoOnly, out), 0u);
@@ -541,6 +555,7 @@ TEST_F(EncoderConversion, AFailingEngineLeavesNoFileAndALog) {
   EXPECT_FALSE(Exists(output));
   const std::string log = NewestLog();
   EXPECT_NE(log.find("arguments: "), std::string::npos) << log;
+  EXPECT_NE(log.find("engine version: FFmpeg "), std::string::npos) << log;
   EXPECT_NE(log.find("exit " + std::to_string(code)), std::string::npos) << log;
 }
 
