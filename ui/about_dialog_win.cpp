@@ -3,9 +3,9 @@
 #include <string>
 
 #include "base/module_directory.h"
-#include "ui/skin.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
+#include "ui/skin.h"
 
 #ifndef VELTO_HOME_PAGE_URL
 #define VELTO_HOME_PAGE_URL "https://velto.example/asf-converter"

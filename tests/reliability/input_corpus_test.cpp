@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/encoder_interface.h"
 #include "encoder/command_line_tokens.h"
 #include "encoder/engine_arguments.h"
-#include "engine/encoder_interface.h"
 #include "tests/encoder/job_strings.h"
 
 namespace velto::reliability {
