@@ -30,36 +30,6 @@ JOBS=${JOBS:-$(nproc)}
 # DLLs every Windows has; the engine may import nothing else.
 SYSTEM_DLLS='^(kernel32|msvcrt|user32|advapi32|bcrypt|ole32|oleaut32|shell32|shlwapi|ws2_32|psapi|api-ms-win-.*)\.dll$'
 
-# The key a deb entry is signed with: Signed-By of its stanza in a .sources
-# file, signed-by=... of its line in a .list file; empty when it names none.
-signed_by() {
-  local file=${1%:*} entry=${1##*:}
-  case $file in
-    *.sources) awk -v n="$entry" 'BEGIN { RS = "" } NR == n' "$file" | sed -n 's/^Signed-By:[[:space:]]*\(\/.*\)/\1/p' ;;
-    *) sed -n "${entry}p" "$file" | sed -n 's/.*signed-by=\([^] ]*\).*/\1/p' ;;
-  esac
-}
-
-# Every deb entry of the machine gets its deb-src twin when it has none, so
-# that apt-get source finds the security suite's sources as well.
-ensure_source_entries() {
-  local missing
-  missing=$(apt-get indextargets --no-release-info \
-      --format '$(TARGET_OF) $(REPO_URI) $(RELEASE) $(COMPONENT) $(SOURCESENTRY)' |
-    awk '$1 == "deb" { deb[$2 " " $3 " " $4] = $5 } $1 == "deb-src" { src[$2 " " $3 " " $4] = 1 }
-         END { for (k in deb) if (!(k in src)) print k, deb[k] }' | sort)
-  [ -z "$missing" ] && return 0
-  local file=/etc/apt/sources.list.d/velto-deb-src.sources uri suite component entry key
-  say "adding deb-src entries to $file"
-  while read -r uri suite component entry; do
-    key=$(signed_by "$entry")
-    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n' "$uri" "$suite" "$component"
-    [ -z "$key" ] || echo "Signed-By: $key"
-    echo
-  done <<<"$missing" | as_root tee -a "$file" >/dev/null
-  as_root apt-get update -qq
-}
-
 # The newest version of a source package the machine's entries offer.
 source_version() {
   local best="" v
@@ -75,11 +45,13 @@ component_options() {
 }
 
 install_debian_packages "${BUILD_PACKAGES[@]}"
-ensure_source_entries
+ensure_debian_source_entries
 ffmpeg_version=$(source_version ffmpeg)
 lame_version=$(source_version lame)
 if [ -z "$ffmpeg_version" ] || [ -z "$lame_version" ]; then
+  # Package lists never fetched: fetch them, then look again.
   as_root apt-get update -qq
+  ensure_debian_source_entries
   ffmpeg_version=$(source_version ffmpeg)
   lame_version=$(source_version lame)
 fi
