@@ -150,8 +150,8 @@ constexpr DiscFitTraits kDvdFit = {9800, 1, 9400, 2000, nullptr, 1'835'008 / 8, 
 
 using R = EncoderRecipe;
 
-// Indexed by OutputFormat. DivX and Xvid show codec lists of their own, but
-// are encoded with the AVI codec settings.
+// Indexed by OutputFormat. DivX and Xvid each have one video codec, the AVI
+// list's "Divx" and "Xvid", and an audio codec setting of their own.
 constexpr std::array<FormatTraits, kFormatCount> kTraits = {{
     // AVI
     {kAviQuality, ChosenCodec(kAviVideoCodecTexts, &S::aviVideoCodec), kAviAudioCodec,
@@ -163,12 +163,10 @@ constexpr std::array<FormatTraits, kFormatCount> kTraits = {{
     {kMpeg2Quality, kMpeg2Codec, kMp2Codec,
      kNoTvMode, kMpegSize, kMpegRate, kMpegAspect, R::kMpeg2, "mpeg", nullptr},
     // DivX
-    {kAviQuality, {Fixed(kDivx), {&S::aviVideoCodec, 0}},
-     {Choice(kMp3Ac3AudioCodecTexts, &S::divxAudioCodec), {&S::aviAudioCodec, 0}},
+    {kAviQuality, {Fixed(kDivx), {nullptr, 0}}, ChosenCodec(kMp3Ac3AudioCodecTexts, &S::divxAudioCodec),
      kNoTvMode, kAviSize, kAviRate, kNoAspect, R::kAviFamily, "avi", nullptr},
     // Xvid
-    {kAviQuality, {Fixed(kXvid), {&S::aviVideoCodec, 0}},
-     {Choice(kMp3Ac3AudioCodecTexts, &S::xvidAudioCodec), {&S::aviAudioCodec, 0}},
+    {kAviQuality, {Fixed(kXvid), {nullptr, 1}}, ChosenCodec(kMp3Ac3AudioCodecTexts, &S::xvidAudioCodec),
      kNoTvMode, kAviSize, kAviRate, kNoAspect, R::kAviFamily, "avi", nullptr},
     // VCD
     {kMpeg1Quality, kMpeg1Codec, kMp2Codec,

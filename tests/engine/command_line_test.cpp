@@ -112,12 +112,25 @@ TEST(CommandLine, AviFamilyCodecBranches) {
       {"video codec 2", With([](auto& s) { s.aviVideoCodec = 2; }), 25.0, mp3Tail},
       {"audio codec 2", With([](auto& s) { s.aviAudioCodec = 2; }), 25.0, mp3Tail},
       {"video 2 with ac3", With([](auto& s) { s.aviVideoCodec = 2; s.aviAudioCodec = 1; }), 25.0, ac3Tail},
-      {"divx takes the avi codecs",
+      // DivX is always the DX50 video and Xvid the Xvid video, with the audio
+      // of their own setting, whatever the AVI codec settings say.
+      {"divx+mp3",
+       With([](auto& s) { s.outputFormat = kFormatDivx; s.aviVideoCodec = 1; s.aviAudioCodec = 1; }), 25.0,
+       " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3"
+       " -lavcopts vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" + mp3Tail},
+      {"divx+ac3",
        With([](auto& s) { s.outputFormat = kFormatDivx; s.aviVideoCodec = 1; s.divxAudioCodec = 1; }), 25.0,
+       " -oac lavc -ovc lavc"
+       " -lavcopts acodec=ac3:abitrate=128:vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1"
+       " -ffourcc DX50" + ac3Tail},
+      {"xvid+mp3", With([](auto& s) { s.outputFormat = kFormatXvid; s.aviAudioCodec = 1; }), 25.0,
        " -oac mp3lame -ovc xvid -lameopts vbr=3:br=128:mode=3 -xvidencopts bitrate=1000:autoaspect=1" + mp3Tail},
-      {"xvid takes the avi codecs",
-       With([](auto& s) { s.outputFormat = kFormatXvid; s.aviVideoCodec = 1; s.xvidAudioCodec = 1; }), 25.0,
-       " -oac mp3lame -ovc xvid -lameopts vbr=3:br=128:mode=3 -xvidencopts bitrate=1000:autoaspect=1" + mp3Tail},
+      {"xvid+ac3", With([](auto& s) { s.outputFormat = kFormatXvid; s.aviVideoCodec = 2; s.xvidAudioCodec = 1; }),
+       25.0,
+       " -oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=128 -xvidencopts bitrate=1000:autoaspect=1" + ac3Tail},
+      {"divx audio 2", With([](auto& s) { s.outputFormat = kFormatDivx; s.divxAudioCodec = 2; s.aviAudioCodec = 1; }),
+       25.0, mp3Tail},
+      {"xvid audio -1", With([](auto& s) { s.outputFormat = kFormatXvid; s.xvidAudioCodec = -1; }), 25.0, mp3Tail},
       {"best quality", With([](auto& s) { s.aviQuality = 8; }), 25.0,
        " -oac mp3lame -ovc lavc -lameopts vbr=3:br=224:mode=3"
        " -lavcopts vcodec=mpeg4:vbitrate=2500:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" + mp3Tail},
