@@ -339,8 +339,15 @@ AudioPlan PlanAudio(const EncoderJob& job, const SourceInfo& source, const DiscR
   const bool wanted = a.codec != AudioCodec::kNone;
   plan.silentTrack = wanted && disc && !source.hasAudio;
   plan.keepSource = wanted && source.hasAudio;
-  int channels = a.channels.value_or(source.hasAudio ? source.channels : 2);
-  if (a.codec == AudioCodec::kMp3Lame && a.lameMode) channels = *a.lameMode == 3 ? 1 : 2;
+  const int sourceChannels = source.hasAudio ? source.channels : 2;
+  int channels = a.channels.value_or(sourceChannels);
+  if (a.codec == AudioCodec::kMp3Lame && a.lameMode) {
+    // LAME's stereo modes give two channels. Its mono mode comes with the
+    // channels the volume filter asks for, which decide: the source's own
+    // channels up to that many, so stereo stays stereo and mono stays mono.
+    if (*a.lameMode != 3) channels = 2;
+    else channels = a.channels ? std::min(*a.channels, sourceChannels) : 1;
+  }
   if (job.container == Container::kVcd || job.container == Container::kSvcd) channels = 2;
   plan.channels = std::clamp(channels, 1, MaxChannels(a.codec));
   const int sampleRate =

@@ -372,9 +372,10 @@ void CheckOutput(const std::string& path, const Expected& e) {
 }
 
 TEST_F(EncoderConversion, AviFamily) {
+  // MP3 keeps the source's channels: stereo here, mono below.
   std::string out = Output("avi mp3.avi");
   ASSERT_EQ(Convert(test::kAviMp3, g_stereo43, out), 0u);
-  CheckOutput(out, {"avi", "mpeg4", "DX50", "mp3", 320, 240, 25, 44100, 1, ""});
+  CheckOutput(out, {"avi", "mpeg4", "DX50", "mp3", 320, 240, 25, 44100, 2, ""});
 
   out = Output("divx ac3 \xC3\xBC.avi");
   ASSERT_EQ(Convert(test::kAviAc3, g_mono169, out), 0u);
@@ -382,10 +383,14 @@ TEST_F(EncoderConversion, AviFamily) {
 
   out = Output("xvid mp3.avi");
   ASSERT_EQ(Convert(test::kXvidMp3, g_stereo43, out), 0u);
-  CheckOutput(out, {"avi", "mpeg4", "XVID", "mp3", 320, 240, 20, 44100, 1, ""});
+  CheckOutput(out, {"avi", "mpeg4", "XVID", "mp3", 320, 240, 20, 44100, 2, ""});
   const std::string types = PictureTypes(out);
   EXPECT_GE(types.size(), 40u);
   EXPECT_EQ(types.find('B'), std::string::npos) << "hardware players of Xvid files need no B-frames: " << types;
+
+  out = Output("xvid mp3 mono.avi");
+  ASSERT_EQ(Convert(test::kXvidMp3, g_mono169, out), 0u);
+  CheckOutput(out, {"avi", "mpeg4", "XVID", "mp3", 320, 180, 20, 22050, 1, ""});
 
   out = Output("xvid ac3.avi");
   ASSERT_EQ(Convert(test::kXvidAc3, g_videoOnly, out), 0u);

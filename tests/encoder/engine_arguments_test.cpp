@@ -49,12 +49,17 @@ std::string Translate(const char* pattern, const SourceInfo& source, const std::
   return JoinCommandLine(result.arguments);
 }
 
-TEST(EngineArguments, AviMpeg4WithDx50AndMonoMp3) {
+// LAME's mono mode comes with channels=2: a stereo source stays stereo, a
+// mono one mono.
+TEST(EngineArguments, AviMpeg4WithDx50AndMp3OfTheSourcesChannels) {
   EXPECT_EQ(Translate(test::kAviMp3, Clip43Stereo()),
             std::string(kHead) +
                 "-map 0:v:0 -map 0:a:0 -r 25 -vsync cfr -c:v mpeg4 -vtag DX50 -b:v 1000k -qmin 1 -qmax 31 -mbd rd "
-                "-pix_fmt yuv420p -threads 0 -af aformat=sample_rates=44100:channel_layouts=mono "
-                "-c:a libmp3lame -abr 1 -b:a 128k -ar 44100 -ac 1 -t 32400 -f avi file:out.x");
+                "-pix_fmt yuv420p -threads 0 -af aformat=sample_rates=44100:channel_layouts=stereo "
+                "-c:a libmp3lame -abr 1 -b:a 128k -ar 44100 -ac 2 -t 32400 -f avi file:out.x");
+  const std::string mono = Translate(test::kAviMp3, Clip169Mono());
+  EXPECT_NE(mono.find(":channel_layouts=mono -c:a libmp3lame -abr 1 -b:a 128k -ar 22050 -ac 1 "), std::string::npos)
+      << mono;
 }
 
 TEST(EngineArguments, DivxWithAc3UpmixesMonoToTheFrontPair) {
@@ -70,8 +75,8 @@ TEST(EngineArguments, XvidGetsItsTagAndGain) {
   EXPECT_EQ(Translate(test::kXvidMp3, Clip43Stereo()),
             std::string(kHead) +
                 "-map 0:v:0 -map 0:a:0 -r 20 -vsync cfr -c:v mpeg4 -vtag XVID -b:v 640k -bf 0 -mpeg_quant 0 "
-                "-qmin 2 -qmax 31 -g 300 -pix_fmt yuv420p -threads 0 -af volume=6dB,aformat=sample_rates=44100:channel_layouts=mono -c:a libmp3lame "
-                "-abr 1 -b:a 96k -ar 44100 -ac 1 -t 32400 -f avi file:out.x");
+                "-qmin 2 -qmax 31 -g 300 -pix_fmt yuv420p -threads 0 -af volume=6dB,aformat=sample_rates=44100:channel_layouts=stereo -c:a libmp3lame "
+                "-abr 1 -b:a 96k -ar 44100 -ac 2 -t 32400 -f avi file:out.x");
 }
 
 TEST(EngineArguments, Mpeg1ScalesExactlyAndUpmixesMono) {
@@ -177,8 +182,8 @@ TEST(EngineArguments, DownmixNeverDropsChannels) {
   SourceInfo surround = Clip43Stereo();
   surround.channels = 6;
   const std::string args = Translate(test::kAviMp3, surround);
-  // The resampler mixes every channel into the one asked for.
-  EXPECT_NE(args.find("-af aformat=sample_rates=44100:channel_layouts=mono"), std::string::npos) << args;
+  // The resampler mixes every channel into the two asked for.
+  EXPECT_NE(args.find("-af aformat=sample_rates=44100:channel_layouts=stereo"), std::string::npos) << args;
   EXPECT_EQ(args.find("pan="), std::string::npos);
 }
 
