@@ -251,12 +251,13 @@ std::vector<std::string> AsxEntries(std::string_view text) {
   return XmlEntries(body);
 }
 
-std::optional<std::string> LocalPathOfEntry(std::string_view entryText, std::string_view folder) {
+EntryPlace PlaceOfEntry(std::string_view entryText, std::string_view folder) {
   const std::string_view entry = Trim(entryText);
-  if (entry.empty() || entry.find('\0') != std::string_view::npos) return std::nullopt;
-  if (IsDriveAbsolute(entry)) return Backslashes(std::string(entry));
-  if (entry.substr(0, 2) == "\\\\" || entry.substr(0, 2) == "//") return std::nullopt;  // network share
+  if (entry.empty() || entry.find('\0') != std::string_view::npos) return {std::nullopt, "not a file name"};
+  if (IsDriveAbsolute(entry)) return {Backslashes(std::string(entry)), ""};
+  if (entry.substr(0, 2) == "\\\\" || entry.substr(0, 2) == "//") return {std::nullopt, "a network share"};
   // A scheme of two or more letters makes an address.
+  std::string path(entry);
   const auto colon = entry.find(':');
   if (colon != std::string_view::npos && colon >= 2) {
     const std::string scheme = Lower(entry.substr(0, colon));
@@ -264,29 +265,36 @@ std::optional<std::string> LocalPathOfEntry(std::string_view entryText, std::str
       return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
     });
     if (isScheme) {
-      if (scheme != "file") return std::nullopt;
-      std::string rest = PercentDecode(entry.substr(colon + 1));
-      if (rest.find('\0') != std::string::npos) return std::nullopt;  // "%00" would cut the path short
-      if (rest.compare(0, 3, "///") == 0) rest.erase(0, 3);
-      else if (rest.compare(0, 2, "//") == 0) {
+      if (scheme != "file") return {std::nullopt, "a remote address (" + scheme + ":), never fetched"};
+      path = PercentDecode(entry.substr(colon + 1));
+      if (path.find('\0') != std::string::npos) return {std::nullopt, "not a file name"};  // "%00" would cut the path short
+      if (path.compare(0, 2, "//") == 0) {
         // file://host/... names another machine unless the host is empty or localhost.
-        if (Lower(rest).compare(0, 12, "//localhost/") != 0) return std::nullopt;
-        rest.erase(0, 12);
+        if (path.compare(0, 3, "///") == 0) path.erase(0, 2);
+        else if (Lower(path).compare(0, 12, "//localhost/") == 0) path.erase(0, 11);
+        else return {std::nullopt, "a network share"};
+        if (IsDriveAbsolute(std::string_view(path).substr(1))) path.erase(0, 1);
       }
-      if (!IsDriveAbsolute(rest)) return std::nullopt;
-      return Backslashes(rest);
+      // A drive path, a path rooted on the playlist's drive, or one relative
+      // to the playlist's folder, as plain entries are.
+      if (IsDriveAbsolute(path)) return {Backslashes(path), ""};
+      if (path.empty()) return {std::nullopt, "not a file name"};
     }
   }
-  if (colon != std::string_view::npos) return std::nullopt;  // "C:name" and the like
-  std::string relative = Backslashes(std::string(entry));
+  if (path.find(':') != std::string::npos) return {std::nullopt, "not a file name"};  // "C:name" and the like
+  std::string relative = Backslashes(path);
   std::string base(folder);
   if (relative[0] == '\\') {
     // Rooted on the playlist's drive.
-    if (base.size() < 2 || base[1] != ':') return std::nullopt;
-    return base.substr(0, 2) + relative;
+    if (base.size() < 2 || base[1] != ':') return {std::nullopt, "rooted, but the playlist has no drive"};
+    return {base.substr(0, 2) + relative, ""};
   }
   if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
-  return Backslashes(base) + relative;
+  return {Backslashes(base) + relative, ""};
+}
+
+std::optional<std::string> LocalPathOfEntry(std::string_view entry, std::string_view playlistFolder) {
+  return PlaceOfEntry(entry, playlistFolder).path;
 }
 
 }  // namespace velto

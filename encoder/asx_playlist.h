@@ -18,9 +18,17 @@ std::string PlaylistTextToUtf8(std::string_view bytes);
 // The entries' addresses in playlist order, entities decoded.
 std::vector<std::string> AsxEntries(std::string_view text);
 
-// The Windows path an entry names when it is a local file: relative to the
-// playlist's folder, absolute, or a file: URL. Remote addresses (http, mms,
-// rtsp, network shares ...) give nullopt: they are never fetched.
+// Where an entry points: the Windows path of a local file (relative to the
+// playlist's folder, absolute, or a file: URL with either), or else why it
+// is not taken. Remote addresses (http, mms, rtsp, network shares ...) are
+// never fetched.
+struct EntryPlace {
+  std::optional<std::string> path;
+  std::string whyNotLocal;  // when there is no path
+};
+EntryPlace PlaceOfEntry(std::string_view entry, std::string_view playlistFolder);
+
+// The path alone.
 std::optional<std::string> LocalPathOfEntry(std::string_view entry, std::string_view playlistFolder);
 
 }  // namespace velto

@@ -16,17 +16,18 @@ std::optional<std::string> ResolveSource(const std::string& source, RunLog& log)
     const std::wstring folder = current.substr(0, current.find_last_of(L"\\/") + 1);
     std::optional<std::wstring> next;
     for (const auto& entry : AsxEntries(text)) {
-      const auto local = LocalPathOfEntry(entry, WideToUtf8(folder));
-      if (!local) {
-        log.Line("playlist entry skipped (not a local file): " + entry);
+      const EntryPlace place = PlaceOfEntry(entry, WideToUtf8(folder));
+      if (!place.path) {
+        log.Line("playlist entry skipped (" + place.whyNotLocal + "): " + entry);
         continue;
       }
-      const std::wstring candidate = FullPath(Utf8ToWide(*local));
+      const std::string& local = *place.path;
+      const std::wstring candidate = FullPath(Utf8ToWide(local));
       if (FileExists(candidate)) {
         next = candidate;
         break;
       }
-      log.Line("playlist entry missing: " + *local);
+      log.Line("playlist entry missing: " + local);
     }
     if (!next) return std::nullopt;
     log.Line("playlist entry used: " + WideToUtf8(*next));

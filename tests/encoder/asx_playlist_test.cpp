@@ -51,11 +51,19 @@ TEST(AsxPlaylist, OnlyLocalFilesAreTaken) {
   EXPECT_EQ(LocalPathOfEntry("d:/media/clip.wmv", folder), R"(d:\media\clip.wmv)");
   EXPECT_EQ(LocalPathOfEntry("file:///D:/my%20media/clip.wmv", folder), R"(D:\my media\clip.wmv)");
   EXPECT_EQ(LocalPathOfEntry("FILE://localhost/D:/a.wmv", folder), R"(D:\a.wmv)");
+  // file: URLs with relative or rooted paths, as plain entries.
+  EXPECT_EQ(LocalPathOfEntry("file:clip.wmv", folder), R"(C:\lists\clip.wmv)");
+  EXPECT_EQ(LocalPathOfEntry("file:../my%20clips/clip.wmv", folder), R"(C:\lists\..\my clips\clip.wmv)");
+  EXPECT_EQ(LocalPathOfEntry(R"(..\clips\clip.wmv)", folder), R"(C:\lists\..\clips\clip.wmv)");
+  EXPECT_EQ(LocalPathOfEntry("file:///media/clip.wmv", folder), R"(C:\media\clip.wmv)");
   for (const char* remote : {"http://example.com/a.wmv", "mms://example.com/a", "rtsp://x/y", "MMSH://x",
                              "https:a.wmv", R"(\\server\share\a.wmv)", "//server/share/a.wmv",
-                             "file://server/share/a.wmv", "file:relative.wmv", "concat:a|b", "", "   "}) {
+                             "file://server/share/a.wmv", "file:C:relative.wmv", "concat:a|b", "", "   "}) {
     EXPECT_FALSE(LocalPathOfEntry(remote, folder)) << remote;
   }
+  // The log says why an entry is not taken.
+  EXPECT_EQ(PlaceOfEntry("mms://example.com/a", folder).whyNotLocal, "a remote address (mms:), never fetched");
+  EXPECT_EQ(PlaceOfEntry("file://server/share/a.wmv", folder).whyNotLocal, "a network share");
 }
 
 }  // namespace

@@ -10,9 +10,11 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/file_system.h"
@@ -186,15 +188,8 @@ class EncoderConversion : public ::testing::Test {
   }
 
   static void TearDownTestSuite() {
-    WIN32_FIND_DATAW found;
-    const std::wstring folder = Utf8ToWide(g_folder);
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do DeleteFileW((folder + found.cFileName).c_str());
-      while (FindNextFileW(search, &found));
-      FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(Utf8ToWide(g_folder)), ignored);
   }
 
   void SetUp() override {
@@ -299,6 +294,39 @@ TEST_F(EncoderConversion, AsxPlaylistsUseTheFirstLocalEntry) {
   const std::string out = Output("from list.wmv");
   EXPECT_EQ(Convert(test::kWmv, playlist, out), 0u);
   EXPECT_TRUE(Exists(out));
+}
+
+// Relative entries, file: URLs among them, are taken from the playlist's
+// own folder; a playlist naming itself, or only remote entries, is refused
+// and the log says why.
+TEST_F(EncoderConversion, RelativePlaylistEntriesAreConverted) {
+  const std::string clips = g_folder + "clips\\", lists = g_folder + "lists\\";
+  CreateDirectoryW(Utf8ToWide(clips).c_str(), nullptr);
+  CreateDirectoryW(Utf8ToWide(lists).c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(g_videoOnly).c_str(), Utf8ToWide(clips + "clip.wmv").c_str(), FALSE));
+  const std::pair<std::string, std::string> kPlaylists[] = {
+      {clips + "url.asx", "<ASX version=\"3.0\"><ENTRY><REF HREF=\"file:clip.wmv\"/></ENTRY></ASX>"},
+      {clips + "name.asx", "<asx><entry><ref href=\"clip.wmv\"/></entry></asx>"},
+      {lists + "up.asx", "<Asx><Entry><Ref href=\"..\\clips\\clip.wmv\"/></Entry></Asx>"},
+      {clips + "reference.asx", "[Reference]\r\nRef1=clip.wmv\r\n"},
+  };
+  for (const auto& [playlist, text] : kPlaylists) {
+    SCOPED_TRACE(playlist);
+    ASSERT_TRUE(ReplaceFileAtomically(playlist, text));
+    const std::string out = Output("from relative.wmv");
+    EXPECT_EQ(Convert(test::kWmv, playlist, out), 0u);
+    EXPECT_TRUE(Exists(out));
+  }
+
+  const std::string itself = lists + "itself.asx";
+  ASSERT_TRUE(ReplaceFileAtomically(itself, "<asx><entry><ref href=\"file:itself.asx\"/></entry></asx>"));
+  EXPECT_EQ(Convert(test::kWmv, itself, Output("itself.wmv")), static_cast<DWORD>(kExitSourceUnreadable));
+  const std::string remote = lists + "remote.asx";
+  ASSERT_TRUE(ReplaceFileAtomically(remote, "<asx><entry><ref href=\"mms://example.invalid/clip.wmv\"/></entry></asx>"));
+  EXPECT_EQ(Convert(test::kWmv, remote, Output("remote.wmv")), static_cast<DWORD>(kExitSourceUnreadable));
+  const std::string log = NewestLog();
+  EXPECT_NE(log.find("playlist entry skipped (a remote address (mms:), never fetched): mms://"), std::string::npos)
+      << log;
 }
 
 TEST_F(EncoderConversion, HeaderReaderAgreesWithTheProber) {
