@@ -58,13 +58,17 @@ class MediaList {
   std::vector<MediaEntry> entries_;
 };
 
+// The last position shown before any report: a first report of exactly
+// this value is not shown.
+inline constexpr double kNoPositionShown = 999.0;
+
 struct EngineState {
   bool stopRequested = false;        // Cancel pressed and not yet answered No
   bool probeFailed = false;          // a probe report had a non-positive value
   std::uint32_t batchStartTick = 0;  // tick count in milliseconds at batch start
   double completedDuration = 0.0;    // seconds of the entries already converted
   std::int32_t currentIndex = 0;     // list index of the file being converted
-  double lastPosition = 999.0;       // last position shown; never reset
+  double lastPosition = kNoPositionShown;  // last position shown; back to the start value for each file
   std::int32_t reportCounter = 0;    // position reports seen, modulo 100
   unsigned probeReports = 0;         // bit k set: kind k (1..4) reported a usable value
   ProgressDialog* progressDialog = nullptr;  // owned by the main window

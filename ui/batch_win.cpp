@@ -172,7 +172,7 @@ void MainDialog::ConvertAll() {
                                               m_run.outputWidth, m_run.outputHeight);
       // Each file's reports count from its own start: files of equal length
       // report the same positions, which must still move the bar on.
-      g_engineState.lastPosition = -1.0;
+      g_engineState.lastPosition = kNoPositionShown;
       const EncoderRunResult run =
           RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert, fit ? fit->videoKbps : 0);
       g_engineState.completedDuration += entry.duration;

@@ -124,8 +124,8 @@ void MainDialog::AddFiles() {
   AddFilesFrom(paths);
 }
 
+// The probe sends the output size as the last conversion left it.
 bool MainDialog::ProbeFile(const std::string& path) {
-  SelectOutputSize(g_settings, m_run);
   const std::string output = OutputPathFor(m_outputFolder, path);
   BeginProbe(g_mediaList, g_engineState);
   const EncoderRunResult run = RunEncoder(path, output, 0, 0, kRunProbe);

@@ -592,6 +592,22 @@ TEST_F(Commands, AMovedFileIsConvertedWithItsOwnSizeAndRate) {
   EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + b, "convert " + b, "convert " + a}));
 }
 
+// A probe sends the output size the last conversion left, not one made
+// from the settings of the moment.
+TEST_F(Commands, AProbeSendsTheOutputSizeOfTheLastConversion) {
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({Source("a.wmv")});
+  g_settings.outputFormat = kFormatAvi;
+  g_settings.aviResolution = 10;  // 320 x 240
+  Command(IDC_MAIN_CONVERT);
+  g_settings.outputFormat = kFormatVcd;  // 352 x 240 in NTSC
+  g_settings.tvMode = kTvNtsc;
+  dialog->AddFilesFrom({Source("b.wmv", std::string(kOkSource) + "probe_write=1\n")});
+  ASSERT_EQ(g_mediaList.count(), 2);
+  const std::string probe = ReadBytes(output + "b.mpeg");
+  EXPECT_NE(probe.find(" -vf scale=320:240,harddup -endpos 9:0:0 1 "), std::string::npos) << probe;
+}
+
 TEST_F(Commands, OutputsNeverOverwriteAFileOrASourceOfTheList) {
   g_settings.outputFormat = kFormatWmv;
   const std::string inFolder = Source("clip.WMV");
@@ -667,6 +683,20 @@ TEST_F(Commands, TheTaskbarFollowsTheBatchTurnsToErrorAndTheMachineStaysAwake) {
   // The error shows until the closing message has been answered.
   EXPECT_EQ(record.messagesBeforeEnd, 1u);
   EXPECT_FALSE(KeepsAwake());
+}
+
+// Every file starts from the start-up position, 999: a first report of
+// exactly 999 is not shown.
+TEST_F(Commands, AFirstPositionOfNineHundredNinetyNineIsNotShown) {
+  const std::string a = Source("a.wmv", "duration=1000\nwidth=320\nheight=240\nfps=250000000\nfirst=999\nseconds=999\n");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a});
+  ASSERT_EQ(g_mediaList.count(), 1);
+  Command(IDC_MAIN_CONVERT);
+  ASSERT_EQ(answerer.texts.size(), 1u);
+  EXPECT_EQ(Text(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS)),
+            "Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%");
+  EXPECT_EQ(SendMessageW(GetDlgItem(ProgressWindow(), IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0), 0);
 }
 
 TEST_F(Commands, ConfirmedCancelDuringTheSecondFileEndsTheBatchSilently) {

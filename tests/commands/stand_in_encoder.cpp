@@ -5,7 +5,9 @@
 //                               a key left out is not reported
 //   probe_exit                  exit code of a probe (default 0)
 //   probe_sleep_ms              pause before a probe ends (default 0)
+//   probe_write                 1: a probe writes its command line to the output
 //   seconds                     position reports of a conversion (default 1)
+//   first                       the first position reported (default 1)
 //   sleep_ms                    pause after each position report (default 0)
 //   convert_exit                exit code of a conversion (default 0)
 //   write                       0: a conversion writes no output (default 1)
@@ -110,6 +112,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       const auto it = keys.find(kKinds[kind - 1]);
       if (it != keys.end()) SendMessageW(target, kReport, kind, static_cast<LPARAM>(static_cast<int>(it->second)));
     }
+    if (Get(keys, "probe_write", 0) != 0) WriteAll(output, commandLine + "\r\n", false);
     Sleep(static_cast<DWORD>(Get(keys, "probe_sleep_ms", 0)));
     return Finish(static_cast<int>(Get(keys, "probe_exit", 0)), commandLine);
   }
@@ -119,7 +122,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (write) WriteAll(output, "partial\r\n", false);
   const long long seconds = Get(keys, "seconds", 1);
   const DWORD pause = static_cast<DWORD>(Get(keys, "sleep_ms", 0));
-  for (long long second = 1; second <= seconds; ++second) {
+  for (long long second = Get(keys, "first", 1); second <= seconds; ++second) {
     if (SendMessageW(target, kReport, 6, static_cast<LPARAM>(second)) == 1) {
       DeleteFileW(output.c_str());
       return Finish(2, commandLine);
