@@ -84,6 +84,7 @@ std::optional<AsfDataLayout> ReadAsfDataLayout(std::string_view bytes) {
       const std::uint64_t smallest = Little(object, 92, 4), largest = Little(object, 96, 4);
       if (smallest != largest || smallest < 16 || smallest > kLargestPacket) return false;
       layout.packetSize = static_cast<std::uint32_t>(smallest);
+      layout.prerollMs = Little(object, 80, 8);
     } else if (SameGuid(object, 0, kStreamProperties) && SameGuid(object, 24, kVideoMedia) &&
                layout.videoStream == 0) {
       if (object.size() < 78) return false;
@@ -115,9 +116,10 @@ bool AsfFrameScan::Feed(std::string_view packet) {
   const std::uint64_t packetLength = read.Typed(flags >> 5);
   read.Typed(flags >> 1);  // sequence
   const std::uint64_t padding = read.Typed(flags >> 3);
-  read.Fixed(4);  // send time
+  const auto sendTime = static_cast<std::int64_t>(read.Fixed(4));
   read.Fixed(2);  // duration
   if (read.Failed()) return false;
+  latest_ = std::max(latest_, sendTime);
   const std::uint64_t end = (flags >> 5 & 3) ? packetLength : packet.size();
   if (end > packet.size() || padding > end) return false;
 
@@ -159,12 +161,17 @@ bool AsfFrameScan::Feed(std::string_view packet) {
         const std::uint64_t size = static_cast<unsigned char>(packet[start + inner]);
         inner += 1 + size;
         if (inner > length) return false;
-        if (stream == stream_) AddFrame(static_cast<std::int64_t>(offset + frame * delta));
+        const auto time = static_cast<std::int64_t>(offset + frame * delta);
+        latest_ = std::max(latest_, time);
+        if (stream == stream_) AddFrame(time);
         ++frame;
       }
-    } else if (stream == stream_ && offset == 0) {
-      if (replicated < 8) return false;  // a frame without a time
-      AddFrame(presentation);
+    } else {
+      if (replicated >= 8) latest_ = std::max(latest_, presentation);
+      if (stream == stream_ && offset == 0) {
+        if (replicated < 8) return false;  // a frame without a time
+        AddFrame(presentation);
+      }
     }
     read.Skip(length);
     if (read.Failed()) return false;

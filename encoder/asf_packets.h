@@ -19,6 +19,7 @@ struct AsfDataLayout {
   // Where the data object ends by its own header; 0 when it does not say
   // (a broadcast file). A file shorter than that was cut off.
   std::uint64_t dataEnd = 0;
+  std::uint64_t prerollMs = 0;  // added to every time in the packets
 };
 
 // From the file's first bytes: the whole header object followed by the data
@@ -39,6 +40,9 @@ class AsfFrameScan {
   std::int64_t SpanMs() const { return times_.empty() ? 0 : last_ - first_; }
   // The frames' presentation times (ms), in the order of the file.
   const std::vector<std::int64_t>& Times() const { return times_; }
+  // The latest time (ms) any packet fed so far carries: its send time, or
+  // a presentation time of any stream.
+  std::int64_t LatestMs() const { return latest_; }
 
  private:
   void AddFrame(std::int64_t presentationMs);
@@ -46,6 +50,7 @@ class AsfFrameScan {
   int stream_;
   std::vector<std::int64_t> times_;
   std::int64_t first_ = 0, last_ = 0;
+  std::int64_t latest_ = 0;
 };
 
 // Frames a second from the frames' presentation times in milliseconds. One

@@ -102,7 +102,7 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     return kExitSourceUnreadable;
   }
   job.source = *source;
-  auto info = ReadSourceHeader(job.source);
+  auto info = ReadSourceHeader(job.source, log);
   if (!info) info = ProbeSource(*prober, job.source, false, log);
   if (!info || !info->hasVideo) {
     log.Line("no video stream found");

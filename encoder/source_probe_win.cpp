@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/owned_handles.h"
 #include "base/text_encoding.h"
@@ -28,10 +29,66 @@ std::optional<std::string> ReadAsfHead(const std::wstring& path, std::size_t ext
   return head;
 }
 
+UniqueHandle OpenForReading(const std::wstring& path) {
+  return UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+std::optional<std::uint64_t> SizeOf(HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool ReadAt(HANDLE file, std::uint64_t offset, std::string& bytes) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  DWORD got = 0;
+  return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+         ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
+}
+
+bool IsCutShort(const AsfDataLayout& layout, std::uint64_t fileSize) {
+  return layout.dataEnd != 0 && fileSize < layout.dataEnd;
+}
+
+// A file cut off before its data object ends (a download that stopped)
+// still states its whole length in the header. What is there lasts until
+// the latest time its last complete packet carries, within that length;
+// nullopt when that packet cannot be read.
+std::optional<double> SecondsPresent(HANDLE file, const AsfDataLayout& layout, std::uint64_t fileSize,
+                                     double statedSeconds) {
+  const std::uint64_t packets =
+      fileSize > layout.firstPacket ? (fileSize - layout.firstPacket) / layout.packetSize : 0;
+  if (packets == 0) return 0.0;
+  std::string packet(layout.packetSize, '\0');
+  AsfFrameScan scan(layout.videoStream);
+  if (!ReadAt(file, layout.firstPacket + (packets - 1) * layout.packetSize, packet) || !scan.Feed(packet))
+    return std::nullopt;
+  const auto present = static_cast<double>(scan.LatestMs() - static_cast<std::int64_t>(layout.prerollMs)) / 1000.0;
+  return std::clamp(present, 0.0, statedSeconds);
+}
+
+// The header's description of a cut file, with the length of the data
+// that is there; false when that cannot be told.
+bool BoundToDataPresent(HANDLE file, const AsfDataLayout& layout, std::uint64_t fileSize, SourceInfo& info,
+                        RunLog& log) {
+  const auto present = SecondsPresent(file, layout, fileSize, info.durationSeconds);
+  if (!present) return false;
+  char text[160];
+  std::snprintf(text, sizeof text, "cut short: %.3f s of data present of %.3f s stated", *present,
+                info.durationSeconds);
+  log.Line(text);
+  info.durationSeconds = *present;
+  return true;
+}
+
 // An ASF source described without the prober: the header gives the size
-// and duration, the presentation times of the first video frames (up to
-// ten seconds of them) the frame rate. nullopt when anything is unusual.
-std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source) {
+// and duration (of the data present when the file was cut short), the
+// presentation times of the first video frames (up to ten seconds of them)
+// the frame rate. A cut file without a video frame has no video. nullopt
+// when anything is unusual.
+std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source, RunLog& log) {
   constexpr std::int64_t kEnoughMs = 10'000;
   constexpr std::int64_t kEnoughFrames = 20'000;
   const std::wstring path = Utf8ToWide(source);
@@ -41,14 +98,11 @@ std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source) {
   const auto layout = ReadAsfDataLayout(*head);
   if (!info || !layout) return std::nullopt;
 
-  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return std::nullopt;
-  // A file cut off before its data ends keeps the header's duration, which
-  // it no longer has: the prober judges it.
-  LARGE_INTEGER fileSize{};
-  if (!GetFileSizeEx(file.Get(), &fileSize) || static_cast<std::uint64_t>(fileSize.QuadPart) < layout->dataEnd)
-    return std::nullopt;
+  const UniqueHandle file = OpenForReading(path);
+  const auto fileSize = file ? SizeOf(file.Get()) : std::nullopt;
+  if (!fileSize) return std::nullopt;
+  const bool cut = IsCutShort(*layout, *fileSize);
+  if (cut && !BoundToDataPresent(file.Get(), *layout, *fileSize, *info, log)) return std::nullopt;
   LARGE_INTEGER start;
   start.QuadPart = static_cast<LONGLONG>(layout->firstPacket);
   AsfFrameScan scan(layout->videoStream);
@@ -64,6 +118,11 @@ std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source) {
     if (got < chunk.size()) break;
   }
   if (!sound) return std::nullopt;
+  if (cut && scan.Frames() == 0) {
+    log.Line("cut short before any video frame");
+    info->hasVideo = false;
+    return info;
+  }
   info->frameRate = FrameRateFromTimes(scan.Times());
   if (info->frameRate.num == 0) return std::nullopt;
   return info;
@@ -92,14 +151,24 @@ std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::str
   return info;
 }
 
-std::optional<SourceInfo> ReadSourceHeader(const std::string& source) {
-  const auto head = ReadAsfHead(Utf8ToWide(source), 0);
+std::optional<SourceInfo> ReadSourceHeader(const std::string& source, RunLog& log) {
+  const std::wstring path = Utf8ToWide(source);
+  const auto head = ReadAsfHead(path, 64);
   if (!head) return std::nullopt;
-  return ReadAsfHeader(*head);
+  auto info = ReadAsfHeader(*head);
+  if (!info) return std::nullopt;
+  if (const auto layout = ReadAsfDataLayout(*head)) {
+    const UniqueHandle file = OpenForReading(path);
+    const auto fileSize = file ? SizeOf(file.Get()) : std::nullopt;
+    if (!fileSize) return std::nullopt;
+    if (IsCutShort(*layout, *fileSize) && !BoundToDataPresent(file.Get(), *layout, *fileSize, *info, log))
+      return std::nullopt;
+  }
+  return info;
 }
 
 std::optional<SourceInfo> DescribeSource(const std::wstring& prober, const std::string& source, RunLog& log) {
-  if (auto info = ProbeAsfDirectly(source)) {
+  if (auto info = ProbeAsfDirectly(source, log)) {
     log.Line("read from the ASF header and data packets");
     return info;
   }

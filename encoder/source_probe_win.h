@@ -15,8 +15,9 @@ std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::str
                                       RunLog& log);
 
 // An ASF source's header read directly, which spares starting the prober;
-// its frame rate is left as the header states it.
-std::optional<SourceInfo> ReadSourceHeader(const std::string& source);
+// its frame rate is left as the header states it, its duration is that of
+// the data present when the file was cut short.
+std::optional<SourceInfo> ReadSourceHeader(const std::string& source, RunLog& log);
 
 // What a probe reports on: read in-process where the file allows, else
 // from the prober.

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/module_directory.h"
@@ -774,6 +775,60 @@ TEST_F(Commands, WithTheRealEncoderAClipIsAddedAndConvertedAndGarbageIsRefused) 
   EXPECT_EQ(WideToUtf8(answerer.texts[0]).rfind("Mission accomplished! Total Time:", 0), 0u)
       << WideToUtf8(answerer.texts[0]);
   EXPECT_GT(std::filesystem::file_size(PathFromUtf8(output + "clip \xC3\xBC.avi")), 1000u);
+}
+
+// Frames of the first video stream that decode, as the engine counts them:
+// each becomes 64 bytes of an 8 x 8 grey picture.
+int DecodedFrames(const std::string& path, const std::string& pictures) {
+  if (!RunBeside(L"ffmpeg.exe", L"-hide_banner -loglevel quiet -y -i \"file:" + Utf8ToWide(path) +
+                                    L"\" -map 0:v:0 -vsync passthrough -vf scale=8:8 -pix_fmt gray -f rawvideo \"file:" +
+                                    Utf8ToWide(pictures) + L"\"")) {
+    return -1;
+  }
+  return static_cast<int>(ReadBytes(pictures).size() / 64);
+}
+
+// A download that stopped: the header intact, the data cut at 90 % and at
+// 50 %, and once inside the first data packet, before any video.
+TEST_F(Commands, WithTheRealEncoderCutFilesGiveTheirDataAndNoVideoIsRefused) {
+  if (!Exists(ModuleDirectory() + "veltoenc.exe") || !Exists(ModuleDirectory() + "ffmpeg.exe")) {
+    GTEST_SKIP() << "veltoenc.exe or ffmpeg.exe is not beside the tests";
+  }
+  const std::string whole = sources + "whole.wmv";
+  ASSERT_TRUE(RunBeside(L"ffmpeg.exe", L"-hide_banner -loglevel error -y -f lavfi -i testsrc=size=640x480:rate=25 "
+                                       L"-f lavfi -i sine=sample_rate=44100 -t 10 -c:v wmv2 -b:v 800k -c:a wmav2 "
+                                       L"-ac 2 -f asf \"file:" + Utf8ToWide(whole) + L"\""));
+  const std::string bytes = ReadBytes(whole);
+  ASSERT_GT(bytes.size(), 100000u);
+  std::uint64_t headerSize = 0;
+  for (int i = 7; i >= 0; --i) headerSize = headerSize << 8 | static_cast<unsigned char>(bytes[16 + i]);
+  const std::string c90 = Source("cut 90.wmv", bytes.substr(0, bytes.size() * 9 / 10));
+  const std::string c50 = Source("cut 50.wmv", bytes.substr(0, bytes.size() / 2));
+  const std::string empty = Source("no video.wmv", bytes.substr(0, headerSize + 50 + 100));
+  dialog->SetEncoderDirectory(ModuleDirectory());
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({c90, c50, empty});
+  EXPECT_EQ(Column(1), (std::vector<std::string>{c90, c50}));
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Load file " + empty + " failed."});
+  ASSERT_EQ(g_mediaList.count(), 2);
+
+  const std::string frames = scratch.File("frames.raw");
+  for (const auto& [format, extension, fps] :
+       {std::tuple{kFormatDvd, ".vob", 30000.0 / 1001}, std::tuple{kFormatAvi, ".avi", 25.0}}) {
+    answerer.texts.clear();
+    g_settings.outputFormat = format;
+    Command(IDC_MAIN_CONVERT);
+    ASSERT_EQ(answerer.texts.size(), 1u);
+    EXPECT_EQ(WideToUtf8(answerer.texts[0]).rfind("Mission accomplished!", 0), 0u) << WideToUtf8(answerer.texts[0]);
+    for (int i = 0; i < 2; ++i) {
+      const MediaEntry& entry = g_mediaList.at(i);
+      const double present = DecodedFrames(entry.path, frames) / 25.0;
+      SCOPED_TRACE(entry.path + extension);
+      EXPECT_NEAR(entry.duration, present, 1.0);
+      const std::string out = output + (i == 0 ? "cut 90" : "cut 50") + extension;
+      EXPECT_NEAR(DecodedFrames(out, frames) / fps, present, 1.0);
+    }
+  }
 }
 
 }  // namespace

@@ -123,13 +123,15 @@ class InputCorpus : public MainWindowTest {
 };
 
 TEST_F(InputCorpus, DamagedAndUnusableMediaAreRefusedAndUsableOnesAddedWithTheirOwnValues) {
-  // A clip cut short has no duration the engine can read, even at 90 %:
-  // refused rather than added with a made-up one.
-  const std::vector<std::string> refused = {Clip("empty.wmv"),     Clip("noise.wmv"),      Clip("cut at 10.wmv"),
-                                            Clip("cut at 90.wmv"), Clip("audio only.asf"), Clip("missing.wmv")};
-  const std::vector<std::string> added = {Clip("long.wmv"), Clip("video only.wmv"),
+  // A clip cut short (of 4 s) is added with the length of the data it
+  // still holds.
+  const std::vector<std::string> refused = {Clip("empty.wmv"), Clip("noise.wmv"), Clip("audio only.asf"),
+                                            Clip("missing.wmv")};
+  const std::vector<std::string> added = {Clip("long.wmv"),          Clip("video only.wmv"),
                                           Clip("variable rate.wmv"), Clip("short.wmv"),
-                                          Clip("surround.wmv"), Clip("odd size.wmv"), Clip("ntsc rate.wmv")};
+                                          Clip("surround.wmv"),      Clip("odd size.wmv"),
+                                          Clip("ntsc rate.wmv"),     Clip("cut at 90.wmv"),
+                                          Clip("cut at 10.wmv")};
   std::vector<std::string> all;
   for (size_t i = 0; i < std::max(refused.size(), added.size()); ++i) {
     if (i < refused.size()) all.push_back(refused[i]);
@@ -149,6 +151,14 @@ TEST_F(InputCorpus, DamagedAndUnusableMediaAreRefusedAndUsableOnesAddedWithTheir
   ExpectEntry(4, added[4], {"00:00:02", 160, 120, 25.0});
   ExpectEntry(5, added[5], {"00:00:02", 321, 241, 25.0});
   ExpectEntry(6, added[6], {"00:00:02", 160, 120, 59.94});
+  for (const int index : {7, 8}) {
+    SCOPED_TRACE(added[static_cast<size_t>(index)]);
+    ASSERT_LT(index, g_mediaList.count());
+    const MediaEntry& entry = g_mediaList.at(index);
+    EXPECT_EQ(entry.width, 320);
+    EXPECT_NEAR(entry.frameRate, 25.0, 0.02);
+    EXPECT_NEAR(entry.duration, index == 7 ? 3.5 : 1.0, 0.5);  // about 3.6 s and 0.4 s
+  }
   EXPECT_EQ(Fingerprints(all), before);
   EXPECT_TRUE(FilesIn(output).empty());  // probing writes nothing
 }
