@@ -11,6 +11,7 @@
 #include "controls/image_button.h"
 #include "tests/controls/image_button_test_ids.h"
 #include "tests/framework/scripted_dialog.h"
+#include "tests/support/window_picture.h"
 
 namespace velto {
 namespace {
@@ -556,41 +557,6 @@ TEST(ImageButtonDialogTest, IconRightOfCaptionUsesTheClientWidth) {
   EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
-// Saves what the window shows as a 24-bit BMP file, for people to look at.
-bool SaveWindowPicture(HWND window, const wchar_t* path) {
-  RECT area{};
-  GetWindowRect(window, &area);
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  BITMAPINFO info{};
-  info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HDC source = GetWindowDC(window);
-  HDC memory = CreateCompatibleDC(source);
-  HBITMAP picture = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, picture);
-  BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-  GdiFlush();
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  ReleaseDC(window, source);
-
-  const DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
-  const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageBytes), 0,
-                        0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  info.bmiHeader.biSizeImage = imageBytes;
-  HANDLE out = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool written = out != INVALID_HANDLE_VALUE;
-  DWORD done = 0;
-  written = written && WriteFile(out, &file, sizeof(file), &done, nullptr);
-  written = written && WriteFile(out, &info.bmiHeader, sizeof(info.bmiHeader), &done, nullptr);
-  written = written && WriteFile(out, bits, imageBytes, &done, nullptr);
-  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-  DeleteObject(picture);
-  return written;
-}
-
 TEST(ImageButtonDialogTest, SavesAPictureOfTheLooksForPeople) {
   ButtonDialog dialog;
   dialog.Then([&] {
@@ -600,7 +566,7 @@ TEST(ImageButtonDialogTest, SavesAPictureOfTheLooksForPeople) {
   HoverAndSettle(dialog, dialog.big);  // raised frame
   dialog.Then([&] {
     UpdateWindow(dialog.Handle());
-    EXPECT_TRUE(SaveWindowPicture(dialog.Handle(), L"image_button_looks.bmp"));
+    EXPECT_TRUE(testing::SaveWindowPicture(dialog.Handle(), testing::PictureFolder() / "image_button_looks.bmp"));
     SetCursorPos(1, 1);
   });
   EXPECT_EQ(dialog.DoModal(), IDOK);

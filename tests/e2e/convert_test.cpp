@@ -17,7 +17,7 @@
 
 #include "base/text_encoding.h"
 #include "res/resource_ids.h"
-#include "tests/e2e/remote_program.h"
+#include "tests/support/remote_program.h"
 
 namespace velto::testing {
 namespace {
@@ -29,7 +29,7 @@ constexpr int kPalMode = 1;
 
 bool IsMainWindow(HWND window) { return GetDlgItem(window, IDC_MAIN_FILE_LIST) != nullptr; }
 bool IsProgressWindow(HWND window) { return GetDlgItem(window, IDC_PROGRESS_BAR) != nullptr; }
-bool IsImportDialog(HWND window) { return WindowText(window) == L"Import video files"; }
+bool IsImportDialog(HWND window) { return WideWindowText(window) == L"Import video files"; }
 
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
@@ -126,12 +126,7 @@ double RatioValue(const std::string& text) {
 class ConverterEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    bin = ExecutableFolder();
     ASSERT_TRUE(FileExists(bin + L"veltoenc.exe")) << "the encoder front end is not built";
-    settingsPath = bin + L"option.ini";
-    hadSettings = FileExists(settingsPath);
-    if (hadSettings) savedSettings = ReadFileBytes(settingsPath);
-    DeleteFileW(settingsPath.c_str());
 
     work = bin + L"e2e run";
     RemoveTree(work);
@@ -150,11 +145,6 @@ class ConverterEndToEnd : public ::testing::Test {
 
   void TearDown() override {
     program.Kill();
-    if (hadSettings) {
-      WriteFileBytes(settingsPath, savedSettings);
-    } else {
-      DeleteFileW(settingsPath.c_str());
-    }
     SetEnvironmentVariableW(L"APPDATA", nullptr);
     SetEnvironmentVariableW(L"VELTO_DISC_CAPACITY_BYTES", nullptr);
     if (!HasFailure()) RemoveTree(work);  // kept for a look after a failure
@@ -226,10 +216,9 @@ class ConverterEndToEnd : public ::testing::Test {
     return bars;
   }
 
-  std::wstring bin;
-  std::wstring settingsPath;
-  bool hadSettings = false;
-  std::string savedSettings;
+  std::wstring bin = ExecutableFolder();
+  std::wstring settingsPath = bin + L"option.ini";
+  FileSetAside settingsFile{settingsPath};
   std::wstring work;
   std::wstring sources;
   std::wstring outputs;
@@ -289,7 +278,7 @@ TEST_F(ConverterEndToEnd, ConvertsToDvdPalStopsOnRequestAndKeepsTheSettings) {
   ASSERT_NE(main, nullptr) << "no main window in the second session";
   EXPECT_EQ(SendMessageW(GetDlgItem(main, IDC_MAIN_FORMAT), CB_GETCURSEL, 0, 0), kDvdFormat);
   EXPECT_EQ(SendMessageW(GetDlgItem(main, IDC_MAIN_TV_MODE), CB_GETCURSEL, 0, 0), kPalMode);
-  EXPECT_EQ(WindowText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER)), outputs);
+  EXPECT_EQ(WideWindowText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER)), outputs);
   AddFiles(main, {L"first.wmv", L"long.wmv", L"third.wmv"});
   const HWND list = GetDlgItem(main, IDC_MAIN_FILE_LIST);
   ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, kWindowTimeoutMs))

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
@@ -19,73 +20,30 @@
 
 #include "base/file_system.h"
 #include "base/module_directory.h"
-#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "encoder/asf_header.h"
 #include "encoder/command_line_tokens.h"
 #include "encoder/engine_process_win.h"
 #include "base/encoder_interface.h"
 #include "job_strings.h"
+#include "tests/support/report_window.h"
+#include "tests/support/scratch_dir.h"
 
 namespace velto {
 namespace {
 
 using nlohmann::json;
 
-// ---- the window that receives the reports ---------------------------------
-
-struct Report {
-  unsigned kind;
-  int value;
-};
-std::vector<Report> g_reports;
-bool g_answerStop = false;
-
-LRESULT CALLBACK ReportWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kProgressMessage) {
-    g_reports.push_back({static_cast<unsigned>(wParam), static_cast<int>(lParam)});
-    return (g_answerStop && wParam == kReportPosition) ? 1 : 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-HWND ReportWindow() {
-  static HWND window = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ReportWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VeltoEncoderTestReports";
-    RegisterClassW(&wc);
-    return CreateWindowExW(0, wc.lpszClassName, L"reports", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                           wc.hInstance, nullptr);
-  }();
-  return window;
-}
-
-// ---- running programs -------------------------------------------------------
+using testing::g_answerStop;
+using testing::g_reports;
+using testing::ReportWindow;
 
 std::wstring Beside(const wchar_t* name) { return Utf8ToWide(ModuleDirectory()) + name; }
 
 // Runs veltoenc.exe with an argument string as the converter writes it,
-// dispatching the window's messages meanwhile. Returns the exit code.
+// taking the window's reports meanwhile. Returns the exit code.
 DWORD RunEncoder(const std::string& arguments, const std::wstring& program = Beside(L"veltoenc.exe")) {
-  std::wstring line = L"\"" + program + L"\" " + Utf8ToWide(arguments);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-  const OwnedProcess started(pi);
-  const HANDLE process = started.process.Get();
-  while (MsgWaitForMultipleObjects(1, &process, FALSE, 600000, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  DWORD code = 999;
-  GetExitCodeProcess(process, &code);
-  return code;
+  return testing::RunWithReports(program, arguments);
 }
 
 bool RunEngine(const wchar_t* program, const std::vector<std::string>& args, std::string* out, std::string* err) {
@@ -152,9 +110,7 @@ std::string PictureTypes(const std::string& path) {
   return types;
 }
 
-bool Exists(const std::string& path) {
-  return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testing::Exists;
 
 // ---- the clips ----------------------------------------------------------------
 
@@ -164,10 +120,8 @@ std::string g_stereo43, g_mono169, g_videoOnly;
 class EncoderConversion : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    g_folder = WideToUtf8(temp) + "velto enc \xC3\xBC\xD0\xB6 " + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryW(Utf8ToWide(g_folder).c_str(), nullptr);
+    scratch_ = std::make_unique<testing::ScratchDir>("enc \xC3\xBC\xD0\xB6");
+    g_folder = scratch_->Directory();
     g_stereo43 = g_folder + "clip 4x3 stereo.wmv";
     g_mono169 = g_folder + "clip 16x9 m\xC3\xB6no.asf";
     g_videoOnly = g_folder + "video only.wmv";
@@ -187,10 +141,8 @@ class EncoderConversion : public ::testing::Test {
           "file:" + g_videoOnly});
   }
 
-  static void TearDownTestSuite() {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(Utf8ToWide(g_folder)), ignored);
-  }
+  static void TearDownTestSuite() { scratch_.reset(); }
+  static inline std::unique_ptr<testing::ScratchDir> scratch_;
 
   void SetUp() override {
     g_reports.clear();

@@ -9,19 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "base/encoder_interface.h"
 #include "framework/application.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "tests/framework/framework_test_ids.h"
 #include "tests/framework/scripted_dialog.h"
+#include "tests/support/message_box_answerer.h"
+#include "tests/support/pump.h"
+#include "tests/support/scratch_dir.h"
 
 namespace velto {
 namespace {
 
-using velto::testing::PumpPendingMessages;
+using velto::testing::Pump;
 using velto::testing::ScriptedDialog;
-
-constexpr UINT kProgressMessage = WM_USER + 0x320;
 
 // A control with behaviour of its own: subclassed by data exchange; records
 // its attachment, owner drawing and reflected messages.
@@ -437,10 +439,10 @@ TEST(ModelessDialogTest, CreatesHiddenThenShowsHidesAndHandlesDialogKeys) {
   EXPECT_TRUE(dialog.IsVisible());
 
   PostKey(dialog.button.Handle(), VK_ESCAPE);
-  PumpPendingMessages();
+  Pump();
   EXPECT_EQ(dialog.cancelCount, 1);
   dialog.Post(WM_CLOSE);
-  PumpPendingMessages();
+  Pump();
   EXPECT_EQ(dialog.cancelCount, 2);
   EXPECT_TRUE(dialog.IsVisible());
 
@@ -538,11 +540,8 @@ TEST(ApplicationTest, ProfileIsAnIniFileNamedAfterTheExecutable) {
   ASSERT_GE(name.size(), 4u);
   EXPECT_EQ(name, L"framework_tests.INI");
 
-  wchar_t folder[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
-  const std::wstring path = std::wstring(folder) + L"velto framework profile.ini";
-  DeleteFileW(path.c_str());
-  app.SetProfileName(path);
+  const testing::ScratchDir scratch("framework profile");
+  app.SetProfileName(scratch.path() / "velto framework profile.ini");
 
   EXPECT_EQ(app.GetProfileInt("Tip", "StartUp", 0), 0);
   EXPECT_TRUE(app.WriteProfileInt("Tip", "StartUp", 1));
@@ -558,7 +557,6 @@ TEST(ApplicationTest, ProfileIsAnIniFileNamedAfterTheExecutable) {
   const std::string longValue(700, 'x');
   EXPECT_TRUE(app.WriteProfileString("Tip", "Long", longValue));
   EXPECT_EQ(app.GetProfileString("Tip", "Long"), longValue);
-  DeleteFileW(path.c_str());
 }
 
 TEST(ApplicationTest, StandardSwitchesDecideTheSplash) {
@@ -576,58 +574,20 @@ TEST(ApplicationTest, StandardSwitchesDecideTheSplash) {
 
 // ---------------------------------------------------------------- message box
 
-struct MessageBoxSeen {
-  HWND box = nullptr;
-  std::wstring title;
-  std::wstring text;
-  int answer = IDOK;
-};
-MessageBoxSeen g_messageBox;
-HHOOK g_hook = nullptr;
-
-BOOL CALLBACK FindText(HWND child, LPARAM) {
-  wchar_t className[32];
-  GetClassNameW(child, className, 32);
-  wchar_t text[512];
-  if (lstrcmpiW(className, L"Static") == 0 && GetWindowTextW(child, text, 512) > 0) {
-    g_messageBox.text = text;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// Answers the box once it is up; reads its title and text as it goes.
-LRESULT CALLBACK AnswerMessageBox(int code, WPARAM wParam, LPARAM lParam) {
-  auto window = reinterpret_cast<HWND>(wParam);
-  if (code == HCBT_ACTIVATE && !g_messageBox.box) {
-    g_messageBox.box = window;
-    PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(g_messageBox.answer), 0);
-  } else if (code == HCBT_DESTROYWND && window == g_messageBox.box) {
-    wchar_t title[256];
-    GetWindowTextW(window, title, 256);
-    g_messageBox.title = title;
-    EnumChildWindows(window, FindText, 0);
-  }
-  return CallNextHookEx(g_hook, code, wParam, lParam);
-}
-
-int ShowAnswered(std::string_view text, UINT type, std::string_view caption, int answer) {
-  g_messageBox = MessageBoxSeen{};
-  g_messageBox.answer = answer;
-  g_hook = SetWindowsHookExW(WH_CBT, AnswerMessageBox, nullptr, GetCurrentThreadId());
-  const int result = ShowMessageBox(text, type, caption);
-  UnhookWindowsHookEx(g_hook);
-  return result;
-}
-
 TEST(MessageBoxTest, TitledWithTheApplicationNameAndShowsUtf8Text) {
-  EXPECT_EQ(ShowAnswered("Load file C:\\Vidéos\\ä b.asf failed.", MB_OK, {}, IDOK), IDOK);
-  EXPECT_EQ(g_messageBox.title, L"Velto ASF Converter");
-  EXPECT_EQ(g_messageBox.text, L"Load file C:\\Vid\u00e9os\\\u00e4 b.asf failed.");
-
-  EXPECT_EQ(ShowAnswered("Do you really want to stop?", MB_YESNO | MB_ICONQUESTION, {}, IDYES), IDYES);
-  EXPECT_EQ(ShowAnswered("No item was selected!", MB_OK, "Warning", IDOK), IDOK);
-  EXPECT_EQ(g_messageBox.title, L"Warning");
+  {
+    testing::MessageBoxAnswerer ok(IDOK);
+    EXPECT_EQ(ShowMessageBox("Load file C:\\Vidéos\\ä b.asf failed.", MB_OK, {}), IDOK);
+    EXPECT_EQ(ok.captions, std::vector<std::wstring>{L"Velto ASF Converter"});
+    EXPECT_EQ(ok.texts, std::vector<std::wstring>{L"Load file C:\\Vid\u00e9os\\\u00e4 b.asf failed."});
+  }
+  {
+    testing::MessageBoxAnswerer yes(IDYES);
+    EXPECT_EQ(ShowMessageBox("Do you really want to stop?", MB_YESNO | MB_ICONQUESTION, {}), IDYES);
+  }
+  testing::MessageBoxAnswerer ok(IDOK);
+  EXPECT_EQ(ShowMessageBox("No item was selected!", MB_OK, "Warning"), IDOK);
+  EXPECT_EQ(ok.captions, std::vector<std::wstring>{L"Warning"});
 }
 
 TEST(ResourceTest, StringsLoadAsUtf8AndMissingOnesAreEmpty) {

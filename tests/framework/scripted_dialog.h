@@ -83,16 +83,4 @@ class ScriptedDialog : public Dialog {
   bool timedOut_ = false;
 };
 
-// Lets the queue run dry (for modeless windows outside any dialog loop).
-inline void PumpPendingMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    ProcessMessage(msg);
-  }
-}
-
 }  // namespace velto::testing

@@ -17,7 +17,9 @@
 #include "base/text_encoding.h"
 #include "base/encoder_interface.h"
 #include "res/resource_ids.h"
-#include "tests/e2e/remote_program.h"
+#include "tests/support/remote_program.h"
+#include "tests/support/report_window.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/encoder/job_strings.h"
 
 namespace velto::testing {
@@ -34,7 +36,7 @@ std::wstring Environment(const wchar_t* name) {
 std::wstring InstallFolder() { return Environment(L"VELTO_INSTALL_DIR"); }
 
 bool IsMainWindow(HWND window) { return GetDlgItem(window, IDC_MAIN_FILE_LIST) != nullptr; }
-bool IsTipWindow(HWND window) { return WindowText(window) == L"Tip of the Day"; }
+bool IsTipWindow(HWND window) { return WideWindowText(window) == L"Tip of the Day"; }
 
 // The text of one entry of an executable's version resource.
 std::wstring VersionEntry(const std::wstring& file, const std::wstring& name) {
@@ -97,7 +99,7 @@ TEST_F(InstalledProgram, StartsWithTheTipThenTheMainWindowAndKeepsItsSettings) {
   }
   const HWND main = program.WaitForDialog(IsMainWindow, kWindowTimeoutMs);
   ASSERT_NE(main, nullptr) << "no main window";
-  EXPECT_EQ(WindowText(main), L"Velto ASF Converter");
+  EXPECT_EQ(WideWindowText(main), L"Velto ASF Converter");
   ChooseComboItem(main, IDC_MAIN_FORMAT, 8);  // WMV
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end after its main window was closed";
@@ -112,67 +114,15 @@ TEST_F(InstalledProgram, StartsWithTheTipThenTheMainWindowAndKeepsItsSettings) {
 
 // ---- the installed encoder front end -------------------------------------------
 
-struct Report {
-  WPARAM kind;
-  LPARAM value;
-};
-std::vector<Report> g_reports;
-
-LRESULT CALLBACK ReportWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kProgressMessage) {
-    g_reports.push_back({wParam, lParam});
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-HWND ReportWindow() {
-  static HWND window = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ReportWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VeltoPackagingReports";
-    RegisterClassW(&wc);
-    return CreateWindowExW(0, wc.lpszClassName, L"reports", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                           wc.hInstance, nullptr);
-  }();
-  return window;
-}
-
-// Runs the installed veltoenc.exe, handling the reports meanwhile.
+// Runs the installed veltoenc.exe, taking its reports meanwhile.
 DWORD RunInstalledEncoder(const std::string& arguments) {
   g_reports.clear();
-  std::wstring line = L"\"" + InstallFolder() + L"veltoenc.exe\" " + Utf8ToWide(arguments);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-  CloseHandle(pi.hThread);
-  const DWORD deadline = GetTickCount() + 120000;
-  while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    if (GetTickCount() > deadline) TerminateProcess(pi.hProcess, 998);
-  }
-  DWORD code = 999;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  return code;
-}
-
-LPARAM LastReport(WPARAM kind) {
-  LPARAM value = -1;
-  for (const Report& r : g_reports)
-    if (r.kind == kind) value = r.value;
-  return value;
+  return RunWithReports(InstallFolder() + L"veltoenc.exe", arguments, 120000);
 }
 
 TEST_F(InstalledProgram, EncoderProbesAndConvertsAClipWithTheInstalledEngine) {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring work = std::wstring(temp) + L"velto packaging & test\\";
-  RemoveTree(work);
-  ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
+  const ScratchDir scratch("packaging & test");
+  const std::wstring work = Utf8ToWide(scratch.Directory());
   const std::wstring clip = work + L"clip.wmv";
   const ConsoleResult made = RunConsole(
       L"\"" + folder + L"ffmpeg.exe\" -nostdin -y -loglevel error -f lavfi -i color=c=white:s=160x120:r=25:d=2"
@@ -196,7 +146,6 @@ TEST_F(InstalledProgram, EncoderProbesAndConvertsAClipWithTheInstalledEngine) {
                                          work);
   EXPECT_EQ(probe.exitCode, 0u);
   EXPECT_NE(probe.output.find("asf"), std::string::npos) << probe.output;
-  RemoveTree(work);
 }
 
 }  // namespace

@@ -15,7 +15,8 @@
 #include <vector>
 
 #include "res/resource_ids.h"
-#include "tests/e2e/remote_program.h"
+#include "tests/support/remote_program.h"
+#include "tests/support/scratch_dir.h"
 
 namespace velto::testing {
 namespace {
@@ -24,7 +25,7 @@ constexpr DWORD kWindowTimeoutMs = 60000;
 constexpr wchar_t kTipTitle[] = L"Tip of the Day";
 
 bool IsMainWindow(HWND window) { return GetDlgItem(window, IDC_MAIN_FILE_LIST) != nullptr; }
-bool IsTipWindow(HWND window) { return WindowText(window) == kTipTitle; }
+bool IsTipWindow(HWND window) { return WideWindowText(window) == kTipTitle; }
 
 // The names that appear in a folder (created or renamed to), recorded
 // while the watcher lives.
@@ -103,26 +104,12 @@ class FolderWatcher {
 class ProgramStart : public ::testing::Test {
  protected:
   void SetUp() override {
-    bin = ExecutableFolder();
-    settingsPath = bin + L"option.ini";
-    hadSettings = FileExists(settingsPath);
-    if (hadSettings) savedSettings = ReadFileBytes(settingsPath);
-    DeleteFileW(settingsPath.c_str());
-    appData = bin + L"program test appdata";
-    RemoveTree(appData);
-    CreateDirectoryW(appData.c_str(), nullptr);
     SetEnvironmentVariableW(L"APPDATA", appData.c_str());
     profilePath = appData + L"\\Velto ASF Converter\\VeltoConverter.INI";
   }
   void TearDown() override {
     program.Kill();
-    if (hadSettings) {
-      WriteFileBytes(settingsPath, savedSettings);
-    } else {
-      DeleteFileW(settingsPath.c_str());
-    }
     SetEnvironmentVariableW(L"APPDATA", nullptr);
-    RemoveTree(appData);
   }
 
   void Start(const std::wstring& arguments = {}) {
@@ -154,11 +141,11 @@ class ProgramStart : public ::testing::Test {
     return steps;
   }
 
-  std::wstring bin;
-  std::wstring settingsPath;
-  bool hadSettings = false;
-  std::string savedSettings;
-  std::wstring appData;
+  std::wstring bin = ExecutableFolder();
+  std::wstring settingsPath = bin + L"option.ini";
+  FileSetAside settingsFile{settingsPath};
+  ScratchDir appDataFolder{"program appdata"};
+  std::wstring appData = appDataFolder.path().wstring();
   std::wstring profilePath;
   DebugOutputMonitor monitor;
   RemoteProgram program;

@@ -1,9 +1,10 @@
-// Load and the stop question at the edges of a file, with a stub encoder
-// that reports as fast as it is answered (the real one would spend minutes
+// Load and the stop question at the edges of a file, with the stand-in
+// encoder reporting as fast as it is answered (the real one would spend minutes
 // on 99 files under Wine): a full list of 99 files converts completely with
 // the right rows, progress and totals, and a flood of 100 000 reports keeps
 // the progress window painting and Cancel answering within a second.
 #include "tests/reliability/reliability_support.h"
+#include "tests/support/stand_in_encoder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,73 +12,30 @@
 namespace velto::reliability {
 namespace {
 
-constexpr char kStubSource[] = "duration=1\nwidth=160\nheight=120\nfps=250000000\n";
+constexpr char kStubSource[] = "duration=1\nwidth=160\nheight=120\nfps=250000000\necho=0\n";
 
-// Records when each message box of this thread appears, answers it, and
-// keeps its text.
-class TimedAnswerer {
- public:
-  explicit TimedAnswerer(int answer) : answer_(answer) {
-    current_ = this;
-    hook_ = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
-  }
-  ~TimedAnswerer() {
-    UnhookWindowsHookEx(hook_);
-    current_ = nullptr;
-  }
-  std::vector<std::string> texts;
-  std::vector<DWORD> ticks;
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && current_) {
-      const HWND box = reinterpret_cast<HWND>(wParam);
-      const HWND text = GetDlgItem(box, 0xFFFF);
-      wchar_t className[32] = {};
-      GetClassNameW(box, className, 32);
-      if (std::wstring(className) == L"#32770" && text) {
-        wchar_t buffer[1024] = {};
-        GetWindowTextW(text, buffer, 1024);
-        current_->texts.push_back(WideToUtf8(buffer));
-        current_->ticks.push_back(GetTickCount());
-        PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(current_->answer_), 0);
-      }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-  }
-  static inline TimedAnswerer* current_ = nullptr;
-  int answer_;
-  HHOOK hook_ = nullptr;
-};
+using testing::MessageBoxAnswerer;
 
 class Load : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    stub = scratch.Directory() + "stub\\";
-    std::filesystem::create_directories(PathFromUtf8(stub));
-    std::filesystem::copy_file(PathFromUtf8(ModuleDirectory() + "reliability_stub_encoder.exe"),
-                               PathFromUtf8(stub + "veltoenc.exe"));
+    stub = testing::InstallStandInEncoder(scratch.Directory() + "stub\\");
     dialog->SetEncoderDirectory(stub);
   }
   std::string Source(const std::string& name, const std::string& content = kStubSource) {
-    WriteBytes(sources + name, content);
-    return sources + name;
+    return MainWindowTest::Source(name, content);
   }
   void AddAll(const std::vector<std::string>& paths) {
-    testing::MessageBoxAnswerer answerer(IDOK);
+    MessageBoxAnswerer answerer(IDOK);
     dialog->AddFilesFrom(paths);
     ASSERT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{});
   }
   int Bar() const {
     return static_cast<int>(SendMessageW(GetDlgItem(ProgressWindow(), IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0));
   }
-  std::string Status() const {
-    wchar_t text[256] = {};
-    GetWindowTextW(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS), text, 256);
-    return WideToUtf8(text);
-  }
+  std::string Status() const { return testing::WindowText(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS)); }
   std::string stub;
 };
 
@@ -98,10 +56,10 @@ TEST_F(Load, NinetyNineFilesConvertCompletelyWithTheirRowsProgressAndTotals) {
   ReportWatcher watcher([&](WPARAM kind, LPARAM) {
     if (kind == 6) barAtFile[static_cast<size_t>(g_engineState.currentIndex)] = Bar();
   });
-  TimedAnswerer answerer(IDOK);
+  MessageBoxAnswerer answerer(IDOK);
   Command(IDC_MAIN_CONVERT);
   ASSERT_EQ(answerer.texts.size(), 1u);
-  EXPECT_EQ(answerer.texts[0].rfind("Mission accomplished! Total Time:", 0), 0u) << answerer.texts[0];
+  EXPECT_EQ(answerer.texts[0].rfind(L"Mission accomplished! Total Time:", 0), 0u) << WideToUtf8(answerer.texts[0]);
   std::vector<std::string> expectedOutputs;
   for (int i = 1; i <= 99; ++i) expectedOutputs.push_back("clip " + std::to_string(i) + ".avi");
   std::sort(expectedOutputs.begin(), expectedOutputs.end());
@@ -125,7 +83,7 @@ TEST_F(Load, AFloodOfReportsKeepsTheWindowPaintingAndCancelAnsweringWithinASecon
                                                 "reports=100000\nseconds=100\n");
   AddAll({flood});
   const HWND bar = GetDlgItem(ProgressWindow(), IDC_PROGRESS_BAR);
-  TimedAnswerer answerer(IDYES);
+  MessageBoxAnswerer answerer(IDYES);
   // Every 50 ms, what the progress window shows and whether a paint of the
   // bar is still owed.
   std::vector<std::string> shown;
@@ -152,7 +110,7 @@ TEST_F(Load, AFloodOfReportsKeepsTheWindowPaintingAndCancelAnsweringWithinASecon
   Command(IDC_MAIN_CONVERT);
 
   ASSERT_NE(clickedAt, 0u);
-  ASSERT_EQ(answerer.texts, std::vector<std::string>{"Do you really want to stop?"});
+  ASSERT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Do you really want to stop?"});
   EXPECT_LT(answerer.ticks[0] - clickedAt, 1000u);
   const int sent = std::atoi(ReadBytes(stub + "reports.txt").c_str());
   EXPECT_GT(sent, 1000);
@@ -186,16 +144,16 @@ TEST_F(Load, CancelAfterTheLastReportOfAFileIsStillAskedAndKeepsTheFinishedFile)
     ReportWatcher watcher([&](WPARAM kind, LPARAM) {
       if (kind == 6 && g_engineState.currentIndex == 1 && ++seen == 3) QueueCancel();
     });
-    TimedAnswerer answerer(answer);
+    MessageBoxAnswerer answerer(answer);
     Command(IDC_MAIN_CONVERT);
     ASSERT_GE(answerer.texts.size(), 1u);
-    EXPECT_EQ(answerer.texts[0], "Do you really want to stop?");
+    EXPECT_EQ(answerer.texts[0], L"Do you really want to stop?");
     if (answer == IDYES) {
       EXPECT_EQ(answerer.texts.size(), 1u);  // the batch ends without a closing message
       EXPECT_EQ(FilesIn(output), (std::vector<std::string>{"a.avi", "b.avi"}));
     } else {
       ASSERT_EQ(answerer.texts.size(), 2u);
-      EXPECT_EQ(answerer.texts[1].rfind("Mission accomplished! Total Time:", 0), 0u) << answerer.texts[1];
+      EXPECT_EQ(answerer.texts[1].rfind(L"Mission accomplished! Total Time:", 0), 0u) << WideToUtf8(answerer.texts[1]);
       EXPECT_EQ(FilesIn(output), (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
     }
     EXPECT_EQ(ReadBytes(output + "b.avi"), "converted\r\n");
@@ -212,9 +170,9 @@ TEST_F(Load, CancelAtTheLastReportOfAFileStopsWithThatFileRemoved) {
   ReportWatcher watcher([&](WPARAM kind, LPARAM) {
     if (kind == 6 && g_engineState.currentIndex == 1 && ++seen == 3) ClickCancel();
   });
-  TimedAnswerer answerer(IDYES);
+  MessageBoxAnswerer answerer(IDYES);
   Command(IDC_MAIN_CONVERT);
-  EXPECT_EQ(answerer.texts, std::vector<std::string>{"Do you really want to stop?"});
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Do you really want to stop?"});
   EXPECT_EQ(FilesIn(output), std::vector<std::string>{"a.avi"});
   EXPECT_EQ(ReadBytes(stub + "reports.txt"), "3");
   ExpectIdle();

@@ -12,80 +12,36 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/encoder_interface.h"
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
-#include "engine/media_list.h"
-#include "engine/progress_dialog.h"
-#include "framework/controls.h"
-#include "framework/window.h"
-#include "res/resource_ids.h"
-#include "settings/conversion_settings.h"
+#include "tests/support/main_window_test.h"
 #include "tests/support/message_box_answerer.h"
-#include "tests/support/when_ready.h"
+#include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
-#include "ui/main_dialog.h"
+#include "tests/support/when_ready.h"
+#include "tests/support/window_text.h"
 
 namespace velto::reliability {
 
-using velto::testing::WhenReady;
-
+using testing::Exists;
+using testing::Ffmpeg;
 using testing::PathFromUtf8;
+using testing::Pump;
 using testing::ReadBytes;
+using testing::RunProgram;
 using testing::ScratchDir;
+using testing::Utf8Texts;
+using testing::WhenReady;
 using testing::WriteBytes;
-
-inline constexpr UINT kReportMessage = 0x720;
-
-inline void Pump() {
-  MSG msg{};
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
-}
-
-inline bool Exists(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::exists(PathFromUtf8(path), ignored);
-}
 
 inline std::uintmax_t Size(const std::string& path) {
   std::error_code error;
   const auto size = std::filesystem::file_size(PathFromUtf8(path), error);
   return error ? 0 : size;
-}
-
-inline std::vector<std::string> Utf8Texts(const std::vector<std::wstring>& texts) {
-  std::vector<std::string> out;
-  for (const auto& text : texts) out.push_back(WideToUtf8(text));
-  return out;
-}
-
-// Runs a program to its end, hidden; its exit code, or -1 when it did not start.
-inline int RunProgram(const std::wstring& path, const std::wstring& arguments, DWORD timeoutMs = 60000) {
-  std::wstring line = L"\"" + path + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &process)) {
-    return -1;
-  }
-  if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-  DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(code);
-}
-
-// ffmpeg.exe beside the tests with `arguments`; true when it made `output`.
-inline bool Ffmpeg(const std::string& arguments, const std::string& output) {
-  const std::wstring ffmpeg = Utf8ToWide(ModuleDirectory() + "ffmpeg.exe");
-  const int code = RunProgram(ffmpeg, L"-hide_banner -loglevel error -y " + Utf8ToWide(arguments) + L" \"file:" +
-                                          Utf8ToWide(output) + L"\"");
-  return code == 0 && Size(output) > 0;
 }
 
 inline bool RealEncoderPresent() {
@@ -139,7 +95,7 @@ class ReportWatcher {
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && current_) {
       const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-      if (message->message == kReportMessage) current_->seen_(message->wParam, message->lParam);
+      if (message->message == kProgressMessage) current_->seen_(message->wParam, message->lParam);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
@@ -148,41 +104,18 @@ class ReportWatcher {
   HHOOK hook_ = nullptr;
 };
 
-// The main window on a scratch folder: option.ini there, sources in
-// "sources", outputs in "out", the real encoder beside the tests.
-class MainWindowTest : public ::testing::Test {
+// The main window on a scratch folder with the real encoder beside the tests.
+class MainWindowTest : public testing::MainWindowTest {
  protected:
+  MainWindowTest() : testing::MainWindowTest("reliability & 100%!", "sources") {}
   void SetUp() override {
-    g_mediaList = MediaList{};
-    g_engineState = EngineState{};
-    g_settings = ConversionSettings{};
-    sources = scratch.Directory() + "sources\\";
-    output = scratch.Directory() + "out\\";
-    std::filesystem::create_directories(PathFromUtf8(sources));
-    WriteBytes(scratch.File("option.ini"), "[Destinate]\r\nTemporary folder=" + output + "\r\n");
-    dialog = std::make_unique<MainDialog>(scratch.Directory());
-    ASSERT_TRUE(dialog->Create(nullptr));
+    testing::MainWindowTest::SetUp();
     dialog->SetEncoderDirectory(ModuleDirectory());
-    hwnd = dialog->Handle();
-    ShowWindow(hwnd, SW_SHOW);
-    list.Attach(GetDlgItem(hwnd, IDC_MAIN_FILE_LIST));
-    Pump();
-  }
-  void TearDown() override {
-    list.Detach();
-    dialog.reset();
   }
 
-  void Command(int id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
   void SetOutputFolder(const std::string& folder) {
     SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(folder).c_str());
   }
-  std::vector<std::string> Column(int column) const {
-    std::vector<std::string> texts;
-    for (int row = 0; row < list.GetItemCount(); ++row) texts.push_back(list.GetItemText(row, column));
-    return texts;
-  }
-  HWND ProgressWindow() const { return g_engineState.progressDialog->Handle(); }
   // A click on the progress window's Cancel button, handled at once.
   void ClickCancel() {
     SendMessageW(ProgressWindow(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED),
@@ -199,12 +132,6 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
     EXPECT_FALSE(dialog->IsBusy());
   }
-
-  ScratchDir scratch{"reliability & 100%!"};
-  std::string sources, output;
-  std::unique_ptr<MainDialog> dialog;
-  HWND hwnd = nullptr;
-  ListView list;
 };
 
 }  // namespace velto::reliability

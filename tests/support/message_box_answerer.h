@@ -1,6 +1,6 @@
 #pragma once
 // Answers the message boxes this thread shows, through a CBT hook, and keeps
-// their texts.
+// their texts and when each came up.
 #include <windows.h>
 
 #include <string>
@@ -23,6 +23,7 @@ class MessageBoxAnswerer {
 
   std::vector<std::wstring> texts;
   std::vector<std::wstring> captions;
+  std::vector<DWORD> ticks;
 
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
@@ -37,6 +38,7 @@ class MessageBoxAnswerer {
         current_->texts.push_back(buffer);
         GetWindowTextW(box, buffer, 1024);
         current_->captions.push_back(buffer);
+        current_->ticks.push_back(GetTickCount());
         PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(current_->answer_), 0);
       }
     }

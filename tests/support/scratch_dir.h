@@ -32,13 +32,18 @@ inline std::string ReadBytes(const std::string& utf8Path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+inline bool Exists(const std::string& utf8Path) {
+  std::error_code ignored;
+  return std::filesystem::exists(PathFromUtf8(utf8Path), ignored);
+}
+
 class ScratchDir {
  public:
   // name is an optional UTF-8 part of the folder name.
   explicit ScratchDir(std::string_view name = "") {
     static std::atomic<int> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::string leaf = "velto_settings_" + std::to_string(stamp) + "_" + std::to_string(counter++);
+    std::string leaf = "velto_test_" + std::to_string(stamp) + "_" + std::to_string(counter++);
     if (!name.empty()) leaf += " " + std::string(name);
     path_ = std::filesystem::temp_directory_path() / PathFromUtf8(leaf);
     std::filesystem::create_directories(path_);

@@ -45,4 +45,12 @@ class WhenReady {
   bool done_ = false;
 };
 
+// Runs `dialog` modally; `step` runs inside its modal loop as soon as its
+// window is up (the step closes it). DoModal's result.
+template <typename ModalDialog>
+INT_PTR RunModal(ModalDialog& dialog, const std::function<void(HWND)>& step) {
+  WhenReady drive([&] { return dialog.IsWindow(); }, [&] { step(dialog.Handle()); });
+  return dialog.DoModal();
+}
+
 }  // namespace velto::testing

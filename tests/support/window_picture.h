@@ -8,8 +8,10 @@
 
 namespace velto::testing {
 
-// Writes the window's picture (taken from the screen) as a 24-bit BMP.
+// Writes the window's picture as a 24-bit BMP, copied from the screen after
+// a full repaint (Wine's PrintWindow leaves the child controls out).
 inline bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT rect{};
   GetWindowRect(window, &rect);
   const int width = rect.right - rect.left;
@@ -27,7 +29,7 @@ inline bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  const bool copied = bitmap && BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
   GdiFlush();
   const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
   const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
@@ -38,8 +40,8 @@ inline bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(&header), sizeof header);
   out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(bits), imageSize);
-  const bool ok = out.good();
+  if (bits) out.write(static_cast<const char*>(bits), imageSize);
+  const bool ok = copied && bits && out.good();
   SelectObject(memory, old);
   DeleteObject(bitmap);
   DeleteDC(memory);

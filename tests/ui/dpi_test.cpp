@@ -18,9 +18,10 @@
 #include "framework/dpi.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
-#include "tests/e2e/remote_program.h"
+#include "tests/support/pump.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/window_picture.h"
+#include "tests/support/window_text.h"
 #include "ui/main_dialog.h"
 #include "ui/tip_dialog.h"
 
@@ -29,11 +30,6 @@ namespace {
 
 constexpr char kDpiVariable[] = "VELTO_TEST_DPI";
 constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
-
-void Pump() {
-  MSG msg{};
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
-}
 
 RECT InClient(HWND dialog, HWND control) {
   RECT rect{};
@@ -96,7 +92,7 @@ TEST(DpiChild, MainWindowLaysOutAtTheScreensDpi) {
   std::vector<RECT> usable;
   for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const RECT rect = InClient(hwnd, child);
-    SCOPED_TRACE(WideToUtf8(testing::WindowText(child)) + " " + std::to_string(GetDlgCtrlID(child)));
+    SCOPED_TRACE(testing::WindowText(child) + " " + std::to_string(GetDlgCtrlID(child)));
     EXPECT_GE(rect.left, 0);
     EXPECT_GE(rect.top, 0);
     EXPECT_LE(rect.right, client.right);
@@ -105,7 +101,7 @@ TEST(DpiChild, MainWindowLaysOutAtTheScreensDpi) {
     }
     const LONG style = GetWindowLongW(child, GWL_STYLE);
     if (testing::ClassName(child) == L"Static" && !testing::WindowText(child).empty()) {
-      const SIZE text = TextExtent(child, testing::WindowText(child));
+      const SIZE text = TextExtent(child, testing::WideWindowText(child));
       EXPECT_LE(text.cx, rect.right - rect.left);
     }
     if (!(style & WS_TABSTOP)) continue;
@@ -118,10 +114,7 @@ TEST(DpiChild, MainWindowLaysOutAtTheScreensDpi) {
 
   SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
   UpdateWindow(hwnd);
-  for (int i = 0; i < 20; ++i) {
-    Pump();
-    Sleep(25);
-  }
+  testing::PumpFor(500);
   const std::string percent = std::to_string(dpi * 100 / kDefaultDpi) + "-percent.bmp";
   EXPECT_TRUE(testing::SaveWindowPicture(hwnd, testing::PictureFolder() / ("main-window-" + percent)));
   dialog.reset();
@@ -131,10 +124,7 @@ TEST(DpiChild, MainWindowLaysOutAtTheScreensDpi) {
   ASSERT_TRUE(tip.Create(nullptr));
   SetWindowPos(tip.Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
   UpdateWindow(tip.Handle());
-  for (int i = 0; i < 10; ++i) {
-    Pump();
-    Sleep(25);
-  }
+  testing::PumpFor(250);
   EXPECT_TRUE(testing::SaveWindowPicture(tip.Handle(), testing::PictureFolder() / ("tip-of-the-day-" + percent)));
 }
 

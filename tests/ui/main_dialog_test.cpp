@@ -29,36 +29,20 @@
 #include "settings/settings_store.h"
 #include "settings/value_lists.h"
 #include "tests/support/message_box_answerer.h"
-#include "tests/support/window_picture.h"
-#include "tests/support/when_ready.h"
+#include "tests/support/pump.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/when_ready.h"
+#include "tests/support/window_text.h"
 
 namespace velto {
 namespace {
 
+using testing::ComboTexts;
+using testing::Pump;
 using testing::ReadBytes;
 using testing::ScratchDir;
+using testing::WindowText;
 using testing::WriteBytes;
-
-void Pump() {
-  MSG msg{};
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
-}
-
-std::string WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return WideToUtf8(text);
-}
-
-std::vector<std::string> ComboTexts(HWND combo) {
-  ComboBox box;
-  box.Attach(combo);
-  std::vector<std::string> texts;
-  for (int i = 0; i < box.GetCount(); ++i) texts.push_back(box.GetItemText(i));
-  box.Detach();
-  return texts;
-}
 
 template <std::size_t N>
 std::vector<std::string> Texts(const std::array<std::string_view, N>& list) {

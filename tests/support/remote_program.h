@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/process_win.h"
+#include "tests/support/window_text.h"
 
 namespace velto::testing {
 
@@ -37,19 +38,6 @@ inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     if (GetTickCount64() >= end) return false;
     Sleep(20);
   }
-}
-
-inline std::wstring WindowText(HWND window) {
-  wchar_t buffer[1024] = {};
-  // WM_GETTEXT is marshalled between processes; GetWindowText is not for controls.
-  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
-  return buffer;
-}
-
-inline std::wstring ClassName(HWND window) {
-  wchar_t buffer[64] = {};
-  GetClassNameW(window, buffer, 64);
-  return buffer;
 }
 
 inline bool FileExists(const std::wstring& path) {
@@ -100,6 +88,30 @@ inline bool RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
   return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
+
+// Takes a file away for a test (option.ini beside the program, say) and puts
+// it back as it was afterwards.
+class FileSetAside {
+ public:
+  explicit FileSetAside(std::wstring path) : path_(std::move(path)), had_(FileExists(path_)) {
+    if (had_) saved_ = ReadFileBytes(path_);
+    DeleteFileW(path_.c_str());
+  }
+  ~FileSetAside() {
+    if (had_) {
+      WriteFileBytes(path_, saved_);
+    } else {
+      DeleteFileW(path_.c_str());
+    }
+  }
+  FileSetAside(const FileSetAside&) = delete;
+  FileSetAside& operator=(const FileSetAside&) = delete;
+
+ private:
+  std::wstring path_;
+  bool had_;
+  std::string saved_;
+};
 
 // ------------------------------------------------------------------ console programs
 
@@ -295,7 +307,7 @@ inline bool IsMessageBox(HWND window) {
   return true;
 }
 
-inline std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+inline std::wstring MessageBoxText(HWND box) { return WideWindowText(GetDlgItem(box, 0xFFFF)); }
 
 // A command as a click on the dialog's button (or menu item) `id` would send it.
 inline void PostCommand(HWND dialog, int id) {

@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objidl.h>
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "base/module_directory.h"
 #include "base/owned_handles.h"
 #include "settings/value_lists.h"
-#include "tests/settings_dialog/settings_dialog_harness.h"
+#include "tests/settings/settings_dialog_harness.h"
+#include "tests/support/window_picture.h"
 
 namespace velto {
 namespace {
@@ -82,11 +80,7 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
-std::string TextOf(HWND window) {
-  wchar_t text[128] = {};
-  GetWindowTextW(window, text, 128);
-  return WideToUtf8(text);
-}
+std::string TextOf(HWND window) { return testing::WindowText(window); }
 
 HWND ChildWithText(HWND dialog, const std::string& text) {
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -241,47 +235,13 @@ TEST_F(OutputSettingsLayout, TheFormatListHoldsTheTenFormatsFromTheTemplate) {
 
 // ---------------------------------------------------------------- picture
 
-// PNG through GDI+ (its encoder class {557CF406-1A04-11D3-9A73-0000F81EF32E}).
-bool SavePng(HBITMAP bitmap, const std::wstring& path) {
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
-  bool saved = false;
-  {
-    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    Gdiplus::Bitmap image(bitmap, nullptr);
-    saved = image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-  }
-  Gdiplus::GdiplusShutdown(token);
-  return saved;
-}
-
-// The dialog as it stands on the screen, saved as
-// screenshots\settings-dialog.png beside the build's bin folder. (Wine's
-// PrintWindow leaves the child controls out, so the screen is copied.)
+// The dialog as it stands on the screen, saved as settings-dialog.bmp in the
+// screenshots folder (made a PNG beside it after the run).
 TEST_F(OutputSettingsLayout, SavesAPictureOfTheDialog) {
   g_settings.outputFormat = kFormatDvd;
   bool saved = false;
   Run([&saved](SettingsBox& box) {
-    const HWND dialog = box.Handle();
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT rect{};
-    GetWindowRect(dialog, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const bool copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-    SelectObject(memory, old);
-
-    const std::wstring folder = Utf8ToWide(ModuleDirectory()) + L"..\\screenshots";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    saved = copied && SavePng(bitmap, folder + L"\\settings-dialog.png");
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    saved = testing::SaveWindowPicture(box.Handle(), testing::PictureFolder() / "settings-dialog.bmp");
   });
   EXPECT_TRUE(saved);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "settings/value_lists.h"
-#include "tests/settings_dialog/settings_dialog_harness.h"
+#include "tests/settings/settings_dialog_harness.h"
 
 namespace velto {
 namespace {

@@ -10,56 +10,32 @@
 #include <vector>
 
 #include "base/text_encoding.h"
-#include "engine/media_list.h"
 #include "framework/application.h"
 #include "res/resource_ids.h"
-#include "settings/conversion_settings.h"
-#include "tests/support/scratch_dir.h"
+#include "tests/support/main_window_test.h"
+#include "tests/support/when_ready.h"
+#include "tests/support/window_text.h"
+#include "tests/ui/link_test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/help.h"
 #include "ui/link_controls.h"
-#include "ui/main_dialog.h"
-#include "tests/support/when_ready.h"
 
 namespace velto {
 namespace {
 
-using velto::testing::WhenReady;
+using testing::Pump;
+using testing::WhenReady;
+using testing::WindowText;
 
-using testing::ScratchDir;
-
-void Pump() {
-  MSG msg{};
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
-}
-
-
-std::string WindowText(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
-  return WideToUtf8(text);
-}
-
-class HelpMenu : public ::testing::Test {
+class HelpMenu : public testing::MainWindowTest {
  protected:
+  HelpMenu() : MainWindowTest("help menu", "sources") {}
   void SetUp() override {
-    g_mediaList = MediaList{};
-    g_engineState = EngineState{};
-    g_settings = ConversionSettings{};
     app.SetProfileName(Utf8ToWide(scratch.Directory() + "profile.ini"));
-    dialog = std::make_unique<MainDialog>(scratch.Directory());
-    ASSERT_TRUE(dialog->Create(nullptr));
-    hwnd = dialog->Handle();
-    Pump();
+    MainWindowTest::SetUp();
   }
-  void TearDown() override { dialog.reset(); }
-
-  void Command(UINT id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
   Application app;
-  ScratchDir scratch{"help menu"};
-  std::unique_ptr<MainDialog> dialog;
-  HWND hwnd = nullptr;
 };
 
 TEST_F(HelpMenu, OpensAtTheMouseCursorWithItsFiveItems) {
@@ -122,19 +98,11 @@ TEST_F(HelpMenu, AboutFromTheMenuAndFromTheSystemMenu) {
 }
 
 TEST_F(HelpMenu, HomePageOpensTheProductAddress) {
-  UrlOpeningCalls& calls = CurrentUrlOpeningCalls();
-  const UrlOpeningCalls saved = calls;
-  std::wstring opened;
-  int shown = -1;
-  calls.shellOpen = [&](const std::wstring& url, int showCommand) {
-    opened = url;
-    shown = showCommand;
-    return 42;
-  };
+  testing::FakeUrlOpening fake;
   Command(IDM_HELP_HOME_PAGE);
-  calls = saved;
-  EXPECT_EQ(WideToUtf8(opened), std::string(HomePageAddress()));
-  EXPECT_EQ(shown, SW_SHOW);
+  ASSERT_EQ(fake.opened.size(), 1u);
+  EXPECT_EQ(WideToUtf8(fake.opened[0]), std::string(HomePageAddress()));
+  EXPECT_EQ(fake.shows[0], SW_SHOW);
 }
 
 TEST_F(HelpMenu, ContentOpensTheHelpFileAtItsOverview) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -15,7 +14,10 @@
 #include "base/text_encoding.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
-#include "tests/links/link_test_support.h"
+#include "tests/support/pump.h"
+#include "tests/support/when_ready.h"
+#include "tests/support/window_picture.h"
+#include "tests/ui/link_test_support.h"
 
 namespace velto {
 namespace {
@@ -30,77 +32,16 @@ class AboutBox : public ::testing::Test {
 
   // Runs the dialog modally; `step` runs inside it once it is shown, then OK
   // closes it.
-  void Run(AboutDialog& dialog, std::function<void(HWND)> step) {
-    current = std::move(step);
-    SetTimer(nullptr, 0, 50, &TimerProc);
-    result = dialog.DoModal();
-  }
-  static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    const HWND box = FindWindowW(nullptr, L"About Velto ASF Converter");
-    if (!box) return;
-    current(box);
-    SendMessageW(box, WM_COMMAND, IDOK, 0);
+  void Run(AboutDialog& dialog, const std::function<void(HWND)>& step) {
+    result = testing::RunModal(dialog, [&](HWND box) {
+      step(box);
+      SendMessageW(box, WM_COMMAND, IDOK, 0);
+    });
   }
 
   std::string savedVersion;
   INT_PTR result = 0;
-  static inline std::function<void(HWND)> current;
 };
-
-// Lets the dialog paint and its timers run.
-void Pump(int milliseconds) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-  while (static_cast<LONG>(end - GetTickCount()) > 0) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
-
-// The window as a 24-bit bottom-up BMP file. Copied from the screen: Wine's
-// PrintWindow leaves the child controls out.
-bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  const bool printed =
-      bitmap && BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-  GdiFlush();
-  const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-  const DWORD imageSize = stride * static_cast<DWORD>(height);
-  BITMAPFILEHEADER header{};
-  header.bfType = 0x4D42;
-  header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
-  header.bfSize = header.bfOffBits + imageSize;
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  if (bits) out.write(static_cast<const char*>(bits), imageSize);
-  const bool ok = printed && bits && out.good();
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return ok;
-}
 
 TEST_F(AboutBox, TitleShowsTheVersionTextAsItIs) {
   g_versionText = "2.5 beta %s";
@@ -172,12 +113,9 @@ TEST_F(AboutBox, SavesAPicture) {
   std::filesystem::path file;
   Run(dialog, [&](HWND box) {
     SetWindowPos(box, HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    Pump(300);
-    // Tests run in the folder of the built executables.
-    const std::filesystem::path folder = std::filesystem::path(Utf8ToWide(ModuleDirectory())) / ".." / "screenshots";
-    std::filesystem::create_directories(folder);
-    file = folder / "about-dialog.bmp";
-    saved = SaveWindowPicture(box, file);
+    testing::PumpFor(300);
+    file = testing::PictureFolder() / "about-dialog.bmp";
+    saved = testing::SaveWindowPicture(box, file);
   });
   EXPECT_TRUE(saved);
   EXPECT_GT(std::filesystem::file_size(file), 10000u);

@@ -16,6 +16,8 @@
 #include "base/text_encoding.h"
 #include "framework/application.h"
 #include "res/resource_ids.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/when_ready.h"
 
 namespace velto {
 namespace {
@@ -24,9 +26,7 @@ class TipWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     tipsPath = ModuleDirectory() + "tips.txt";
-    profile = ModuleDirectory() + "tip_test_profile.ini";
-    DeleteFileW(Utf8ToWide(profile).c_str());
-    app.SetProfileName(Utf8ToWide(profile));
+    app.SetProfileName(Utf8ToWide(scratch.File("tip_test_profile.ini")));
     original = ReadWholeFile(tipsPath);  // the program's own tips.txt, put back afterwards
     WriteTips("; tips for the test\n\n  indented\nFirst\nSecond\nThird\n");
   }
@@ -36,31 +36,21 @@ class TipWindow : public ::testing::Test {
     } else {
       DeleteFileW(Utf8ToWide(tipsPath).c_str());
     }
-    DeleteFileW(Utf8ToWide(profile).c_str());
   }
   void WriteTips(const std::string& text) { ASSERT_TRUE(ReplaceFileAtomically(tipsPath, text)); }
 
   // Runs the dialog modally; `step` runs inside it, then `closeWith` ends it.
   void RunModal(TipDialog& dialog, UINT closeWith, const std::function<void(HWND)>& step) {
-    current = &step;
-    closeCommand = closeWith;
-    SetTimer(nullptr, 0, 10, &TimerProc);
-    dialog.DoModal();
-  }
-  static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    const HWND box = FindWindowW(nullptr, L"Tip of the Day");
-    if (!box) return;
-    (*current)(box);
-    SendMessageW(box, WM_COMMAND, closeCommand, 0);
+    testing::RunModal(dialog, [&](HWND box) {
+      step(box);
+      SendMessageW(box, WM_COMMAND, closeWith, 0);
+    });
   }
 
   Application app;
+  testing::ScratchDir scratch{"tip"};
   std::string tipsPath;
-  std::string profile;
   std::optional<std::string> original;
-  static inline const std::function<void(HWND)>* current = nullptr;
-  static inline UINT closeCommand = IDOK;
 };
 
 TEST_F(TipWindow, ShowsTheFirstRealTipAndIsOfferedAtStartUp) {

@@ -1,4 +1,4 @@
-// The encoder run loop with a stand-in encoder: start failures, exit codes,
+// The encoder run loop with the stand-in encoder: start failures, exit codes,
 // probe reports into the pending entry, and the stop question.
 #include "engine/encoder_process.h"
 
@@ -8,21 +8,26 @@
 
 #include <string>
 
+#include "base/encoder_interface.h"
 #include "base/module_directory.h"
 #include "engine/encoder_reports.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
 #include "tests/support/message_box_answerer.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/stand_in_encoder.h"
 
 namespace velto {
 namespace {
 
 using velto::testing::MessageBoxAnswerer;
 
+constexpr char kProbeReports[] = "duration=65\nwidth=320\nheight=240\nfps=299700000\n";
+
 ReportSink* g_sink = nullptr;
 
 LRESULT CALLBACK ReportWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == 0x720 && g_sink) {
+  if (message == kProgressMessage && g_sink) {
     return HandleEncoderReport(static_cast<unsigned>(wParam), static_cast<std::int32_t>(lParam), g_mediaList,
                                g_engineState, *g_sink);
   }
@@ -52,18 +57,23 @@ class ReportWindow {
   HWND hwnd_;
 };
 
-EncoderCommand FakeEncoder(HWND target, const std::string& mode, int number) {
-  const auto handle = static_cast<long long>(reinterpret_cast<INT_PTR>(target));
-  return {std::to_string(handle) + " " + mode + " " + std::to_string(number),
-          ModuleDirectory() + "fake_encoder.exe"};
-}
-
 class EncoderProcess : public ::testing::Test {
  protected:
   void SetUp() override {
     g_mediaList = MediaList{};
     g_engineState = EngineState{};
   }
+  // The stand-in encoder's command line for a run reporting to `target`,
+  // with a source that tells it what to do.
+  EncoderCommand StandIn(HWND target, RunMode mode, const std::string& source) {
+    testing::WriteBytes(scratch.File("source.wmv"), source);
+    const auto handle = static_cast<long long>(reinterpret_cast<INT_PTR>(target));
+    return {"\"" + scratch.File("source.wmv") + "\" -o \"" + scratch.File("out.avi") + "\" " +
+                std::to_string(mode) + " " + std::to_string(handle),
+            encoder + "veltoenc.exe"};
+  }
+  testing::ScratchDir scratch{"encoder process"};
+  std::string encoder = testing::InstallStandInEncoder(scratch.Directory() + "encoder\\");
 };
 
 TEST_F(EncoderProcess, AMissingEncoderEndsTheWaitAtOnce) {
@@ -74,7 +84,7 @@ TEST_F(EncoderProcess, AMissingEncoderEndsTheWaitAtOnce) {
 }
 
 TEST_F(EncoderProcess, HandsBackTheEncodersExitCode) {
-  const EncoderRunResult r = RunEncoderProcess(FakeEncoder(nullptr, "probe", 5));
+  const EncoderRunResult r = RunEncoderProcess(StandIn(nullptr, kRunProbe, std::string(kProbeReports) + "probe_exit=5\n"));
   EXPECT_TRUE(r.started);
   EXPECT_EQ(r.exitCode, 5u);
 }
@@ -83,7 +93,7 @@ TEST_F(EncoderProcess, ProbeReportsFillThePendingEntry) {
   ProgressDialogSink sink(nullptr);
   ReportWindow window(sink);
   BeginProbe(g_mediaList, g_engineState);
-  const EncoderRunResult r = RunEncoderProcess(FakeEncoder(window.Handle(), "probe", 0));
+  const EncoderRunResult r = RunEncoderProcess(StandIn(window.Handle(), kRunProbe, kProbeReports));
   EXPECT_TRUE(r.started);
   EXPECT_EQ(r.exitCode, 0u);
   EXPECT_TRUE(ProbeSucceeded(g_engineState));
@@ -110,7 +120,7 @@ TEST_F(EncoderStop, ConfirmedStopEndsTheRunWithTheStoppedCode) {
   ReportWindow window(sink);
   MessageBoxAnswerer answerer(IDYES);
   g_engineState.stopRequested = true;
-  const EncoderRunResult r = RunEncoderProcess(FakeEncoder(window.Handle(), "convert", 50));
+  const EncoderRunResult r = RunEncoderProcess(StandIn(window.Handle(), kRunConvert, "seconds=50\nsleep_ms=10\n"));
   EXPECT_EQ(r.exitCode, 2u);
   ASSERT_EQ(answerer.texts.size(), 1u);
   EXPECT_EQ(answerer.texts[0], L"Do you really want to stop?");
@@ -122,7 +132,7 @@ TEST_F(EncoderStop, StopAnsweredNoLetsTheRunFinish) {
   ReportWindow window(sink);
   MessageBoxAnswerer answerer(IDNO);
   g_engineState.stopRequested = true;
-  const EncoderRunResult r = RunEncoderProcess(FakeEncoder(window.Handle(), "convert", 5));
+  const EncoderRunResult r = RunEncoderProcess(StandIn(window.Handle(), kRunConvert, "seconds=5\nsleep_ms=10\n"));
   EXPECT_EQ(r.exitCode, 0u);
   EXPECT_EQ(answerer.texts.size(), 1u);
   EXPECT_FALSE(g_engineState.stopRequested);

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -18,48 +17,28 @@
 
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
-#include "engine/media_list.h"
-#include "engine/progress_dialog.h"
-#include "framework/controls.h"
-#include "res/resource_ids.h"
-#include "settings/conversion_settings.h"
+#include "tests/support/main_window_test.h"
 #include "tests/support/message_box_answerer.h"
-#include "tests/support/scratch_dir.h"
-#include "ui/batch_indicator.h"
-#include "ui/main_dialog.h"
+#include "tests/support/run_program.h"
+#include "tests/support/stand_in_encoder.h"
 #include "tests/support/when_ready.h"
+#include "tests/support/window_text.h"
+#include "ui/batch_indicator.h"
 
 namespace velto {
 namespace {
 
-using velto::testing::WhenReady;
-
+using testing::Exists;
 using testing::MessageBoxAnswerer;
 using testing::PathFromUtf8;
+using testing::Pump;
 using testing::ReadBytes;
-using testing::ScratchDir;
+using testing::Utf8Texts;
+using testing::WhenReady;
+using testing::WindowText;
 using testing::WriteBytes;
 
 constexpr char kOkSource[] = "duration=65\nwidth=320\nheight=240\nfps=299700000\n";
-
-void Pump() {
-  MSG msg{};
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
-}
-
-std::string Text(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return WideToUtf8(text);
-}
-
-std::vector<std::string> Utf8Texts(const std::vector<std::wstring>& texts) {
-  std::vector<std::string> out;
-  for (const auto& text : texts) out.push_back(WideToUtf8(text));
-  return out;
-}
-
-bool Exists(const std::string& path) { return std::filesystem::exists(PathFromUtf8(path)); }
 
 // A drop as the shell sends it: DROPFILES, then the wide paths, each ended
 // by a NUL and the list by a second NUL. The receiver frees it.
@@ -115,53 +94,27 @@ class RecordingIndicator : public BatchIndicator {
 };
 
 
-class Commands : public ::testing::Test {
+class Commands : public testing::MainWindowTest {
  protected:
+  Commands() : MainWindowTest("commands & 100%!", "sources & 100%!") {}
   void SetUp() override {
-    g_mediaList = MediaList{};
-    g_engineState = EngineState{};
-    g_settings = ConversionSettings{};
-    sources = scratch.Directory() + "sources & 100%!\\";
-    output = scratch.Directory() + "out\\";
-    encoder = scratch.Directory() + "encoder\\";
-    std::filesystem::create_directories(PathFromUtf8(sources));
+    MainWindowTest::SetUp();
     std::filesystem::create_directories(PathFromUtf8(output));
-    std::filesystem::create_directories(PathFromUtf8(encoder));
-    std::filesystem::copy_file(PathFromUtf8(ModuleDirectory() + "commands_stand_in_encoder.exe"),
-                               PathFromUtf8(encoder + "veltoenc.exe"));
-    WriteBytes(scratch.File("option.ini"), "[Destinate]\r\nTemporary folder=" + output + "\r\n");
-    dialog = std::make_unique<MainDialog>(scratch.Directory());
-    ASSERT_TRUE(dialog->Create(nullptr));
+    encoder = testing::InstallStandInEncoder(scratch.Directory() + "encoder\\");
     dialog->SetEncoderDirectory(encoder);
-    hwnd = dialog->Handle();
-    ShowWindow(hwnd, SW_SHOW);
-    list.Attach(GetDlgItem(hwnd, IDC_MAIN_FILE_LIST));
-    Pump();
-  }
-  void TearDown() override {
-    list.Detach();
-    dialog.reset();
   }
 
   std::string Source(const std::string& name, const std::string& content = kOkSource) {
-    const std::string path = sources + name;
-    WriteBytes(path, content);
-    return path;
+    return MainWindowTest::Source(name, content);
   }
   // A row added without a probe, for the list commands.
   void AddRow(const std::string& path, double duration, int width = 320, int height = 240, double fps = 25.0) {
     g_mediaList.pending = MediaEntry{"", duration, width, height, fps};
     ASSERT_EQ(dialog->AppendListRow(path), 0);
   }
-  void Command(int id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
   void Select(int row) {
     list.SetItemState(-1, 0, LVIS_SELECTED);
     if (row >= 0) list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
-  }
-  std::vector<std::string> Column(int column) const {
-    std::vector<std::string> texts;
-    for (int row = 0; row < list.GetItemCount(); ++row) texts.push_back(list.GetItemText(row, column));
-    return texts;
   }
   std::vector<std::string> Numbers() const {
     std::vector<std::string> expected;
@@ -185,13 +138,8 @@ class Commands : public ::testing::Test {
   }
   int Selected() const { return list.GetSelectedItem(); }
   bool ListHasFocus() const { return GetFocus() == list.Handle(); }
-  HWND ProgressWindow() const { return g_engineState.progressDialog->Handle(); }
 
-  ScratchDir scratch{"commands & 100%!"};
-  std::string sources, output, encoder;
-  std::unique_ptr<MainDialog> dialog;
-  HWND hwnd = nullptr;
-  ListView list;
+  std::string encoder;
 };
 
 // ---------------------------------------------------------------- Add
@@ -336,7 +284,7 @@ TEST_F(Commands, AddThroughTheRealOpenFileDialog) {
   WhenReady fill([] { return FindWindowW(L"#32770", L"Import video files") != nullptr; },
                  [&] {
                    const HWND box = FindWindowW(L"#32770", L"Import video files");
-                   title = Text(box);
+                   title = WindowText(box);
                    HWND name = GetDlgItem(box, cmb13);
                    if (!name) name = GetDlgItem(box, edt1);
                    const HWND types = GetDlgItem(box, cmb1);
@@ -514,7 +462,7 @@ TEST_F(Commands, ChangeTakesTheBrowsedFolderWithABackslash) {
       [&] { PostMessageW(GetActiveWindow(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); });
   Command(IDC_MAIN_CHANGE_FOLDER);
   ASSERT_TRUE(choose.done());
-  EXPECT_EQ(Text(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER)), chosen + "\\");
+  EXPECT_EQ(WindowText(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER)), chosen + "\\");
   EXPECT_EQ(dialog->OutputFolder(), chosen + "\\");
 }
 
@@ -695,7 +643,7 @@ TEST_F(Commands, AFirstPositionOfNineHundredNinetyNineIsNotShown) {
   ASSERT_EQ(g_mediaList.count(), 1);
   Command(IDC_MAIN_CONVERT);
   ASSERT_EQ(answerer.texts.size(), 1u);
-  EXPECT_EQ(Text(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS)),
+  EXPECT_EQ(WindowText(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS)),
             "Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%");
   EXPECT_EQ(SendMessageW(GetDlgItem(ProgressWindow(), IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0), 0);
 }
@@ -712,7 +660,7 @@ TEST_F(Commands, ConfirmedCancelDuringTheSecondFileEndsTheBatchSilently) {
   WhenReady cancel([&] { return g_engineState.currentIndex == 1 && Exists(output + "b.avi"); },
                    [&] {
                      SendMessageW(ProgressWindow(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED), 0);
-                     cancelText = Text(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS));
+                     cancelText = WindowText(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS));
                    });
   Command(IDC_MAIN_CONVERT);
 
@@ -731,32 +679,12 @@ TEST_F(Commands, ConfirmedCancelDuringTheSecondFileEndsTheBatchSilently) {
 
 // ---------------------------------------------------------------- the real encoder
 
-// Runs a program beside the tests to its end; true when it exits with 0.
-bool RunBeside(const std::wstring& program, const std::wstring& arguments) {
-  const std::wstring path = Utf8ToWide(ModuleDirectory()) + program;
-  std::wstring line = L"\"" + path + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code == 0;
-}
-
 TEST_F(Commands, WithTheRealEncoderAClipIsAddedAndConvertedAndGarbageIsRefused) {
   if (!Exists(ModuleDirectory() + "veltoenc.exe") || !Exists(ModuleDirectory() + "ffmpeg.exe")) {
     GTEST_SKIP() << "veltoenc.exe or ffmpeg.exe is not beside the tests";
   }
   const std::string clip = sources + "clip \xC3\xBC.wmv";
-  ASSERT_TRUE(RunBeside(L"ffmpeg.exe", L"-hide_banner -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25 "
-                                       L"-t 2 -c:v wmv2 -an -f asf \"file:" + Utf8ToWide(clip) + L"\""));
+  ASSERT_TRUE(testing::Ffmpeg("-f lavfi -i testsrc=size=320x240:rate=25 -t 2 -c:v wmv2 -an -f asf", clip));
   const std::string garbage = Source("garbage.wmv", "this is no video");
   dialog->SetEncoderDirectory(ModuleDirectory());
   MessageBoxAnswerer answerer(IDOK);
@@ -780,9 +708,10 @@ TEST_F(Commands, WithTheRealEncoderAClipIsAddedAndConvertedAndGarbageIsRefused) 
 // Frames of the first video stream that decode, as the engine counts them:
 // each becomes 64 bytes of an 8 x 8 grey picture.
 int DecodedFrames(const std::string& path, const std::string& pictures) {
-  if (!RunBeside(L"ffmpeg.exe", L"-hide_banner -loglevel quiet -y -i \"file:" + Utf8ToWide(path) +
-                                    L"\" -map 0:v:0 -vsync passthrough -vf scale=8:8 -pix_fmt gray -f rawvideo \"file:" +
-                                    Utf8ToWide(pictures) + L"\"")) {
+  if (testing::RunProgram(Utf8ToWide(ModuleDirectory() + "ffmpeg.exe"),
+                          L"-hide_banner -loglevel quiet -y -i \"file:" + Utf8ToWide(path) +
+                              L"\" -map 0:v:0 -vsync passthrough -vf scale=8:8 -pix_fmt gray -f rawvideo \"file:" +
+                              Utf8ToWide(pictures) + L"\"") != 0) {
     return -1;
   }
   return static_cast<int>(ReadBytes(pictures).size() / 64);
@@ -795,9 +724,9 @@ TEST_F(Commands, WithTheRealEncoderCutFilesGiveTheirDataAndNoVideoIsRefused) {
     GTEST_SKIP() << "veltoenc.exe or ffmpeg.exe is not beside the tests";
   }
   const std::string whole = sources + "whole.wmv";
-  ASSERT_TRUE(RunBeside(L"ffmpeg.exe", L"-hide_banner -loglevel error -y -f lavfi -i testsrc=size=640x480:rate=25 "
-                                       L"-f lavfi -i sine=sample_rate=44100 -t 10 -c:v wmv2 -b:v 800k -c:a wmav2 "
-                                       L"-ac 2 -f asf \"file:" + Utf8ToWide(whole) + L"\""));
+  ASSERT_TRUE(testing::Ffmpeg("-f lavfi -i testsrc=size=640x480:rate=25 -f lavfi -i sine=sample_rate=44100 -t 10 "
+                              "-c:v wmv2 -b:v 800k -c:a wmav2 -ac 2 -f asf",
+                              whole));
   const std::string bytes = ReadBytes(whole);
   ASSERT_GT(bytes.size(), 100000u);
   std::uint64_t headerSize = 0;

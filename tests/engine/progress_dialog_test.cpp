@@ -8,6 +8,7 @@
 #include "engine/encoder_process.h"
 #include "engine/media_list.h"
 #include "res/resource_ids.h"
+#include "tests/support/pump.h"
 
 namespace velto {
 namespace {
@@ -17,9 +18,6 @@ class ProgressWindow : public ::testing::Test {
   void SetUp() override {
     g_engineState = EngineState{};
     ASSERT_TRUE(dialog.CreateHidden(nullptr));
-  }
-  void Pump() {
-    for (int i = 0; i < 50; ++i) PumpOneMessage();
   }
   HWND Item(int id) { return dialog.GetItem(id); }
 
@@ -48,7 +46,7 @@ TEST_F(ProgressWindow, EscapeAndTheCloseBoxActLikeCancel) {
   dialog.ShowForBatch();
   SetFocus(Item(IDC_PROGRESS_CANCEL));
   PostMessageW(Item(IDC_PROGRESS_CANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
-  Pump();
+  testing::Pump();
   EXPECT_TRUE(g_engineState.stopRequested);
   EXPECT_EQ(dialog.StatusText(), "Cancel processing...");
 

@@ -10,8 +10,8 @@
 
 #include "base/text_encoding.h"
 #include "tests/framework/scripted_dialog.h"
-#include "tests/links/link_test_support.h"
-#include "tests/links/links_test_ids.h"
+#include "tests/ui/link_test_support.h"
+#include "tests/ui/links_test_ids.h"
 
 namespace velto {
 namespace {

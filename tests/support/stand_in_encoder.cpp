@@ -1,0 +1,184 @@
+// Stands in for veltoenc.exe where the real one would be slow or could not
+// be made to fail on cue. It takes the encoder's argument string ("source"
+// -o "output" ... mode window) and behaves as the source file says: the
+// source is a text file of key=number lines.
+//   duration width height fps   values reported by a probe (fps times 10^7);
+//                               a key left out is not reported
+//   probe_exit                  exit code of a probe (default 0)
+//   probe_sleep_ms              pause before a probe ends (default 0)
+//   probe_write                 1: a probe writes its command line to the
+//                               output
+//   first                       the first position reported (default 1)
+//   reports                     position reports of a conversion (default
+//                               one a second from first to seconds)
+//   seconds                     the position climbs from first to this many
+//                               seconds over the reports (default: one a
+//                               report)
+//   sleep_ms                    pause after each position report (default 0)
+//   convert_exit                exit code of a conversion (default 0)
+//   write                       0: a conversion writes no output (default 1)
+//   echo                        0: the finished output holds "converted"
+//                               instead of the command line (default 1)
+// An unreadable source ends a run with code 3 (a probe reports four zeros
+// first). A report answered 1 deletes the output and ends with code 2. Every
+// run appends its run mode and source to calls.txt beside this program, a
+// conversion writes the count of reports it sent to reports.txt there, and
+// every run ending with a code other than 0 leaves a log where veltoenc.exe
+// keeps its logs.
+#include <windows.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "base/encoder_interface.h"
+
+namespace {
+
+using Keys = std::map<std::string, long long>;
+
+std::string Narrow(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size > 0 ? size : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+  out.resize(out.size() - 1);
+  return out;
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::string ReadAll(const std::wstring& path, bool& ok) {
+  ok = false;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  ok = true;
+  return text;
+}
+
+void WriteAll(const std::wstring& path, const std::string& text, bool append = false) {
+  HANDLE file = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+Keys ParseKeys(const std::string& text) {
+  Keys keys;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) keys[line.substr(0, equals)] = std::atoll(line.c_str() + equals + 1);
+    start = end + 1;
+  }
+  return keys;
+}
+
+long long Get(const Keys& keys, const char* key, long long fallback) {
+  const auto it = keys.find(key);
+  return it == keys.end() ? fallback : it->second;
+}
+
+void WriteLog(const std::string& text) {
+  wchar_t base[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return;
+  std::wstring folder = std::wstring(base) + L"\\Velto ASF Converter";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  folder += L"\\logs";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  wchar_t name[96];
+  swprintf(name, 96, L"\\veltoenc-%04u%02u%02u-%02u%02u%02u-%03u-%lu.log", t.wYear, t.wMonth, t.wDay, t.wHour,
+           t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentProcessId());
+  WriteAll(folder + name, text);
+}
+
+int Finish(int code, const std::string& commandLine) {
+  if (code != 0) WriteLog(commandLine + "\r\nexit " + std::to_string(code) + "\r\n");
+  return code;
+}
+
+bool Report(HWND target, unsigned kind, long long value) {
+  return SendMessageW(target, velto::kProgressMessage, kind, static_cast<LPARAM>(static_cast<int>(value))) == 1;
+}
+
+int Probe(HWND target, const Keys& keys, bool readable, const std::wstring& output, const std::string& commandLine) {
+  static const char* const kKinds[] = {"duration", "width", "height", "fps"};
+  for (unsigned kind = velto::kReportDuration; kind <= velto::kReportFrameRate; ++kind) {
+    const auto it = keys.find(kKinds[kind - 1]);
+    if (!readable) {
+      Report(target, kind, 0);
+    } else if (it != keys.end()) {
+      Report(target, kind, it->second);
+    }
+  }
+  if (!readable) return Finish(velto::kExitSourceUnreadable, commandLine);
+  if (Get(keys, "probe_write", 0) != 0) WriteAll(output, commandLine + "\r\n");
+  Sleep(static_cast<DWORD>(Get(keys, "probe_sleep_ms", 0)));
+  return Finish(static_cast<int>(Get(keys, "probe_exit", 0)), commandLine);
+}
+
+int Convert(HWND target, const Keys& keys, const std::wstring& output, const std::string& commandLine) {
+  const bool write = Get(keys, "write", 1) != 0;
+  if (write) WriteAll(output, "partial\r\n");
+  const long long first = Get(keys, "first", 1);
+  const long long reports = Get(keys, "reports", Get(keys, "seconds", 1) - first + 1);
+  const long long seconds = Get(keys, "seconds", first + reports - 1);
+  const DWORD pause = static_cast<DWORD>(Get(keys, "sleep_ms", 0));
+  long long sent = 0;
+  int code = static_cast<int>(Get(keys, "convert_exit", 0));
+  for (long long i = 1; i <= reports; ++i) {
+    ++sent;
+    if (Report(target, velto::kReportPosition, first + (i - 1) * (seconds - first + 1) / reports)) {
+      DeleteFileW(output.c_str());
+      code = velto::kExitStopped;
+      break;
+    }
+    if (pause) Sleep(pause);
+  }
+  WriteAll(ProgramFolder() + L"reports.txt", std::to_string(sent));
+  if (write && code != velto::kExitStopped) {
+    WriteAll(output, Get(keys, "echo", 1) ? commandLine + "\r\n" : std::string("converted\r\n"));
+  }
+  return Finish(code, commandLine);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argc < 6) return velto::kExitBadArguments;
+  const std::wstring source = argv[1];
+  const std::wstring output = argv[3];
+  const bool probe = std::wcstol(argv[argc - 2], nullptr, 10) == velto::kRunProbe;
+  const HWND target =
+      reinterpret_cast<HWND>(static_cast<INT_PTR>(static_cast<int>(std::wcstoll(argv[argc - 1], nullptr, 10))));
+  const std::string commandLine = Narrow(GetCommandLineW());
+  WriteAll(ProgramFolder() + L"calls.txt", std::string(probe ? "probe " : "convert ") + Narrow(source) + "\n", true);
+
+  bool readable = false;
+  const Keys keys = ParseKeys(ReadAll(source, readable));
+  if (probe) return Probe(target, keys, readable, output, commandLine);
+  if (!readable) return Finish(velto::kExitSourceUnreadable, commandLine);
+  return Convert(target, keys, output, commandLine);
+}
