@@ -32,51 +32,22 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "base/encoder_interface.h"
+#include "base/file_system.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
 using Keys = std::map<std::string, long long>;
-
-std::string Narrow(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size > 0 ? size : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-  out.resize(out.size() - 1);
-  return out;
-}
-
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
-std::string ReadAll(const std::wstring& path, bool& ok) {
-  ok = false;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  ok = true;
-  return text;
-}
-
-void WriteAll(const std::wstring& path, const std::string& text, bool append = false) {
-  HANDLE file = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
+using velto::testing::WriteBytes;
 
 Keys ParseKeys(const std::string& text) {
   Keys keys;
@@ -100,16 +71,15 @@ long long Get(const Keys& keys, const char* key, long long fallback) {
 void WriteLog(const std::string& text) {
   wchar_t base[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return;
-  std::wstring folder = std::wstring(base) + L"\\Velto ASF Converter";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  folder += L"\\logs";
-  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::filesystem::path folder = std::filesystem::path(base) / L"Velto ASF Converter" / L"logs";
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
   SYSTEMTIME t;
   GetLocalTime(&t);
-  wchar_t name[96];
-  swprintf(name, 96, L"\\veltoenc-%04u%02u%02u-%02u%02u%02u-%03u-%lu.log", t.wYear, t.wMonth, t.wDay, t.wHour,
-           t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentProcessId());
-  WriteAll(folder + name, text);
+  char name[96];
+  std::snprintf(name, sizeof name, "veltoenc-%04u%02u%02u-%02u%02u%02u-%03u-%lu.log", t.wYear, t.wMonth, t.wDay,
+                t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentProcessId());
+  std::ofstream(folder / name, std::ios::binary) << text;
 }
 
 int Finish(int code, const std::string& commandLine) {
@@ -121,7 +91,7 @@ bool Report(HWND target, unsigned kind, long long value) {
   return SendMessageW(target, velto::kProgressMessage, kind, static_cast<LPARAM>(static_cast<int>(value))) == 1;
 }
 
-int Probe(HWND target, const Keys& keys, bool readable, const std::wstring& output, const std::string& commandLine) {
+int Probe(HWND target, const Keys& keys, bool readable, const std::string& output, const std::string& commandLine) {
   static const char* const kKinds[] = {"duration", "width", "height", "fps"};
   for (unsigned kind = velto::kReportDuration; kind <= velto::kReportFrameRate; ++kind) {
     const auto it = keys.find(kKinds[kind - 1]);
@@ -132,14 +102,14 @@ int Probe(HWND target, const Keys& keys, bool readable, const std::wstring& outp
     }
   }
   if (!readable) return Finish(velto::kExitSourceUnreadable, commandLine);
-  if (Get(keys, "probe_write", 0) != 0) WriteAll(output, commandLine + "\r\n");
+  if (Get(keys, "probe_write", 0) != 0) WriteBytes(output, commandLine + "\r\n");
   Sleep(static_cast<DWORD>(Get(keys, "probe_sleep_ms", 0)));
   return Finish(static_cast<int>(Get(keys, "probe_exit", 0)), commandLine);
 }
 
-int Convert(HWND target, const Keys& keys, const std::wstring& output, const std::string& commandLine) {
+int Convert(HWND target, const Keys& keys, const std::string& output, const std::string& commandLine) {
   const bool write = Get(keys, "write", 1) != 0;
-  if (write) WriteAll(output, "partial\r\n");
+  if (write) WriteBytes(output, "partial\r\n");
   const long long first = Get(keys, "first", 1);
   const long long reports = Get(keys, "reports", Get(keys, "seconds", 1) - first + 1);
   const long long seconds = Get(keys, "seconds", first + reports - 1);
@@ -149,15 +119,16 @@ int Convert(HWND target, const Keys& keys, const std::wstring& output, const std
   for (long long i = 1; i <= reports; ++i) {
     ++sent;
     if (Report(target, velto::kReportPosition, first + (i - 1) * (seconds - first + 1) / reports)) {
-      DeleteFileW(output.c_str());
+      std::error_code ignored;
+      std::filesystem::remove(velto::testing::PathFromUtf8(output), ignored);
       code = velto::kExitStopped;
       break;
     }
     if (pause) Sleep(pause);
   }
-  WriteAll(ProgramFolder() + L"reports.txt", std::to_string(sent));
+  WriteBytes(velto::ModuleDirectory() + "reports.txt", std::to_string(sent));
   if (write && code != velto::kExitStopped) {
-    WriteAll(output, Get(keys, "echo", 1) ? commandLine + "\r\n" : std::string("converted\r\n"));
+    WriteBytes(output, Get(keys, "echo", 1) ? commandLine + "\r\n" : std::string("converted\r\n"));
   }
   return Finish(code, commandLine);
 }
@@ -168,17 +139,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argc < 6) return velto::kExitBadArguments;
-  const std::wstring source = argv[1];
-  const std::wstring output = argv[3];
+  const std::string source = velto::WideToUtf8(argv[1]);
+  const std::string output = velto::WideToUtf8(argv[3]);
   const bool probe = std::wcstol(argv[argc - 2], nullptr, 10) == velto::kRunProbe;
   const HWND target =
       reinterpret_cast<HWND>(static_cast<INT_PTR>(static_cast<int>(std::wcstoll(argv[argc - 1], nullptr, 10))));
-  const std::string commandLine = Narrow(GetCommandLineW());
-  WriteAll(ProgramFolder() + L"calls.txt", std::string(probe ? "probe " : "convert ") + Narrow(source) + "\n", true);
+  const std::string commandLine = velto::WideToUtf8(GetCommandLineW());
+  std::ofstream(velto::testing::PathFromUtf8(velto::ModuleDirectory() + "calls.txt"), std::ios::binary | std::ios::app)
+      << (probe ? "probe " : "convert ") << source << "\n";
 
-  bool readable = false;
-  const Keys keys = ParseKeys(ReadAll(source, readable));
-  if (probe) return Probe(target, keys, readable, output, commandLine);
-  if (!readable) return Finish(velto::kExitSourceUnreadable, commandLine);
+  const std::optional<std::string> text = velto::ReadWholeFile(source);
+  const Keys keys = ParseKeys(text.value_or(""));
+  if (probe) return Probe(target, keys, text.has_value(), output, commandLine);
+  if (!text) return Finish(velto::kExitSourceUnreadable, commandLine);
   return Convert(target, keys, output, commandLine);
 }
