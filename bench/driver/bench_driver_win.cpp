@@ -40,7 +40,7 @@
 #include "base/process_win.h"
 #include "base/text_encoding.h"
 #include "res/resource_ids.h"
-#include "tests/e2e/remote_program.h"
+#include "tests/support/remote_program.h"
 
 namespace velto::bench {
 namespace {
@@ -51,7 +51,7 @@ using velto::testing::PostCommand;
 using velto::testing::RemoteProgram;
 using velto::testing::SetText;
 using velto::testing::WaitUntil;
-using velto::testing::WindowText;
+using velto::testing::WideWindowText;
 
 constexpr DWORD kWindowTimeoutMs = 120000;
 constexpr DWORD kBatchTimeoutMs = 3600000;
@@ -287,7 +287,7 @@ std::wstring ReadLineFromFile(const std::wstring& path) {
 // ------------------------------------------------------------------ the program
 
 bool IsMainWindow(HWND window) { return GetDlgItem(window, IDC_MAIN_FILE_LIST) != nullptr; }
-bool IsImportDialog(HWND window) { return WindowText(window) == L"Import video files"; }
+bool IsImportDialog(HWND window) { return WideWindowText(window) == L"Import video files"; }
 
 HWND FileNameEdit(HWND dialog) {
   if (const HWND combo = GetDlgItem(dialog, cmb13)) {
