@@ -2,30 +2,35 @@
 // Runs the programs beside the tests (ffmpeg.exe, the stand-ins) to their end.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "base/module_directory.h"
-#include "base/owned_handles.h"
+#include "base/process_win.h"
 #include "base/text_encoding.h"
 #include "tests/support/scratch_dir.h"
 
 namespace velto::testing {
 
 // Runs a program hidden; its exit code, or -1 when it did not start. One
-// that has not ended after `timeoutMs` is ended with code 99.
+// that has not ended after `timeoutMs` is ended with code 99. As the
+// converter does, a start that fails while the program file is there (held
+// for a moment by a loader under load) is tried once more.
 inline int RunProgram(const std::wstring& path, const std::wstring& arguments, DWORD timeoutMs = 60000) {
-  std::wstring line = L"\"" + path + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &process)) {
-    return -1;
+  ProcessStart how;
+  how.program = path;
+  how.commandLine = L"\"" + path + L"\" " + arguments;
+  how.console = true;
+  std::optional<StartedProcess> started = StartHidden(how);
+  if (!started && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    Sleep(200);
+    started = StartHidden(how);
   }
-  const OwnedProcess started(process);
-  if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+  if (!started) return -1;
+  const HANDLE process = started->handles.process.Get();
+  if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
   DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
+  GetExitCodeProcess(process, &code);
   return static_cast<int>(code);
 }
 
