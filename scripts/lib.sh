@@ -90,6 +90,9 @@ start_wine_session() {
     wineserver -p </dev/null >/dev/null 2>&1
   fi
   wineboot </dev/null >/dev/null 2>&1
+  # The dpi tests set the screen's dpi for their own runs; one that was
+  # stopped half-way must not leave the next session at 150 %.
+  wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1 || true
 }
 
 stop_wine_session() {
