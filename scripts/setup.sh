@@ -12,7 +12,7 @@ source "$here/packages.sh"
 PACKAGES=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  wine wine64 fonts-wine xvfb xauth x11-utils
+  wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils
   nlohmann-json3-dev imagemagick fp-utils nsis
   clang libclang-rt-14-dev
 )
