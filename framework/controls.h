@@ -44,6 +44,9 @@ class ComboBox : public Window {
   // CB_ERR when index is out of range; the selection is then cleared.
   int SetCurSel(int index);
   std::string GetItemText(int index) const;
+  // Opens the list wide enough to show its longest item whole (never
+  // narrower than the box); to be run again when the items change.
+  void FitDroppedWidth();
 };
 
 class ListView : public Window {

@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "framework/application.h"
+#include "framework/dpi.h"
 
 namespace velto {
 
@@ -56,6 +58,24 @@ std::string ComboBox::GetItemText(int index) const {
   if (copied == CB_ERR) return {};
   text.resize(static_cast<size_t>(copied));
   return WideToUtf8(text);
+}
+
+void ComboBox::FitDroppedWidth() {
+  const WindowDC dc(Handle());
+  const SelectedObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+  int widest = 0;
+  for (int i = 0, count = GetCount(); i < count; ++i) {
+    const std::wstring text = Utf8ToWide(GetItemText(i));
+    SIZE size{};
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+    if (size.cx > widest) widest = size.cx;
+  }
+  // Either side the list's border and a margin around the text, and room
+  // for the scroll bar a long list shows.
+  const UINT dpi = WindowDpi(Handle());
+  const int width = widest + 2 * (SystemMetricForDpi(SM_CXBORDER, dpi) + ScaleForDpi(3, dpi)) +
+                    SystemMetricForDpi(SM_CXVSCROLL, dpi);
+  Send(CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width));
 }
 
 // ---------------------------------------------------------------- ListView

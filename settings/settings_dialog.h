@@ -17,8 +17,8 @@
 
 namespace velto {
 
-// Empties the list, adds the fill's items, selects its item and enables or
-// disables the list.
+// Empties the list, adds the fill's items, selects its item, enables or
+// disables the list and opens it wide enough for its longest item.
 void ShowListFill(ComboBox& list, const ListFill& fill);
 
 class SettingsDialog : public Dialog {

@@ -16,6 +16,7 @@ void ShowListFill(ComboBox& list, const ListFill& fill) {
   for (std::string_view text : fill.items) list.AddString(text);
   list.SetCurSel(fill.selected);  // an index outside the items selects nothing
   list.Enable(fill.enabled);
+  list.FitDroppedWidth();
 }
 
 SettingsDialog::SettingsDialog(Window* parent) : Dialog(IDD_SETTINGS, parent) {}
@@ -62,6 +63,7 @@ BOOL SettingsDialog::OnInitDialog() {
 
   m_working = g_settings;
   m_formatList.SetCurSel(m_working.outputFormat);
+  m_formatList.FitDroppedWidth();
   m_letterboxCheck.SetCheck(g_settings.letterbox != 0 ? BST_CHECKED : BST_UNCHECKED);
 
   ShowLists();

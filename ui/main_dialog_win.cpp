@@ -142,6 +142,8 @@ BOOL MainDialog::OnInitDialog() {
   m_outputFolderEdit.SetText(m_outputFolder);
   g_mediaList.totalDuration = 0.0;
   CreateProgressWindow();
+  m_formatCombo.FitDroppedWidth();
+  m_tvModeCombo.FitDroppedWidth();
   ShowQuickSettings();
   AcceptDroppedFiles(Handle());
   if (!m_indicator) m_indicator = MakeTaskbarIndicator(Handle());
