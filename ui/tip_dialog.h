@@ -2,9 +2,12 @@
 // Tip of the Day: one hint at a time from tips.txt beside the program. The
 // read position and whether to show the dialog at start-up are kept in the
 // application profile, section "Tip".
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
+#include "base/owned_handles.h"
 #include "framework/dialog.h"
 #include "ui/tip_reader.h"
 
@@ -30,11 +33,16 @@ class TipDialog : public Dialog {
   void OnNextTip();
   void OnStartupBox() {}
   LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnPrintClient(WPARAM wParam, LPARAM);
+  // The tip area: white, the bulb, the heading in bold and the tip in the
+  // dialog's own font.
+  void PaintTip(HDC dc);
   LRESULT OnCtlColorStatic(WPARAM, LPARAM);
   void ReadNextTip();
   RECT ClientRectOf(int id) const;
 
   std::optional<TipReader> m_pTipsFile;
+  OwnedFont m_headingFont;  // the dialog's font in bold
 };
 
 }  // namespace velto

@@ -91,6 +91,11 @@ void TipDialog::DoDataExchange(DataExchange& dx) {
 BOOL TipDialog::OnInitDialog() {
   Dialog::OnInitDialog();
   if (!m_pTipsFile) EnableWindow(GetItem(IDC_TIP_NEXT), FALSE);
+  LOGFONTW heading{};
+  if (GetObjectW(reinterpret_cast<HFONT>(Send(WM_GETFONT)), sizeof heading, &heading) != 0) {
+    heading.lfWeight = FW_BOLD;
+    m_headingFont.Reset(CreateFontIndirectW(&heading));
+  }
   return TRUE;
 }
 
@@ -104,6 +109,7 @@ const MessageMap& TipDialog::GetMessageMap() const {
                                     .OnCommand(IDC_TIP_NEXT, &TipDialog::OnNextTip)
                                     .OnCommand(IDC_TIP_STARTUP, &TipDialog::OnStartupBox)
                                     .OnMessage(WM_PAINT, &TipDialog::OnPaint)
+                                    .OnMessage(WM_PRINTCLIENT, &TipDialog::OnPrintClient)
                                     .OnMessage(WM_CTLCOLORSTATIC, &TipDialog::OnCtlColorStatic)
                                     .Build();
   return map;
@@ -132,7 +138,17 @@ RECT TipDialog::ClientRectOf(int id) const {
 LRESULT TipDialog::OnPaint(WPARAM, LPARAM) {
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(Handle(), &paint);
+  PaintTip(dc);
+  EndPaint(Handle(), &paint);
+  return 0;
+}
 
+LRESULT TipDialog::OnPrintClient(WPARAM wParam, LPARAM) {
+  PaintTip(reinterpret_cast<HDC>(wParam));
+  return 0;
+}
+
+void TipDialog::PaintTip(HDC dc) {
   // Sizes in pixels are those of a 96 dpi screen, scaled to this one.
   const UINT dpi = WindowDpi(Handle());
   RECT screen{};
@@ -159,15 +175,16 @@ LRESULT TipDialog::OnPaint(WPARAM, LPARAM) {
 
   const std::wstring heading = Utf8ToWide(LoadResourceString(IDS_DID_YOU_KNOW));
   RECT band{area.left + bitmapWidth, area.top, area.right, area.top + bitmapHeight};
-  DrawTextW(dc, heading.c_str(), static_cast<int>(heading.size()), &band, DT_SINGLELINE | DT_VCENTER);
+  {
+    const SelectedObject bold(dc, m_headingFont.Get());
+    DrawTextW(dc, heading.c_str(), static_cast<int>(heading.size()), &band, DT_SINGLELINE | DT_VCENTER);
+  }
 
   const std::wstring tip = Utf8ToWide(m_strTipText);
   RECT text = ClientRectOf(IDC_TIP_TEXT);
+  const SelectedObject regular(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
   DrawTextW(dc, tip.c_str(), static_cast<int>(tip.size()), &text,
             DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL);
-
-  EndPaint(Handle(), &paint);
-  return 0;
 }
 
 }  // namespace velto

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -112,6 +113,58 @@ TEST_F(TipWindow, ANewTipsFileStartsAtTheFirstTip) {
   app.WriteProfileString("Tip", "TimeStamp", "some other file");
   TipDialog dialog;
   EXPECT_EQ(dialog.m_strTipText, "First");
+}
+
+// Each text a drawing wrote, with the weight of the font it was written in
+// (-1 for a stock font, whose weight a metafile does not tell).
+std::map<std::wstring, LONG> WeightsOfTextsWritten(HENHMETAFILE drawing) {
+  struct Reading {
+    std::map<DWORD, LONG> fontWeights;  // by the metafile's object index
+    LONG weight = -1;                   // a device context starts with the stock system font
+    std::map<std::wstring, LONG> texts;
+  } reading;
+  const auto read = [](HDC, HANDLETABLE*, const ENHMETARECORD* item, int, LPARAM data) -> int {
+    auto& r = *reinterpret_cast<Reading*>(data);
+    if (item->iType == EMR_EXTCREATEFONTINDIRECTW) {
+      const auto* font = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(item);
+      r.fontWeights[font->ihFont] = font->elfw.elfLogFont.lfWeight;
+    } else if (item->iType == EMR_SELECTOBJECT) {
+      const DWORD object = reinterpret_cast<const EMRSELECTOBJECT*>(item)->ihObject;
+      if (const auto font = r.fontWeights.find(object); font != r.fontWeights.end()) {
+        r.weight = font->second;
+      } else if (const DWORD stock = object & ~0x80000000u;
+                 object != stock && stock >= OEM_FIXED_FONT && stock <= DEFAULT_GUI_FONT && stock != DEFAULT_PALETTE) {
+        r.weight = -1;
+      }
+    } else if (item->iType == EMR_EXTTEXTOUTW) {
+      const auto* out = reinterpret_cast<const EMREXTTEXTOUTW*>(item);
+      const auto* chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(out) + out->emrtext.offString);
+      r.texts[std::wstring(chars, out->emrtext.nChars)] = r.weight;
+    }
+    return 1;
+  };
+  EnumEnhMetaFile(nullptr, drawing, read, &reading, nullptr);
+  return reading.texts;
+}
+
+// The heading "Did you know..." in bold, the tip itself in the regular
+// weight of the dialog's font.
+TEST_F(TipWindow, TheHeadingIsBoldAndTheTipRegular) {
+  TipDialog dialog;
+  ASSERT_TRUE(dialog.Create(nullptr));
+  const HDC screen = GetDC(dialog.Handle());
+  const HDC recording = CreateEnhMetaFileW(screen, nullptr, nullptr, nullptr);
+  ReleaseDC(dialog.Handle(), screen);
+  SendMessageW(dialog.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(recording), PRF_CLIENT);
+  const HENHMETAFILE drawing = CloseEnhMetaFile(recording);
+  std::map<std::wstring, LONG> weights = WeightsOfTextsWritten(drawing);
+  DeleteEnhMetaFile(drawing);
+
+  ASSERT_TRUE(weights.count(L"Did you know...")) << weights.size() << " texts written";
+  ASSERT_TRUE(weights.count(L"First")) << weights.size() << " texts written";
+  EXPECT_GE(weights[L"Did you know..."], FW_BOLD);
+  // A dialog's font asks for no weight in particular, which is the regular one.
+  EXPECT_TRUE(weights[L"First"] == FW_DONTCARE || weights[L"First"] == FW_NORMAL) << weights[L"First"];
 }
 
 }  // namespace
