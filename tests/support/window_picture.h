@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <string>
+
+#include "tests/support/pump.h"
 
 namespace velto::testing {
 
@@ -55,6 +58,15 @@ inline std::filesystem::path PictureFolder() {
   const std::filesystem::path folder = std::filesystem::current_path().parent_path() / "screenshots";
   std::filesystem::create_directories(folder);
   return folder;
+}
+
+// Brings the window to the top left of the screen, lets it paint and saves
+// its picture as `name` in the pictures folder.
+inline bool ShowForPicture(HWND window, const std::string& name) {
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  UpdateWindow(window);
+  PumpFor(300);
+  return SaveWindowPicture(window, PictureFolder() / name);
 }
 
 }  // namespace velto::testing

@@ -18,17 +18,17 @@
 #include "framework/dpi.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
-#include "tests/support/pump.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/window_text.h"
+#include "tests/ui/dpi_child.h"
 #include "ui/main_dialog.h"
 #include "ui/tip_dialog.h"
 
 namespace velto {
 namespace {
 
-constexpr char kDpiVariable[] = "VELTO_TEST_DPI";
+using testing::kDpiVariable;
 constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 
 RECT InClient(HWND dialog, HWND control) {
@@ -53,9 +53,8 @@ SIZE TextExtent(HWND window, const std::wstring& text) {
 
 // Runs only in the child started below, with the dpi it is to see.
 TEST(DpiChild, MainWindowLaysOutAtTheScreensDpi) {
-  const char* wanted = std::getenv(kDpiVariable);
-  if (!wanted) GTEST_SKIP() << "runs only when started by DpiScaling";
-  const UINT dpi = static_cast<UINT>(std::atoi(wanted));
+  const UINT dpi = testing::ChildDpi();
+  if (dpi == 0) GTEST_SKIP() << "runs only when started by DpiScaling";
 
   testing::ScratchDir scratch("dpi");
   testing::WriteBytes(scratch.File("option.ini"), "[Destinate]\r\nOutput format=7\r\nTV mode=1\r\n");
@@ -112,20 +111,14 @@ TEST(DpiChild, MainWindowLaysOutAtTheScreensDpi) {
     usable.push_back(rect);
   }
 
-  SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-  UpdateWindow(hwnd);
-  testing::PumpFor(500);
   const std::string percent = std::to_string(dpi * 100 / kDefaultDpi) + "-percent.bmp";
-  EXPECT_TRUE(testing::SaveWindowPicture(hwnd, testing::PictureFolder() / ("main-window-" + percent)));
+  EXPECT_TRUE(testing::ShowForPicture(hwnd, "main-window-" + percent));
   dialog.reset();
 
   // The Tip of the Day draws its picture and heading itself.
   TipDialog tip;
   ASSERT_TRUE(tip.Create(nullptr));
-  SetWindowPos(tip.Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-  UpdateWindow(tip.Handle());
-  testing::PumpFor(250);
-  EXPECT_TRUE(testing::SaveWindowPicture(tip.Handle(), testing::PictureFolder() / ("tip-of-the-day-" + percent)));
+  EXPECT_TRUE(testing::ShowForPicture(tip.Handle(), "tip-of-the-day-" + percent));
 }
 
 // ---------------------------------------------------------------- the parent
@@ -188,7 +181,7 @@ DWORD RunChild(UINT dpi) {
 }
 
 TEST(DpiScaling, MainWindowAt100And150And200Percent) {
-  if (std::getenv(kDpiVariable)) GTEST_SKIP() << "the child run";
+  if (testing::ChildDpi() != 0) GTEST_SKIP() << "the child run";
   for (const UINT dpi : {96u, 144u, 192u}) {
     SCOPED_TRACE(dpi);
     ScreenDpi screen(dpi);
