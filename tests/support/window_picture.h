@@ -15,6 +15,11 @@ namespace velto::testing {
 // a full repaint (Wine's PrintWindow leaves the child controls out).
 inline bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Wine hands what was painted on to the X server when the thread waits
+  // (or some 50 ms later): until then the screen, which is copied below,
+  // may lack the controls painted last.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  Sleep(50);
   RECT rect{};
   GetWindowRect(window, &rect);
   const int width = rect.right - rect.left;
