@@ -118,7 +118,7 @@ void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string&
   for (const SettingKey& key : kSettingKeys) {
     const std::string text = ini.GetString(kSettingsSection, key.name, key.defaultText);
     if (key.field == nullptr) {
-      outputFolder = Utf8Prefix(text, kOutputFolderLimit);
+      outputFolder = Utf16Prefix(text, kOutputFolderLimit);
     } else {
       settings.*key.field = ParseSettingInteger(text);
     }
@@ -128,7 +128,7 @@ void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string&
 void WriteSettings(IniFile& ini, const ConversionSettings& settings, std::string_view outputFolder) {
   for (const SettingKey& key : kSettingKeys) {
     if (key.field == nullptr) {
-      ini.Set(kSettingsSection, key.name, Utf8Prefix(outputFolder, kOutputFolderLimit));
+      ini.Set(kSettingsSection, key.name, Utf16Prefix(outputFolder, kOutputFolderLimit));
     } else {
       ini.Set(kSettingsSection, key.name, std::to_string(settings.*key.field));
     }

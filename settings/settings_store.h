@@ -28,7 +28,8 @@ inline constexpr std::string_view kEngineKey = "Engine";
 // The folder below the user's application-data folder for option.ini.
 inline constexpr std::string_view kUserSettingsFolderName = "Velto ASF Converter";
 
-// The output folder and the version text hold at most this many characters.
+// The output folder and the version text hold at most this many characters
+// (UTF-16 units, as Windows counts them).
 inline constexpr std::size_t kOutputFolderLimit = 255;
 // A file beside the program is only used when its whole path, directory
 // included, has at most this many characters.
