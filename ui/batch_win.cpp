@@ -2,13 +2,10 @@
 // list, the progress window, and the closing message.
 #include <windows.h>
 
-#include <shlobj.h>
-
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "engine/batch_rules.h"
 #include "base/encoder_interface.h"
@@ -64,29 +61,6 @@ long long FileSize(const std::string& path) {
 
 void DeleteOutput(const std::string& path) { DeleteFileW(Utf8ToWide(path).c_str()); }
 
-// Where veltoenc.exe keeps its logs.
-std::string EncoderLogFolder() {
-  wchar_t base[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return {};
-  return WideToUtf8(std::wstring(base) + L"\\Velto ASF Converter\\logs");
-}
-
-// The newest log of the encoder process `processId`; empty when none.
-std::string FindEncoderLog(const std::string& folder, DWORD processId) {
-  if (folder.empty() || processId == 0) return {};
-  const std::wstring wideFolder = Utf8ToWide(folder);
-  const std::wstring pattern = wideFolder + L"\\veltoenc-*-" + std::to_wstring(processId) + L".log";
-  WIN32_FIND_DATAW found{};
-  const FileSearch search(FindFirstFileW(pattern.c_str(), &found));
-  if (!search) return {};
-  std::wstring newest;
-  do {
-    // Names sort by their time.
-    if (newest.empty() || newest < found.cFileName) newest = found.cFileName;
-  } while (FindNextFileW(search.Get(), &found));
-  return WideToUtf8(wideFolder + L"\\" + newest);
-}
-
 // Keeps the machine from going to sleep while it lives; the display may
 // still turn off.
 class KeepAwake {
@@ -126,7 +100,7 @@ bool ConfirmStopAfterRun() {
 void MainDialog::ConvertAll() {
   if (m_busy) return;
   if (g_mediaList.empty()) {
-    ShowMessageBox(kNoFileText);
+    ShowMessageBox(kNoFileText, MB_OK | MB_ICONWARNING);
     return;
   }
   const std::optional<DiscFitPlan> fit = PlanForList();
@@ -138,8 +112,8 @@ void MainDialog::ConvertAll() {
   const std::uint32_t startTick = GetTickCount();
   const std::string folder = m_outputFolderEdit.GetText();
   WindowsFolderOps ops;
-  if (folder.size() > kOutputFolderLimit || EnsureFolder(folder, ops) != 0) {
-    ShowMessageBox(kFolderFailedText + folder);
+  if (Utf16Length(folder) > kOutputFolderLimit || EnsureFolder(folder, ops) != 0) {
+    ShowMessageBox(kFolderFailedText + folder, MB_OK | MB_ICONERROR);
     return;
   }
   m_outputFolder = folder;
@@ -192,7 +166,8 @@ void MainDialog::ConvertAll() {
         outputBytes += outcome.outputSize;
       }
       if (next.failed) {
-        failed.push_back({entry.path, run.started, outcome.exitCode, FindEncoderLog(logFolder, run.processId)});
+        const std::string log = FindEncoderLog(logFolder, run);
+        failed.push_back({entry.path, run.started, outcome.exitCode, log, CauseOfRun(run, log)});
         if (m_indicator) m_indicator->MarkError();
       }
       if (next.endBatch) {

@@ -113,7 +113,9 @@ class MainDialog : public Dialog {
 
   // Add and Convert.
   bool AskForVideoFiles(std::vector<std::string>& paths);
-  bool ProbeFile(const std::string& path);
+  // True when the file probed well; otherwise why gets the cause in words
+  // (empty when it is not known).
+  bool ProbeFile(const std::string& path, std::string& why);
   // videoBitrate > 0: kbit/s instead of the quality preset's.
   EncoderRunResult RunEncoder(const std::string& source, const std::string& output, std::int32_t padWidth,
                               std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate = 0);
