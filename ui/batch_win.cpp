@@ -139,6 +139,7 @@ void MainDialog::ConvertAll() {
     for (int i = 0; i < g_mediaList.count(); ++i) {
       g_engineState.currentIndex = i;
       const MediaEntry entry = g_mediaList.at(i);
+      ShowFileAtWork(i, entry.path);
       // Never an existing file: nothing has to be deleted before the run.
       const std::string output = OutputPathFor(outputFolder, entry.path);
       SelectOutputSize(g_settings, m_run);
@@ -183,6 +184,15 @@ void MainDialog::ConvertAll() {
   }
   AddQueuedDrops();
   CloseIfRequested();
+}
+
+// The file's row is selected and in view, and the progress window names it.
+void MainDialog::ShowFileAtWork(int index, const std::string& path) {
+  m_fileList.SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  m_fileList.EnsureVisible(index);
+  if (g_engineState.progressDialog && g_engineState.progressDialog->IsWindow()) {
+    g_engineState.progressDialog->ShowFile(index + 1, g_mediaList.count(), path);
+  }
 }
 
 void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, int total,
