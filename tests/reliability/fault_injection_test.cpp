@@ -108,7 +108,8 @@ TEST_F(FaultInjection, AMissingEncoderFailsEveryProbeAndEveryFileByName) {
     testing::MessageBoxAnswerer answerer(IDOK);
     dialog->AddFilesFrom({a, b});
     EXPECT_EQ(Utf8Texts(answerer.texts),
-              (std::vector<std::string>{"Load file " + a + " failed.", "Load file " + b + " failed."}));
+              std::vector<std::string>{"Load file " + a + " failed. (the encoder could not be started)\nLoad file " + b +
+                                       " failed. (the encoder could not be started)"});
   }
   AddRows({a, b});
   const auto messages = Convert();
@@ -129,13 +130,14 @@ TEST_F(FaultInjection, AMissingEngineFailsEveryProbeAndEveryFileByName) {
   {
     testing::MessageBoxAnswerer answerer(IDOK);
     dialog->AddFilesFrom({a, b});
+    const std::string missing = " failed. (the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing)";
     EXPECT_EQ(Utf8Texts(answerer.texts),
-              (std::vector<std::string>{"Load file " + a + " failed.", "Load file " + b + " failed."}));
+              std::vector<std::string>{"Load file " + a + missing + "\nLoad file " + b + missing});
   }
   AddRows({a, b});
   const auto messages = Convert();
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {a, b}, 2, "the encoder ended with code 4");
+  ExpectNamesFailures(messages[0], {a, b}, 2, "the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing; log: ");
   EXPECT_TRUE(FilesIn(output).empty());
   EXPECT_EQ(Fingerprints({a, b}), before);
   ExpectIdle();
@@ -158,7 +160,7 @@ TEST_F(FaultInjection, TheEngineKilledMidFileFailsThatFileOnly) {
   ASSERT_TRUE(kill.done());
   ASSERT_EQ(killed, 1);
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {b}, 3, "the encoder ended with code 5");
+  ExpectNamesFailures(messages[0], {b}, 3, "the engine failed");
   EXPECT_EQ(FilesIn(output), (std::vector<std::string>{"a.vob", "c.vob"}));
   EXPECT_EQ(Fingerprint(output + "a.vob"), firstOutput);
   EXPECT_GT(Size(output + "c.vob"), 1000u);
@@ -175,7 +177,7 @@ TEST_F(FaultInjection, AReadOnlyOutputFolderFailsEachFileAndCannotTakeNewFolders
   SetOutputFolder(readOnly);
   auto messages = Convert();
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {a, b}, 2, "the encoder ended with code");
+  ExpectNamesFailures(messages[0], {a, b}, 2, "the output folder cannot be written (access denied or read-only); log: ");
   EXPECT_TRUE(FilesIn(readOnly).empty());
 
   SetOutputFolder(readOnly + "new\\deeper");
@@ -200,7 +202,7 @@ TEST_F(FaultInjection, AFullDriveFailsTheFileThatDoesNotFitAndKeepsTheOthers) {
                      [&] { firstOutput = Fingerprint(full + "a.vob"); });
   const auto messages = Convert();
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {big}, 3, "the encoder ended with code 5");
+  ExpectNamesFailures(messages[0], {big}, 3, "the disk is full; log: ");
   EXPECT_EQ(FilesIn(full), (std::vector<std::string>{"a.vob", "c.vob"}))
       << Size(full + "a.vob") << " " << Size(full + "big.vob") << " " << Size(full + "c.vob");
   EXPECT_EQ(Fingerprint(full + "a.vob"), firstOutput);
