@@ -81,9 +81,11 @@ class FaultInjection : public MainWindowTest {
       ASSERT_EQ(dialog->AppendListRow(path), 0);
     }
   }
-  // Converts; the texts of the message boxes shown.
-  std::vector<std::string> Convert(int answer = IDOK) {
+  // Converts; the texts of the message boxes shown. With `picture`, the
+  // first box is pictured into that file.
+  std::vector<std::string> Convert(int answer = IDOK, const char* picture = nullptr) {
     testing::MessageBoxAnswerer answerer(answer);
+    if (picture) answerer.PictureNext(picture);
     Command(IDC_MAIN_CONVERT);
     return Utf8Texts(answerer.texts);
   }
@@ -175,7 +177,7 @@ TEST_F(FaultInjection, AReadOnlyOutputFolderFailsEachFileAndCannotTakeNewFolders
   AddAll({a, b});
   const auto before = Fingerprints({a, b});
   SetOutputFolder(readOnly);
-  auto messages = Convert();
+  auto messages = Convert(IDOK, "failure-summary.bmp");
   ASSERT_EQ(messages.size(), 1u);
   ExpectNamesFailures(messages[0], {a, b}, 2, "the output folder cannot be written (access denied or read-only); log: ");
   EXPECT_TRUE(FilesIn(readOnly).empty());
