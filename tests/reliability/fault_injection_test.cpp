@@ -109,9 +109,9 @@ TEST_F(FaultInjection, AMissingEncoderFailsEveryProbeAndEveryFileByName) {
   {
     testing::MessageBoxAnswerer answerer(IDOK);
     dialog->AddFilesFrom({a, b});
+    const std::string notStarted = " failed. (the encoder could not be started)";
     EXPECT_EQ(Utf8Texts(answerer.texts),
-              std::vector<std::string>{"Load file " + a + " failed. (the encoder could not be started)\nLoad file " + b +
-                                       " failed. (the encoder could not be started)"});
+              std::vector<std::string>{"Load file " + a + notStarted + "\nLoad file " + b + notStarted});
   }
   AddRows({a, b});
   const auto messages = Convert();
@@ -179,7 +179,8 @@ TEST_F(FaultInjection, AReadOnlyOutputFolderFailsEachFileAndCannotTakeNewFolders
   SetOutputFolder(readOnly);
   auto messages = Convert(IDOK, "failure-summary.bmp");
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {a, b}, 2, "the output folder cannot be written (access denied or read-only); log: ");
+  ExpectNamesFailures(messages[0], {a, b}, 2,
+                      "the output folder cannot be written (access denied or read-only); log: ");
   EXPECT_TRUE(FilesIn(readOnly).empty());
 
   SetOutputFolder(readOnly + "new\\deeper");
