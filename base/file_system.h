@@ -19,8 +19,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path,
 // Replaces the file at path with content in one step: the content goes to a
 // temporary file in the same folder, is flushed to disk, and then takes the
 // place of the old file. On failure the old file is left as it was and the
-// temporary file is removed. True on success.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+// temporary file is removed. True on success; otherwise `why`, when given,
+// gets the system's reason in words.
+bool ReplaceFileAtomically(const std::string& path, std::string_view content, std::string* why = nullptr);
 
 // Whether anything (file, folder, ...) exists at path.
 bool PathExists(const std::string& path);

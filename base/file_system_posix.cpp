@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "base/file_system.h"
@@ -83,13 +84,15 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
   return content;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+bool ReplaceFileAtomically(const std::string& path, std::string_view content, std::string* why) {
   struct stat info {};
   mode_t mode = 0;
   if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) mode = info.st_mode & 07777;
   const std::string temp = TemporaryPathFor(path);
   if (!WriteTemporary(temp, content, mode) || rename(temp.c_str(), path.c_str()) != 0) {
+    const int error = errno;
     unlink(temp.c_str());
+    if (why) *why = std::strerror(error);
     return false;
   }
   SyncDirectoryOf(path);

@@ -54,13 +54,25 @@ bool WriteAll(HANDLE file, std::string_view content) {
   return true;
 }
 
-bool WriteTemporary(const std::wstring& temp, std::string_view content) {
+// 0, or the system's error code of the step that failed.
+DWORD WriteTemporary(const std::wstring& temp, std::string_view content) {
   Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  if (!WriteAll(file.get(), content)) return false;
-  if (!FlushFileBuffers(file.get())) return false;
-  return file.Close();
+  if (!file.valid() || !WriteAll(file.get(), content) || !FlushFileBuffers(file.get()) || !file.Close()) {
+    const DWORD error = GetLastError();
+    return error == 0 ? ERROR_WRITE_FAULT : error;
+  }
+  return 0;
+}
+
+// The system's words for an error code, without the line end.
+std::string ErrorText(DWORD error) {
+  wchar_t text[512] = {};
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                      text, 512, nullptr);
+  std::wstring words(text, length);
+  while (!words.empty() && (words.back() == L'\r' || words.back() == L'\n' || words.back() == L' ')) words.pop_back();
+  return words.empty() ? "system error " + std::to_string(error) : WideToUtf8(words);
 }
 
 DWORD AttributesOf(const std::string& path) {
@@ -91,15 +103,17 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
   return content;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+bool ReplaceFileAtomically(const std::string& path, std::string_view content, std::string* why) {
   const std::wstring target = WidePath(path);
   const std::wstring temp = WidePath(TemporaryPathFor(path));
-  if (!WriteTemporary(temp, content) ||
-      !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(temp.c_str());
-    return false;
+  DWORD error = WriteTemporary(temp, content);
+  if (error == 0 && !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = GetLastError();
   }
-  return true;
+  if (error == 0) return true;
+  DeleteFileW(temp.c_str());
+  if (why) *why = ErrorText(error);
+  return false;
 }
 
 bool PathExists(const std::string& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }

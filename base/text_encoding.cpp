@@ -59,6 +59,43 @@ std::string Utf8Prefix(std::string_view text, std::size_t maxChars) {
   return std::string(text.substr(0, i));
 }
 
+std::size_t Utf16Length(std::string_view text) {
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = SequenceLength(text, i);
+    units += n == 4 ? 2 : 1;
+    i += n == 0 ? 1 : n;
+  }
+  return units;
+}
+
+std::string Utf16Prefix(std::string_view text, std::size_t maxUnits) {
+  std::size_t i = 0;
+  for (std::size_t units = 0; i < text.size();) {
+    const std::size_t n = SequenceLength(text, i);
+    units += n == 4 ? 2 : 1;
+    if (units > maxUnits) break;
+    i += n == 0 ? 1 : n;
+  }
+  return std::string(text.substr(0, i));
+}
+
+std::string ShortenInMiddle(std::string_view text, std::size_t maxChars) {
+  const std::size_t length = Utf8Length(text);
+  if (length <= maxChars) return std::string(text);
+  if (maxChars == 0) return {};
+  const std::size_t kept = maxChars - 1;
+  const std::size_t head = (kept + 1) / 2;
+  const std::string start = Utf8Prefix(text, head);
+  // The end: skip the characters that are left out.
+  std::size_t i = 0;
+  for (std::size_t count = 0; i < text.size() && count < length - (kept - head); ++count) {
+    const std::size_t n = SequenceLength(text, i);
+    i += n == 0 ? 1 : n;
+  }
+  return start + "\u2026" + std::string(text.substr(i));
+}
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
   if (c < 0x80) {

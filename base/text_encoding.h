@@ -15,6 +15,18 @@ std::size_t Utf8Length(std::string_view text);
 // The first maxChars characters, never cutting a character in two.
 std::string Utf8Prefix(std::string_view text, std::size_t maxChars);
 
+// Length as Windows counts it: UTF-16 code units, two for a character
+// beyond U+FFFF; a byte that starts no valid sequence counts as one.
+std::size_t Utf16Length(std::string_view text);
+
+// The longest start of text of at most maxUnits UTF-16 code units, never
+// cutting a character in two.
+std::string Utf16Prefix(std::string_view text, std::size_t maxUnits);
+
+// text itself when it has at most maxChars characters; otherwise its start
+// and its end around a horizontal ellipsis (U+2026), maxChars in all.
+std::string ShortenInMiddle(std::string_view text, std::size_t maxChars);
+
 // Appends one character as UTF-8; a surrogate or a value above U+10FFFF is
 // written as U+FFFD.
 void AppendUtf8(std::string& out, char32_t c);

@@ -52,22 +52,54 @@ void LeaveEngineArguments(const std::vector<std::string>& arguments) {
   if (!argsFile.empty()) WriteTextFile(Utf8ToWide(argsFile), JoinCommandLine(arguments) + "\n");
 }
 
+// An output that cannot be made: a full drive, or else no right to write.
+EncoderCause CauseOfOutputError(std::uint32_t error) {
+  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? EncoderCause::kDiskFull
+                                                                      : EncoderCause::kOutputDenied;
+}
+
+// Less than this free on the output's drive after a failed run: the drive
+// filled up.
+constexpr std::uint64_t kNearlyFullBytes = 1 << 20;
+
+// Why an engine run failed, learnt before its incomplete output goes: the
+// output's drive is (nearly) full, the output cannot be written, or else
+// the engine failed by itself, as its last error line says.
+void LogEngineFailureCause(const std::string& output, const EngineRunResult& run, RunLog& log) {
+  const std::wstring path = Utf8ToWide(output);
+  if (const auto free = FreeBytesBeside(path); free && *free < kNearlyFullBytes) {
+    log.Line("the output's drive has " + std::to_string(*free) + " bytes free");
+    log.Cause(EncoderCause::kDiskFull);
+  } else if (const std::uint32_t error = WriteOpenError(path); error != 0) {
+    log.Line("the output cannot be opened for writing (system error " + std::to_string(error) + ")");
+    log.Cause(CauseOfOutputError(error));
+  } else {
+    log.Cause(EncoderCause::kEngineFailed, run.lastError);
+  }
+}
+
 int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
   ProbeReport report;
   int exit = kExitDone;
   const auto prober = FindEngineProgram(L"ffprobe.exe");
   if (!prober) {
     log.Line("ffprobe.exe not found");
+    log.Cause(EncoderCause::kEngineMissing);
     exit = kExitEngineMissing;
   } else if (const auto source = ResolveSource(job.source, log); !source) {
     log.Line("source unreadable");
+    log.Cause(EncoderCause::kSourceUnreadable);
     exit = kExitSourceUnreadable;
   } else if (const auto info = DescribeSource(*prober, *source, log); !info || !info->hasVideo) {
-    log.Line("no video stream found");
+    log.Line(info ? "no video stream found" : "no media found");
+    log.Cause(info ? EncoderCause::kNoVideoStream : EncoderCause::kNotVideoFile);
     exit = kExitSourceUnreadable;
   } else {
     report = MakeProbeReport(*info);
-    if (report.durationSeconds <= 0 || report.frameRate <= 0) exit = kExitSourceUnreadable;
+    if (report.durationSeconds <= 0 || report.frameRate <= 0) {
+      log.Cause(EncoderCause::kNotVideoFile);
+      exit = kExitSourceUnreadable;
+    }
   }
   char text[160];
   std::snprintf(text, sizeof text, "probe: %d s, %d x %d, frame rate x 1e7 %d", report.durationSeconds,
@@ -83,40 +115,55 @@ int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
 int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   if (const std::string why = CheckConvertible(original); !why.empty()) {
     log.Line("refused: " + why);
+    log.Cause(EncoderCause::kBadArguments);
     return kExitBadArguments;
   }
   if (SamePath(Utf8ToWide(original.source), Utf8ToWide(original.output))) {
     log.Line("refused: the output would overwrite the source");
+    log.Cause(EncoderCause::kBadArguments);
     return kExitBadArguments;
   }
   const auto engine = FindEngineProgram(L"ffmpeg.exe");
   const auto prober = FindEngineProgram(L"ffprobe.exe");
   if (!engine || !prober) {
     log.Line("ffmpeg.exe or ffprobe.exe not found");
+    log.Cause(EncoderCause::kEngineMissing);
     return kExitEngineMissing;
   }
   EncoderJob job = original;
   const auto source = ResolveSource(job.source, log);
   if (!source) {
     log.Line("source unreadable");
+    log.Cause(EncoderCause::kSourceUnreadable);
     return kExitSourceUnreadable;
   }
   job.source = *source;
   auto info = ReadSourceHeader(job.source, log);
   if (!info) info = ProbeSource(*prober, job.source, false, log);
   if (!info || !info->hasVideo) {
-    log.Line("no video stream found");
+    log.Line(info ? "no video stream found" : "no media found");
+    log.Cause(info ? EncoderCause::kNoVideoStream : EncoderCause::kNotVideoFile);
     return kExitSourceUnreadable;
   }
   const EngineArguments translated = TranslateJob(job, *info);
   if (!translated.error.empty()) {
     log.Line("refused: " + translated.error);
+    log.Cause(EncoderCause::kBadArguments);
     return kExitBadArguments;
+  }
+  // An output folder that takes no file fails here, before the engine runs.
+  if (const std::uint32_t error = WriteOpenError(Utf8ToWide(job.output)); error != 0) {
+    log.Line("the output cannot be opened for writing (system error " + std::to_string(error) + ")");
+    log.Cause(CauseOfOutputError(error));
+    return kExitEngineFailed;
   }
   LeaveEngineArguments(translated.arguments);
 
   const EngineRunResult run = RunEngine(*engine, translated.arguments, reporter, log);
-  if (!run.started) return kExitEngineMissing;
+  if (!run.started) {
+    log.Cause(EncoderCause::kEngineMissing);
+    return kExitEngineMissing;
+  }
   if (run.stopped) {
     DeleteIncompleteOutput(job.output, log);
     return kExitStopped;
@@ -124,6 +171,7 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   if (run.exitCode != 0 || run.frames == 0 || !FileExists(Utf8ToWide(job.output))) {
     log.Line("engine failed with exit code " + std::to_string(run.exitCode) + " after " +
              std::to_string(run.frames) + " frames");
+    LogEngineFailureCause(job.output, run, log);
     DeleteIncompleteOutput(job.output, log);
     return kExitEngineFailed;
   }
@@ -174,6 +222,7 @@ int RunEncoderFrontEnd(const std::wstring& commandLine) {
   int exit = kExitBadArguments;
   if (!parsed.job) {
     log.Line("refused: " + parsed.error);
+    log.Cause(EncoderCause::kBadArguments);
     ReportFailedProbe(words);
   } else {
     Reporter reporter(parsed.job->windowHandle);

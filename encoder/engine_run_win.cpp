@@ -83,7 +83,9 @@ EngineRunResult RunEngine(const std::wstring& engine, const std::vector<std::str
   if (!result.stopped && outputs.Position() != reported)
     reporter.Send(kReportPosition, outputs.Position());  // the last second
   result.exitCode = process.ExitCode();
-  for (const auto& line : outputs.ErrorLines()) log.Line("engine said: " + line);
+  const std::vector<std::string> errors = outputs.ErrorLines();
+  for (const auto& line : errors) log.Line("engine said: " + line);
+  if (!errors.empty()) result.lastError = errors.back();
   result.frames = outputs.Frames();
   return result;
 }

@@ -18,6 +18,7 @@ struct EngineRunResult {
   bool stopped = false;     // on the window's request
   DWORD exitCode = 1;
   std::int64_t frames = 0;  // as the engine's progress last said
+  std::string lastError;    // the engine's last error line, if any
 };
 
 EngineRunResult RunEngine(const std::wstring& engine, const std::vector<std::string>& arguments,

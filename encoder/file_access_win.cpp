@@ -44,4 +44,23 @@ bool WriteTextFile(const std::wstring& path, std::string_view text) {
          written == text.size();
 }
 
+std::uint32_t WriteOpenError(const std::wstring& path) {
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD error = GetLastError();
+  if (!file) return error == 0 ? ERROR_ACCESS_DENIED : error;
+  file.Reset();
+  // OPEN_ALWAYS says ERROR_ALREADY_EXISTS for a file that was there.
+  if (error != ERROR_ALREADY_EXISTS) DeleteFileW(path.c_str());
+  return 0;
+}
+
+std::optional<std::uint64_t> FreeBytesBeside(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  const std::wstring folder = full.substr(0, full.find_last_of(L"\\/") + 1);
+  ULARGE_INTEGER available{};
+  if (folder.empty() || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  return available.QuadPart;
+}
+
 }  // namespace velto

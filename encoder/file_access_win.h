@@ -1,6 +1,7 @@
 #pragma once
 // The few file operations the encoder front end needs, on wide paths.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,5 +24,13 @@ std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit)
 // Makes or replaces a file with text as its whole content; false when it
 // cannot be written.
 bool WriteTextFile(const std::wstring& path, std::string_view text);
+
+// Whether a file can be made (or opened) for writing at path: 0, or the
+// system's error code. A file made for the test is removed again.
+std::uint32_t WriteOpenError(const std::wstring& path);
+
+// The bytes this user may still write on the drive of path's folder;
+// nullopt when that cannot be learnt.
+std::optional<std::uint64_t> FreeBytesBeside(const std::wstring& path);
 
 }  // namespace velto

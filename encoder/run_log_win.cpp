@@ -72,7 +72,7 @@ void RunLog::Write() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   const LogTime t{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
-  WriteTextFile(folder + L"\\" + Utf8ToWide(LogFileName(t, GetCurrentProcessId())), text_);
+  WriteTextFile(folder + L"\\" + Utf8ToWide(LogFileName(t, GetCurrentProcessId())), text_ + EncoderCauseLines(cause_));
   for (const auto& name : LogsToDelete(LogNames(folder), kLogsKept))
     DeleteFileW((folder + L"\\" + Utf8ToWide(name)).c_str());
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/encoder_cause.h"
 #include "engine/command_line.h"
 
 namespace velto {
@@ -18,6 +19,16 @@ struct EncoderRunResult {
 // for it to end. Window messages are handled while waiting (the encoder's
 // reports, Cancel, painting), one at a time; the wait itself uses no CPU.
 EncoderRunResult RunEncoderProcess(const EncoderCommand& command);
+
+// The folder where veltoenc.exe keeps its run logs; empty when unknown.
+std::string EncoderLogFolder();
+
+// The log the run wrote in `folder`; empty when there is none.
+std::string FindEncoderLog(const std::string& folder, const EncoderRunResult& run);
+
+// Why a run that started failed: the cause its log records, else what its
+// exit code tells.
+EncoderCauseRecord CauseOfRun(const EncoderRunResult& run, const std::string& logPath);
 
 // Handles at most one waiting window message; never blocks. A WM_QUIT taken
 // here is posted again once the current encoder run is over.

@@ -1,5 +1,8 @@
 #include "engine/encoder_process.h"
 
+#include <shlobj.h>
+
+#include "base/file_system.h"
 #include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "framework/window.h"
@@ -14,6 +17,36 @@ int g_quitCode = 0;
 std::wstring QuoteProgramPath(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 }  // namespace
+
+std::string EncoderLogFolder() {
+  wchar_t base[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return {};
+  return WideToUtf8(std::wstring(base) + L"\\Velto ASF Converter\\logs");
+}
+
+std::string FindEncoderLog(const std::string& folder, const EncoderRunResult& run) {
+  if (folder.empty() || !run.started || run.processId == 0) return {};
+  const std::wstring wideFolder = Utf8ToWide(folder);
+  const std::wstring pattern = wideFolder + L"\\veltoenc-*-" + std::to_wstring(run.processId) + L".log";
+  WIN32_FIND_DATAW found{};
+  const FileSearch search(FindFirstFileW(pattern.c_str(), &found));
+  if (!search) return {};
+  std::wstring newest;
+  do {
+    // Names sort by their time.
+    if (newest.empty() || newest < found.cFileName) newest = found.cFileName;
+  } while (FindNextFileW(search.Get(), &found));
+  return WideToUtf8(wideFolder + L"\\" + newest);
+}
+
+EncoderCauseRecord CauseOfRun(const EncoderRunResult& run, const std::string& logPath) {
+  EncoderCauseRecord record;
+  if (!logPath.empty()) {
+    if (const std::optional<std::string> log = ReadWholeFile(logPath)) record = ReadEncoderCause(*log);
+  }
+  if (record.cause == EncoderCause::kUnknown) record.cause = CauseOfExitCode(static_cast<int>(run.exitCode));
+  return record;
+}
 
 void PumpOneMessage() {
   MSG msg;

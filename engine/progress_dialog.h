@@ -1,7 +1,7 @@
 #pragma once
-// The small modeless window a batch shows: status text, progress bar and
-// Cancel. It only displays what the engine writes and turns Cancel (also
-// Esc and the close box) into a stop request.
+// The small modeless window a batch shows: the file at work, status text,
+// progress bar and Cancel. It only displays what the engine writes and
+// turns Cancel (also Esc and the close box) into a stop request.
 #include <string_view>
 
 #include "engine/encoder_reports.h"
@@ -21,8 +21,13 @@ class ProgressDialog : public Dialog {
   std::string StatusText() const { return m_status.GetText(); }
   ProgressBar& Bar() { return m_progress; }
 
-  // The look at the start of a batch: first text, range 0..1000, bar at 0, shown.
+  // The look at the start of a batch: no file yet, first text, range
+  // 0..1000, bar at 0, shown centred over the window that owns it.
   void ShowForBatch();
+  // "File 2 of 3: talk.wmv" above the status text, the name shortened in
+  // the middle when the line would not fit.
+  void ShowFile(int number, int count, std::string_view path);
+  std::string FileText() const { return m_file.GetText(); }
 
  protected:
   void DoDataExchange(DataExchange& dx) override;
@@ -33,6 +38,7 @@ class ProgressDialog : public Dialog {
  private:
   void OnCancelButton();
 
+  Static m_file;
   Static m_status;
   ProgressBar m_progress;
 };

@@ -1,5 +1,6 @@
 #include "engine/progress_dialog.h"
 
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "engine/encoder_process.h"
 #include "engine/media_list.h"
@@ -12,6 +13,20 @@ namespace {
 constexpr char kBatchStartText[] = "Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%";
 constexpr char kCancelText[] = "Cancel processing...";
 constexpr char kStopQuestion[] = "Do you really want to stop?";
+
+// Whether text fits on one line of a control, drawn in the control's font.
+bool FitsOnOneLine(HWND control, const std::string& text) {
+  RECT client{};
+  GetClientRect(control, &client);
+  const WindowDC dc(control);
+  if (!dc) return true;
+  const SelectedObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  const std::wstring wide = Utf8ToWide(text);
+  SIZE size{};
+  if (!GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size)) return true;
+  return size.cx <= client.right - client.left;
+}
+
 }  // namespace
 
 ProgressDialog::ProgressDialog() : Dialog(IDD_PROGRESS) {}
@@ -24,16 +39,27 @@ bool ProgressDialog::CreateHidden(HWND owner) {
 }
 
 void ProgressDialog::ShowForBatch() {
+  m_file.SetText("");
   SetStatusText(kBatchStartText);
   m_progress.Send(PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
   m_progress.SetPos(0);
+  // Over the main window, which may have moved since the last batch.
+  CenterWindow();
   Show(SW_SHOW);
+}
+
+void ProgressDialog::ShowFile(int number, int count, std::string_view path) {
+  const HWND control = m_file.Handle();
+  m_file.SetText(FileLineText(number, count, path, [control](const std::string& line) {
+    return FitsOnOneLine(control, line);
+  }));
 }
 
 void ProgressDialog::DoDataExchange(DataExchange& dx) {
   Dialog::DoDataExchange(dx);
   dx.Control(IDC_PROGRESS_BAR, m_progress);
   dx.Control(IDC_PROGRESS_STATUS, m_status);
+  dx.Control(IDC_PROGRESS_FILE, m_file);
 }
 
 const MessageMap& ProgressDialog::GetMessageMap() const {

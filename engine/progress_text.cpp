@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/text_encoding.h"
 #include "engine/format_duration.h"
 
 namespace velto {
@@ -29,6 +30,18 @@ std::optional<ProgressDisplay> ComputeProgressDisplay(double position, double co
   std::snprintf(finished, sizeof finished, "Finished %d.%01d%%", n / 10, n % 10);
   display.statusText += finished;
   return display;
+}
+
+std::string FileLineText(int number, int count, std::string_view path,
+                         const std::function<bool(const std::string&)>& fits) {
+  const std::size_t cut = path.find_last_of("\\/");
+  const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+  const std::string prefix = "File " + std::to_string(number) + " of " + std::to_string(count) + ": ";
+  std::string line = prefix + std::string(name);
+  for (std::size_t keep = Utf8Length(name); keep > 1 && !fits(line);) {
+    line = prefix + ShortenInMiddle(name, --keep);
+  }
+  return line;
 }
 
 }  // namespace velto

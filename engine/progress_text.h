@@ -1,8 +1,10 @@
 #pragma once
 // What the progress window shows for a position report of a batch.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velto {
 
@@ -18,5 +20,11 @@ struct ProgressDisplay {
 // shows the elapsed time at 0.0% instead of dividing by zero.
 std::optional<ProgressDisplay> ComputeProgressDisplay(double position, double completedDuration,
                                                       double totalDuration, std::uint32_t elapsedMs);
+
+// The line naming the file at work, "File 2 of 3: talk.wmv": the number-th
+// of count files, its name without the folder, shortened in the middle with
+// an ellipsis until `fits` takes the line.
+std::string FileLineText(int number, int count, std::string_view path,
+                         const std::function<bool(const std::string&)>& fits);
 
 }  // namespace velto

@@ -81,10 +81,11 @@ class Application {
 // application's instance, or the executable when there is no application.
 HINSTANCE ResourceInstance();
 
-// A message box with an OK button (or the given type), titled with the
-// application's name unless a caption is given; the owner is the
-// application's main window (its last active popup) or the active window.
-int ShowMessageBox(std::string_view text, UINT type = MB_OK, std::string_view caption = {});
+// A message box of the given type (buttons and icon: a warning or an
+// error carries its icon), titled with the application's name unless a
+// caption is given; the owner is the application's main window (its last
+// active popup) or the active window.
+int ShowMessageBox(std::string_view text, UINT type, std::string_view caption = {});
 
 // A string resource of ResourceInstance as UTF-8; empty when missing.
 std::string LoadResourceString(UINT id);

@@ -1,5 +1,6 @@
 #include "framework/dialog.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -158,17 +159,26 @@ bool Dialog::UpdateData(bool saving) {
 
 void Dialog::CenterWindow() {
   HWND owner = GetWindow(Handle(), GW_OWNER);
-  RECT area{};
-  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) {
-    GetWindowRect(owner, &area);
+  const bool overOwner = owner && IsWindowVisible(owner) && !IsIconic(owner);
+  // The work area of the screen the window is to show on.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT work{};
+  if (GetMonitorInfoW(MonitorFromWindow(overOwner ? owner : Handle(), MONITOR_DEFAULTTONEAREST), &monitor)) {
+    work = monitor.rcWork;
   } else {
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   }
+  RECT area = work;
+  if (overOwner) GetWindowRect(owner, &area);
   const RECT own = WindowRect();
   const int width = own.right - own.left;
   const int height = own.bottom - own.top;
-  const int x = area.left + ((area.right - area.left) - width) / 2;
-  const int y = area.top + ((area.bottom - area.top) - height) / 2;
+  int x = area.left + ((area.right - area.left) - width) / 2;
+  int y = area.top + ((area.bottom - area.top) - height) / 2;
+  // An owner partly off the screen does not take the window with it.
+  x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - width));
+  y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - height));
   SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

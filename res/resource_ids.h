@@ -14,6 +14,7 @@
 #define IDC_PROGRESS_STATUS     1032
 #define IDC_PROGRESS_BAR        1033
 #define IDC_PROGRESS_CANCEL     1034
+#define IDC_PROGRESS_FILE       1035 /* "File 2 of 3: talk.wmv" */
 
 /* Main window (IDD_MAIN): controls */
 #define IDC_MAIN_CONVERT        1000 /* "Convert" */

@@ -118,7 +118,7 @@ void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string&
   for (const SettingKey& key : kSettingKeys) {
     const std::string text = ini.GetString(kSettingsSection, key.name, key.defaultText);
     if (key.field == nullptr) {
-      outputFolder = Utf8Prefix(text, kOutputFolderLimit);
+      outputFolder = Utf16Prefix(text, kOutputFolderLimit);
     } else {
       settings.*key.field = ParseSettingInteger(text);
     }
@@ -128,7 +128,7 @@ void ReadSettings(const IniFile& ini, ConversionSettings& settings, std::string&
 void WriteSettings(IniFile& ini, const ConversionSettings& settings, std::string_view outputFolder) {
   for (const SettingKey& key : kSettingKeys) {
     if (key.field == nullptr) {
-      ini.Set(kSettingsSection, key.name, Utf8Prefix(outputFolder, kOutputFolderLimit));
+      ini.Set(kSettingsSection, key.name, Utf16Prefix(outputFolder, kOutputFolderLimit));
     } else {
       ini.Set(kSettingsSection, key.name, std::to_string(settings.*key.field));
     }
@@ -156,17 +156,26 @@ std::string ReadEngineText(const std::string& programDirectory) {
 }
 
 bool SaveSettingsTo(const std::string& directory, const ConversionSettings& settings,
-                    std::string_view outputFolder) {
+                    std::string_view outputFolder, std::string* why) {
+  const auto fail = [why](std::string_view reason) {
+    if (why) *why = reason;
+    return false;
+  };
   const std::optional<std::string> path = FileBesideProgram(directory, kSettingsFileName);
-  if (!path) return false;
+  if (!path) return fail("The path is too long.");
   IniFile ini;
   if (const std::optional<std::string> existing = ReadWholeFile(*path)) {
     ini = IniFile::Parse(*existing);
   } else if (PathExists(*path)) {
-    return false;  // there but unreadable: rewriting it would lose its other content
+    // There but unreadable: rewriting it would lose its other content.
+    return fail("The file is there but cannot be read.");
   }
   WriteSettings(ini, settings, outputFolder);
-  return ReplaceFileAtomically(*path, ini.Serialize());
+  return ReplaceFileAtomically(*path, ini.Serialize(), why);
+}
+
+std::string SettingsSaveFailureText(const SettingsSaveFailure& failure) {
+  return "The settings could not be saved to " + failure.path + ":\n" + failure.reason;
 }
 
 void LoadSettings(std::string& outputFolder) noexcept {
@@ -185,7 +194,7 @@ void LoadSettings(std::string& outputFolder) noexcept {
   }
 }
 
-void SaveSettings(const std::string& outputFolder) noexcept {
+std::optional<SettingsSaveFailure> SaveSettings(const std::string& outputFolder) noexcept {
   try {
     const std::string programDirectory = ModuleDirectory();
     const std::string directory = SettingsDirectoryOfProgram(programDirectory);
@@ -193,9 +202,12 @@ void SaveSettings(const std::string& outputFolder) noexcept {
       std::error_code ignored;
       std::filesystem::create_directories(FsPath(directory), ignored);
     }
-    SaveSettingsTo(directory, g_settings, outputFolder);
+    std::string why;
+    if (SaveSettingsTo(directory, g_settings, outputFolder, &why)) return std::nullopt;
+    return SettingsSaveFailure{directory + std::string(kSettingsFileName), why};
   } catch (...) {
-    // A failed save leaves the old file as it was.
+    // Out of memory: the old file is left as it was, and nothing can be said.
+    return std::nullopt;
   }
 }
 

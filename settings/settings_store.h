@@ -28,7 +28,8 @@ inline constexpr std::string_view kEngineKey = "Engine";
 // The folder below the user's application-data folder for option.ini.
 inline constexpr std::string_view kUserSettingsFolderName = "Velto ASF Converter";
 
-// The output folder and the version text hold at most this many characters.
+// The output folder and the version text hold at most this many characters
+// (UTF-16 units, as Windows counts them).
 inline constexpr std::size_t kOutputFolderLimit = 255;
 // A file beside the program is only used when its whole path, directory
 // included, has at most this many characters.
@@ -128,14 +129,25 @@ std::string ReadEngineText(const std::string& programDirectory);
 
 // Writes every key into option.ini in directory, keeping everything else
 // in the file, by one atomic replacement of the file. False when nothing was
-// written; the old file is then left as it was.
+// written; the old file is then left as it was, and `why`, when given, gets
+// the reason in the system's words.
 bool SaveSettingsTo(const std::string& directory, const ConversionSettings& settings,
-                    std::string_view outputFolder);
+                    std::string_view outputFolder, std::string* why = nullptr);
+
+// An option.ini that could not be written, and why.
+struct SettingsSaveFailure {
+  std::string path;
+  std::string reason;
+};
+
+// The message that says so, naming the file and the reason.
+std::string SettingsSaveFailureText(const SettingsSaveFailure& failure);
 
 // The program's own: ModuleDirectory, g_settings and g_versionText, with
 // option.ini in the folder ChooseSettingsDirectory gives (the user's folder
-// is made when it is missing). Failures are silent; neither throws.
+// is made when it is missing). A failed load gives the defaults silently; a
+// failed save is returned. Neither throws.
 void LoadSettings(std::string& outputFolder) noexcept;
-void SaveSettings(const std::string& outputFolder) noexcept;
+std::optional<SettingsSaveFailure> SaveSettings(const std::string& outputFolder) noexcept;
 
 }  // namespace velto

@@ -2,13 +2,10 @@
 // list, the progress window, and the closing message.
 #include <windows.h>
 
-#include <shlobj.h>
-
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "engine/batch_rules.h"
 #include "base/encoder_interface.h"
@@ -64,29 +61,6 @@ long long FileSize(const std::string& path) {
 
 void DeleteOutput(const std::string& path) { DeleteFileW(Utf8ToWide(path).c_str()); }
 
-// Where veltoenc.exe keeps its logs.
-std::string EncoderLogFolder() {
-  wchar_t base[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return {};
-  return WideToUtf8(std::wstring(base) + L"\\Velto ASF Converter\\logs");
-}
-
-// The newest log of the encoder process `processId`; empty when none.
-std::string FindEncoderLog(const std::string& folder, DWORD processId) {
-  if (folder.empty() || processId == 0) return {};
-  const std::wstring wideFolder = Utf8ToWide(folder);
-  const std::wstring pattern = wideFolder + L"\\veltoenc-*-" + std::to_wstring(processId) + L".log";
-  WIN32_FIND_DATAW found{};
-  const FileSearch search(FindFirstFileW(pattern.c_str(), &found));
-  if (!search) return {};
-  std::wstring newest;
-  do {
-    // Names sort by their time.
-    if (newest.empty() || newest < found.cFileName) newest = found.cFileName;
-  } while (FindNextFileW(search.Get(), &found));
-  return WideToUtf8(wideFolder + L"\\" + newest);
-}
-
 // Keeps the machine from going to sleep while it lives; the display may
 // still turn off.
 class KeepAwake {
@@ -126,7 +100,7 @@ bool ConfirmStopAfterRun() {
 void MainDialog::ConvertAll() {
   if (m_busy) return;
   if (g_mediaList.empty()) {
-    ShowMessageBox(kNoFileText);
+    ShowMessageBox(kNoFileText, MB_OK | MB_ICONWARNING);
     return;
   }
   const std::optional<DiscFitPlan> fit = PlanForList();
@@ -138,8 +112,8 @@ void MainDialog::ConvertAll() {
   const std::uint32_t startTick = GetTickCount();
   const std::string folder = m_outputFolderEdit.GetText();
   WindowsFolderOps ops;
-  if (folder.size() > kOutputFolderLimit || EnsureFolder(folder, ops) != 0) {
-    ShowMessageBox(kFolderFailedText + folder);
+  if (Utf16Length(folder) > kOutputFolderLimit || EnsureFolder(folder, ops) != 0) {
+    ShowMessageBox(kFolderFailedText + folder, MB_OK | MB_ICONERROR);
     return;
   }
   m_outputFolder = folder;
@@ -165,6 +139,7 @@ void MainDialog::ConvertAll() {
     for (int i = 0; i < g_mediaList.count(); ++i) {
       g_engineState.currentIndex = i;
       const MediaEntry entry = g_mediaList.at(i);
+      ShowFileAtWork(i, entry.path);
       // Never an existing file: nothing has to be deleted before the run.
       const std::string output = OutputPathFor(outputFolder, entry.path);
       SelectOutputSize(g_settings, m_run);
@@ -192,7 +167,8 @@ void MainDialog::ConvertAll() {
         outputBytes += outcome.outputSize;
       }
       if (next.failed) {
-        failed.push_back({entry.path, run.started, outcome.exitCode, FindEncoderLog(logFolder, run.processId)});
+        const std::string log = FindEncoderLog(logFolder, run);
+        failed.push_back({entry.path, run.started, outcome.exitCode, log, CauseOfRun(run, log)});
         if (m_indicator) m_indicator->MarkError();
       }
       if (next.endBatch) {
@@ -208,6 +184,15 @@ void MainDialog::ConvertAll() {
   }
   AddQueuedDrops();
   CloseIfRequested();
+}
+
+// The file's row is selected and in view, and the progress window names it.
+void MainDialog::ShowFileAtWork(int index, const std::string& path) {
+  m_fileList.SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  m_fileList.EnsureVisible(index);
+  if (g_engineState.progressDialog && g_engineState.progressDialog->IsWindow()) {
+    g_engineState.progressDialog->ShowFile(index + 1, g_mediaList.count(), path);
+  }
 }
 
 void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, int total,

@@ -78,7 +78,7 @@ LRESULT MainDialog::OnDropFiles(WPARAM drop, LPARAM) {
       refused.push_back({WideToUtf8(path), false});
     }
   }
-  if (!refused.empty()) ShowMessageBox(RefusedDropText(refused));
+  if (!refused.empty()) ShowMessageBox(RefusedDropText(refused), MB_OK | MB_ICONWARNING);
   AddDroppedPaths(accepted);
   return 0;
 }

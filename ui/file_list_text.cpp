@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/text_encoding.h"
 #include "engine/format_duration.h"
 
 namespace velto {
@@ -40,11 +41,43 @@ std::optional<std::string> OutputFolderFromBrowser(std::string_view folder, std:
   if (folder.empty()) return std::nullopt;
   std::string result(folder);
   if (result.back() != '\\') result += '\\';
-  if (result.size() > limit) return std::nullopt;
+  if (Utf16Length(result) > limit) return std::nullopt;
   return result;
 }
 
 std::string LoadFailedText(std::string_view path) { return "Load file " + std::string(path) + " failed."; }
+
+std::string LoadFailedListText(const std::vector<RefusedFile>& refused, std::size_t listed) {
+  if (refused.size() == 1) return LoadFailedText(refused.front().path);
+  std::string text;
+  for (std::size_t i = 0; i < refused.size() && i < listed; ++i) {
+    if (i > 0) text += "\n";
+    text += LoadFailedText(refused[i].path);
+    if (!refused[i].why.empty()) text += " (" + refused[i].why + ")";
+  }
+  if (refused.size() > listed) text += "\n\n... and " + std::to_string(refused.size() - listed) + " more.";
+  return text;
+}
+
+std::string CauseWords(const EncoderCauseRecord& record) {
+  // The engine's line is long enough to say what went wrong, short enough
+  // to keep the message readable.
+  constexpr std::size_t kEngineLineChars = 120;
+  switch (record.cause) {
+    case EncoderCause::kUnknown: return {};
+    case EncoderCause::kBadArguments: return "the encoder refused the settings";
+    case EncoderCause::kSourceUnreadable: return "the source cannot be read";
+    case EncoderCause::kNotVideoFile: return "the source is not a video file";
+    case EncoderCause::kNoVideoStream: return "the source has no video stream";
+    case EncoderCause::kEngineMissing: return "the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing";
+    case EncoderCause::kEngineFailed:
+      return record.detail.empty() ? "the engine failed"
+                                   : "the engine failed: " + ShortenInMiddle(record.detail, kEngineLineChars);
+    case EncoderCause::kOutputDenied: return "the output folder cannot be written (access denied or read-only)";
+    case EncoderCause::kDiskFull: return "the disk is full";
+  }
+  return {};
+}
 
 std::string ListFullText(int refused, int limit) {
   std::string text = "The list is full: it holds at most " + std::to_string(limit) + " files. ";
@@ -75,8 +108,8 @@ namespace {
 
 std::string WhyText(const FailedConversion& file) {
   if (!file.encoderStarted) return "the encoder could not be started";
-  std::string text = file.exitCode == 0 ? "no output was written"
-                                        : "the encoder ended with code " + std::to_string(file.exitCode);
+  std::string text = file.exitCode == 0 ? "no output was written" : CauseWords(file.cause);
+  if (text.empty()) text = "the encoder ended with code " + std::to_string(file.exitCode);
   text += file.logPath.empty() ? "; no log was found" : "; log: " + file.logPath;
   return text;
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/encoder_cause.h"
+
 namespace velto {
 
 // Column 0 of a row: ten blanks, then the row's number counted from 1.
@@ -25,11 +27,29 @@ std::vector<std::wstring> SplitSelectedFiles(std::wstring_view buffer);
 
 // The folder a folder browser returned, as the output folder: a backslash
 // added unless it ends with one already (drive roots). Nothing when the
-// result would not fit `limit` characters; the folder is never cut short.
+// result would not fit `limit` characters (UTF-16 units, as Windows counts
+// them); the folder is never cut short.
 std::optional<std::string> OutputFolderFromBrowser(std::string_view folder, std::size_t limit);
 
 // "Load file %s failed." for one path.
 std::string LoadFailedText(std::string_view path);
+
+// A file that one Add or drop could not take, and why in words (empty when
+// that is not known).
+struct RefusedFile {
+  std::string path;
+  std::string why;
+};
+
+// The one message for the files one Add or drop could not take: a single
+// file gets LoadFailedText alone; several get a line each, LoadFailedText
+// followed by the cause where it is known. At most `listed` are named one
+// by one; the rest are counted.
+std::string LoadFailedListText(const std::vector<RefusedFile>& refused, std::size_t listed = 20);
+
+// A failed encoder run's cause in plain words; an engine failure brings the
+// engine's last error line, shortened. Empty for an unknown cause.
+std::string CauseWords(const EncoderCauseRecord& record);
 
 // The message for files refused because the list already holds `limit`
 // entries.
@@ -50,16 +70,19 @@ struct RefusedDrop {
 // named one by one, the rest are counted.
 std::string RefusedDropText(const std::vector<RefusedDrop>& refused, std::size_t listed = 12);
 
-// A file the batch could not convert, and where its encoder wrote its log.
+// A file the batch could not convert, why, and where its encoder wrote its
+// log.
 struct FailedConversion {
   std::string path;
   bool encoderStarted = true;
   std::uint32_t exitCode = 0;
-  std::string logPath;  // empty: no log found
+  std::string logPath;        // empty: no log found
+  EncoderCauseRecord cause;   // unknown: the exit code is named instead
 };
 
 // The closing message of a batch in which files failed: how many, each
-// failed file with its log (or why there is none), the total time. At most
+// failed file with its cause in words and its log (or why there is none),
+// the total time. At most
 // `listed` files are named one by one; the rest are counted.
 std::string BatchFailureText(const std::vector<FailedConversion>& failed, int total,
                              std::string_view elapsedText, std::string_view logFolder,

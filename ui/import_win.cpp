@@ -106,11 +106,11 @@ bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {
   const auto open = CommonDialogFunction<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetOpenFileNameW");
   const auto error = CommonDialogFunction<DWORD(WINAPI*)()>("CommDlgExtendedError");
   if (!open || !error) {
-    ShowMessageBox("The file dialog could not be opened (comdlg32.dll is missing).");
+    ShowMessageBox("The file dialog could not be opened (comdlg32.dll is missing).", MB_OK | MB_ICONERROR);
     return false;
   }
   if (!open(&dialog)) {
-    if (error() == FNERR_BUFFERTOOSMALL) ShowMessageBox(kTooManySelectedText);
+    if (error() == FNERR_BUFFERTOOSMALL) ShowMessageBox(kTooManySelectedText, MB_OK | MB_ICONWARNING);
     return false;
   }
   for (const std::wstring& path : SplitSelectedFiles(buffer)) paths.push_back(WideToUtf8(path));
@@ -125,16 +125,22 @@ void MainDialog::AddFiles() {
 }
 
 // The probe sends the output size as the last conversion left it.
-bool MainDialog::ProbeFile(const std::string& path) {
+bool MainDialog::ProbeFile(const std::string& path, std::string& why) {
   const std::string output = OutputPathFor(m_outputFolder, path);
   BeginProbe(g_mediaList, g_engineState);
   const EncoderRunResult run = RunEncoder(path, output, 0, 0, kRunProbe);
-  return run.started && run.exitCode == 0 && ProbeSucceeded(g_engineState);
+  if (run.started && run.exitCode == 0 && ProbeSucceeded(g_engineState)) return true;
+  if (!run.started) {
+    why = "the encoder could not be started";
+  } else if (run.exitCode != 0) {
+    why = CauseWords(CauseOfRun(run, FindEncoderLog(EncoderLogFolder(), run)));
+  }
+  return false;
 }
 
 void MainDialog::AddFilesFrom(const std::vector<std::string>& paths) {
   if (m_busy || !IsWindow()) return;
-  std::vector<std::string> failed;
+  std::vector<RefusedFile> failed;
   int refused = 0;
   {
     BusyScope busy(*this);
@@ -144,16 +150,17 @@ void MainDialog::AddFilesFrom(const std::vector<std::string>& paths) {
         ++refused;
         continue;
       }
-      if (ProbeFile(path)) {
+      std::string why;
+      if (ProbeFile(path, why)) {
         AppendListRow(path);
       } else {
-        failed.push_back(path);
+        failed.push_back({path, why});
       }
     }
   }
   if (!m_closeRequested) {
-    for (const std::string& path : failed) ShowMessageBox(LoadFailedText(path));
-    if (refused > 0) ShowMessageBox(ListFullText(refused, MediaList::kMaxEntries));
+    if (!failed.empty()) ShowMessageBox(LoadFailedListText(failed), MB_OK | MB_ICONWARNING);
+    if (refused > 0) ShowMessageBox(ListFullText(refused, MediaList::kMaxEntries), MB_OK | MB_ICONWARNING);
   }
   AddQueuedDrops();
   CloseIfRequested();

@@ -58,7 +58,7 @@ void MainDialog::MoveSelected(int step) {
   if (m_busy || g_mediaList.count() < 2) return;
   const int row = m_fileList.GetSelectedItem();
   if (row < 0) {
-    ShowMessageBox(kNoSelectionText, MB_OK, kNoSelectionCaption);
+    ShowMessageBox(kNoSelectionText, MB_OK | MB_ICONWARNING, kNoSelectionCaption);
     return;
   }
   if (step < 0 ? row == 0 : row >= g_mediaList.count() - 1) {
@@ -107,12 +107,12 @@ void MainDialog::BrowseOutputFolder() {
   if (item) {
     wchar_t path[MAX_PATH] = {};
     if (!SHGetPathFromIDListW(item, path) || path[0] == L'\0') {
-      ShowMessageBox(kNoFileSystemFolderText);
+      ShowMessageBox(kNoFileSystemFolderText, MB_OK | MB_ICONWARNING);
     } else if (const auto folder = OutputFolderFromBrowser(WideToUtf8(path), kOutputFolderLimit)) {
       m_outputFolderEdit.SetText(*folder);
       m_outputFolder = *folder;
     } else {
-      ShowMessageBox(kFolderTooLongText);
+      ShowMessageBox(kFolderTooLongText, MB_OK | MB_ICONWARNING);
     }
     allocator->Free(item);
   }

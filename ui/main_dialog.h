@@ -113,11 +113,16 @@ class MainDialog : public Dialog {
 
   // Add and Convert.
   bool AskForVideoFiles(std::vector<std::string>& paths);
-  bool ProbeFile(const std::string& path);
+  // True when the file probed well; otherwise why gets the cause in words
+  // (empty when it is not known).
+  bool ProbeFile(const std::string& path, std::string& why);
   // videoBitrate > 0: kbit/s instead of the quality preset's.
   EncoderRunResult RunEncoder(const std::string& source, const std::string& output, std::int32_t padWidth,
                               std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate = 0);
   std::string OutputPathFor(const std::string& folder, const std::string& source) const;
+  // Selects the file's row and names it in the progress window; index
+  // counts from 0.
+  void ShowFileAtWork(int index, const std::string& path);
   // sizeLine: a last line of its own, unless empty.
   void ShowBatchResult(const std::vector<FailedConversion>& failed, int total, std::uint32_t startTick,
                        const std::string& sizeLine);

@@ -99,16 +99,22 @@ void MainDialog::LoadOwnSettings() {
   }
 }
 
+// A file that cannot be written is named once, with the system's reason.
 void MainDialog::SaveOwnSettings() {
+  std::optional<SettingsSaveFailure> failure;
   if (!m_settingsDirectory) {
-    SaveSettings(m_outputFolder);
-    return;
+    failure = SaveSettings(m_outputFolder);
+  } else {
+    try {
+      std::string why;
+      if (!SaveSettingsTo(*m_settingsDirectory, g_settings, m_outputFolder, &why)) {
+        failure = SettingsSaveFailure{*m_settingsDirectory + std::string(kSettingsFileName), why};
+      }
+    } catch (...) {
+      // Out of memory: the old file is left as it was.
+    }
   }
-  try {
-    SaveSettingsTo(*m_settingsDirectory, g_settings, m_outputFolder);
-  } catch (...) {
-    // A failed save leaves the old file as it was.
-  }
+  if (failure) ShowMessageBox(SettingsSaveFailureText(*failure), MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------- set-up

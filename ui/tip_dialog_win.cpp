@@ -43,7 +43,7 @@ std::string CreationTimeText(const std::string& path) {
   return CtimeText(static_cast<std::time_t>(status.st_ctime));
 }
 
-void ShowTroubleReading() { ShowMessageBox(LoadResourceString(IDS_TIPS_FILE_TROUBLE)); }
+void ShowTroubleReading() { ShowMessageBox(LoadResourceString(IDS_TIPS_FILE_TROUBLE), MB_OK | MB_ICONWARNING); }
 
 }  // namespace
 

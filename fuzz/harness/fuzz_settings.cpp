@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string folder;
   velto::ReadSettings(ini, settings, folder);
   FUZZ_CHECK(velto::IsValidUtf8(folder));
-  FUZZ_CHECK(velto::Utf8Length(folder) <= velto::kOutputFolderLimit);
+  FUZZ_CHECK(velto::Utf16Length(folder) <= velto::kOutputFolderLimit);
   FUZZ_CHECK(folder.find('\0') == std::string::npos);
 
   velto::WriteSettings(ini, settings, folder);

@@ -21,6 +21,20 @@ TEST(TextEncoding, CountsAndCutsWholeCharacters) {
   EXPECT_EQ(Utf8Length("a\xFF" "b"), 3u);
 }
 
+TEST(TextEncoding, CountsAndCutsAsWindowsCountsCharacters) {
+  EXPECT_EQ(Utf16Length("aé日😀"), 5u);  // the last needs two UTF-16 units
+  EXPECT_EQ(Utf16Prefix("aé日😀", 4), "aé日");
+  EXPECT_EQ(Utf16Prefix("aé日😀", 5), "aé日😀");
+  EXPECT_EQ(Utf16Length("a\xFF" "b"), 3u);
+}
+
+TEST(TextEncoding, ShortensInTheMiddleWithAnEllipsis) {
+  EXPECT_EQ(ShortenInMiddle("talk.wmv", 8), "talk.wmv");
+  EXPECT_EQ(ShortenInMiddle("talk.wmv", 7), "tal\u2026wmv");
+  EXPECT_EQ(ShortenInMiddle("日本語のビデオ.wmv", 6), "日本語\u2026mv");
+  EXPECT_EQ(ShortenInMiddle("abc", 1), "\u2026");
+}
+
 TEST(TextEncoding, AppendsCharactersOfEveryLengthAndReplacesTheUnencodable) {
   std::string out;
   for (const char32_t c : {U'a', U'\u00e9', U'\u65e5', U'\U0001F600', char32_t{0xD800}, char32_t{0x110000}})

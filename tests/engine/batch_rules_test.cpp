@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/encoder_interface.h"
+#include "base/file_system.h"
 
 namespace velto {
 namespace {
@@ -40,6 +41,21 @@ TEST(OutputNaming, ATakenNameGetsTheSourceExtensionInItsOwnCase) {
 TEST(OutputNaming, FurtherClashesAreNumberedAndNothingIsOverwritten) {
   const PathTaken taken = TakenFrom({"C:\\out\\talk.avi", "C:\\out\\talk_wmv.avi", "C:\\out\\talk_wmv_2.avi"});
   EXPECT_EQ(MakeOutputPath("C:\\out", "E:\\x\\talk.wmv", 0, taken), "C:\\out\\talk_wmv_3.avi");
+}
+
+// The help topic on converting tells how new files are named: its example
+// names are the ones made when the earlier ones are taken.
+TEST(OutputNaming, TheHelpNamesNewFilesAsTheyAreMade) {
+  const std::optional<std::string> page = ReadWholeFile(VELTO_HELP_DIR "/topics/converting.htm");
+  ASSERT_TRUE(page.has_value());
+  std::set<std::string> taken;
+  for (int i = 0; i < 4; ++i) {
+    const std::string path = MakeOutputPath("C:\\out\\", "D:\\clips\\talk.wmv", 0, TakenFrom(taken));
+    taken.insert(path);
+    const std::string name = path.substr(std::string("C:\\out\\").size());
+    EXPECT_NE(page->find("<code>" + name + "</code>"), std::string::npos) << name;
+  }
+  EXPECT_EQ(page->find("replaced"), std::string::npos);
 }
 
 TEST(OutputNaming, NamesWithoutAnExtensionOrFolderDotsStayWhole) {

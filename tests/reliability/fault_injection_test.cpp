@@ -81,9 +81,11 @@ class FaultInjection : public MainWindowTest {
       ASSERT_EQ(dialog->AppendListRow(path), 0);
     }
   }
-  // Converts; the texts of the message boxes shown.
-  std::vector<std::string> Convert(int answer = IDOK) {
+  // Converts; the texts of the message boxes shown. With `picture`, the
+  // first box is pictured into that file.
+  std::vector<std::string> Convert(int answer = IDOK, const char* picture = nullptr) {
     testing::MessageBoxAnswerer answerer(answer);
+    if (picture) answerer.PictureNext(picture);
     Command(IDC_MAIN_CONVERT);
     return Utf8Texts(answerer.texts);
   }
@@ -107,8 +109,9 @@ TEST_F(FaultInjection, AMissingEncoderFailsEveryProbeAndEveryFileByName) {
   {
     testing::MessageBoxAnswerer answerer(IDOK);
     dialog->AddFilesFrom({a, b});
+    const std::string notStarted = " failed. (the encoder could not be started)";
     EXPECT_EQ(Utf8Texts(answerer.texts),
-              (std::vector<std::string>{"Load file " + a + " failed.", "Load file " + b + " failed."}));
+              std::vector<std::string>{"Load file " + a + notStarted + "\nLoad file " + b + notStarted});
   }
   AddRows({a, b});
   const auto messages = Convert();
@@ -129,13 +132,14 @@ TEST_F(FaultInjection, AMissingEngineFailsEveryProbeAndEveryFileByName) {
   {
     testing::MessageBoxAnswerer answerer(IDOK);
     dialog->AddFilesFrom({a, b});
+    const std::string missing = " failed. (the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing)";
     EXPECT_EQ(Utf8Texts(answerer.texts),
-              (std::vector<std::string>{"Load file " + a + " failed.", "Load file " + b + " failed."}));
+              std::vector<std::string>{"Load file " + a + missing + "\nLoad file " + b + missing});
   }
   AddRows({a, b});
   const auto messages = Convert();
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {a, b}, 2, "the encoder ended with code 4");
+  ExpectNamesFailures(messages[0], {a, b}, 2, "the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing; log: ");
   EXPECT_TRUE(FilesIn(output).empty());
   EXPECT_EQ(Fingerprints({a, b}), before);
   ExpectIdle();
@@ -158,7 +162,7 @@ TEST_F(FaultInjection, TheEngineKilledMidFileFailsThatFileOnly) {
   ASSERT_TRUE(kill.done());
   ASSERT_EQ(killed, 1);
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {b}, 3, "the encoder ended with code 5");
+  ExpectNamesFailures(messages[0], {b}, 3, "the engine failed");
   EXPECT_EQ(FilesIn(output), (std::vector<std::string>{"a.vob", "c.vob"}));
   EXPECT_EQ(Fingerprint(output + "a.vob"), firstOutput);
   EXPECT_GT(Size(output + "c.vob"), 1000u);
@@ -173,9 +177,10 @@ TEST_F(FaultInjection, AReadOnlyOutputFolderFailsEachFileAndCannotTakeNewFolders
   AddAll({a, b});
   const auto before = Fingerprints({a, b});
   SetOutputFolder(readOnly);
-  auto messages = Convert();
+  auto messages = Convert(IDOK, "failure-summary.bmp");
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {a, b}, 2, "the encoder ended with code");
+  ExpectNamesFailures(messages[0], {a, b}, 2,
+                      "the output folder cannot be written (access denied or read-only); log: ");
   EXPECT_TRUE(FilesIn(readOnly).empty());
 
   SetOutputFolder(readOnly + "new\\deeper");
@@ -200,7 +205,7 @@ TEST_F(FaultInjection, AFullDriveFailsTheFileThatDoesNotFitAndKeepsTheOthers) {
                      [&] { firstOutput = Fingerprint(full + "a.vob"); });
   const auto messages = Convert();
   ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {big}, 3, "the encoder ended with code 5");
+  ExpectNamesFailures(messages[0], {big}, 3, "the disk is full; log: ");
   EXPECT_EQ(FilesIn(full), (std::vector<std::string>{"a.vob", "c.vob"}))
       << Size(full + "a.vob") << " " << Size(full + "big.vob") << " " << Size(full + "c.vob");
   EXPECT_EQ(Fingerprint(full + "a.vob"), firstOutput);

@@ -119,7 +119,17 @@ class InputCorpus : public MainWindowTest {
       EXPECT_LE(entry.frameRate, 1000.0);
     }
   }
-  static std::string Failed(const std::string& path) { return "Load file " + path + " failed."; }
+  // The one message for refused files: a line each, with its cause; a file
+  // refused alone is only named.
+  static std::vector<std::string> Refusals(const std::vector<std::pair<std::string, std::string>>& refused) {
+    if (refused.empty()) return {};
+    if (refused.size() == 1) return {"Load file " + refused[0].first + " failed."};
+    std::string text;
+    for (const auto& [path, why] : refused) {
+      text += (text.empty() ? "Load file " : "\nLoad file ") + path + " failed. (" + why + ")";
+    }
+    return {text};
+  }
 };
 
 TEST_F(InputCorpus, DamagedAndUnusableMediaAreRefusedAndUsableOnesAddedWithTheirOwnValues) {
@@ -140,9 +150,10 @@ TEST_F(InputCorpus, DamagedAndUnusableMediaAreRefusedAndUsableOnesAddedWithTheir
   const auto before = Fingerprints(all);
   const std::vector<std::string> messages = Add(all);
 
-  std::vector<std::string> expectedMessages;
-  for (const std::string& path : refused) expectedMessages.push_back(Failed(path));
-  EXPECT_EQ(messages, expectedMessages);
+  EXPECT_EQ(messages, Refusals({{refused[0], "the source is not a video file"},
+                                {refused[1], "the source is not a video file"},
+                                {refused[2], "the source has no video stream"},
+                                {refused[3], "the source cannot be read"}}));
   ASSERT_EQ(g_mediaList.count(), static_cast<int>(added.size()));
   ExpectEntry(0, added[0], {"00:00:04", 320, 240, 25.0});
   ExpectEntry(1, added[1], {"00:00:02", 160, 120, 25.0});
@@ -242,9 +253,12 @@ TEST_F(InputCorpus, PlaylistsAreFollowedOnlyToAnExistingLocalFile) {
   all.push_back(good);
   all.push_back(old);
 
-  std::vector<std::string> expected;
-  for (const std::string& path : refused) expected.push_back(Failed(path));
-  EXPECT_EQ(Add(all), expected);
+  // A playlist without a local file behind it cannot be read; one that is
+  // no playlist and no media is not a video file.
+  std::vector<std::pair<std::string, std::string>> causes;
+  for (const std::string& path : refused) causes.emplace_back(path, "the source cannot be read");
+  causes[1].second = causes[7].second = "the source is not a video file";
+  EXPECT_EQ(Add(all), Refusals(causes));
   ASSERT_EQ(g_mediaList.count(), 2);
   ExpectEntry(0, good, {"00:00:02", 160, 120, 25.0});
   ExpectEntry(1, old, {"00:00:02", 160, 120, 25.0});
@@ -276,9 +290,9 @@ TEST_F(InputCorpus, NamesThatLookLikeOptionsUrlsOrShellTextAreOnlyNames) {
   all.insert(all.end(), refused.begin(), refused.end());
   const auto before = Fingerprints(added);
 
-  std::vector<std::string> expected;
-  for (const std::string& path : refused) expected.push_back(Failed(path));
-  EXPECT_EQ(Add(all), expected);
+  std::vector<std::pair<std::string, std::string>> missing;
+  for (const std::string& path : refused) missing.emplace_back(path, "the source cannot be read");
+  EXPECT_EQ(Add(all), Refusals(missing));
   ASSERT_EQ(g_mediaList.count(), static_cast<int>(added.size()));
   for (size_t i = 0; i < added.size(); ++i) ExpectEntry(static_cast<int>(i), added[i], {"00:00:02", 160, 120, 25.0});
 

@@ -58,9 +58,11 @@ inline bool SaveWindowPicture(HWND window, const std::filesystem::path& file) {
 }
 
 // The folder pictures go to: "screenshots" beside the folder of the built
-// executables, in which the tests run.
+// executables (not the current one, which a batch changes).
 inline std::filesystem::path PictureFolder() {
-  const std::filesystem::path folder = std::filesystem::current_path().parent_path() / "screenshots";
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::filesystem::path folder = std::filesystem::path(program).parent_path().parent_path() / "screenshots";
   std::filesystem::create_directories(folder);
   return folder;
 }

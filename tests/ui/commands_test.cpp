@@ -22,6 +22,7 @@
 #include "tests/support/run_program.h"
 #include "tests/support/stand_in_encoder.h"
 #include "tests/support/when_ready.h"
+#include "tests/support/window_picture.h"
 #include "tests/support/window_text.h"
 #include "ui/batch_indicator.h"
 
@@ -54,6 +55,27 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
   memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
   GlobalUnlock(memory);
   return static_cast<HDROP>(memory);
+}
+
+// The width of a control's text drawn on one line in the control's font,
+// and the width it has for it.
+std::pair<int, int> TextAndRoomWidth(HWND control) {
+  const std::wstring text = testing::WideWindowText(control);
+  HDC dc = GetDC(control);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  RECT room{};
+  GetClientRect(control, &room);
+  return {size.cx, room.right - room.left};
+}
+
+POINT CentreOf(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
 // Whether the thread keeps the machine awake; asking without ES_CONTINUOUS
@@ -155,6 +177,7 @@ TEST_F(Commands, AddThreeFilesOfWhichTheSecondFails) {
   EXPECT_EQ(Column(2), (std::vector<std::string>{"00:01:05", "01:02:05"}));
   EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Load file " + b + " failed."});
   EXPECT_EQ(Utf8Texts(answerer.captions), std::vector<std::string>{"Velto ASF Converter"});
+  EXPECT_EQ(answerer.icons, std::vector<std::string>{"warning"});
   ASSERT_EQ(g_mediaList.count(), 2);
   EXPECT_EQ(g_mediaList.at(1), (MediaEntry{c, 3725.0, 640, 480, 25.0}));
   EXPECT_DOUBLE_EQ(g_mediaList.totalDuration, 65.0 + 3725.0);
@@ -170,10 +193,12 @@ TEST_F(Commands, AProbeMustReportAllFourValuesAndEndWell) {
   MessageBoxAnswerer answerer(IDOK);
   dialog->AddFilesFrom({good, noRate, badExit, missing});
 
+  // One message names them all, each with what its encoder's exit tells.
   EXPECT_EQ(Column(1), std::vector<std::string>{good});
   EXPECT_EQ(Utf8Texts(answerer.texts),
-            (std::vector<std::string>{"Load file " + noRate + " failed.", "Load file " + badExit + " failed.",
-                                      "Load file " + missing + " failed."}));
+            std::vector<std::string>{"Load file " + noRate + " failed.\nLoad file " + badExit +
+                                     " failed. (the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing)\n"
+                                     "Load file " + missing + " failed. (the source cannot be read)"});
 
   // An encoder that cannot be started fails every file.
   dialog->SetEncoderDirectory(scratch.Directory() + "nowhere\\");
@@ -370,6 +395,7 @@ TEST_F(Commands, MovingWithoutSelectionWarnsOnlyWithTwoOrMoreFiles) {
   Command(IDM_LIST_MOVE_UP);
   EXPECT_EQ(Utf8Texts(answerer.texts), (std::vector<std::string>{"No item was selected!", "No item was selected!"}));
   EXPECT_EQ(Utf8Texts(answerer.captions), (std::vector<std::string>{"Warning", "Warning"}));
+  EXPECT_EQ(answerer.icons, (std::vector<std::string>{"warning", "warning"}));
   EXPECT_EQ(Column(1), (std::vector<std::string>{"C:\\a.wmv", "C:\\b.wmv"}));
 }
 
@@ -474,6 +500,7 @@ TEST_F(Commands, ConvertWithAnEmptyListOnlySaysSo) {
   MessageBoxAnswerer answerer(IDOK);
   Command(IDC_MAIN_CONVERT);
   EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"No file in the list"});
+  EXPECT_EQ(answerer.icons, std::vector<std::string>{"warning"});
   EXPECT_FALSE(Exists(folder));
   EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
   EXPECT_TRUE(IsWindowEnabled(hwnd));
@@ -500,9 +527,84 @@ TEST_F(Commands, ConvertCreatesTheFolderTwoLevelsDeepAndSaysMissionAccomplished)
   const std::string done = WideToUtf8(answerer.texts[0]);
   EXPECT_EQ(done.rfind("Mission accomplished! Total Time:00:00:0", 0), 0u) << done;
   EXPECT_EQ(done.size(), std::string("Mission accomplished! Total Time:00:00:00").size());
+  EXPECT_EQ(answerer.icons, std::vector<std::string>{"information"});
   EXPECT_TRUE(watch.done() && progressShown && mainDisabled);
   EXPECT_TRUE(IsWindowEnabled(hwnd));
   EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
+}
+
+// The folder's limit of 255 characters counts them as Windows does: 130
+// letters of two UTF-8 bytes each are 130, not 260.
+TEST_F(Commands, AnOutputFolderIsCountedInCharactersNotBytes) {
+  AddRow(Source("a.wmv"), 65.0);
+  std::string folder = scratch.Directory() + "out";
+  for (int level = 0; level < 5; ++level) {  // a name on the disk below takes at most 255 bytes
+    folder += "\\";
+    for (int letter = 0; letter < 26; ++letter) folder += "\u00e9";
+  }
+  ASSERT_GT(folder.size(), 255u);
+  ASSERT_LE(Utf16Length(folder), 255u);
+  SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(folder).c_str());
+  MessageBoxAnswerer answerer(IDOK);
+  Command(IDC_MAIN_CONVERT);
+  ASSERT_EQ(answerer.texts.size(), 1u);
+  EXPECT_EQ(WideToUtf8(answerer.texts[0]).rfind("Mission accomplished!", 0), 0u) << WideToUtf8(answerer.texts[0]);
+  EXPECT_TRUE(Exists(folder + "\\a.avi"));
+  EXPECT_EQ(dialog->OutputFolder(), folder);
+
+  // One character past 255 is refused.
+  const std::string tooLong = folder + "\\" + std::string(255 - Utf16Length(folder), 'x');
+  SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(tooLong).c_str());
+  answerer.texts.clear();
+  Command(IDC_MAIN_CONVERT);
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Fail to create tmp folder " + tooLong});
+  EXPECT_FALSE(Exists(tooLong));
+}
+
+TEST_F(Commands, TheProgressWindowNamesTheFileAtWorkOverTheMainWindowAndItsRowIsInView) {
+  // More rows than the list shows: the last must be scrolled to.
+  constexpr int kFiles = 24;
+  for (int i = 0; i + 1 < kFiles; ++i) AddRow(Source("f" + std::to_string(i) + ".wmv"), 65.0);
+  const std::string longName =
+      "a talk given at the yearly meeting on moving pictures, recorded from the back of the hall, part two.wmv";
+  AddRow(Source(longName, std::string(kOkSource) + "seconds=20\nsleep_ms=40\n"), 65.0);
+  const std::string longOutput = output + longName.substr(0, longName.size() - 4) + ".avi";
+  SetWindowPos(hwnd, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  std::string second, last;
+  std::pair<int, int> lastWidths;
+  POINT mainCentre{}, progressCentre{};
+  int selected = -1, top = -1, perPage = 0;
+  MessageBoxAnswerer answerer(IDOK);
+  WhenReady atSecond([] { return g_engineState.currentIndex == 1; },
+                     [&] { second = WindowText(GetDlgItem(ProgressWindow(), IDC_PROGRESS_FILE)); });
+  WhenReady atLast([&] { return g_engineState.currentIndex == kFiles - 1 && Exists(longOutput); },
+                   [&] {
+                     const HWND line = GetDlgItem(ProgressWindow(), IDC_PROGRESS_FILE);
+                     last = WindowText(line);
+                     lastWidths = TextAndRoomWidth(line);
+                     mainCentre = CentreOf(hwnd);
+                     progressCentre = CentreOf(ProgressWindow());
+                     selected = list.GetSelectedItem();
+                     top = static_cast<int>(list.Send(LVM_GETTOPINDEX));
+                     perPage = static_cast<int>(list.Send(LVM_GETCOUNTPERPAGE));
+                     testing::SaveWindowPicture(ProgressWindow(), testing::PictureFolder() / "progress-window.bmp");
+                   });
+  Command(IDC_MAIN_CONVERT);
+
+  ASSERT_TRUE(atSecond.done() && atLast.done());
+  EXPECT_EQ(second, "File 2 of 24: f1.wmv");
+  // The name shortened in the middle: its start and end stay, and it fits.
+  EXPECT_EQ(last.rfind("File 24 of 24: a talk given", 0), 0u) << last;
+  EXPECT_NE(last.find("\u2026"), std::string::npos) << last;
+  EXPECT_EQ(last.substr(last.size() - 7), "two.wmv") << last;
+  EXPECT_LE(lastWidths.first, lastWidths.second) << last;
+  EXPECT_NEAR(progressCentre.x, mainCentre.x, 2);
+  EXPECT_NEAR(progressCentre.y, mainCentre.y, 2);
+  EXPECT_EQ(selected, kFiles - 1);
+  EXPECT_LT(perPage, kFiles);
+  EXPECT_TRUE(top <= kFiles - 1 && kFiles - 1 < top + perPage) << top << " " << perPage;
+  // The status text below the file line is the batch's own.
+  EXPECT_EQ(WindowText(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS)).rfind("Total time:", 0), 0u);
 }
 
 TEST_F(Commands, AFolderThatCannotBeCreatedIsReported) {
@@ -513,6 +615,7 @@ TEST_F(Commands, AFolderThatCannotBeCreatedIsReported) {
   MessageBoxAnswerer answerer(IDOK);
   Command(IDC_MAIN_CONVERT);
   EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Fail to create tmp folder " + folder});
+  EXPECT_EQ(answerer.icons, std::vector<std::string>{"error"});
   EXPECT_TRUE(Calls().empty());
   EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
 }
@@ -602,7 +705,8 @@ TEST_F(Commands, FailedFilesAreNamedWithTheirLogsAndTheBatchGoesOn) {
   const std::string message = WideToUtf8(answerer.texts[0]);
   EXPECT_EQ(message.find("Mission accomplished"), std::string::npos) << message;
   EXPECT_NE(message.find("2 of 4 files could not be converted."), std::string::npos) << message;
-  EXPECT_NE(message.find(b + "\n    (the encoder ended with code 5; log: "), std::string::npos) << message;
+  EXPECT_NE(message.find(b + "\n    (the engine failed; log: "), std::string::npos) << message;
+  EXPECT_EQ(answerer.icons, std::vector<std::string>{"warning"});
   EXPECT_NE(message.find(c + "\n    (no output was written"), std::string::npos) << message;
   // The named log is the one the failed run wrote.
   const size_t logStart = message.find("log: ") + 5;
@@ -667,6 +771,7 @@ TEST_F(Commands, ConfirmedCancelDuringTheSecondFileEndsTheBatchSilently) {
   ASSERT_TRUE(cancel.done());
   EXPECT_EQ(cancelText, "Cancel processing...");
   EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Do you really want to stop?"});
+  EXPECT_EQ(answerer.icons, std::vector<std::string>{"question"});
   EXPECT_TRUE(Exists(output + "a.avi"));
   EXPECT_FALSE(Exists(output + "b.avi"));
   EXPECT_FALSE(Exists(output + "c.avi"));
@@ -679,22 +784,30 @@ TEST_F(Commands, ConfirmedCancelDuringTheSecondFileEndsTheBatchSilently) {
 
 // ---------------------------------------------------------------- the real encoder
 
-TEST_F(Commands, WithTheRealEncoderAClipIsAddedAndConvertedAndGarbageIsRefused) {
+TEST_F(Commands, WithTheRealEncoderAClipIsAddedAndConvertedAndWhatIsNoVideoIsRefusedWithItsCause) {
   if (!Exists(ModuleDirectory() + "veltoenc.exe") || !Exists(ModuleDirectory() + "ffmpeg.exe")) {
     GTEST_SKIP() << "veltoenc.exe or ffmpeg.exe is not beside the tests";
   }
   const std::string clip = sources + "clip \xC3\xBC.wmv";
   ASSERT_TRUE(testing::Ffmpeg("-f lavfi -i testsrc=size=320x240:rate=25 -t 2 -c:v wmv2 -an -f asf", clip));
   const std::string garbage = Source("garbage.wmv", "this is no video");
+  const std::string sound = sources + "sound only.wma.wmv";
+  ASSERT_TRUE(testing::Ffmpeg("-f lavfi -i sine=duration=1 -c:a wmav2 -f asf", sound));
+  const std::string missing = sources + "gone.wmv";
   dialog->SetEncoderDirectory(ModuleDirectory());
   MessageBoxAnswerer answerer(IDOK);
-  dialog->AddFilesFrom({clip, garbage});
+  answerer.PictureNext("refused-files.bmp");
+  dialog->AddFilesFrom({clip, garbage, sound, missing});
   EXPECT_EQ(Column(1), std::vector<std::string>{clip});
   EXPECT_EQ(Column(2), std::vector<std::string>{"00:00:02"});
   ASSERT_EQ(g_mediaList.count(), 1);
   EXPECT_EQ(g_mediaList.at(0).width, 320);
   EXPECT_NEAR(g_mediaList.at(0).frameRate, 25.0, 0.01);
-  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Load file " + garbage + " failed."});
+  EXPECT_EQ(Utf8Texts(answerer.texts),
+            std::vector<std::string>{"Load file " + garbage + " failed. (the source is not a video file)\nLoad file " +
+                                     sound + " failed. (the source has no video stream)\nLoad file " + missing +
+                                     " failed. (the source cannot be read)"});
+  EXPECT_EQ(answerer.icons, std::vector<std::string>{"warning"});
 
   answerer.texts.clear();
   g_settings.outputFormat = kFormatAvi;

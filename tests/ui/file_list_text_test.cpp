@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,12 @@ TEST(FileListText, BrowsedFolderTooLongIsRefusedNotCut) {
   EXPECT_EQ(OutputFolderFromBrowser(fits, 255), fits + "\\");
   EXPECT_EQ(OutputFolderFromBrowser(fits + "b", 255), std::nullopt);
   EXPECT_EQ(OutputFolderFromBrowser(fits + "\\", 255), fits + "\\");
+  // Characters as Windows counts them: a letter of two or three UTF-8 bytes
+  // is one, a character beyond U+FFFF two.
+  std::string letters = "C:\\";
+  for (int i = 0; i < 251; ++i) letters += i % 2 ? "\u00e9" : "\u65e5";
+  EXPECT_EQ(OutputFolderFromBrowser(letters, 255), letters + "\\");
+  EXPECT_EQ(OutputFolderFromBrowser("C:\\" + std::string(250, 'a') + "\U0001F600", 255), std::nullopt);
 }
 
 TEST(FileListText, MessagesForAdd) {
@@ -82,26 +89,46 @@ TEST(FileListText, RefusedDropsAreNamedInOneMessage) {
   EXPECT_NE(RefusedDropText(refused, 3).find("f0\n\n... and 2 more."), std::string::npos);
 }
 
-TEST(FileListText, BatchFailureNamesEachFileWithItsLog) {
+TEST(FileListText, SeveralRefusedFilesAreOneMessageWithTheirCauses) {
+  EXPECT_EQ(LoadFailedListText({{"C:\\a.wmv", "the source has no video stream"}}), "Load file C:\\a.wmv failed.");
+  EXPECT_EQ(LoadFailedListText({{"C:\\a.wmv", "the source has no video stream"}, {"C:\\b.wmv", ""}}),
+            "Load file C:\\a.wmv failed. (the source has no video stream)\nLoad file C:\\b.wmv failed.");
+  std::vector<RefusedFile> many(23, RefusedFile{"x.wmv", ""});
+  const std::string text = LoadFailedListText(many);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 19 + 2);
+  EXPECT_NE(text.find("\n\n... and 3 more."), std::string::npos);
+}
+
+TEST(FileListText, BatchFailureNamesEachFileWithItsCauseAndLog) {
+  const std::string engineLine = "Z:\\out\\" + std::string(100, 'x') + ".vob: Invalid data found when processing input";
   const std::vector<FailedConversion> failed = {
-      {"C:\\in\\b.wmv", true, 5, "C:\\logs\\veltoenc-20261207-101500-000-42.log"},
-      {"C:\\in\\c.wmv", true, 0, ""},
-      {"C:\\in\\d.wmv", false, 0, ""},
+      {"C:\\in\\b.wmv", true, 5, "C:\\logs\\veltoenc-20261207-101500-000-42.log", {EncoderCause::kDiskFull, ""}},
+      {"C:\\in\\c.wmv", true, 0, "", {}},
+      {"C:\\in\\d.wmv", false, 0, "", {}},
+      {"C:\\in\\e.wmv", true, 5, "", {EncoderCause::kEngineFailed, engineLine}},
+      {"C:\\in\\f.wmv", true, 9, "", {}},
+      {"C:\\in\\g.wmv", true, 5, "", {EncoderCause::kOutputDenied, ""}},
   };
-  const std::string text = BatchFailureText(failed, 4, "00:01:02", "C:\\logs");
+  const std::string text = BatchFailureText(failed, 7, "00:01:02", "C:\\logs");
   EXPECT_EQ(text.find("Mission accomplished"), std::string::npos);
-  EXPECT_NE(text.find("3 of 4 files could not be converted. Total Time:00:01:02"), std::string::npos);
-  EXPECT_NE(text.find("C:\\in\\b.wmv\n    (the encoder ended with code 5; log: "
-                      "C:\\logs\\veltoenc-20261207-101500-000-42.log)"),
+  EXPECT_NE(text.find("6 of 7 files could not be converted. Total Time:00:01:02"), std::string::npos);
+  EXPECT_NE(text.find("C:\\in\\b.wmv\n    (the disk is full; log: C:\\logs\\veltoenc-20261207-101500-000-42.log)"),
             std::string::npos);
   EXPECT_NE(text.find("C:\\in\\c.wmv\n    (no output was written; no log was found)"), std::string::npos);
   EXPECT_NE(text.find("C:\\in\\d.wmv\n    (the encoder could not be started)"), std::string::npos);
+  // The engine's line, shortened in the middle, keeps its end.
+  EXPECT_NE(text.find("C:\\in\\e.wmv\n    (the engine failed: Z:\\out\\xxx"), std::string::npos);
+  EXPECT_NE(text.find("x\u2026x"), std::string::npos);
+  EXPECT_NE(text.find("xxx.vob: Invalid data found when processing input; no log was found)"), std::string::npos);
+  EXPECT_NE(text.find("C:\\in\\f.wmv\n    (the encoder ended with code 9;"), std::string::npos);
+  EXPECT_NE(text.find("C:\\in\\g.wmv\n    (the output folder cannot be written (access denied or read-only);"),
+            std::string::npos);
   EXPECT_NE(text.find("The encoder's logs are kept in C:\\logs."), std::string::npos);
 }
 
 TEST(FileListText, BatchFailureCountsWhatItDoesNotList) {
   std::vector<FailedConversion> failed;
-  for (int i = 0; i < 15; ++i) failed.push_back({"f" + std::to_string(i), true, 3, ""});
+  for (int i = 0; i < 15; ++i) failed.push_back({"f" + std::to_string(i), true, 3, "", {}});
   const std::string text = BatchFailureText(failed, 20, "00:00:01", "", 12);
   EXPECT_NE(text.find("f11"), std::string::npos);
   EXPECT_EQ(text.find("f12"), std::string::npos);

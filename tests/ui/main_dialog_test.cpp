@@ -441,6 +441,23 @@ TEST_F(MainWindow, ClosingSavesNothingDestroyingSavesOnce) {
   EXPECT_EQ(saved.find("Output format="), saved.rfind("Output format="));
 }
 
+// The folder of option.ini is gone, a file standing in its place: saving
+// fails, and one message names the file and the system's reason.
+TEST_F(MainWindow, ASettingsFileThatCannotBeWrittenIsNamedOnceWithTheReason) {
+  WriteBytes(scratch.File("blocked"), "a file, not a folder");
+  const std::string folder = scratch.Directory() + "blocked\\";
+  dialog = std::make_unique<MainDialog>(folder);
+  ASSERT_TRUE(dialog->Create(nullptr));
+  testing::MessageBoxAnswerer answerer(IDOK);
+  dialog.reset();
+  ASSERT_EQ(answerer.texts.size(), 1u);
+  const std::string text = WideToUtf8(answerer.texts[0]);
+  const std::string named = "The settings could not be saved to " + folder + "option.ini:\n";
+  EXPECT_EQ(text.rfind(named, 0), 0u) << text;
+  EXPECT_GT(text.size(), named.size() + 3) << "no reason given: " << text;
+  EXPECT_EQ(answerer.icons, std::vector<std::string>{"error"});
+}
+
 // The modal run as the application makes it: closed from a timer, then the
 // object goes and the settings are written.
 MainDialog* g_modalDialog = nullptr;
