@@ -1,5 +1,6 @@
 #include "encoder/split_run_win.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -50,15 +51,23 @@ bool RemoveSplitFolder(const std::wstring& folder) {
 
 // A second veltoenc.exe, outside the engine's job, that removes the folder
 // once this process has ended: also when it is killed, which ends the
-// engine runs with it.
+// engine runs with it. It inherits a handle of this process to wait on.
 void StartWatch(const std::wstring& folder, RunLog& log) {
   wchar_t self[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
+  UniqueHandle us;
+  if (length == 0 || length >= MAX_PATH ||
+      !DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), us.Receive(), SYNCHRONIZE,
+                       TRUE, 0)) {
+    log.Line("the split folder's watch could not be started");
+    return;
+  }
   ProcessStart how;
   how.program = self;
-  how.commandLine = Utf8ToWide(JoinCommandLine({WideToUtf8(self), kRemoveWhenEnded,
-                                                std::to_string(GetCurrentProcessId()), WideToUtf8(folder)}));
+  how.commandLine = Utf8ToWide(JoinCommandLine(
+      {WideToUtf8(self), kRemoveWhenEnded, std::to_string(reinterpret_cast<std::uintptr_t>(us.Get())),
+       WideToUtf8(folder)}));
+  how.output = StreamUse::kNull;  // handles are inherited where a stream is given
   if (!StartHidden(how)) log.Line("the split folder's watch could not be started");
 }
 
@@ -111,10 +120,8 @@ bool WatchSplitFolder(const std::vector<std::string>& words) {
   if (words.size() != 3 || words[0] != kRemoveWhenEnded) return false;
   const std::wstring folder = Utf8ToWide(words[2]);
   if (!IsSplitFolder(folder)) return true;
-  const DWORD pid = static_cast<DWORD>(std::strtoul(words[1].c_str(), nullptr, 10));
-  const UniqueHandle watched(OpenProcess(SYNCHRONIZE, FALSE, pid));
-  if (watched) WaitForSingleObject(watched.Get(), INFINITE);
-  RemoveSplitFolder(folder);
+  const UniqueHandle watched(reinterpret_cast<HANDLE>(std::strtoull(words[1].c_str(), nullptr, 10)));
+  if (WaitForSingleObject(watched.Get(), INFINITE) == WAIT_OBJECT_0) RemoveSplitFolder(folder);
   return true;
 }
 
