@@ -3,14 +3,17 @@
 # one run (the compared commands alternate; medians of RUNS runs each):
 #
 #   P1 conversion   one-clip batch through VeltoConverter.exe (Convert until
-#                   the final message) / ffmpeg.exe run directly with the
-#                   same arguments, started as veltoenc.exe starts it
+#                   the final message) / ffmpeg.exe run directly as one
+#                   process with the arguments of veltoenc.exe's one run,
+#                   started as veltoenc.exe starts it (the 60 s clip is split
+#                   over the cores by veltoenc.exe: DVD and AVI <= 0.65)
 #   P2 waiting cost processor time of VeltoConverter.exe / wall time, while
 #                   the encoder runs and over the whole batch
 #   P3 probing      Add of one clip (and of BATCH_FILES clips) / ffprobe.exe
 #                   run directly on it (them), as veltoenc.exe runs it
 #   P4 start-up     start to the main window / start of an empty dialog program
-#   P5 cores        processor time of the whole process tree / wall time
+#   P5 cores        processor time of the whole process tree / wall time,
+#                   DVD and AVI (>= 1.7 of 2 cores)
 #   memory          peak working set of VeltoConverter.exe in a BATCH_FILES batch
 #
 #   bench/run.sh                      # RUNS=5 CLIP_SECONDS=60 BATCH_FILES=99

@@ -7,6 +7,10 @@ import sys
 from collections import defaultdict
 
 FORMATS = ["AVI", "MPEG1", "MPEG2", "DivX", "Xvid", "VCD", "SVCD", "DVD", "WMV", "ASF"]
+# P1 targets of the formats whose conversion of the long clip is split by time.
+SPLIT_TARGETS = {"0": 0.65, "7": 0.65}
+# P5: processor time of the whole tree over wall time, DVD and AVI.
+CORES_TARGET = 1.7
 
 
 def load(path):
@@ -43,8 +47,12 @@ def main():
         ours = median(runs, (key, "program"), "ms") / 1000
         theirs = median(runs, (key, "ffmpeg"), "ms") / 1000
         ratio = ours / theirs
-        row(f"P1 {FORMATS[int(f)]}", "program / ffmpeg (wall)", f"{ours:.2f} s", f"{theirs:.2f} s", f"{ratio:.3f}",
-            "<= 1.02", ratio <= 1.02)
+        # DVD and AVI of the long clip are split over the cores: at best
+        # 1 / cores of the one run.
+        target = SPLIT_TARGETS.get(f, 1.02)
+        limit = f" (limit {1 / int(cores):.2f})" if f in SPLIT_TARGETS else ""
+        row(f"P1 {FORMATS[int(f)]}", "program / ffmpeg one run (wall)", f"{ours:.2f} s", f"{theirs:.2f} s",
+            f"{ratio:.3f}", f"<= {target}{limit}", ratio <= target)
     # P2: the program's processor time over the batch's wall time, all formats.
     shares = [r["self_ms"] / r["ms"] for f in formats for r in runs.get((f"P1-{f}", "program"), [])]
     if shares:
@@ -82,7 +90,7 @@ def main():
         cores_busy = median(runs, (key, "program"), "tree_ms") / median(runs, (key, "program"), "ms")
         engine = median(runs, (key, "ffmpeg"), "tree_ms") / median(runs, (key, "ffmpeg"), "ms")
         row(f"P5 {FORMATS[int(f)]}", "tree CPU / wall", f"{cores_busy:.2f}", f"ffmpeg {engine:.2f}", "",
-            ">= 1.6", cores_busy >= 1.6)
+            f">= {CORES_TARGET}", cores_busy >= CORES_TARGET)
     memory = runs.get(("memory", "program"))
     if memory:
         peak = memory[-1]["peak_ws"] / 1e6

@@ -21,7 +21,9 @@
 #include "encoder/playlist_source_win.h"
 #include "encoder/reporter_win.h"
 #include "encoder/run_log_win.h"
+#include "encoder/segment_plan.h"
 #include "encoder/source_probe_win.h"
+#include "encoder/split_run_win.h"
 
 namespace velto {
 namespace {
@@ -76,6 +78,11 @@ void LogEngineFailureCause(const std::string& output, const EngineRunResult& run
   } else {
     log.Cause(EncoderCause::kEngineFailed, run.lastError);
   }
+}
+
+int LogicalProcessors() {
+  const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+  return count > 0 ? static_cast<int>(count) : 1;
 }
 
 int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
@@ -159,6 +166,30 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   }
   LeaveEngineArguments(translated.arguments);
 
+  // Long sources are split by time and their ranges encoded side by side;
+  // should that fail, the conversion runs once more in one piece. Cuts
+  // between a source's own frames need its frame rate, which an ASF header
+  // does not state.
+  SourceInfo timing = *info;
+  if (timing.durationSeconds >= kShortestSplitSeconds && FrameRateNeedsCounting(timing)) {
+    if (const auto described = DescribeSource(*prober, job.source, log)) timing.frameRate = described->frameRate;
+  }
+  const std::wstring folder = SplitFolderFor(job.output);
+  const int processors = ProcessorsToUse(LogicalProcessors(), EnvironmentText(L"VELTO_SEGMENTS"));
+  if (const auto split = TranslateSplitJob(job, timing, processors, WideToUtf8(folder))) {
+    switch (ConvertSplit(*engine, job.output, *split, folder, reporter, log)) {
+      case SplitOutcome::kDone:
+        return kExitDone;
+      case SplitOutcome::kStopped:
+        DeleteIncompleteOutput(job.output, log);
+        return kExitStopped;
+      case SplitOutcome::kFailed:
+        DeleteIncompleteOutput(job.output, log);
+        log.Line("the split conversion failed; converting in one run");
+        break;
+    }
+  }
+
   const EngineRunResult run = RunEngine(*engine, translated.arguments, reporter, log);
   if (!run.started) {
     log.Cause(EncoderCause::kEngineMissing);
@@ -213,11 +244,12 @@ std::string EngineVersion() {
 }  // namespace
 
 int RunEncoderFrontEnd(const std::wstring& commandLine) {
-  RunLog log;
   const std::string line = WideToUtf8(commandLine);
+  const std::vector<std::string> words = SplitCommandLine(line, true);
+  if (WatchSplitFolder(words)) return kExitDone;  // no log of its own
+  RunLog log;
   log.Line("arguments: " + line);
   log.Line("engine version: " + EngineVersion());
-  const std::vector<std::string> words = SplitCommandLine(line, true);
   const JobParseResult parsed = ParseEncoderArguments(words);
   int exit = kExitBadArguments;
   if (!parsed.job) {

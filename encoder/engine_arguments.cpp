@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <numeric>
 
+#include "encoder/segment_plan.h"
+
 namespace velto {
 namespace {
 
@@ -176,10 +178,11 @@ Geometry PlanGeometry(const EncoderJob& job, const SourceInfo& source, const Dis
   return g;
 }
 
-// A filter chain as the engine takes it.
+// A filter chain as the engine takes it; empty filters are left out.
 std::string JoinFilters(const std::vector<std::string>& filters) {
   std::string chain;
-  for (const auto& f : filters) chain += (chain.empty() ? "" : ",") + f;
+  for (const auto& f : filters)
+    if (!f.empty()) chain += (chain.empty() ? "" : ",") + f;
   return chain;
 }
 
@@ -359,18 +362,32 @@ AudioPlan PlanAudio(const EncoderJob& job, const SourceInfo& source, const DiscR
 
 // The engine's inputs (the source, and the silent track when one is made)
 // and which of their streams go into the output.
-Arguments InputArguments(const EncoderJob& job, const SourceInfo& source, const AudioPlan& audio) {
-  Arguments args = {"-hide_banner", "-loglevel", "error", "-nostats", "-progress", "pipe:1", "-y",
-                    "-i", FileUrl(job.source)};
+// What every engine run starts with: quiet, progress on the output pipe.
+Arguments EngineHead() { return {"-hide_banner", "-loglevel", "error", "-nostats", "-progress", "pipe:1", "-y"}; }
+
+// The source, and the silent track when one is made.
+Arguments SourceInputs(const EncoderJob& job, const SourceInfo& source, const AudioPlan& audio) {
+  Arguments args = {"-i", FileUrl(job.source)};
   if (audio.silentTrack) {
     const double length = std::min(source.durationSeconds > 0 ? source.durationSeconds : 1.0,
                                    job.endSeconds.value_or(1e9));
     Add(args, {"-f", "lavfi", "-t", Seconds(std::ceil(length * 1000) / 1000), "-i",
                "anullsrc=r=" + Text(audio.sampleRate) + ":cl=" + LayoutName(audio.channels)});
   }
-  Add(args, {"-map", "0:v:0"});
+  return args;
+}
+
+void MapAudio(Arguments& args, const AudioPlan& audio) {
   if (audio.keepSource) Add(args, {"-map", "0:a:0"});
   if (audio.silentTrack) Add(args, {"-map", "1:a:0"});
+}
+
+Arguments InputArguments(const EncoderJob& job, const SourceInfo& source, const AudioPlan& audio) {
+  Arguments args = EngineHead();
+  const Arguments inputs = SourceInputs(job, source, audio);
+  args.insert(args.end(), inputs.begin(), inputs.end());
+  Add(args, {"-map", "0:v:0"});
+  MapAudio(args, audio);
   return args;
 }
 
@@ -422,10 +439,13 @@ std::optional<Fraction> PlanFrameRate(const EncoderJob& job, const SourceInfo& s
   return rate;
 }
 
-// The scaling and bars, and the frame rate.
-Arguments PictureArguments(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc) {
+// The scaling and bars, and the frame rate; `first` goes before the
+// scaling when given.
+Arguments PictureArguments(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc,
+                           const std::string& first = "") {
   Arguments args;
-  const std::string filters = VideoFilterChain(job, source, PlanGeometry(job, source, disc));
+  const std::string filters =
+      JoinFilters({first, VideoFilterChain(job, source, PlanGeometry(job, source, disc))});
   if (!filters.empty()) Add(args, {"-vf", filters});
   if (const auto rate = PlanFrameRate(job, source, disc)) {
     Add(args, {"-r", FractionText(*rate), "-vsync", "cfr"});
@@ -505,10 +525,9 @@ Arguments VideoArguments(const EncoderJob& job, const DiscRules* disc) {
 
 // ---- container --------------------------------------------------------------
 
-// The output's length, muxer and file.
-Arguments ContainerArguments(const EncoderJob& job, const DiscRules* disc) {
+// The output's muxer with its settings.
+Arguments MuxerArguments(const EncoderJob& job, const DiscRules* disc) {
   Arguments args;
-  if (job.endSeconds) Add(args, {"-t", Seconds(*job.endSeconds)});
   switch (job.container) {
     case Container::kAvi: Add(args, {"-f", "avi"}); break;
     case Container::kAsf: Add(args, {"-f", "asf"}); break;
@@ -519,11 +538,169 @@ Arguments ContainerArguments(const EncoderJob& job, const DiscRules* disc) {
       if (job.container == Container::kVcd) Add(args, {"-muxpreload", "0.44"});
       break;
   }
+  return args;
+}
+
+// The output's length, muxer and file.
+Arguments ContainerArguments(const EncoderJob& job, const DiscRules* disc) {
+  Arguments args;
+  if (job.endSeconds) Add(args, {"-t", Seconds(*job.endSeconds)});
+  const Arguments muxer = MuxerArguments(job, disc);
+  args.insert(args.end(), muxer.begin(), muxer.end());
+  Add(args, {FileUrl(job.output)});
+  return args;
+}
+
+// ---- a conversion split by time ---------------------------------------------
+
+// The parts are written in the output's own container family, so that the
+// join copies what the output takes; the sound goes into ASF, which keeps
+// its exact start against the picture's.
+const char* PartMuxer(const EncoderJob& job) {
+  switch (job.container) {
+    case Container::kAvi: return "avi";
+    case Container::kAsf: return "asf";
+    default: return job.video.codec == VideoCodec::kMpeg2 ? "vob" : "mpeg";
+  }
+}
+
+const char* PartExtension(const EncoderJob& job) {
+  switch (job.container) {
+    case Container::kAvi: return ".avi";
+    case Container::kAsf: return ".asf";
+    default: return ".mpg";
+  }
+}
+
+constexpr char kSoundPart[] = "audio.asf";
+
+// Seconds to the microsecond, for cuts between frames.
+std::string Precise(double seconds) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.6f", seconds);
+  return buffer;
+}
+
+// Where a range is cut from the source: half a frame before its first
+// frame. Kept source times are cut a quarter of a millisecond later still,
+// so that no millisecond-timed frame lies on a cut.
+double CutSeconds(const FrameRange& range, double frameSeconds, bool constantRate) {
+  if (range.first == 0) return 0.0;
+  return (range.first - 0.5) * frameSeconds + (constantRate ? 0.0 : 0.00025);
+}
+
+// The engine run of one range, up to the next range's cut. The part's
+// timeline is moved back from the cut to the range's first frame, so that
+// it is the whole conversion's timeline less whole frames: the rate
+// conversion picks the same source frames as one run would, and kept
+// source times are rounded to the same frame times. At a constant rate the
+// part stops after exactly its frames.
+Arguments RangeArguments(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc,
+                         const FrameRange& range, double cut, double nextCut, double frameSeconds,
+                         bool constantRate, const std::string& file) {
+  Arguments args = EngineHead();
+  if (cut > 0) Add(args, {"-ss", Precise(cut)});
+  Add(args, {"-i", FileUrl(job.source), "-map", "0:v:0"});
+  const double start = range.first * frameSeconds;
+  const std::string move = cut > 0 ? "setpts=PTS-" + Precise(start - cut) + "/TB" : "";
+  for (const Arguments& part : {PictureArguments(job, source, disc, move), VideoArguments(job, disc)})
+    args.insert(args.end(), part.begin(), part.end());
+  Add(args, {"-an"});
+  if (range.count > 0 && constantRate) {
+    Add(args, {"-frames:v", Text(range.count)});
+  } else if (range.count > 0) {
+    Add(args, {"-t", Precise(nextCut - start)});
+  } else if (job.endSeconds && *job.endSeconds < source.durationSeconds) {
+    Add(args, {"-t", Precise(*job.endSeconds - start)});
+  }
+  Add(args, {"-f", PartMuxer(job), FileUrl(file)});
+  return args;
+}
+
+// The whole sound, by itself.
+Arguments SoundArguments(const EncoderJob& job, const SourceInfo& source, const AudioPlan& audio,
+                         const std::string& file) {
+  Arguments args = EngineHead();
+  const Arguments inputs = SourceInputs(job, source, audio);
+  args.insert(args.end(), inputs.begin(), inputs.end());
+  MapAudio(args, audio);
+  Add(args, {"-vn"});
+  const Arguments sound = AudioArguments(job, source, audio);
+  args.insert(args.end(), sound.begin(), sound.end());
+  if (job.endSeconds) Add(args, {"-t", Seconds(*job.endSeconds)});
+  Add(args, {"-f", "asf", FileUrl(file)});
+  return args;
+}
+
+// The parts and the sound copied into the output, their times as written
+// (the list states where each part begins).
+Arguments JoinArguments(const EncoderJob& job, const DiscRules* disc, const std::string& folder, bool withSound) {
+  Arguments args = EngineHead();
+  Add(args, {"-copyts", "-f", "concat", "-i", FileUrl(folder + kPartListName)});
+  if (withSound) Add(args, {"-i", FileUrl(folder + kSoundPart)});
+  Add(args, {"-map", "0:v:0"});
+  if (withSound) Add(args, {"-map", "1:a:0"});
+  Add(args, {"-c", "copy"});
+  std::string tag = job.video.fourcc;
+  if (job.video.codec == VideoCodec::kXvid && tag.empty()) tag = "XVID";
+  if (!tag.empty() && job.container == Container::kAvi) Add(args, {"-vtag", tag});
+  if (job.video.aspect) Add(args, {"-aspect", Text(job.video.aspect->num) + ":" + Text(job.video.aspect->den)});
+  const Arguments muxer = MuxerArguments(job, disc);
+  args.insert(args.end(), muxer.begin(), muxer.end());
   Add(args, {FileUrl(job.output)});
   return args;
 }
 
 }  // namespace
+
+std::optional<SplitArguments> TranslateSplitJob(const EncoderJob& job, const SourceInfo& source, int processors,
+                                                const std::string& folder) {
+  if (!Refusal(job, source).empty()) return std::nullopt;
+  const double length = std::min(source.durationSeconds, job.endSeconds.value_or(source.durationSeconds));
+  const int count = RangeCount(length, processors);
+  if (count < 2) return std::nullopt;
+  const std::optional<DiscRules> discRules =
+      IsDisc(job.container) ? std::optional<DiscRules>(RulesFor(job)) : std::nullopt;
+  const DiscRules* disc = discRules ? &*discRules : nullptr;
+  // Frames are cut where their times are known beforehand: at a constant
+  // output rate, or between the source's frames at its believable rate when
+  // ASF keeps the source's own times.
+  const std::optional<Fraction> rate = PlanFrameRate(job, source, disc);
+  Fraction frameRate;
+  if (rate) frameRate = *rate;
+  else if (job.container == Container::kAsf && !FrameRateNeedsCounting(source)) frameRate = source.frameRate;
+  else return std::nullopt;
+  const double frameSeconds = 1.0 / frameRate.Value();
+  const auto ranges = SplitFrames(std::llround(length / frameSeconds), count);
+  if (ranges.size() < 2) return std::nullopt;
+
+  SplitArguments split;
+  split.partList = "ffconcat version 1.0\n";
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    const bool last = i + 1 == ranges.size();
+    const double cut = CutSeconds(ranges[i], frameSeconds, rate.has_value());
+    const double nextCut = last ? 0.0 : CutSeconds(ranges[i + 1], frameSeconds, rate.has_value());
+    const std::string name = "video-" + std::to_string(i + 1) + PartExtension(job);
+    split.video.push_back(
+        RangeArguments(job, source, disc, ranges[i], cut, nextCut, frameSeconds, rate.has_value(), folder + name));
+    split.frames.push_back(rate ? ranges[i].count : 0);
+    split.files.push_back(name);
+    // Each part begins after the frames of the parts before it; kept
+    // source times are kept from the part's own zero, not its first frame.
+    split.partList += "file " + name + "\n";
+    if (!rate) split.partList += "inpoint 0\n";
+    if (!last) split.partList += "duration " + Precise(ranges[i].count * frameSeconds) + "\n";
+  }
+  const AudioPlan audio = PlanAudio(job, source, disc);
+  const bool withSound = audio.keepSource || audio.silentTrack;
+  if (withSound) {
+    split.audio = SoundArguments(job, source, audio, folder + kSoundPart);
+    split.files.push_back(kSoundPart);
+  }
+  split.join = JoinArguments(job, disc, folder, withSound);
+  split.files.push_back(kPartListName);
+  return split;
+}
 
 std::string FileUrl(const std::string& path) { return "file:" + path; }
 

@@ -1,5 +1,7 @@
 #include "encoder/engine_run_win.h"
 
+#include <algorithm>
+#include <memory>
 #include <mutex>
 
 #include "base/encoder_interface.h"
@@ -29,6 +31,10 @@ class EngineOutputs {
   std::int32_t Position() {
     std::lock_guard<std::mutex> guard(lock_);
     return progress_.WholeSeconds();
+  }
+  std::int64_t Microseconds() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return progress_.PositionMicroseconds().value_or(0);
   }
   std::int64_t Frames() {
     std::lock_guard<std::mutex> guard(lock_);
@@ -87,6 +93,94 @@ EngineRunResult RunEngine(const std::wstring& engine, const std::vector<std::str
   for (const auto& line : errors) log.Line("engine said: " + line);
   if (!errors.empty()) result.lastError = errors.back();
   result.frames = outputs.Frames();
+  return result;
+}
+
+namespace {
+
+constexpr DWORD kQuietReportMs = 1000;
+// How often the runs are looked at between reports.
+constexpr DWORD kGroupLookMs = 50;
+
+struct GroupMember {
+  EngineOutputs outputs;
+  EngineProcess process;
+};
+
+void EndAll(std::vector<std::unique_ptr<GroupMember>>& members, bool askFirst) {
+  if (askFirst) {
+    for (auto& m : members) m->process.AskToQuit();
+    const DWORD deadline = GetTickCount() + 600;
+    for (auto& m : members) {
+      const DWORD now = GetTickCount();
+      m->process.Wait(now < deadline ? deadline - now : 0);
+    }
+  }
+  for (auto& m : members)
+    if (!m->process.Wait(0)) m->process.Terminate();
+}
+
+}  // namespace
+
+EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs,
+                             std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log) {
+  EngineGroupResult result;
+  std::vector<std::unique_ptr<GroupMember>> members;
+  for (const auto& arguments : runs) {
+    auto member = std::make_unique<GroupMember>();
+    EngineOutputs& outputs = member->outputs;
+    const bool started = member->process.Start(
+        engine, arguments, [&outputs](const std::string& bytes) { outputs.FeedProgress(bytes); },
+        [&outputs](const std::string& bytes) { outputs.FeedErrors(bytes); });
+    log.Timed("engine: " + WideToUtf8(member->process.CommandLine()));
+    members.push_back(std::move(member));
+    if (!started) {
+      log.Line("the engine could not be started");
+      EndAll(members, false);
+      return result;
+    }
+  }
+  result.started = true;
+  DWORD lastLook = GetTickCount(), lastReport = 0;
+  auto report = [&](bool quietToo) {
+    std::int64_t written = 0;
+    for (std::size_t i = 0; i < members.size() && i < counted; ++i) written += members[i]->outputs.Microseconds();
+    const auto now = std::max(position, static_cast<std::int32_t>(written / 1'000'000));
+    if (now == position && !(quietToo && GetTickCount() - lastReport >= kQuietReportMs)) return false;
+    position = now;
+    lastReport = GetTickCount();
+    return reporter.Send(kReportPosition, position);
+  };
+  while (true) {
+    bool allEnded = true;
+    for (auto& m : members) {
+      if (!m->process.Wait(0)) allEnded = false;
+      else if (m->process.ExitCode() != 0) result.failed = true;
+    }
+    if (result.failed) break;
+    if (allEnded) {
+      report(false);  // the last second
+      break;
+    }
+    Sleep(kGroupLookMs);
+    if (GetTickCount() - lastLook < kReportIntervalMs) continue;
+    lastLook = GetTickCount();
+    if (report(true)) {
+      result.stopped = true;
+      log.Line("stop requested by the window");
+      break;
+    }
+  }
+  if (result.stopped || result.failed) EndAll(members, result.stopped);
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    auto& m = *members[i];
+    m.process.JoinReaders();
+    result.frames.push_back(m.outputs.Frames());
+    const DWORD code = m.process.ExitCode();
+    if (code != 0 && !result.stopped) log.Line("engine run " + std::to_string(i + 1) + " ended with code " + std::to_string(code));
+    for (const auto& line : m.outputs.ErrorLines()) log.Line("engine said: " + line);
+  }
+  log.Timed("engines ended");
   return result;
 }
 

@@ -24,4 +24,20 @@ struct EngineRunResult {
 EngineRunResult RunEngine(const std::wstring& engine, const std::vector<std::string>& arguments,
                           Reporter& reporter, RunLog& log);
 
+// Engine runs side by side, e.g. the ranges of a split conversion. The
+// window is told `position`: the seconds written by the first `counted`
+// runs together, never less than it was, when it changes and otherwise once
+// a second, since only the answer to a report can ask for a stop. The first run that fails ends the
+// others at once; a stop asks each to finish, then ends what is left
+// within a second.
+struct EngineGroupResult {
+  bool started = false;
+  bool stopped = false;
+  bool failed = false;               // a run could not start or ended with a non-zero code
+  std::vector<std::int64_t> frames;  // as each run's progress last said
+};
+
+EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs,
+                             std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log);
+
 }  // namespace velto

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -316,13 +317,13 @@ struct Expected {
   const char* aspect;       // display aspect, "" when not checked
 };
 
-void CheckOutput(const std::string& path, const Expected& e) {
+void CheckOutput(const std::string& path, const Expected& e, double seconds = 2.0) {
   SCOPED_TRACE(path);
   const json probe = Probe(path);
   ASSERT_TRUE(probe.is_object());
   EXPECT_EQ(probe["format"].value("format_name", ""), e.format);
   const double duration = std::atof(probe["format"].value("duration", "0").c_str());
-  EXPECT_NEAR(duration, 2.0, 0.6);
+  EXPECT_NEAR(duration, seconds, 0.6);
   const json* video = Stream(probe, "video");
   ASSERT_TRUE(video);
   EXPECT_EQ(video->value("codec_name", ""), e.videoCodec);
@@ -562,6 +563,238 @@ TEST_F(EncoderConversion, HostileNamesAreOnlyFiles) {
   EXPECT_EQ(Convert(test::kAviMp3, "concat:-y.wmv|-y.wmv", "c.avi"), static_cast<DWORD>(kExitSourceUnreadable));
   EXPECT_FALSE(Exists(g_folder + "c.avi"));
   SetCurrentDirectoryW(previous);
+}
+
+// ---- long sources, split by time ---------------------------------------------------
+
+// A 36 s clip: a picture with a frame counter, and beeps at 1, 18 and 35 s.
+std::string g_long;
+constexpr double kBeeps[] = {1.0, 18.0, 35.0};
+
+// Conversions of the long clip, split in two ranges or in one run.
+class SplitConversion : public EncoderConversion {
+ protected:
+  static void SetUpTestSuite() {
+    EncoderConversion::SetUpTestSuite();
+    g_long = g_folder + "long clip.wmv";
+    ASSERT_TRUE(RunEngine(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                          "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
+                                          "sine=frequency=1000:sample_rate=44100,volume=0:enable='not(between(t,1,1.1)"
+                                          "+between(t,18,18.1)+between(t,35,35.1))'",
+                                          "-t", "36", "-c:v", "wmv2", "-b:v", "600k", "-c:a", "wmav2", "-b:a", "128k",
+                                          "-ac", "2", "-f", "asf", "file:" + g_long}, nullptr, nullptr));
+  }
+
+  void TearDown() override { SetEnvironmentVariableW(L"VELTO_SEGMENTS", nullptr); }
+
+  // A conversion of the long clip in `ranges` ranges (1: one run).
+  DWORD ConvertLong(const char* pattern, const std::string& output, int ranges, bool withWindow = false) {
+    SetEnvironmentVariableW(L"VELTO_SEGMENTS", std::to_wstring(ranges).c_str());
+    return Convert(pattern, g_long, output, withWindow);
+  }
+};
+
+// The split folders of runs in the test folder.
+int SplitFolders() {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((Utf8ToWide(g_folder) + L"~velto-*.parts").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
+double Number(const json& object, const char* key) { return std::atof(object.value(key, "0").c_str()); }
+
+// Where each beep starts in a file's sound, in seconds of the file's clock;
+// each is looked for within half a second of its time in the source.
+std::vector<double> BeepTimes(const std::string& path) {
+  const std::string pcm = path + ".pcm.avi";
+  RunEngine(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-i", "file:" + path, "-vn", "-ac", "1", "-ar",
+                            "8000", "-c:a", "pcm_s16le", "-f", "avi", "file:" + pcm}, nullptr, nullptr);
+  const std::string avi = ReadWholeFile(pcm).value_or("");
+  std::vector<std::int16_t> samples;
+  const auto movi = avi.find("movi");
+  for (std::size_t at = movi == std::string::npos ? avi.size() : movi + 4; at + 8 <= avi.size();) {
+    std::uint32_t size = 0;
+    std::memcpy(&size, avi.data() + at + 4, 4);
+    if (avi.compare(at, 4, "00wb") == 0) {
+      for (std::size_t i = 0; i + 1 < size && at + 8 + i + 1 < avi.size(); i += 2)
+        samples.push_back(static_cast<std::int16_t>(static_cast<unsigned char>(avi[at + 8 + i]) |
+                                                    (static_cast<unsigned char>(avi[at + 9 + i]) << 8)));
+    } else if (avi.compare(at, 4, "idx1") == 0) {
+      break;
+    }
+    at += 8 + size + (size & 1);
+  }
+  const json probe = Probe(path);
+  const json* audio = Stream(probe, "audio");
+  const double start = audio ? Number(*audio, "start_time") : 0;
+  std::vector<double> beeps;
+  for (double beep : kBeeps) {
+    const auto from = static_cast<std::size_t>((beep - 0.5) * 8000);
+    for (std::size_t i = from; i < samples.size() && i < from + 8000; ++i) {
+      if (std::abs(samples[i]) > 1000) {
+        beeps.push_back(start + i / 8000.0);
+        break;
+      }
+    }
+  }
+  return beeps;
+}
+
+struct Psnr {
+  double average = 0, worstFrame = 0;
+};
+
+// The picture measured against the source, frame by frame in order.
+Psnr PsnrAgainstSource(const std::string& path, int width, int height) {
+  std::string err;
+  RunEngine(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + path, "-i", "file:" + g_long, "-lavfi",
+                            "[0:v]setpts=PTS-STARTPTS[a];[1:v]scale=" + std::to_string(width) + ":" +
+                                std::to_string(height) + ",setpts=PTS-STARTPTS[b];[a][b]psnr",
+                            "-f", "null", "-"}, nullptr, &err);
+  Psnr psnr;
+  if (const auto at = err.find("average:"); at != std::string::npos) psnr.average = std::atof(err.c_str() + at + 8);
+  if (const auto at = err.find("min:"); at != std::string::npos) psnr.worstFrame = std::atof(err.c_str() + at + 4);
+  return psnr;
+}
+
+// Navigation packs (private stream 2) of a DVD program stream.
+int NavigationPacks(const std::string& path) {
+  const std::string bytes = ReadWholeFile(path).value_or("");
+  int count = 0;
+  for (auto at = bytes.find(std::string("\0\0\x01\xBF", 4)); at != std::string::npos;
+       at = bytes.find(std::string("\0\0\x01\xBF", 4), at + 4))
+    ++count;
+  return count;
+}
+
+// What a user can tell of two conversions of the long clip.
+void ExpectAlike(const std::string& split, const std::string& whole, double fps) {
+  SCOPED_TRACE(split);
+  const json a = Probe(split), b = Probe(whole);
+  ASSERT_TRUE(a.is_object() && b.is_object());
+  EXPECT_EQ(a["format"].value("format_name", ""), b["format"].value("format_name", ""));
+  EXPECT_NEAR(Number(a["format"], "duration"), Number(b["format"], "duration"), 1 / fps);
+  const json *videoA = Stream(a, "video"), *videoB = Stream(b, "video");
+  ASSERT_TRUE(videoA && videoB);
+  for (const char* key : {"codec_name", "codec_tag_string", "avg_frame_rate", "display_aspect_ratio"})
+    EXPECT_EQ(videoA->value(key, ""), videoB->value(key, "")) << key;
+  EXPECT_EQ(videoA->value("width", 0), videoB->value("width", 0));
+  EXPECT_EQ(videoA->value("height", 0), videoB->value("height", 0));
+  const json *audioA = Stream(a, "audio"), *audioB = Stream(b, "audio");
+  ASSERT_TRUE(audioA && audioB);
+  for (const char* key : {"codec_name", "sample_rate"}) EXPECT_EQ(audioA->value(key, ""), audioB->value(key, "")) << key;
+
+  // Exactly the same frames: as many, and each the source's frame of its time.
+  auto frames = [](const std::string& path) {
+    std::string out;
+    RunEngine(L"ffprobe.exe", {"-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries",
+                               "stream=nb_read_packets", "-of", "csv=p=0", "file:" + path}, &out, nullptr);
+    return std::atoi(out.c_str());
+  };
+  EXPECT_GT(frames(whole), 30 * fps);
+  EXPECT_EQ(frames(split), frames(whole));
+  const int width = videoA->value("width", 0), height = videoA->value("height", 0);
+  const Psnr psnrA = PsnrAgainstSource(split, width, height), psnrB = PsnrAgainstSource(whole, width, height);
+  EXPECT_GT(psnrB.average, 20.0);
+  EXPECT_GE(psnrA.average, psnrB.average - 0.5);
+  EXPECT_GE(psnrA.worstFrame, psnrB.worstFrame - 1.0) << "a frame out of place";
+
+  // Sound against picture at the start, the middle (the cut) and the end.
+  const std::vector<double> beepsA = BeepTimes(split), beepsB = BeepTimes(whole);
+  ASSERT_EQ(beepsA.size(), std::size(kBeeps));
+  ASSERT_EQ(beepsB.size(), std::size(kBeeps));
+  const double startA = Number(*videoA, "start_time"), startB = Number(*videoB, "start_time");
+  for (std::size_t i = 0; i < std::size(kBeeps); ++i) {
+    EXPECT_NEAR(beepsB[i] - startB, kBeeps[i], 3 / fps) << "one run, beep " << i;
+    EXPECT_NEAR(beepsA[i] - startA, beepsB[i] - startB, 1 / fps) << "beep " << i;
+  }
+}
+
+TEST_F(SplitConversion, DvdIsTheOneRunsDiscInTwoRanges) {
+  const std::string whole = Output("long one run.vob"), split = Output("long split.vob");
+  ASSERT_EQ(ConvertLong(test::kDvdPalMp2, whole, 1), 0u);
+  EXPECT_EQ(NewestLog().find("split into"), std::string::npos);
+  ASSERT_EQ(ConvertLong(test::kDvdPalMp2, split, 2, true), 0u);
+  EXPECT_NE(NewestLog().find("split into 2 ranges"), std::string::npos) << NewestLog();
+  CheckOutput(split, {"mpeg", "mpeg2video", "", "mp2", 720, 576, 25, 48000, 2, "4:3"}, 36.0);
+  EXPECT_LE(LongestGop(split), 15);
+  EXPECT_GE(NavigationPacks(split), NavigationPacks(whole));
+  EXPECT_GT(NavigationPacks(whole), 36 * 25 / 15 - 2);
+  ExpectAlike(split, whole, 25);
+  // Seconds over both ranges, rising to the whole length.
+  ASSERT_FALSE(g_reports.empty());
+  for (std::size_t i = 1; i < g_reports.size(); ++i) {
+    EXPECT_EQ(g_reports[i].kind, kReportPosition);
+    EXPECT_GE(g_reports[i].value, g_reports[i - 1].value);
+  }
+  EXPECT_GE(g_reports.back().value, 35);
+  EXPECT_LE(g_reports.back().value, 36);
+  EXPECT_EQ(SplitFolders(), 0);
+}
+
+TEST_F(SplitConversion, AviAndWmvAreTheOneRunsFiles) {
+  for (const auto& [pattern, extension] : {std::pair{test::kAviMp3, ".avi"}, std::pair{test::kWmv, ".wmv"}}) {
+    const std::string whole = Output(std::string("long one run") + extension);
+    const std::string split = Output(std::string("long split") + extension);
+    ASSERT_EQ(ConvertLong(pattern, whole, 1), 0u);
+    ASSERT_EQ(ConvertLong(pattern, split, 2), 0u);
+    EXPECT_NE(NewestLog().find("split into 2 ranges"), std::string::npos) << NewestLog();
+    ExpectAlike(split, whole, 25);
+  }
+  EXPECT_EQ(SplitFolders(), 0);
+}
+
+TEST_F(SplitConversion, StopEndsEveryRunAndLeavesNothing) {
+  g_answerStop = true;
+  const std::string out = Output("long stopped.vob");
+  const ULONGLONG started = GetTickCount64();
+  EXPECT_EQ(ConvertLong(test::kDvdPalMp2, out, 2, true), static_cast<DWORD>(kExitStopped));
+  EXPECT_LT(GetTickCount64() - started, 5000u);
+  EXPECT_FALSE(Exists(out));
+  EXPECT_EQ(SplitFolders(), 0);
+  EXPECT_NE(NewestLog().find("stop requested by the window"), std::string::npos);
+}
+
+TEST_F(SplitConversion, AFailingRangeEndsInOneRun) {
+  // The picture ends after 10 s, the sound goes on to 36 s: the ranges come
+  // out short, one run converts what there is.
+  const std::string source = g_folder + "long sound short picture.wmv";
+  ASSERT_TRUE(RunEngine(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                        "testsrc=size=320x240:rate=25:duration=10", "-f", "lavfi", "-i",
+                                        "sine=frequency=440:sample_rate=44100:duration=36", "-c:v", "wmv2", "-c:a",
+                                        "wmav2", "-f", "asf", "file:" + source}, nullptr, nullptr));
+  const std::string out = Output("long from short picture.avi");
+  SetEnvironmentVariableW(L"VELTO_SEGMENTS", L"2");
+  EXPECT_EQ(Convert(test::kAviMp3, source, out), 0u);
+  const std::string log = NewestLog();
+  EXPECT_NE(log.find("split into 2 ranges"), std::string::npos) << log;
+  EXPECT_NE(log.find("converting in one run"), std::string::npos) << log;
+  EXPECT_TRUE(Stream(Probe(out), "video"));
+  EXPECT_EQ(SplitFolders(), 0);
+}
+
+TEST_F(SplitConversion, AKilledEncoderLeavesNoParts) {
+  SetEnvironmentVariableW(L"VELTO_SEGMENTS", L"2");
+  const std::string out = Output("long killed.vob");
+  std::wstring line = L"\"" + Beside(L"veltoenc.exe") + L"\" " +
+                      Utf8ToWide(test::Fill(test::kDvdNtscAc3, g_long, out, kRunConvert, 0));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  const OwnedProcess encoder(pi);
+  // Killed while its ranges are being encoded.
+  for (int i = 0; i < 200 && SplitFolders() == 0; ++i) Sleep(25);
+  ASSERT_EQ(SplitFolders(), 1);
+  Sleep(500);
+  TerminateProcess(encoder.process.Get(), 1);
+  for (int i = 0; i < 200 && SplitFolders() > 0; ++i) Sleep(50);
+  EXPECT_EQ(SplitFolders(), 0);
 }
 
 }  // namespace

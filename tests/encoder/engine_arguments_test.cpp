@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "encoder/command_line_tokens.h"
 #include "job_strings.h"
 
@@ -225,6 +227,69 @@ TEST(EngineArguments, ProbeArgumentsUseFileUrls) {
   EXPECT_EQ(JoinCommandLine(ProbeArguments("a b.wmv", true)),
             "-hide_banner -v error -print_format json -show_format -show_streams -count_packets "
             "-select_streams v:0 \"file:a b.wmv\"");
+}
+
+// ---- split by time --------------------------------------------------------------
+
+std::optional<SplitArguments> Split(const char* pattern, double seconds, int processors, const std::string& output) {
+  const auto job = ParseEncoderArguments(SplitCommandLine(test::Fill(pattern, "in.wmv", output, 0, 0)));
+  EXPECT_TRUE(job.job) << job.error;
+  SourceInfo source = Clip43Stereo();
+  source.durationSeconds = seconds;
+  return job.job ? TranslateSplitJob(*job.job, source, processors, "C:\\t\\") : std::nullopt;
+}
+
+TEST(SplitArguments, DvdRangesMoveToWholeFramesAndJoinIntoTheDvdMuxer) {
+  const auto split = Split(test::kDvdPalMp2, 36.0, 2, "out.vob");
+  ASSERT_TRUE(split);
+  ASSERT_EQ(split->video.size(), 2u);
+  auto video = [](const std::string& move) {
+    return "-map 0:v:0 -vf " + move + "scale=720:576:flags=bicubic,setsar=16/15 -r 25 -vsync cfr -c:v mpeg2video "
+           "-b:v 800k -maxrate 9400k -bufsize 1835000 -g 15 -aspect 4:3 -pix_fmt yuv420p -threads 0 -an ";
+  };
+  EXPECT_EQ(JoinCommandLine(split->video[0]),
+            std::string(kHead) + video("") + "-frames:v 450 -f vob file:C:\\t\\video-1.mpg");
+  EXPECT_EQ(JoinCommandLine(split->video[1]),
+            "-hide_banner -loglevel error -nostats -progress pipe:1 -y -ss 17.980000 -i file:in.wmv " +
+                video("setpts=PTS-0.020000/TB,") + "-f vob file:C:\\t\\video-2.mpg");
+  EXPECT_EQ(split->frames, (std::vector<std::int64_t>{450, 0}));
+  EXPECT_EQ(JoinCommandLine(split->audio),
+            std::string(kHead) + "-map 0:a:0 -vn -af aformat=sample_rates=48000:channel_layouts=stereo -c:a mp2 "
+                                 "-b:a 112k -ar 48000 -ac 2 -t 32400 -f asf file:C:\\t\\audio.asf");
+  EXPECT_EQ(JoinCommandLine(split->join),
+            "-hide_banner -loglevel error -nostats -progress pipe:1 -y -copyts -f concat -i file:C:\\t\\parts.txt "
+            "-i file:C:\\t\\audio.asf -map 0:v:0 -map 1:a:0 -c copy -aspect 4:3 "
+            "-f dvd -packetsize 2048 -muxrate 10080000 file:out.vob");
+  EXPECT_EQ(split->partList, "ffconcat version 1.0\nfile video-1.mpg\nduration 18.000000\nfile video-2.mpg\n");
+  EXPECT_EQ(split->files, (std::vector<std::string>{"video-1.mpg", "video-2.mpg", "audio.asf", "parts.txt"}));
+}
+
+TEST(SplitArguments, KeptSourceTimesAreCutBetweenFramesAndKeptInTheJoin) {
+  const auto split = Split(test::kWmv, 36.0, 2, "out.wmv");
+  ASSERT_TRUE(split);
+  const std::string first = JoinCommandLine(split->video[0]), second = JoinCommandLine(split->video[1]);
+  EXPECT_NE(first.find("-vsync passthrough"), std::string::npos) << first;
+  EXPECT_NE(first.find("-t 17.980250 -f asf"), std::string::npos) << first;
+  EXPECT_NE(second.find("-ss 17.980250 -i file:in.wmv -map 0:v:0 -vf setpts=PTS-0.019750/TB "), std::string::npos)
+      << second;
+  EXPECT_EQ(split->frames, (std::vector<std::int64_t>{0, 0}));  // counts follow the source
+  EXPECT_EQ(split->partList,
+            "ffconcat version 1.0\nfile video-1.asf\ninpoint 0\nduration 18.000000\nfile video-2.asf\ninpoint 0\n");
+}
+
+TEST(SplitArguments, ShortLonelyOrUntimedJobsStayOneRun) {
+  EXPECT_FALSE(Split(test::kDvdPalMp2, 29.9, 8, "out.vob"));
+  EXPECT_FALSE(Split(test::kDvdPalMp2, 600.0, 1, "out.vob"));
+  const auto four = Split(test::kAviMp3, 60.0, 8, "out.avi");  // no range under 15 s
+  ASSERT_TRUE(four);
+  EXPECT_EQ(four->video.size(), 4u);
+  // An -endpos shorter than the source bounds the split and the last range.
+  std::string ended = test::kAviMp3;
+  ended.replace(ended.find("-endpos 9:0:0"), 13, "-endpos 0:40");
+  const auto bounded = Split(ended.c_str(), 600.0, 8, "out.avi");
+  ASSERT_TRUE(bounded);
+  ASSERT_EQ(bounded->video.size(), 2u);
+  EXPECT_NE(JoinCommandLine(bounded->video[1]).find("-t 20.000000 -f avi"), std::string::npos);
 }
 
 }  // namespace

@@ -110,6 +110,7 @@ void CollectNames(const std::vector<std::string>& args, std::set<Name>& names) {
         names.insert({"indev", "lavfi"});
         filters(value);
       } else {
+        if (!inputFormat.empty()) names.insert({"demuxer", inputFormat});
         protocol(value);
       }
       inputFormat.clear();
@@ -129,10 +130,24 @@ TEST(EngineComponents, EveryNameTheTranslatorEmitsIsBuiltIn) {
       ++translated;
       CollectNames(result.arguments, emitted);
     }
+  // The same jobs on a long source, split by time.
+  int split = 0;
+  for (EncoderJob job : AllJobs()) {
+    job.endSeconds.reset();
+    SourceInfo source = Source(2);
+    source.durationSeconds = 40;
+    const auto parts = TranslateSplitJob(job, source, 2, "C:\\t\\");
+    if (!parts) continue;
+    ++split;
+    for (const auto& run : parts->video) CollectNames(run, emitted);
+    if (!parts->audio.empty()) CollectNames(parts->audio, emitted);
+    CollectNames(parts->join, emitted);
+  }
   CollectNames(ProbeArguments("in.wmv", true), emitted);
   EXPECT_GT(translated, 500);
+  EXPECT_GT(split, 100);
   // Each kind of name was found, so the reading above still fits the translator's lines.
-  for (const char* kind : {"encoder", "muxer", "filter", "protocol", "indev"})
+  for (const char* kind : {"encoder", "muxer", "filter", "protocol", "indev", "demuxer"})
     EXPECT_TRUE(std::any_of(emitted.begin(), emitted.end(), [&](const Name& n) { return n.kind == kind; })) << kind;
   for (const Name& n : emitted)
     EXPECT_TRUE(built.count(n)) << n.kind << " " << n.name << " is missing from components.txt (or only listed for the tests)";

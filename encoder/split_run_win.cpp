@@ -1,0 +1,128 @@
+#include "encoder/split_run_win.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "base/owned_handles.h"
+#include "base/process_win.h"
+#include "base/text_encoding.h"
+#include "encoder/command_line_tokens.h"
+#include "encoder/engine_run_win.h"
+#include "encoder/file_access_win.h"
+
+namespace velto {
+namespace {
+
+constexpr wchar_t kFolderPrefix[] = L"~velto-";
+constexpr wchar_t kFolderSuffix[] = L".parts";
+
+std::wstring FolderName(DWORD pid) { return kFolderPrefix + std::to_wstring(pid) + kFolderSuffix; }
+
+// Only folders named as this program names them are ever emptied.
+bool IsSplitFolder(const std::wstring& folder) {
+  std::wstring_view path(folder);
+  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.remove_suffix(1);
+  const auto slash = path.find_last_of(L"\\/");
+  const std::wstring_view name = slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+  return name.starts_with(kFolderPrefix) && name.ends_with(kFolderSuffix);
+}
+
+// The files in the folder, then the folder; the engine may hold a file for
+// a moment after its end, so this tries for a few seconds.
+bool RemoveSplitFolder(const std::wstring& folder) {
+  if (!IsSplitFolder(folder)) return false;
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_PATH_NOT_FOUND || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+    } else {
+      const FileSearch owned(search);
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + found.cFileName).c_str());
+      } while (FindNextFileW(search, &found));
+    }
+    if (RemoveDirectoryW(folder.c_str()) || GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+// A second veltoenc.exe, outside the engine's job, that removes the folder
+// once this process has ended: also when it is killed, which ends the
+// engine runs with it. It inherits a handle of this process to wait on.
+void StartWatch(const std::wstring& folder, RunLog& log) {
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  UniqueHandle us;
+  if (length == 0 || length >= MAX_PATH ||
+      !DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), us.Receive(), SYNCHRONIZE,
+                       TRUE, 0)) {
+    log.Line("the split folder's watch could not be started");
+    return;
+  }
+  ProcessStart how;
+  how.program = self;
+  how.commandLine = Utf8ToWide(JoinCommandLine(
+      {WideToUtf8(self), kRemoveWhenEnded, std::to_string(reinterpret_cast<std::uintptr_t>(us.Get())),
+       WideToUtf8(folder)}));
+  how.output = StreamUse::kNull;  // handles are inherited where a stream is given
+  if (!StartHidden(how)) log.Line("the split folder's watch could not be started");
+}
+
+}  // namespace
+
+std::wstring SplitFolderFor(const std::string& output) {
+  std::wstring folder = FullPath(Utf8ToWide(output));
+  const auto slash = folder.find_last_of(L"\\/");
+  folder.resize(slash == std::wstring::npos ? 0 : slash + 1);
+  return folder + FolderName(GetCurrentProcessId()) + L"\\";
+}
+
+SplitOutcome ConvertSplit(const std::wstring& engine, const std::string& output, const SplitArguments& split,
+                          const std::wstring& folder, Reporter& reporter, RunLog& log) {
+  RemoveSplitFolder(folder);  // left by an earlier process of the same number
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+    log.Line("the split folder could not be made");
+    return SplitOutcome::kFailed;
+  }
+  SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  StartWatch(folder, log);
+  log.Line("split into " + std::to_string(split.video.size()) + " ranges in " + WideToUtf8(folder));
+  const auto fail = [&](SplitOutcome outcome) {
+    if (!RemoveSplitFolder(folder)) log.Line("the split folder could not be removed");
+    return outcome;
+  };
+  if (!WriteTextFile(folder + Utf8ToWide(kPartListName), split.partList)) return fail(SplitOutcome::kFailed);
+
+  std::vector<std::vector<std::string>> runs = split.video;
+  if (!split.audio.empty()) runs.push_back(split.audio);
+  std::int32_t position = 0;
+  const EngineGroupResult parts = RunEngines(engine, runs, split.video.size(), position, reporter, log);
+  if (parts.stopped) return fail(SplitOutcome::kStopped);
+  if (!parts.started || parts.failed) return fail(SplitOutcome::kFailed);
+  for (std::size_t i = 0; i < split.video.size(); ++i) {
+    const bool shortPart = split.frames[i] > 0 ? parts.frames[i] != split.frames[i] : parts.frames[i] == 0;
+    if (shortPart) {
+      log.Line("range " + std::to_string(i + 1) + " gave " + std::to_string(parts.frames[i]) + " frames");
+      return fail(SplitOutcome::kFailed);
+    }
+  }
+  const EngineGroupResult join = RunEngines(engine, {split.join}, 0, position, reporter, log);
+  if (join.stopped) return fail(SplitOutcome::kStopped);
+  if (!join.started || join.failed || !FileExists(Utf8ToWide(output))) return fail(SplitOutcome::kFailed);
+  if (!RemoveSplitFolder(folder)) log.Line("the split folder could not be removed");
+  return SplitOutcome::kDone;
+}
+
+bool WatchSplitFolder(const std::vector<std::string>& words) {
+  if (words.size() != 3 || words[0] != kRemoveWhenEnded) return false;
+  const std::wstring folder = Utf8ToWide(words[2]);
+  if (!IsSplitFolder(folder)) return true;
+  const UniqueHandle watched(reinterpret_cast<HANDLE>(std::strtoull(words[1].c_str(), nullptr, 10)));
+  if (WaitForSingleObject(watched.Get(), INFINITE) == WAIT_OBJECT_0) RemoveSplitFolder(folder);
+  return true;
+}
+
+}  // namespace velto
