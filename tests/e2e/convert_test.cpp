@@ -289,10 +289,16 @@ TEST_F(ConverterEndToEnd, ConvertsToDvdPalStopsOnRequestAndKeepsTheSettings) {
   ASSERT_EQ(WaitForMessageBox(0), nullptr) << Narrow(MessageBoxText(WaitForMessageBox(0)));
 
   PostCommand(main, IDC_MAIN_CONVERT);
-  ASSERT_TRUE(WaitUntil([&] { return FileExists(Output(L"long.vob")); }, kBatchTimeoutMs))
+  // A long source is written in ranges and joined at its end, so its output
+  // appears only then: the progress window's file line tells it has begun.
+  HWND progress = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        progress = program.FindDialog(IsProgressWindow);
+        return progress && WideWindowText(GetDlgItem(progress, IDC_PROGRESS_FILE)).starts_with(L"File 2 of 3");
+      },
+      kBatchTimeoutMs))
       << "the second file was never started";
-  const HWND progress = program.FindDialog(IsProgressWindow);
-  ASSERT_NE(progress, nullptr) << "no progress window during the batch";
   PostCommand(progress, IDC_PROGRESS_CANCEL);
   box = WaitForMessageBox(kBatchTimeoutMs);
   ASSERT_NE(box, nullptr) << "no question after Cancel";
