@@ -597,7 +597,7 @@ double CutSeconds(const FrameRange& range, double frameSeconds, bool constantRat
 // part stops after exactly its frames.
 Arguments RangeArguments(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc,
                          const FrameRange& range, double cut, double nextCut, double frameSeconds,
-                         bool constantRate, const std::string& file) {
+                         bool constantRate, int threads, const std::string& file) {
   Arguments args = EngineHead();
   if (cut > 0) Add(args, {"-ss", Precise(cut)});
   Add(args, {"-i", FileUrl(job.source), "-map", "0:v:0"});
@@ -605,6 +605,10 @@ Arguments RangeArguments(const EncoderJob& job, const SourceInfo& source, const 
   const std::string move = cut > 0 ? "setpts=PTS-" + Precise(start - cut) + "/TB" : "";
   for (const Arguments& part : {PictureArguments(job, source, disc, move), VideoArguments(job, disc)})
     args.insert(args.end(), part.begin(), part.end());
+  // The ranges already keep the processors busy side by side: each range's
+  // encoder gets its share of them, not threads of its own for every one.
+  const auto option = std::find(args.begin(), args.end(), "-threads");
+  if (option != args.end() && option + 1 != args.end()) option[1] = Text(threads);
   Add(args, {"-an"});
   if (range.count > 0 && constantRate) {
     Add(args, {"-frames:v", Text(range.count)});
@@ -682,7 +686,8 @@ std::optional<SplitArguments> TranslateSplitJob(const EncoderJob& job, const Sou
     const double nextCut = last ? 0.0 : CutSeconds(ranges[i + 1], frameSeconds, rate.has_value());
     const std::string name = "video-" + std::to_string(i + 1) + PartExtension(job);
     split.video.push_back(
-        RangeArguments(job, source, disc, ranges[i], cut, nextCut, frameSeconds, rate.has_value(), folder + name));
+        RangeArguments(job, source, disc, ranges[i], cut, nextCut, frameSeconds, rate.has_value(),
+                       std::max(1, processors / static_cast<int>(ranges.size())), folder + name));
     split.frames.push_back(rate ? ranges[i].count : 0);
     split.files.push_back(name);
     // Each part begins after the frames of the parts before it; kept

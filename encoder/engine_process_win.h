@@ -35,6 +35,8 @@ class EngineProcess {
   void JoinReaders();
   DWORD ExitCode() const;
   const std::wstring& CommandLine() const { return commandLine_; }
+  // The process, to wait on with others; null before a start.
+  HANDLE Process() const { return process_.Get(); }
 
  private:
   UniqueHandle process_;

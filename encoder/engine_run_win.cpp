@@ -99,13 +99,21 @@ EngineRunResult RunEngine(const std::wstring& engine, const std::vector<std::str
 namespace {
 
 constexpr DWORD kQuietReportMs = 1000;
-// How often the runs are looked at between reports.
-constexpr DWORD kGroupLookMs = 50;
 
 struct GroupMember {
   EngineOutputs outputs;
   EngineProcess process;
 };
+
+// Waits until one of the runs still going ends or timeoutMs pass.
+void WaitForAnyEnd(const std::vector<std::unique_ptr<GroupMember>>& members, DWORD timeoutMs) {
+  std::vector<HANDLE> going;
+  for (const auto& m : members)
+    if (m->process.Process() && !m->process.Wait(0)) going.push_back(m->process.Process());
+  if (going.empty()) return;
+  if (going.size() > MAXIMUM_WAIT_OBJECTS) going.resize(MAXIMUM_WAIT_OBJECTS);
+  WaitForMultipleObjects(static_cast<DWORD>(going.size()), going.data(), FALSE, timeoutMs);
+}
 
 void EndAll(std::vector<std::unique_ptr<GroupMember>>& members, bool askFirst) {
   if (askFirst) {
@@ -162,7 +170,10 @@ EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::
       report(false);  // the last second
       break;
     }
-    Sleep(kGroupLookMs);
+    // Woken by a run's end at once, so that the next step starts without
+    // a look's delay; otherwise by the next report's time.
+    const DWORD sinceLook = GetTickCount() - lastLook;
+    WaitForAnyEnd(members, sinceLook < kReportIntervalMs ? kReportIntervalMs - sinceLook : 0);
     if (GetTickCount() - lastLook < kReportIntervalMs) continue;
     lastLook = GetTickCount();
     if (report(true)) {

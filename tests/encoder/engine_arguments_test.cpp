@@ -245,7 +245,7 @@ TEST(SplitArguments, DvdRangesMoveToWholeFramesAndJoinIntoTheDvdMuxer) {
   ASSERT_EQ(split->video.size(), 2u);
   auto video = [](const std::string& move) {
     return "-map 0:v:0 -vf " + move + "scale=720:576:flags=bicubic,setsar=16/15 -r 25 -vsync cfr -c:v mpeg2video "
-           "-b:v 800k -maxrate 9400k -bufsize 1835000 -g 15 -aspect 4:3 -pix_fmt yuv420p -threads 0 -an ";
+           "-b:v 800k -maxrate 9400k -bufsize 1835000 -g 15 -aspect 4:3 -pix_fmt yuv420p -threads 1 -an ";
   };
   EXPECT_EQ(JoinCommandLine(split->video[0]),
             std::string(kHead) + video("") + "-frames:v 450 -f vob file:C:\\t\\video-1.mpg");
@@ -283,6 +283,7 @@ TEST(SplitArguments, ShortLonelyOrUntimedJobsStayOneRun) {
   const auto four = Split(test::kAviMp3, 60.0, 8, "out.avi");  // no range under 15 s
   ASSERT_TRUE(four);
   EXPECT_EQ(four->video.size(), 4u);
+  EXPECT_NE(JoinCommandLine(four->video[3]).find(" -threads 2 -an "), std::string::npos);  // 8 processors, 4 ranges
   // An -endpos shorter than the source bounds the split and the last range.
   std::string ended = test::kAviMp3;
   ended.replace(ended.find("-endpos 9:0:0"), 13, "-endpos 0:40");
