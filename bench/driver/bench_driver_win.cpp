@@ -32,6 +32,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -210,9 +211,13 @@ class ProcessTree {
       const std::wstring name = found.cFileName;
       if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
       const int pid = _wtoi(name.c_str());
-      if (processes_.count(pid)) continue;
+      if (processes_.count(pid) || others_.count(pid)) continue;
       const std::string raw = ReadSmallFile(L"Z:\\proc\\" + name + L"\\cmdline");
       if (raw.empty()) continue;
+      // Each file read here is a round trip through the Wine server, which
+      // takes processor time from the runs being measured: a process that
+      // is not ours is read once.
+      others_.insert(pid);
       std::wstring line;
       for (char c : raw) line += c ? static_cast<wchar_t>(static_cast<unsigned char>(c)) : L' ';
       line = Lower(line);
@@ -223,7 +228,10 @@ class ProcessTree {
           continue;
         }
         const double ms = StatCpuMs(pid);
-        if (ms >= 0) processes_[pid] = Process{program, 0.0, ms, false};
+        if (ms >= 0) {
+          processes_[pid] = Process{program, 0.0, ms, false};
+          others_.erase(pid);
+        }
         break;
       }
     } while (FindNextFileW(search, &found));
@@ -234,6 +242,7 @@ class ProcessTree {
   std::wstring windowsFolder_;
   std::wstring unixFolder_;
   std::map<int, Process> processes_;
+  std::set<int> others_;
   unsigned turn_ = 0;
   bool justScanned_ = false;
 };
