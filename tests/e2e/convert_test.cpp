@@ -152,8 +152,15 @@ class ConverterEndToEnd : public ::testing::Test {
 
   HWND StartProgram() {
     program.Kill();
-    if (!program.Start(bin + L"VeltoConverter.exe", L"", bin)) return nullptr;
-    return program.WaitForDialog(IsMainWindow, kWindowTimeoutMs);
+    if (!program.Start(bin + L"VeltoConverter.exe", L"", bin)) {
+      ADD_FAILURE() << "VeltoConverter.exe could not be started (system error " << GetLastError() << ")";
+      return nullptr;
+    }
+    const HWND main = program.WaitForDialog(IsMainWindow, kWindowTimeoutMs);
+    DWORD code = 0;
+    if (!main && program.HasEnded() && GetExitCodeProcess(program.Process(), &code))
+      ADD_FAILURE() << "VeltoConverter.exe ended at start with code " << code;
+    return main;
   }
 
   // Add, then the names typed into the open-file dialog: first the folder
