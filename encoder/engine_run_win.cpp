@@ -167,6 +167,8 @@ EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::
     }
     if (result.failed) break;
     if (allEnded) {
+      // The readers may not have taken the runs' last lines yet.
+      for (auto& m : members) m->process.JoinReaders();
       report(false);  // the last second
       break;
     }
