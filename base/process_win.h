@@ -3,6 +3,7 @@
 // to the null device or to nothing, optionally inside a job.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,17 @@ struct StartedProcess {
 
 // nullopt when a pipe could not be made or the program could not be started.
 std::optional<StartedProcess> StartHidden(const ProcessStart& start);
+
+// A start can fail for a moment while something else holds the program file
+// (a virus scanner, a loader under load): `start` is called once more 200 ms
+// later when it failed while `program` is there. A missing program fails at
+// once. What `start` last gave.
+inline bool StartTryingTwice(const std::wstring& program, const std::function<bool()>& start) {
+  if (start()) return true;
+  if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  Sleep(200);
+  return start();
+}
 
 // A job whose processes end when its last handle is closed, as this
 // process's handles are when it ends, killed or not. Empty on failure.

@@ -4,6 +4,7 @@
 
 #include "base/file_system.h"
 #include "base/owned_handles.h"
+#include "base/process_win.h"
 #include "base/text_encoding.h"
 #include "framework/window.h"
 
@@ -69,18 +70,10 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  // A start can fail for a moment while something else holds the program
-  // file (a virus scanner, a loader under load): one more try when the
-  // file is there. A missing encoder fails at once.
-  bool created = false;
-  for (int attempt = 0; attempt < 2 && !created; ++attempt) {
-    if (attempt > 0) {
-      if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) break;
-      Sleep(200);
-    }
-    created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process) != FALSE;
-  }
+  const bool created = StartTryingTwice(program, [&] {
+    return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process) != FALSE;
+  });
   if (!created) return result;
   const OwnedProcess started(process);
   const HANDLE encoder = started.process.Get();

@@ -206,17 +206,11 @@ class RemoteProgram {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const auto start = [&] {
-      return CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                            &startup, &process) != FALSE;
-    };
-    // As RunProgram: a start that fails while the file is there (held for a
-    // moment by a loader under load) is tried once more.
-    if (!start()) {
-      if (GetFileAttributesW(executable.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-      Sleep(200);
-      if (!start()) return false;
-    }
+    if (!StartTryingTwice(executable, [&] {
+          return CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                folder.c_str(), &startup, &process) != FALSE;
+        }))
+      return false;
     CloseHandle(process.hThread);
     process_ = process.hProcess;
     id_ = process.dwProcessId;

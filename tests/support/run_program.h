@@ -21,12 +21,8 @@ inline int RunProgram(const std::wstring& path, const std::wstring& arguments, D
   how.program = path;
   how.commandLine = L"\"" + path + L"\" " + arguments;
   how.console = true;
-  std::optional<StartedProcess> started = StartHidden(how);
-  if (!started && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    Sleep(200);
-    started = StartHidden(how);
-  }
-  if (!started) return -1;
+  std::optional<StartedProcess> started;
+  if (!StartTryingTwice(path, [&] { return (started = StartHidden(how)).has_value(); })) return -1;
   const HANDLE process = started->handles.process.Get();
   if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
   DWORD code = 1;
