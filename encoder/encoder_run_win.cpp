@@ -28,6 +28,20 @@
 namespace velto {
 namespace {
 
+// A run that ends early: why in the log, the cause for the converter, and
+// the exit code.
+int Fail(RunLog& log, const std::string& why, EncoderCause cause, int exitCode) {
+  log.Line(why);
+  log.Cause(cause);
+  return exitCode;
+}
+
+// A source that gave no media, or media without video.
+int FailNoVideo(RunLog& log, bool mediaFound) {
+  return mediaFound ? Fail(log, "no video stream found", EncoderCause::kNoVideoStream, kExitSourceUnreadable)
+                    : Fail(log, "no media found", EncoderCause::kNotVideoFile, kExitSourceUnreadable);
+}
+
 void DeleteIncompleteOutput(const std::string& output, RunLog& log) {
   const std::wstring path = Utf8ToWide(output);
   for (int attempt = 0; attempt < 50 && FileExists(path); ++attempt) {
@@ -90,17 +104,11 @@ int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
   int exit = kExitDone;
   const auto prober = FindEngineProgram(L"ffprobe.exe");
   if (!prober) {
-    log.Line("ffprobe.exe not found");
-    log.Cause(EncoderCause::kEngineMissing);
-    exit = kExitEngineMissing;
+    exit = Fail(log, "ffprobe.exe not found", EncoderCause::kEngineMissing, kExitEngineMissing);
   } else if (const auto source = ResolveSource(job.source, log); !source) {
-    log.Line("source unreadable");
-    log.Cause(EncoderCause::kSourceUnreadable);
-    exit = kExitSourceUnreadable;
+    exit = Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable);
   } else if (const auto info = DescribeSource(*prober, *source, log); !info || !info->hasVideo) {
-    log.Line(info ? "no video stream found" : "no media found");
-    log.Cause(info ? EncoderCause::kNoVideoStream : EncoderCause::kNotVideoFile);
-    exit = kExitSourceUnreadable;
+    exit = FailNoVideo(log, info.has_value());
   } else {
     report = MakeProbeReport(*info);
     if (report.durationSeconds <= 0 || report.frameRate <= 0) {
@@ -120,50 +128,29 @@ int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
 }
 
 int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
-  if (const std::string why = CheckConvertible(original); !why.empty()) {
-    log.Line("refused: " + why);
-    log.Cause(EncoderCause::kBadArguments);
-    return kExitBadArguments;
-  }
-  if (SamePath(Utf8ToWide(original.source), Utf8ToWide(original.output))) {
-    log.Line("refused: the output would overwrite the source");
-    log.Cause(EncoderCause::kBadArguments);
-    return kExitBadArguments;
-  }
+  if (const std::string why = CheckConvertible(original); !why.empty())
+    return Fail(log, "refused: " + why, EncoderCause::kBadArguments, kExitBadArguments);
+  if (SamePath(Utf8ToWide(original.source), Utf8ToWide(original.output)))
+    return Fail(log, "refused: the output would overwrite the source", EncoderCause::kBadArguments,
+                kExitBadArguments);
   const auto engine = FindEngineProgram(L"ffmpeg.exe");
   const auto prober = FindEngineProgram(L"ffprobe.exe");
-  if (!engine || !prober) {
-    log.Line("ffmpeg.exe or ffprobe.exe not found");
-    log.Cause(EncoderCause::kEngineMissing);
-    return kExitEngineMissing;
-  }
+  if (!engine || !prober)
+    return Fail(log, "ffmpeg.exe or ffprobe.exe not found", EncoderCause::kEngineMissing, kExitEngineMissing);
   EncoderJob job = original;
   const auto source = ResolveSource(job.source, log);
-  if (!source) {
-    log.Line("source unreadable");
-    log.Cause(EncoderCause::kSourceUnreadable);
-    return kExitSourceUnreadable;
-  }
+  if (!source) return Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable);
   job.source = *source;
   auto info = ReadSourceHeader(job.source, log);
   if (!info) info = ProbeSource(*prober, job.source, false, log);
-  if (!info || !info->hasVideo) {
-    log.Line(info ? "no video stream found" : "no media found");
-    log.Cause(info ? EncoderCause::kNoVideoStream : EncoderCause::kNotVideoFile);
-    return kExitSourceUnreadable;
-  }
+  if (!info || !info->hasVideo) return FailNoVideo(log, info.has_value());
   const EngineArguments translated = TranslateJob(job, *info);
-  if (!translated.error.empty()) {
-    log.Line("refused: " + translated.error);
-    log.Cause(EncoderCause::kBadArguments);
-    return kExitBadArguments;
-  }
+  if (!translated.error.empty())
+    return Fail(log, "refused: " + translated.error, EncoderCause::kBadArguments, kExitBadArguments);
   // An output folder that takes no file fails here, before the engine runs.
-  if (const std::uint32_t error = WriteOpenError(Utf8ToWide(job.output)); error != 0) {
-    log.Line("the output cannot be opened for writing (system error " + std::to_string(error) + ")");
-    log.Cause(CauseOfOutputError(error));
-    return kExitEngineFailed;
-  }
+  if (const std::uint32_t error = WriteOpenError(Utf8ToWide(job.output)); error != 0)
+    return Fail(log, "the output cannot be opened for writing (system error " + std::to_string(error) + ")",
+                CauseOfOutputError(error), kExitEngineFailed);
   LeaveEngineArguments(translated.arguments);
 
   // Long sources are split by time and their ranges encoded side by side;
