@@ -1,12 +1,18 @@
 #pragma once
 // What the converter and its encoder front end, veltoenc.exe, agree on: the
-// report message, its kinds, the run modes and the encoder's exit codes.
+// report message, its kinds, the run modes, the encoder's exit codes and
+// where it keeps its run logs.
 // The argument string itself is built by BuildCommandLine.
 #include <cstdint>
 
 namespace velto {
 
 inline constexpr char kEncoderExecutable[] = "veltoenc.exe";
+
+// The run logs: "<local application data>\<kEncoderLogParent>\<kEncoderLogSubfolder>",
+// each named veltoenc-<time>-<process id>.log.
+inline constexpr wchar_t kEncoderLogParent[] = L"Velto ASF Converter";
+inline constexpr wchar_t kEncoderLogSubfolder[] = L"logs";
 
 // WM_USER + 0x320, sent by the encoder to the window whose handle ends its
 // command line. wParam: the report kind; lParam: the value (signed 32-bit).

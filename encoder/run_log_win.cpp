@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "base/encoder_interface.h"
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "encoder/file_access_win.h"
 #include "encoder/run_log.h"
@@ -44,9 +46,9 @@ std::wstring LocalAppDataFolder() {
 std::wstring LogFolder() {
   const std::wstring base = LocalAppDataFolder();
   if (base.empty()) return L"";
-  std::wstring folder = base + L"\\Velto ASF Converter";
+  std::wstring folder = base + L"\\" + kEncoderLogParent;
   CreateDirectoryW(folder.c_str(), nullptr);
-  folder += L"\\logs";
+  folder += std::wstring(L"\\") + kEncoderLogSubfolder;
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
 }
@@ -54,11 +56,10 @@ std::wstring LogFolder() {
 std::vector<std::string> LogNames(const std::wstring& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\veltoenc-*.log").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const FileSearch search(FindFirstFileW((folder + L"\\veltoenc-*.log").c_str(), &found));
+  if (!search) return names;
   do names.push_back(WideToUtf8(found.cFileName));
-  while (FindNextFileW(search, &found));
-  FindClose(search);
+  while (FindNextFileW(search.Get(), &found));
   return names;
 }
 

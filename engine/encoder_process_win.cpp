@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "base/encoder_interface.h"
 #include "base/file_system.h"
 #include "base/owned_handles.h"
 #include "base/process_win.h"
@@ -22,7 +23,7 @@ std::wstring QuoteProgramPath(const std::wstring& path) { return L"\"" + path + 
 std::string EncoderLogFolder() {
   wchar_t base[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return {};
-  return WideToUtf8(std::wstring(base) + L"\\Velto ASF Converter\\logs");
+  return WideToUtf8(std::wstring(base) + L"\\" + kEncoderLogParent + L"\\" + kEncoderLogSubfolder);
 }
 
 std::string FindEncoderLog(const std::string& folder, const EncoderRunResult& run) {
