@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/file_system.h"
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 
 namespace velto {
@@ -25,25 +26,6 @@ std::wstring WidePath(const std::string& path) {
   return wide;
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() { Close(); }
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    if (h_ == INVALID_HANDLE_VALUE) return true;
-    const HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
-
 bool WriteAll(HANDLE file, std::string_view content) {
   while (!content.empty()) {
     const DWORD chunk = content.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(content.size());
@@ -56,9 +38,10 @@ bool WriteAll(HANDLE file, std::string_view content) {
 
 // 0, or the system's error code of the step that failed.
 DWORD WriteTemporary(const std::wstring& temp, std::string_view content) {
-  Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid() || !WriteAll(file.get(), content) || !FlushFileBuffers(file.get()) || !file.Close()) {
+  UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  // The close is checked too: a written file can still fail there.
+  if (!file || !WriteAll(file.Get(), content) || !FlushFileBuffers(file.Get()) || !CloseHandle(file.Release())) {
     const DWORD error = GetLastError();
     return error == 0 ? ERROR_WRITE_FAULT : error;
   }
@@ -82,12 +65,12 @@ DWORD AttributesOf(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-  Handle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+  const UniqueHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || GetFileType(file.Get()) != FILE_TYPE_DISK) return std::nullopt;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
       static_cast<unsigned long long>(size.QuadPart) > maxBytes)
     return std::nullopt;
   std::string content;
@@ -95,7 +78,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
     if (got == 0) break;
     if (content.size() + got > maxBytes) return std::nullopt;
     content.append(buffer, got);
