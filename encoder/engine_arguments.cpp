@@ -636,11 +636,23 @@ Arguments SoundArguments(const EncoderJob& job, const SourceInfo& source, const 
   return args;
 }
 
+// A name in the join's list: quoted, a quote in it written as '\''.
+std::string ListedFile(const std::string& path) {
+  std::string quoted = "'";
+  for (const char c : FileUrl(path)) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 // The parts and the sound copied into the output, their times as written
-// (the list states where each part begins).
+// (the list states where each part begins). The list comes on the input:
+// the join is started while the ranges are still encoding, and reads it
+// once they are done. Its names are whole paths (-safe 0), opened by the
+// file protocol; the engine reads the list's input itself, since an input
+// from a pipe given a thread of its own is looked at only every 10 ms.
 Arguments JoinArguments(const EncoderJob& job, const DiscRules* disc, const std::string& folder, bool withSound) {
   Arguments args = EngineHead();
-  Add(args, {"-copyts", "-f", "concat", "-i", FileUrl(folder + kPartListName)});
+  Add(args, {"-copyts", "-f", "concat", "-safe", "0", "-protocol_whitelist", "file,pipe", "-thread_queue_size", "0",
+             "-i", "pipe:0"});
   if (withSound) Add(args, {"-i", FileUrl(folder + kSoundPart)});
   Add(args, {"-map", "0:v:0"});
   if (withSound) Add(args, {"-map", "1:a:0"});
@@ -692,7 +704,7 @@ std::optional<SplitArguments> TranslateSplitJob(const EncoderJob& job, const Sou
     split.files.push_back(name);
     // Each part begins after the frames of the parts before it; kept
     // source times are kept from the part's own zero, not its first frame.
-    split.partList += "file " + name + "\n";
+    split.partList += "file " + ListedFile(folder + name) + "\n";
     if (!rate) split.partList += "inpoint 0\n";
     if (!last) split.partList += "duration " + Precise(ranges[i].count * frameSeconds) + "\n";
   }
@@ -703,7 +715,6 @@ std::optional<SplitArguments> TranslateSplitJob(const EncoderJob& job, const Sou
     split.files.push_back(kSoundPart);
   }
   split.join = JoinArguments(job, disc, folder, withSound);
-  split.files.push_back(kPartListName);
   return split;
 }
 

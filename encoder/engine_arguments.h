@@ -30,12 +30,9 @@ struct SplitArguments {
   std::vector<std::int64_t> frames;             // each range's frames where fixed, else 0
   std::vector<std::string> audio;               // empty when the output has no sound
   std::vector<std::string> join;
-  std::string partList;                         // the join's list of the parts
-  std::vector<std::string> files;               // every file the runs and the list make in the folder
+  std::string partList;                         // the join's list of the parts, for its input
+  std::vector<std::string> files;               // every file the runs make in the folder
 };
-
-// The file in the folder that holds SplitArguments::partList.
-inline constexpr char kPartListName[] = "parts.txt";
 
 // nullopt when the job stays one engine run: refused, shorter than 30 s,
 // one processor, or an output whose frame times are not known beforehand.

@@ -76,6 +76,20 @@ void EngineProcess::AskToQuit() {
   input_.Reset();
 }
 
+bool EngineProcess::GiveInput(const std::string& bytes) {
+  if (!input_) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    if (!WriteFile(input_.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) ||
+        written == 0)
+      break;
+    done += written;
+  }
+  input_.Reset();
+  return done == bytes.size();
+}
+
 void EngineProcess::Terminate() {
   if (process_) {
     TerminateProcess(process_.Get(), 255);

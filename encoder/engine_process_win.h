@@ -30,6 +30,9 @@ class EngineProcess {
   bool Wait(DWORD timeoutMs);
   // Asks the program to finish ("q" on its input).
   void AskToQuit();
+  // Writes `bytes` on the program's input and closes it: the program reads
+  // them to their end. False when not all could be written.
+  bool GiveInput(const std::string& bytes);
   void Terminate();
   // Waits for the end of both outputs; call after the program has ended.
   void JoinReaders();

@@ -100,59 +100,71 @@ namespace {
 
 constexpr DWORD kQuietReportMs = 1000;
 
-struct GroupMember {
+}  // namespace
+
+struct EngineGroup::Member {
   EngineOutputs outputs;
   EngineProcess process;
+  bool ended = false;
 };
 
+EngineGroup::EngineGroup() = default;
+
+// Runs still going are ended by their processes' own ends.
+EngineGroup::~EngineGroup() = default;
+
+bool EngineGroup::Start(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs, RunLog& log) {
+  for (const auto& arguments : runs) {
+    auto member = std::make_unique<Member>();
+    EngineOutputs& outputs = member->outputs;
+    const bool started = member->process.Start(
+        engine, arguments, [&outputs](const std::string& bytes) { outputs.FeedProgress(bytes); },
+        [&outputs](const std::string& bytes) { outputs.FeedErrors(bytes); });
+    log.Timed("engine: " + WideToUtf8(member->process.CommandLine()));
+    members_.push_back(std::move(member));
+    if (!started) {
+      log.Line("the engine could not be started");
+      EndAll(false);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool EngineGroup::GiveInput(std::size_t run, const std::string& bytes) {
+  return run < members_.size() && members_[run]->process.GiveInput(bytes);
+}
+
 // Waits until one of the runs still going ends or timeoutMs pass.
-void WaitForAnyEnd(const std::vector<std::unique_ptr<GroupMember>>& members, DWORD timeoutMs) {
+void EngineGroup::WaitForAnyEnd(DWORD timeoutMs) {
   std::vector<HANDLE> going;
-  for (const auto& m : members)
+  for (const auto& m : members_)
     if (m->process.Process() && !m->process.Wait(0)) going.push_back(m->process.Process());
   if (going.empty()) return;
   if (going.size() > MAXIMUM_WAIT_OBJECTS) going.resize(MAXIMUM_WAIT_OBJECTS);
   WaitForMultipleObjects(static_cast<DWORD>(going.size()), going.data(), FALSE, timeoutMs);
 }
 
-void EndAll(std::vector<std::unique_ptr<GroupMember>>& members, bool askFirst) {
+void EngineGroup::EndAll(bool askFirst) {
   if (askFirst) {
-    for (auto& m : members) m->process.AskToQuit();
+    for (auto& m : members_) m->process.AskToQuit();
     const DWORD deadline = GetTickCount() + 600;
-    for (auto& m : members) {
+    for (auto& m : members_) {
       const DWORD now = GetTickCount();
       m->process.Wait(now < deadline ? deadline - now : 0);
     }
   }
-  for (auto& m : members)
+  for (auto& m : members_)
     if (!m->process.Wait(0)) m->process.Terminate();
 }
 
-}  // namespace
-
-EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs,
-                             std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log) {
+EngineGroupResult EngineGroup::Follow(std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log) {
   EngineGroupResult result;
-  std::vector<std::unique_ptr<GroupMember>> members;
-  for (const auto& arguments : runs) {
-    auto member = std::make_unique<GroupMember>();
-    EngineOutputs& outputs = member->outputs;
-    const bool started = member->process.Start(
-        engine, arguments, [&outputs](const std::string& bytes) { outputs.FeedProgress(bytes); },
-        [&outputs](const std::string& bytes) { outputs.FeedErrors(bytes); });
-    log.Timed("engine: " + WideToUtf8(member->process.CommandLine()));
-    members.push_back(std::move(member));
-    if (!started) {
-      log.Line("the engine could not be started");
-      EndAll(members, false);
-      return result;
-    }
-  }
-  result.started = true;
+  result.started = !members_.empty();
   DWORD lastLook = GetTickCount(), lastReport = 0;
   auto report = [&](bool quietToo) {
     std::int64_t written = 0;
-    for (std::size_t i = 0; i < members.size() && i < counted; ++i) written += members[i]->outputs.Microseconds();
+    for (std::size_t i = 0; i < members_.size() && i < counted; ++i) written += members_[i]->outputs.Microseconds();
     const auto now = std::max(position, static_cast<std::int32_t>(written / 1'000'000));
     if (now == position && !(quietToo && GetTickCount() - lastReport >= kQuietReportMs)) return false;
     position = now;
@@ -161,21 +173,27 @@ EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::
   };
   while (true) {
     bool allEnded = true;
-    for (auto& m : members) {
-      if (!m->process.Wait(0)) allEnded = false;
-      else if (m->process.ExitCode() != 0) result.failed = true;
+    for (std::size_t i = 0; i < members_.size(); ++i) {
+      Member& m = *members_[i];
+      if (!m.process.Wait(0)) {
+        allEnded = false;
+        continue;
+      }
+      if (!m.ended) log.Timed("engine run " + std::to_string(i + 1) + " ended");
+      m.ended = true;
+      if (m.process.ExitCode() != 0) result.failed = true;
     }
     if (result.failed) break;
     if (allEnded) {
       // The readers may not have taken the runs' last lines yet.
-      for (auto& m : members) m->process.JoinReaders();
+      for (auto& m : members_) m->process.JoinReaders();
       report(false);  // the last second
       break;
     }
     // Woken by a run's end at once, so that the next step starts without
     // a look's delay; otherwise by the next report's time.
     const DWORD sinceLook = GetTickCount() - lastLook;
-    WaitForAnyEnd(members, sinceLook < kReportIntervalMs ? kReportIntervalMs - sinceLook : 0);
+    WaitForAnyEnd(sinceLook < kReportIntervalMs ? kReportIntervalMs - sinceLook : 0);
     if (GetTickCount() - lastLook < kReportIntervalMs) continue;
     lastLook = GetTickCount();
     if (report(true)) {
@@ -184,9 +202,9 @@ EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::
       break;
     }
   }
-  if (result.stopped || result.failed) EndAll(members, result.stopped);
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    auto& m = *members[i];
+  if (result.stopped || result.failed) EndAll(result.stopped);
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    Member& m = *members_[i];
     m.process.JoinReaders();
     result.frames.push_back(m.outputs.Frames());
     const DWORD code = m.process.ExitCode();
@@ -195,6 +213,13 @@ EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::
   }
   log.Timed("engines ended");
   return result;
+}
+
+EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs,
+                             std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log) {
+  EngineGroup group;
+  if (!group.Start(engine, runs, log)) return {};
+  return group.Follow(counted, position, reporter, log);
 }
 
 }  // namespace velto

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,32 @@ struct EngineGroupResult {
   bool stopped = false;
   bool failed = false;               // a run could not start or ended with a non-zero code
   std::vector<std::int64_t> frames;  // as each run's progress last said
+};
+
+// The same, in steps: a run can be started ahead of its input (the join
+// of a split conversion, whose start under Wine takes a while, started
+// while the ranges encode) and given it later. Runs still going when the
+// group is dropped are ended.
+class EngineGroup {
+ public:
+  EngineGroup();
+  EngineGroup(const EngineGroup&) = delete;
+  EngineGroup& operator=(const EngineGroup&) = delete;
+  ~EngineGroup();
+
+  // False when a run could not be started; the others are then ended.
+  bool Start(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs, RunLog& log);
+  // Writes `bytes` on run `run`'s input and closes it.
+  bool GiveInput(std::size_t run, const std::string& bytes);
+  // Until every run has ended, one has failed or the window asks to stop.
+  EngineGroupResult Follow(std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log);
+
+ private:
+  struct Member;
+  void WaitForAnyEnd(DWORD timeoutMs);
+  void EndAll(bool askFirst);
+
+  std::vector<std::unique_ptr<Member>> members_;
 };
 
 EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs,

@@ -94,24 +94,28 @@ SplitOutcome ConvertSplit(const std::wstring& engine, const std::string& output,
     if (!RemoveSplitFolder(folder)) log.Line("the split folder could not be removed");
     return outcome;
   };
-  if (!WriteTextFile(folder + Utf8ToWide(kPartListName), split.partList)) return fail(SplitOutcome::kFailed);
-
   std::vector<std::vector<std::string>> runs = split.video;
   if (!split.audio.empty()) runs.push_back(split.audio);
   std::int32_t position = 0;
-  const EngineGroupResult parts = RunEngines(engine, runs, split.video.size(), position, reporter, log);
-  if (parts.stopped) return fail(SplitOutcome::kStopped);
-  if (!parts.started || parts.failed) return fail(SplitOutcome::kFailed);
+  EngineGroup parts, join;
+  if (!parts.Start(engine, runs, log)) return fail(SplitOutcome::kFailed);
+  // The join starts now and waits for its list, so that its start is done
+  // by the time the ranges are; it is ended with the group if they fail.
+  if (!join.Start(engine, {split.join}, log)) return fail(SplitOutcome::kFailed);
+  const EngineGroupResult encoded = parts.Follow(split.video.size(), position, reporter, log);
+  if (encoded.stopped) return fail(SplitOutcome::kStopped);
+  if (encoded.failed) return fail(SplitOutcome::kFailed);
   for (std::size_t i = 0; i < split.video.size(); ++i) {
-    const bool shortPart = split.frames[i] > 0 ? parts.frames[i] != split.frames[i] : parts.frames[i] == 0;
+    const bool shortPart = split.frames[i] > 0 ? encoded.frames[i] != split.frames[i] : encoded.frames[i] == 0;
     if (shortPart) {
-      log.Line("range " + std::to_string(i + 1) + " gave " + std::to_string(parts.frames[i]) + " frames");
+      log.Line("range " + std::to_string(i + 1) + " gave " + std::to_string(encoded.frames[i]) + " frames");
       return fail(SplitOutcome::kFailed);
     }
   }
-  const EngineGroupResult join = RunEngines(engine, {split.join}, 0, position, reporter, log);
-  if (join.stopped) return fail(SplitOutcome::kStopped);
-  if (!join.started || join.failed || !FileExists(Utf8ToWide(output))) return fail(SplitOutcome::kFailed);
+  if (!join.GiveInput(0, split.partList)) log.Line("the join's list could not be written");
+  const EngineGroupResult joined = join.Follow(0, position, reporter, log);
+  if (joined.stopped) return fail(SplitOutcome::kStopped);
+  if (joined.failed || !FileExists(Utf8ToWide(output))) return fail(SplitOutcome::kFailed);
   if (!RemoveSplitFolder(folder)) log.Line("the split folder could not be removed");
   return SplitOutcome::kDone;
 }

@@ -231,12 +231,13 @@ TEST(EngineArguments, ProbeArgumentsUseFileUrls) {
 
 // ---- split by time --------------------------------------------------------------
 
-std::optional<SplitArguments> Split(const char* pattern, double seconds, int processors, const std::string& output) {
+std::optional<SplitArguments> Split(const char* pattern, double seconds, int processors, const std::string& output,
+                                    const std::string& folder = "C:\\t\\") {
   const auto job = ParseEncoderArguments(SplitCommandLine(test::Fill(pattern, "in.wmv", output, 0, 0)));
   EXPECT_TRUE(job.job) << job.error;
   SourceInfo source = Clip43Stereo();
   source.durationSeconds = seconds;
-  return job.job ? TranslateSplitJob(*job.job, source, processors, "C:\\t\\") : std::nullopt;
+  return job.job ? TranslateSplitJob(*job.job, source, processors, folder) : std::nullopt;
 }
 
 TEST(SplitArguments, DvdRangesMoveToWholeFramesAndJoinIntoTheDvdMuxer) {
@@ -257,11 +258,14 @@ TEST(SplitArguments, DvdRangesMoveToWholeFramesAndJoinIntoTheDvdMuxer) {
             std::string(kHead) + "-map 0:a:0 -vn -af aformat=sample_rates=48000:channel_layouts=stereo -c:a mp2 "
                                  "-b:a 112k -ar 48000 -ac 2 -t 32400 -f asf file:C:\\t\\audio.asf");
   EXPECT_EQ(JoinCommandLine(split->join),
-            "-hide_banner -loglevel error -nostats -progress pipe:1 -y -copyts -f concat -i file:C:\\t\\parts.txt "
+            "-hide_banner -loglevel error -nostats -progress pipe:1 -y -copyts -f concat -safe 0 -protocol_whitelist file,pipe "
+            "-thread_queue_size 0 -i pipe:0 "
             "-i file:C:\\t\\audio.asf -map 0:v:0 -map 1:a:0 -c copy -aspect 4:3 "
             "-f dvd -packetsize 2048 -muxrate 10080000 file:out.vob");
-  EXPECT_EQ(split->partList, "ffconcat version 1.0\nfile video-1.mpg\nduration 18.000000\nfile video-2.mpg\n");
-  EXPECT_EQ(split->files, (std::vector<std::string>{"video-1.mpg", "video-2.mpg", "audio.asf", "parts.txt"}));
+  EXPECT_EQ(split->partList,
+            "ffconcat version 1.0\nfile 'file:C:\\t\\video-1.mpg'\nduration 18.000000\n"
+            "file 'file:C:\\t\\video-2.mpg'\n");
+  EXPECT_EQ(split->files, (std::vector<std::string>{"video-1.mpg", "video-2.mpg", "audio.asf"}));
 }
 
 TEST(SplitArguments, KeptSourceTimesAreCutBetweenFramesAndKeptInTheJoin) {
@@ -273,8 +277,15 @@ TEST(SplitArguments, KeptSourceTimesAreCutBetweenFramesAndKeptInTheJoin) {
   EXPECT_NE(second.find("-ss 17.980250 -i file:in.wmv -map 0:v:0 -vf setpts=PTS-0.019750/TB "), std::string::npos)
       << second;
   EXPECT_EQ(split->frames, (std::vector<std::int64_t>{0, 0}));  // counts follow the source
-  EXPECT_EQ(split->partList,
-            "ffconcat version 1.0\nfile video-1.asf\ninpoint 0\nduration 18.000000\nfile video-2.asf\ninpoint 0\n");
+  EXPECT_EQ(split->partList, "ffconcat version 1.0\nfile 'file:C:\\t\\video-1.asf'\ninpoint 0\nduration 18.000000\n"
+                             "file 'file:C:\\t\\video-2.asf'\ninpoint 0\n");
+}
+
+TEST(SplitArguments, TheJoinsListQuotesItsPaths) {
+  const auto split = Split(test::kDvdPalMp2, 36.0, 2, "out.vob", "C:\\it's 'x'\\");
+  ASSERT_TRUE(split);
+  EXPECT_NE(split->partList.find("\nfile 'file:C:\\it'\\''s '\\''x'\\''\\video-1.mpg'\n"), std::string::npos)
+      << split->partList;
 }
 
 TEST(SplitArguments, ShortLonelyOrUntimedJobsStayOneRun) {
