@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <thread>
 
 #include "base/owned_handles.h"
 #include "base/process_win.h"
@@ -51,24 +52,18 @@ bool RemoveSplitFolder(const std::wstring& folder) {
 
 // A second veltoenc.exe, outside the engine's job, that removes the folder
 // once this process has ended: also when it is killed, which ends the
-// engine runs with it. It inherits a handle of this process to wait on.
-void StartWatch(const std::wstring& folder, RunLog& log) {
+// engine runs with it. It finds this process by its number and inherits
+// nothing, so it can be started beside the engine runs, whose starts hand
+// their pipes down.
+bool StartWatch(const std::wstring& folder) {
   wchar_t self[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  UniqueHandle us;
-  if (length == 0 || length >= MAX_PATH ||
-      !DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), us.Receive(), SYNCHRONIZE,
-                       TRUE, 0)) {
-    log.Line("the split folder's watch could not be started");
-    return;
-  }
+  if (length == 0 || length >= MAX_PATH) return false;
   ProcessStart how;
   how.program = self;
   how.commandLine = Utf8ToWide(JoinCommandLine(
-      {WideToUtf8(self), kRemoveWhenEnded, std::to_string(reinterpret_cast<std::uintptr_t>(us.Get())),
-       WideToUtf8(folder)}));
-  how.output = StreamUse::kNull;  // handles are inherited where a stream is given
-  if (!StartHidden(how)) log.Line("the split folder's watch could not be started");
+      {WideToUtf8(self), kRemoveWhenEnded, std::to_string(GetCurrentProcessId()), WideToUtf8(folder)}));
+  return StartHidden(how).has_value();
 }
 
 }  // namespace
@@ -88,9 +83,16 @@ SplitOutcome ConvertSplit(const std::wstring& engine, const std::string& output,
     return SplitOutcome::kFailed;
   }
   SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  StartWatch(folder, log);
+  bool watching = false;
+  std::jthread watch([&] { watching = StartWatch(folder); });
+  const auto watchStarted = [&] {
+    if (!watch.joinable()) return;
+    watch.join();
+    if (!watching) log.Line("the split folder's watch could not be started");
+  };
   log.Line("split into " + std::to_string(split.video.size()) + " ranges in " + WideToUtf8(folder));
   const auto fail = [&](SplitOutcome outcome) {
+    watchStarted();
     if (!RemoveSplitFolder(folder)) log.Line("the split folder could not be removed");
     return outcome;
   };
@@ -102,6 +104,7 @@ SplitOutcome ConvertSplit(const std::wstring& engine, const std::string& output,
   // The join starts now and waits for its list, so that its start is done
   // by the time the ranges are; it is ended with the group if they fail.
   if (!join.Start(engine, {split.join}, log)) return fail(SplitOutcome::kFailed);
+  watchStarted();
   const EngineGroupResult encoded = parts.Follow(split.video.size(), position, reporter, log);
   if (encoded.stopped) return fail(SplitOutcome::kStopped);
   if (encoded.failed) return fail(SplitOutcome::kFailed);
@@ -124,8 +127,12 @@ bool WatchSplitFolder(const std::vector<std::string>& words) {
   if (words.size() != 3 || words[0] != kRemoveWhenEnded) return false;
   const std::wstring folder = Utf8ToWide(words[2]);
   if (!IsSplitFolder(folder)) return true;
-  const UniqueHandle watched(reinterpret_cast<HANDLE>(std::strtoull(words[1].c_str(), nullptr, 10)));
-  if (WaitForSingleObject(watched.Get(), INFINITE) == WAIT_OBJECT_0) RemoveSplitFolder(folder);
+  const DWORD id = static_cast<DWORD>(std::strtoul(words[1].c_str(), nullptr, 10));
+  const UniqueHandle watched(OpenProcess(SYNCHRONIZE, FALSE, id));
+  // A process that cannot be found has ended already.
+  const bool ended = watched ? WaitForSingleObject(watched.Get(), INFINITE) == WAIT_OBJECT_0
+                             : GetLastError() == ERROR_INVALID_PARAMETER;
+  if (ended) RemoveSplitFolder(folder);
   return true;
 }
 

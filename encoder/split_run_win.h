@@ -26,8 +26,8 @@ SplitOutcome ConvertSplit(const std::wstring& engine, const std::string& output,
                           const std::wstring& folder, Reporter& reporter, RunLog& log);
 
 // The first word of a command line that asks veltoenc.exe to watch a run:
-// "--remove-when-ended HANDLE FOLDER" waits until the process whose handle
-// it inherited has ended, however it ends, then removes its split folder.
+// "--remove-when-ended PROCESS FOLDER" waits until the process of that
+// number has ended, however it ends, then removes its split folder.
 inline constexpr char kRemoveWhenEnded[] = "--remove-when-ended";
 
 // That watch; true when the words asked for it.
