@@ -36,6 +36,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -317,9 +318,13 @@ void Drain(UniqueHandle pipe) {
 
 // Runs an engine program as the encoder front end does: detached (no
 // console), hidden, with pipes for its input and both outputs, in `folder`.
-EngineRun RunEngineProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder) {
+// With `countCpu` its processor time is taken from the control group, or,
+// without one, sampled from /proc while it runs; without, nothing but its
+// end is waited for, so that the time measured is the program's alone.
+EngineRun RunEngineProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+                           bool countCpu) {
   EngineRun run;
-  const double groupStart = GroupCpuMs();
+  const double groupStart = countCpu ? GroupCpuMs() : -1.0;
   const double start = NowMs();
   ProcessStart how;
   how.program = program;
@@ -331,12 +336,18 @@ EngineRun RunEngineProgram(const std::wstring& program, const std::wstring& argu
   const HANDLE process = started->handles.process.Get();
   std::thread outReader(Drain, std::move(started->output));
   std::thread errReader(Drain, std::move(started->error));
-  ProcessTree tree({program.substr(program.find_last_of(L'\\') + 1)});
-  while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT) tree.Sample();
+  std::optional<ProcessTree> tree;
+  if (countCpu && groupStart < 0) {
+    tree.emplace(std::vector<std::wstring>{program.substr(program.find_last_of(L'\\') + 1)});
+    while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT) tree->Sample();
+  } else {
+    WaitForSingleObject(process, INFINITE);
+  }
   run.ms = NowMs() - start;
   outReader.join();
   errReader.join();
-  run.cpuMs = groupStart >= 0 ? GroupCpuMs() - groupStart : tree.CpuMs();
+  if (groupStart >= 0) run.cpuMs = GroupCpuMs() - groupStart;
+  else if (tree) run.cpuMs = tree->CpuMs();
   GetExitCodeProcess(process, &run.exitCode);
   return run;
 }
@@ -411,13 +422,11 @@ class Converter {
     return ms;
   }
 
-  HWND FindMessageBox() const { return program_.FindDialog(IsMessageBox); }
-
-  // The same, looking at dialog windows only: listing every window and
-  // asking each for its process is a round of Wine server calls, which at
-  // every look during a conversion took processor time from the runs
-  // measured.
-  HWND FindMessageBoxQuickly() const {
+  // A message box of the program, looked for among dialog windows only:
+  // listing every window and asking each for its process is a round of
+  // Wine server calls, which at every look took processor time from the
+  // program measured.
+  HWND FindMessageBox() const {
     for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window;
          window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
       DWORD owner = 0;
@@ -508,7 +517,7 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
             waitEndSelf = self;
           }
         }
-        box = converter.FindMessageBoxQuickly();
+        box = converter.FindMessageBox();
         return box != nullptr || converter.Program().HasEnded();
       },
       kBatchTimeoutMs, 10);
@@ -539,7 +548,7 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
 int Engine(const std::wstring& argsFile, const std::wstring& folder) {
   const std::wstring arguments = ReadLineFromFile(argsFile);
   if (arguments.empty()) Fail("no engine arguments in " + WideToUtf8(argsFile));
-  const EngineRun run = RunEngineProgram(ExecutableFolder() + L"ffmpeg.exe", arguments, folder);
+  const EngineRun run = RunEngineProgram(ExecutableFolder() + L"ffmpeg.exe", arguments, folder, true);
   if (run.exitCode != 0) Fail("the engine failed");
   PrintPairs({{"ms", run.ms}, {"tree_ms", run.cpuMs}});
   return 0;
@@ -558,7 +567,7 @@ int Probe(const std::wstring& sourceFolder, const std::vector<std::wstring>& nam
     const std::wstring arguments =
         L"-hide_banner -v error -print_format json -show_format -show_streams \"file:" + sourceFolder + L"\\" +
         name + L"\"";
-    const EngineRun run = RunEngineProgram(ExecutableFolder() + L"ffprobe.exe", arguments, sourceFolder);
+    const EngineRun run = RunEngineProgram(ExecutableFolder() + L"ffprobe.exe", arguments, sourceFolder, false);
     if (run.exitCode != 0) Fail("the prober failed");
   }
   PrintPairs({{"ms", NowMs() - start}});
