@@ -1,5 +1,8 @@
 #include "base/process_win.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace velto {
 namespace {
 
@@ -39,21 +42,44 @@ std::optional<StartedProcess> StartHidden(const ProcessStart& start) {
     }
     anyStream = anyStream || uses[i] != StreamUse::kNone;
   }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW | (anyStream ? STARTF_USESTDHANDLES : 0);
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = given[0];
-  startup.hStdOutput = given[1];
-  startup.hStdError = given[2];
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | (anyStream ? STARTF_USESTDHANDLES : 0);
+  startup.StartupInfo.wShowWindow = SW_HIDE;
+  startup.StartupInfo.hStdInput = given[0];
+  startup.StartupInfo.hStdOutput = given[1];
+  startup.StartupInfo.hStdError = given[2];
+  // The program inherits its own streams and nothing else: not the pipes
+  // of a program another thread is starting at the same moment, whose ends
+  // are inheritable until that start is done.
+  std::vector<HANDLE> inherited;
+  for (const HANDLE handle : given)
+    if (handle && handle != INVALID_HANDLE_VALUE &&
+        std::find(inherited.begin(), inherited.end(), handle) == inherited.end())
+      inherited.push_back(handle);
+  std::vector<char> attributes;
+  if (!inherited.empty()) {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    attributes.resize(size);
+    startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size)) return std::nullopt;
+    if (!UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+                                   inherited.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      DeleteProcThreadAttributeList(startup.lpAttributeList);
+      return std::nullopt;
+    }
+  }
   const DWORD flags = (start.console ? CREATE_NO_WINDOW : DETACHED_PROCESS) | CREATE_UNICODE_ENVIRONMENT |
-                      (start.job ? CREATE_SUSPENDED : 0);
+                      (start.job ? CREATE_SUSPENDED : 0) | (inherited.empty() ? 0 : EXTENDED_STARTUPINFO_PRESENT);
   std::wstring line = start.commandLine;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(start.program.empty() ? nullptr : start.program.c_str(), line.data(), nullptr, nullptr,
-                      anyStream, flags, nullptr, start.folder.empty() ? nullptr : start.folder.c_str(), &startup,
-                      &info))
-    return std::nullopt;
+  const BOOL created =
+      CreateProcessW(start.program.empty() ? nullptr : start.program.c_str(), line.data(), nullptr, nullptr,
+                     !inherited.empty(), flags, nullptr, start.folder.empty() ? nullptr : start.folder.c_str(),
+                     &startup.StartupInfo, &info);
+  if (startup.lpAttributeList) DeleteProcThreadAttributeList(startup.lpAttributeList);
+  if (!created) return std::nullopt;
   started.handles = OwnedProcess(info);
   if (start.job) {
     AssignProcessToJobObject(start.job, info.hProcess);

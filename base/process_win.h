@@ -35,7 +35,9 @@ struct StartedProcess {
   UniqueHandle input, output, error;  // our ends of its pipes
 };
 
-// nullopt when a pipe could not be made or the program could not be started.
+// The program inherits the handles of its streams and no other, so that
+// programs may be started from several threads at once. nullopt when a
+// pipe could not be made or the program could not be started.
 std::optional<StartedProcess> StartHidden(const ProcessStart& start);
 
 // A start can fail for a moment while something else holds the program file

@@ -27,6 +27,26 @@ TEST(ProcessStart, APipedOutputReachesUs) {
   EXPECT_EQ(WaitForSingleObject(started->handles.process.Get(), 10000), WAIT_OBJECT_0);
 }
 
+TEST(ProcessStart, OnlyItsOwnStreamsAreHandedDown) {
+  // An inheritable pipe of another start in flight: its writing end must
+  // not live on in this program, or the reader would never see its end.
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  ASSERT_TRUE(CreatePipe(&read, &write, &inherit, 0));
+  UniqueHandle otherRead(read), otherWrite(write);
+  ProcessStart how;
+  how.commandLine = L"cmd.exe /c set /p line=";  // waits for a line on its input
+  how.input = how.output = StreamUse::kPipe;
+  auto started = StartHidden(how);
+  ASSERT_TRUE(started);
+  otherWrite.Reset();
+  DWORD available = 0;
+  EXPECT_FALSE(PeekNamedPipe(otherRead.Get(), nullptr, 0, nullptr, &available, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+  started->input.Reset();  // the program reads the end of its input and ends
+  EXPECT_EQ(WaitForSingleObject(started->handles.process.Get(), 10000), WAIT_OBJECT_0);
+}
+
 TEST(ProcessStart, AMissingProgramIsNoStart) {
   ProcessStart how;
   how.program = L"C:\\no such folder\\no such program.exe";
