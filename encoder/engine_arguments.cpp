@@ -651,7 +651,7 @@ std::string ListedFile(const std::string& path) {
 // from a pipe given a thread of its own is looked at only every 10 ms.
 Arguments JoinArguments(const EncoderJob& job, const DiscRules* disc, const std::string& folder, bool withSound) {
   Arguments args = EngineHead();
-  Add(args, {"-copyts", "-f", "concat", "-safe", "0", "-protocol_whitelist", "file,pipe", "-thread_queue_size", "0",
+  Add(args, {"-copyts", "-safe", "0", "-protocol_whitelist", "file,pipe", "-thread_queue_size", "0", "-f", "concat",
              "-i", "pipe:0"});
   if (withSound) Add(args, {"-i", FileUrl(folder + kSoundPart)});
   Add(args, {"-map", "0:v:0"});

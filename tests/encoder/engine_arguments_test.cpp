@@ -258,8 +258,8 @@ TEST(SplitArguments, DvdRangesMoveToWholeFramesAndJoinIntoTheDvdMuxer) {
             std::string(kHead) + "-map 0:a:0 -vn -af aformat=sample_rates=48000:channel_layouts=stereo -c:a mp2 "
                                  "-b:a 112k -ar 48000 -ac 2 -t 32400 -f asf file:C:\\t\\audio.asf");
   EXPECT_EQ(JoinCommandLine(split->join),
-            "-hide_banner -loglevel error -nostats -progress pipe:1 -y -copyts -f concat -safe 0 -protocol_whitelist file,pipe "
-            "-thread_queue_size 0 -i pipe:0 "
+            "-hide_banner -loglevel error -nostats -progress pipe:1 -y -copyts -safe 0 -protocol_whitelist file,pipe "
+            "-thread_queue_size 0 -f concat -i pipe:0 "
             "-i file:C:\\t\\audio.asf -map 0:v:0 -map 1:a:0 -c copy -aspect 4:3 "
             "-f dvd -packetsize 2048 -muxrate 10080000 file:out.vob");
   EXPECT_EQ(split->partList,
