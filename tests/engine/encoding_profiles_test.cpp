@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velto {
@@ -147,18 +149,19 @@ double FpsFor(const ConversionSettings& s, double sourceFps) {
   return p.outputFps;
 }
 
+// Each {source rate, output rate}: the rate the settings pick for that source.
+void ExpectFpsBySource(const ConversionSettings& s, std::initializer_list<std::pair<double, double>> cases) {
+  for (const auto& [source, expected] : cases)
+    EXPECT_EQ(FpsFor(s, source), expected) << "format " << s.outputFormat << ", source " << source;
+}
+
 TEST(FrameRate, AviFollowsTheSourceWithinItsBand) {
   for (std::int32_t format : {kFormatAvi, kFormatDivx, kFormatXvid}) {
     ConversionSettings s = WithFormat(format);
     s.aviFrameRate = 0;
     s.mpegFrameRate = 3;
-    EXPECT_EQ(FpsFor(s, 12.5), 14.985);
-    EXPECT_EQ(FpsFor(s, 14.984), 14.985);
-    EXPECT_EQ(FpsFor(s, 14.985), 14.985);
-    EXPECT_EQ(FpsFor(s, 25.0), 25.0);
-    EXPECT_EQ(FpsFor(s, 60.0), 60.0);
-    EXPECT_EQ(FpsFor(s, 60.5), 30.0);
-    EXPECT_EQ(FpsFor(s, 0.0), 14.985);
+    ExpectFpsBySource(s, {{12.5, 14.985}, {14.984, 14.985}, {14.985, 14.985}, {25.0, 25.0}, {60.0, 60.0},
+                          {60.5, 30.0}, {0.0, 14.985}});
   }
 }
 
@@ -178,16 +181,8 @@ TEST(FrameRate, MpegSourceBandsBelongToTheUpperBandAtTheirEdges) {
     ConversionSettings s = WithFormat(format);
     s.mpegFrameRate = 0;
     s.aviFrameRate = 5;
-    EXPECT_EQ(FpsFor(s, 15.0), 23.976);
-    EXPECT_EQ(FpsFor(s, 23.976), 23.976);
-    EXPECT_EQ(FpsFor(s, 24.0), 24.0);
-    EXPECT_EQ(FpsFor(s, 24.999), 24.0);
-    EXPECT_EQ(FpsFor(s, 25.0), 25.0);
-    EXPECT_EQ(FpsFor(s, 27.999), 25.0);
-    EXPECT_EQ(FpsFor(s, 28.0), 29.97);
-    EXPECT_EQ(FpsFor(s, 29.97), 29.97);
-    EXPECT_EQ(FpsFor(s, 30.0), 30.0);
-    EXPECT_EQ(FpsFor(s, 120.0), 30.0);
+    ExpectFpsBySource(s, {{15.0, 23.976}, {23.976, 23.976}, {24.0, 24.0}, {24.999, 24.0}, {25.0, 25.0},
+                          {27.999, 25.0}, {28.0, 29.97}, {29.97, 29.97}, {30.0, 30.0}, {120.0, 30.0}});
   }
 }
 
