@@ -191,28 +191,8 @@ TEST(SettingsStore, OutputFolderIsAtMost255Characters) {
 
 TEST(SettingsStore, SavingKeepsEverythingElse) {
   ScratchDir dir;
-  const std::string original =
-      "; written by hand\r\n"
-      "[General]\r\n"
-      "Volume=99\r\n"
-      "\r\n"
-      "[destinate]\r\n"
-      "VOLUME=5\r\n"
-      "Unknown key=stays\r\n"
-      "volume=6\r\n"
-      "\r\n"
-      "[Destinate]\r\n"
-      "Letterbox=0\r\n"
-      "[Tail]\r\n"
-      "x=y\r\n";
-  WriteBytes(dir.File("option.ini"), original);
-  const Loaded loaded = Load(dir.Directory());
-  EXPECT_EQ(loaded.settings.volume, 5) << "first key of the first section";
-  EXPECT_EQ(loaded.settings.letterbox, 1) << "a later section of the same name is not read";
-
-  ASSERT_TRUE(SaveSettingsTo(dir.Directory(), loaded.settings, loaded.folder));
-  const std::string written = ReadBytes(dir.File("option.ini"));
-  std::string expected =
+  // The keys a save appends go between these two parts.
+  const std::string head =
       "; written by hand\r\n"
       "[General]\r\n"
       "Volume=99\r\n"
@@ -221,6 +201,20 @@ TEST(SettingsStore, SavingKeepsEverythingElse) {
       "VOLUME=5\r\n"
       "Unknown key=stays\r\n"
       "volume=6\r\n";
+  const std::string tail =
+      "\r\n"
+      "[Destinate]\r\n"
+      "Letterbox=0\r\n"
+      "[Tail]\r\n"
+      "x=y\r\n";
+  WriteBytes(dir.File("option.ini"), head + tail);
+  const Loaded loaded = Load(dir.Directory());
+  EXPECT_EQ(loaded.settings.volume, 5) << "first key of the first section";
+  EXPECT_EQ(loaded.settings.letterbox, 1) << "a later section of the same name is not read";
+
+  ASSERT_TRUE(SaveSettingsTo(dir.Directory(), loaded.settings, loaded.folder));
+  const std::string written = ReadBytes(dir.File("option.ini"));
+  std::string expected = head;
   // The other keys follow, appended in table order.
   for (std::string_view line : {"Letterbox=1", "Temporary folder=C:\\output video\\", "Output format=0",
                                 "TV mode=0", "MPEG aspect ratio=2", "DVD aspect ratio=1", "AVI quality=4",
@@ -232,13 +226,7 @@ TEST(SettingsStore, SavingKeepsEverythingElse) {
                                 "Disc size=1"}) {
     expected += std::string(line) + "\r\n";
   }
-  expected +=
-      "\r\n"
-      "[Destinate]\r\n"
-      "Letterbox=0\r\n"
-      "[Tail]\r\n"
-      "x=y\r\n";
-  EXPECT_EQ(written, expected);
+  EXPECT_EQ(written, expected + tail);
 }
 
 TEST(SettingsStore, VersionText) {
