@@ -16,17 +16,6 @@ MediaEntry Entry(const std::string& path, double duration, std::int32_t width = 
   return MediaEntry{path, duration, width, height, fps};
 }
 
-// Three entries that differ in every field.
-const MediaEntry kA = Entry("a", 10, 640, 480, 29.97);
-const MediaEntry kB = Entry("b", 20, 352, 288, 25.0);
-const MediaEntry kC = Entry("c", 30, 720, 576, 23.976);
-
-MediaList ListOfABC() {
-  MediaList list;
-  for (const MediaEntry& e : {kA, kB, kC}) list.Append(e);
-  return list;
-}
-
 std::vector<std::string> Paths(const MediaList& list) {
   std::vector<std::string> paths;
   for (const MediaEntry& e : list.entries()) paths.push_back(e.path);
@@ -51,11 +40,14 @@ TEST(MediaList, AppendAndRemoveKeepTheTotal) {
 }
 
 TEST(MediaList, RemovingFromTheMiddleMovesLaterEntriesWhole) {
-  MediaList list = ListOfABC();
+  MediaList list;
+  list.Append(Entry("a", 10, 640, 480, 29.97));
+  list.Append(Entry("b", 20, 352, 288, 25.0));
+  list.Append(Entry("c", 30, 720, 576, 23.976));
   list.Remove(1);
   ASSERT_EQ(list.count(), 2);
-  EXPECT_EQ(list.at(0), kA);
-  EXPECT_EQ(list.at(1), kC);
+  EXPECT_EQ(list.at(0), Entry("a", 10, 640, 480, 29.97));
+  EXPECT_EQ(list.at(1), Entry("c", 30, 720, 576, 23.976));
   EXPECT_EQ(list.totalDuration, 40.0);
 }
 
@@ -93,10 +85,13 @@ TEST(MediaList, AppendPendingTakesTheProbeResultsAndKeepsThem) {
 }
 
 TEST(MediaList, SwapAndMoveCarryEveryField) {
-  MediaList list = ListOfABC();
+  MediaList list;
+  list.Append(Entry("a", 10, 640, 480, 29.97));
+  list.Append(Entry("b", 20, 352, 288, 25.0));
+  list.Append(Entry("c", 30, 720, 576, 23.976));
   EXPECT_TRUE(list.Swap(0, 1));
-  EXPECT_EQ(list.at(0), kB);
-  EXPECT_EQ(list.at(1), kA);
+  EXPECT_EQ(list.at(0), Entry("b", 20, 352, 288, 25.0));
+  EXPECT_EQ(list.at(1), Entry("a", 10, 640, 480, 29.97));
   EXPECT_EQ(list.totalDuration, 60.0);
   EXPECT_FALSE(list.Swap(2, 3));
   EXPECT_FALSE(list.Swap(-1, 0));
@@ -109,7 +104,7 @@ TEST(MediaList, SwapAndMoveCarryEveryField) {
   EXPECT_TRUE(list.Move(1, 1));
   EXPECT_FALSE(list.Move(0, 3));
   EXPECT_EQ(Paths(list), (std::vector<std::string>{"b", "a", "c"}));
-  EXPECT_EQ(list.at(2), kC);
+  EXPECT_EQ(list.at(2), Entry("c", 30, 720, 576, 23.976));
   EXPECT_EQ(list.totalDuration, 60.0);
 
   list.Clear();
@@ -126,7 +121,7 @@ TEST(EngineState, StartValuesAndCurrentSourceRate) {
   EXPECT_EQ(fresh.progressDialog, nullptr);
 
   MediaList list;
-  list.Append(kA);
+  list.Append(Entry("a", 10, 640, 480, 29.97));
   list.Append(Entry("b", 20, 352, 288, 12.5));
   EngineState state;
   state.currentIndex = 1;
@@ -145,9 +140,9 @@ TEST(EngineState, ProcessWideInstancesStartEmpty) {
 
 TEST(FormatDuration, HoursMinutesSeconds) {
   const std::pair<std::int32_t, const char*> cases[] = {
-      {0, "00:00:00"},      {59, "00:00:59"},       {60, "00:01:00"},
-      {3599, "00:59:59"},   {3600, "01:00:00"},     {9600, "02:40:00"},
-      {359999, "99:59:59"}, {360000, "100:00:00"},  {2147483647, "596523:14:07"}};
+      {0, "00:00:00"},      {59, "00:00:59"},      {60, "00:01:00"},
+      {3599, "00:59:59"},   {3600, "01:00:00"},    {9600, "02:40:00"},
+      {359999, "99:59:59"}, {360000, "100:00:00"}, {2147483647, "596523:14:07"}};
   for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatDuration(seconds), text) << seconds;
 }
 
