@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 #include <random>
+#include <utility>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -129,23 +130,13 @@ TEST(SettingsStore, EveryValueRoundTrips) {
 }
 
 TEST(SettingsStore, TextToNumber) {
-  EXPECT_EQ(ParseSettingInteger("42"), 42);
-  EXPECT_EQ(ParseSettingInteger("  \t+12"), 12);
-  EXPECT_EQ(ParseSettingInteger("\n-3"), -3);
-  EXPECT_EQ(ParseSettingInteger("7x"), 7);
-  EXPECT_EQ(ParseSettingInteger("007"), 7);
-  EXPECT_EQ(ParseSettingInteger("abc"), 0);
-  EXPECT_EQ(ParseSettingInteger(""), 0);
-  EXPECT_EQ(ParseSettingInteger("-"), 0);
-  EXPECT_EQ(ParseSettingInteger("- 5"), 0);
-  EXPECT_EQ(ParseSettingInteger("0x10"), 0);
-  EXPECT_EQ(ParseSettingInteger("1.9"), 1);
-  EXPECT_EQ(ParseSettingInteger("2147483647"), 2147483647);
-  EXPECT_EQ(ParseSettingInteger("-2147483648"), std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(ParseSettingInteger("2147483648"), 2147483647);
-  EXPECT_EQ(ParseSettingInteger("-2147483649"), std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(ParseSettingInteger(std::string(5000, '9')), 2147483647);
-  EXPECT_EQ(ParseSettingInteger("-" + std::string(5000, '9')), std::numeric_limits<std::int32_t>::min());
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  const std::pair<std::string, std::int32_t> cases[] = {
+      {"42", 42}, {"  \t+12", 12}, {"\n-3", -3}, {"7x", 7}, {"007", 7}, {"abc", 0}, {"", 0}, {"-", 0},
+      {"- 5", 0}, {"0x10", 0}, {"1.9", 1}, {"2147483647", 2147483647}, {"-2147483648", kMin},
+      {"2147483648", 2147483647}, {"-2147483649", kMin}, {std::string(5000, '9'), 2147483647},
+      {"-" + std::string(5000, '9'), kMin}};
+  for (const auto& [text, number] : cases) EXPECT_EQ(ParseSettingInteger(text), number) << text.substr(0, 20);
 }
 
 TEST(SettingsStore, OddValuesInTheFile) {
