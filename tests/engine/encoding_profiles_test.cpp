@@ -239,7 +239,7 @@ void ExpectSizes(std::initializer_list<SizeRow> rows) {
     p.outputWidth = 7;
     p.outputHeight = 7;
     SelectOutputSize(s, p);
-    SCOPED_TRACE(testing::Message() << "format " << r.format << ", TV mode " << r.tvMode << ", rows " << r.aviRow
+    SCOPED_TRACE(::testing::Message() << "format " << r.format << ", TV mode " << r.tvMode << ", rows " << r.aviRow
                                     << "/" << r.mpegRow);
     EXPECT_EQ(p.outputWidth, r.width);
     EXPECT_EQ(p.outputHeight, r.height);
