@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 
 #include "encoder/command_line_tokens.h"
 #include "job_strings.h"
@@ -214,20 +215,14 @@ TEST(EncoderJob, MalformedOrUnknownPiecesRefuseTheLine) {
 }
 
 TEST(EncoderJob, NumbersAndTimes) {
-  EXPECT_EQ(ParseFraction("25.000000"), (Fraction{25, 1}));
-  EXPECT_EQ(ParseFraction("29.970000"), (Fraction{2997, 100}));
-  EXPECT_EQ(ParseFraction("30000/1001"), (Fraction{30000, 1001}));
-  EXPECT_EQ(ParseFraction("2.21/1"), (Fraction{221, 100}));
-  EXPECT_EQ(ParseFraction("16/9"), (Fraction{16, 9}));
-  EXPECT_FALSE(ParseFraction("-25"));
-  EXPECT_FALSE(ParseFraction("0/1"));
-  EXPECT_FALSE(ParseFraction("/"));
-  EXPECT_FALSE(ParseFraction("1.2.3"));
-  EXPECT_EQ(ParseTimePosition("9:0:0"), 32400.0);
-  EXPECT_EQ(ParseTimePosition("1:30"), 90.0);
-  EXPECT_EQ(ParseTimePosition("75.5"), 75.5);
-  EXPECT_FALSE(ParseTimePosition("-1"));
-  EXPECT_FALSE(ParseTimePosition("10mb"));
+  const std::pair<const char*, Fraction> fractions[] = {
+      {"25.000000", {25, 1}}, {"29.970000", {2997, 100}}, {"30000/1001", {30000, 1001}},
+      {"2.21/1", {221, 100}}, {"16/9", {16, 9}}};
+  for (const auto& [text, fraction] : fractions) EXPECT_EQ(ParseFraction(text), fraction) << text;
+  for (const char* bad : {"-25", "0/1", "/", "1.2.3"}) EXPECT_FALSE(ParseFraction(bad)) << bad;
+  const std::pair<const char*, double> times[] = {{"9:0:0", 32400.0}, {"1:30", 90.0}, {"75.5", 75.5}};
+  for (const auto& [text, seconds] : times) EXPECT_EQ(ParseTimePosition(text), seconds) << text;
+  for (const char* bad : {"-1", "10mb"}) EXPECT_FALSE(ParseTimePosition(bad)) << bad;
   // Bitrates above 16000 are bits, as MEncoder reads them.
   const auto job = ParseEncoderArguments(
       {"a", "-o", "b", "-ovc", "lavc", "-lavcopts", "vcodec=mpeg4:vbitrate=800000", "0", "0"});

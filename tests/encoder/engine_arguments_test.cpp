@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
+#include <string_view>
+#include <utility>
 
 #include "encoder/command_line_tokens.h"
 #include "job_strings.h"
@@ -143,41 +146,42 @@ TEST(EngineArguments, WindowsMediaKeepsTheSourceTiming) {
                 "-pix_fmt yuv420p -threads 0 -an -t 32400 -f asf file:out.x");
 }
 
+// The pattern with each {from, to} replaced once, translated for Clip43Stereo.
+EngineArguments TranslateEdited(const char* pattern, const std::string& output,
+                                std::initializer_list<std::pair<std::string_view, std::string_view>> edits) {
+  std::string line = test::Fill(pattern, "in.wmv", output, 0, 0);
+  for (const auto& [from, to] : edits) {
+    const auto at = line.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) line.replace(at, from.size(), to);
+  }
+  const auto job = ParseEncoderArguments(SplitCommandLine(line));
+  EXPECT_TRUE(job.job) << job.error;
+  return job.job ? TranslateJob(*job.job, Clip43Stereo()) : EngineArguments{};
+}
+
 TEST(EngineArguments, DiscLimitsHold) {
   // Asked for more than the books allow: the ceilings win.
-  std::string line = test::Fill(test::kSvcdNtsc, "in.wmv", "out.mpg", 0, 0);
-  line.replace(line.find("vrc_maxrate=2500"), 16, "vrc_maxrate=3000");
-  line.replace(line.find("vbitrate=2500"), 13, "vbitrate=2900");
-  line.replace(line.find("keyint=18"), 9, "keyint=40");
-  auto job = ParseEncoderArguments(SplitCommandLine(line));
-  ASSERT_TRUE(job.job);
-  auto args = JoinCommandLine(TranslateJob(*job.job, Clip43Stereo()).arguments);
+  std::string args = JoinCommandLine(TranslateEdited(test::kSvcdNtsc, "out.mpg",
+                                                     {{"vrc_maxrate=2500", "vrc_maxrate=3000"},
+                                                      {"vbitrate=2500", "vbitrate=2900"},
+                                                      {"keyint=18", "keyint=40"}}).arguments);
   EXPECT_NE(args.find("-b:v 2554k -minrate 600k -maxrate 2554k"), std::string::npos) << args;  // 2778 - 224
   EXPECT_NE(args.find("-g 18 "), std::string::npos);
 
-  line = test::Fill(test::kDvdPalMp2, "in.wmv", "out.vob", 0, 0);
-  line.replace(line.find("vrc_maxrate=9400"), 16, "vrc_maxrate=12000");
-  line.replace(line.find("vbitrate=800"), 12, "vbitrate=11000");
-  job = ParseEncoderArguments(SplitCommandLine(line));
-  ASSERT_TRUE(job.job);
-  args = JoinCommandLine(TranslateJob(*job.job, Clip43Stereo()).arguments);
+  args = JoinCommandLine(TranslateEdited(test::kDvdPalMp2, "out.vob",
+                                         {{"vrc_maxrate=9400", "vrc_maxrate=12000"},
+                                          {"vbitrate=800", "vbitrate=11000"}}).arguments);
   EXPECT_NE(args.find("-b:v 9800k -maxrate 9800k"), std::string::npos) << args;
   EXPECT_NE(args.find("-r 25 "), std::string::npos);
 
   // A PAL disc asked for at 29.97 frames a second still runs at 25.
-  line = test::Fill(test::kVcdPal, "in.wmv", "out.mpg", 0, 0);
-  line.replace(line.find("-ofps 25.000000"), 15, "-ofps 24000/1001");
-  job = ParseEncoderArguments(SplitCommandLine(line));
-  ASSERT_TRUE(job.job);
-  args = JoinCommandLine(TranslateJob(*job.job, Clip43Stereo()).arguments);
+  args = JoinCommandLine(
+      TranslateEdited(test::kVcdPal, "out.mpg", {{"-ofps 25.000000", "-ofps 24000/1001"}}).arguments);
   EXPECT_NE(args.find("-r 25 "), std::string::npos) << args;
 
   // Discs refuse codecs they cannot carry.
-  line = test::Fill(test::kDvdPalMp2, "in.wmv", "out.vob", 0, 0);
-  line.replace(line.find("vcodec=mpeg2video"), 17, "vcodec=mpeg4");
-  job = ParseEncoderArguments(SplitCommandLine(line));
-  ASSERT_TRUE(job.job);
-  EXPECT_FALSE(TranslateJob(*job.job, Clip43Stereo()).error.empty());
+  EXPECT_FALSE(TranslateEdited(test::kDvdPalMp2, "out.vob", {{"vcodec=mpeg2video", "vcodec=mpeg4"}}).error.empty());
 }
 
 TEST(EngineArguments, DownmixNeverDropsChannels) {

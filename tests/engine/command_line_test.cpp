@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/module_directory.h"
@@ -61,6 +62,12 @@ std::string Arguments(const ConversionSettings& s, double sourceFps, EncodingPar
 // Opening and closing of a conversion run with the paths and window above.
 const std::string kHead = R"("C:\in\clip.wmv" -o "D:\out\clip.avi")";
 const std::string kTail = " -endpos 9:0:0 0 4660";
+// What the defaults send between the opening and the rate.
+const std::string kDefaultAviBody =
+    " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3"
+    " -lavcopts vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50"
+    " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2"
+    " -af volume=+0db:0:channels=2";
 
 TEST(CommandLine, DefaultAviConversion) {
   EXPECT_EQ(Arguments(Defaults(), 25.0),
@@ -282,12 +289,10 @@ TEST(CommandLine, UnknownFormatSendsOnlyRateAndEnding) {
 }
 
 TEST(CommandLine, VolumeOffsetFromTwenty) {
-  EXPECT_EQ(VolumeText(20), "+0db:0");
-  EXPECT_EQ(VolumeText(19), "-1db:0");
-  EXPECT_EQ(VolumeText(0), "-20db:0");
-  EXPECT_EQ(VolumeText(26), "+6db:0");
-  EXPECT_EQ(VolumeText(40), "+20db:0");
-  EXPECT_EQ(VolumeText(-2147483647 - 1), "-2147483668db:0");
+  const std::pair<std::int32_t, const char*> volumes[] = {
+      {20, "+0db:0"}, {19, "-1db:0"}, {0, "-20db:0"}, {26, "+6db:0"}, {40, "+20db:0"},
+      {-2147483647 - 1, "-2147483668db:0"}};
+  for (const auto& [volume, text] : volumes) EXPECT_EQ(VolumeText(volume), text) << volume;
 
   ConversionSettings s = Defaults();
   s.outputFormat = kFormatWmv;
@@ -315,36 +320,20 @@ TEST(CommandLine, VolumeOffsetFromTwenty) {
 }
 
 TEST(CommandLine, FrameRatePieceNamesTheNtscRatesAsFractions) {
-  EXPECT_EQ(FrameRatePiece(14.985), " -ofps 15000/1001");
-  EXPECT_EQ(FrameRatePiece(14.985005), " -ofps 15000/1001");
-  EXPECT_EQ(FrameRatePiece(14.984995), " -ofps 15000/1001");
-  EXPECT_EQ(FrameRatePiece(14.95), " -ofps 14.950000");
-  EXPECT_EQ(FrameRatePiece(14.98502), " -ofps 14.985020");
-  EXPECT_EQ(FrameRatePiece(23.976), " -ofps 24000/1001");
-  EXPECT_EQ(FrameRatePiece(24000.0 / 1001.0), " -ofps 23.976024");
-  EXPECT_EQ(FrameRatePiece(29.97), " -ofps 30000/1001");
-  EXPECT_EQ(FrameRatePiece(29.97002), " -ofps 29.970020");
-  EXPECT_EQ(FrameRatePiece(25.0), " -ofps 25.000000");
-  EXPECT_EQ(FrameRatePiece(30.0), " -ofps 30.000000");
-  EXPECT_EQ(FrameRatePiece(1000.0), " -ofps 1000.000000");
-  EXPECT_EQ(FrameRatePiece(59.9999999), " -ofps 60.000000");
+  const std::pair<double, const char*> rates[] = {
+      {14.985, " -ofps 15000/1001"}, {14.985005, " -ofps 15000/1001"}, {14.984995, " -ofps 15000/1001"},
+      {14.95, " -ofps 14.950000"}, {14.98502, " -ofps 14.985020"}, {23.976, " -ofps 24000/1001"},
+      {24000.0 / 1001.0, " -ofps 23.976024"}, {29.97, " -ofps 30000/1001"}, {29.97002, " -ofps 29.970020"},
+      {25.0, " -ofps 25.000000"}, {30.0, " -ofps 30.000000"}, {1000.0, " -ofps 1000.000000"},
+      {59.9999999, " -ofps 60.000000"}};
+  for (const auto& [rate, piece] : rates) EXPECT_EQ(FrameRatePiece(rate), piece) << rate;
 
   // The source rate passes through the AVI choice and is then written.
-  EXPECT_EQ(Arguments(Defaults(), 14.985005),
-            R"("C:\in\clip.wmv" -o "D:\out\clip.avi" -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3)"
-            R"( -lavcopts vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50)"
-            R"( -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2)"
-            R"( -af volume=+0db:0:channels=2 -ofps 15000/1001 -endpos 9:0:0 0 4660)");
-  EXPECT_EQ(Arguments(Defaults(), 12.345678) ,
-            R"("C:\in\clip.wmv" -o "D:\out\clip.avi" -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3)"
-            R"( -lavcopts vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50)"
-            R"( -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2)"
-            R"( -af volume=+0db:0:channels=2 -ofps 15000/1001 -endpos 9:0:0 0 4660)");
-  EXPECT_EQ(Arguments(Defaults(), 50.0),
-            R"("C:\in\clip.wmv" -o "D:\out\clip.avi" -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3)"
-            R"( -lavcopts vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50)"
-            R"( -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2)"
-            R"( -af volume=+0db:0:channels=2 -ofps 50.000000 -endpos 9:0:0 0 4660)");
+  const std::pair<double, const char*> sources[] = {
+      {14.985005, " -ofps 15000/1001"}, {12.345678, " -ofps 15000/1001"}, {50.0, " -ofps 50.000000"}};
+  for (const auto& [source, piece] : sources) {
+    EXPECT_EQ(Arguments(Defaults(), source), kHead + kDefaultAviBody + piece + kTail) << source;
+  }
 }
 
 TEST(CommandLine, ScalingBranches) {
@@ -389,10 +378,7 @@ TEST(CommandLine, ProbeCarriesTheHeldSizeButNoExpand) {
   EncoderRun run = Conversion();
   run.runMode = kRunProbe;
   EXPECT_EQ(Arguments(Defaults(), 25.0, p, run),
-            R"("C:\in\clip.wmv" -o "D:\out\clip.avi" -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3)"
-            R"( -lavcopts vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50)"
-            R"( -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2)"
-            R"( -af volume=+0db:0:channels=2 -ofps 25.000000 -vf scale=320:240,harddup -endpos 9:0:0 1 4660)");
+            kHead + kDefaultAviBody + " -ofps 25.000000 -vf scale=320:240,harddup -endpos 9:0:0 1 4660");
 }
 
 TEST(CommandLine, WindowHandleIsASigned32BitNumber) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velto {
@@ -147,18 +149,19 @@ double FpsFor(const ConversionSettings& s, double sourceFps) {
   return p.outputFps;
 }
 
+// Each {source rate, output rate}: the rate the settings pick for that source.
+void ExpectFpsBySource(const ConversionSettings& s, std::initializer_list<std::pair<double, double>> cases) {
+  for (const auto& [source, expected] : cases)
+    EXPECT_EQ(FpsFor(s, source), expected) << "format " << s.outputFormat << ", source " << source;
+}
+
 TEST(FrameRate, AviFollowsTheSourceWithinItsBand) {
   for (std::int32_t format : {kFormatAvi, kFormatDivx, kFormatXvid}) {
     ConversionSettings s = WithFormat(format);
     s.aviFrameRate = 0;
     s.mpegFrameRate = 3;
-    EXPECT_EQ(FpsFor(s, 12.5), 14.985);
-    EXPECT_EQ(FpsFor(s, 14.984), 14.985);
-    EXPECT_EQ(FpsFor(s, 14.985), 14.985);
-    EXPECT_EQ(FpsFor(s, 25.0), 25.0);
-    EXPECT_EQ(FpsFor(s, 60.0), 60.0);
-    EXPECT_EQ(FpsFor(s, 60.5), 30.0);
-    EXPECT_EQ(FpsFor(s, 0.0), 14.985);
+    ExpectFpsBySource(s, {{12.5, 14.985}, {14.984, 14.985}, {14.985, 14.985}, {25.0, 25.0}, {60.0, 60.0},
+                          {60.5, 30.0}, {0.0, 14.985}});
   }
 }
 
@@ -178,16 +181,8 @@ TEST(FrameRate, MpegSourceBandsBelongToTheUpperBandAtTheirEdges) {
     ConversionSettings s = WithFormat(format);
     s.mpegFrameRate = 0;
     s.aviFrameRate = 5;
-    EXPECT_EQ(FpsFor(s, 15.0), 23.976);
-    EXPECT_EQ(FpsFor(s, 23.976), 23.976);
-    EXPECT_EQ(FpsFor(s, 24.0), 24.0);
-    EXPECT_EQ(FpsFor(s, 24.999), 24.0);
-    EXPECT_EQ(FpsFor(s, 25.0), 25.0);
-    EXPECT_EQ(FpsFor(s, 27.999), 25.0);
-    EXPECT_EQ(FpsFor(s, 28.0), 29.97);
-    EXPECT_EQ(FpsFor(s, 29.97), 29.97);
-    EXPECT_EQ(FpsFor(s, 30.0), 30.0);
-    EXPECT_EQ(FpsFor(s, 120.0), 30.0);
+    ExpectFpsBySource(s, {{15.0, 23.976}, {23.976, 23.976}, {24.0, 24.0}, {24.999, 24.0}, {25.0, 25.0},
+                          {27.999, 25.0}, {28.0, 29.97}, {29.97, 29.97}, {30.0, 30.0}, {120.0, 30.0}});
   }
 }
 
@@ -224,78 +219,59 @@ TEST(FrameRate, WindowsMediaAndUnknownFormatsAskForTheUnlimitedRate) {
   }
 }
 
-struct SizeCase {
+// The size picked for a format, TV mode and row of each size table.
+struct SizeRow {
+  std::int32_t format;
+  std::int32_t tvMode;
+  std::int32_t aviRow;
+  std::int32_t mpegRow;
   std::int32_t width;
   std::int32_t height;
 };
 
-SizeCase SizeFor(const ConversionSettings& s) {
-  EncodingParameters p;
-  p.outputWidth = 7;
-  p.outputHeight = 7;
-  SelectOutputSize(s, p);
-  return {p.outputWidth, p.outputHeight};
+void ExpectSizes(std::initializer_list<SizeRow> rows) {
+  for (const SizeRow& r : rows) {
+    ConversionSettings s = WithFormat(r.format);
+    s.tvMode = r.tvMode;
+    s.aviResolution = r.aviRow;
+    s.mpegResolution = r.mpegRow;
+    EncodingParameters p;
+    p.outputWidth = 7;
+    p.outputHeight = 7;
+    SelectOutputSize(s, p);
+    SCOPED_TRACE(::testing::Message() << "format " << r.format << ", TV mode " << r.tvMode << ", rows " << r.aviRow
+                                    << "/" << r.mpegRow);
+    EXPECT_EQ(p.outputWidth, r.width);
+    EXPECT_EQ(p.outputHeight, r.height);
+  }
 }
 
-#define EXPECT_SIZE(settings, w, h)          \
-  do {                                       \
-    const SizeCase got = SizeFor(settings);  \
-    EXPECT_EQ(got.width, w);                 \
-    EXPECT_EQ(got.height, h);                \
-  } while (0)
-
 TEST(OutputSize, DiscFormatsByTvMode) {
-  ConversionSettings s = WithFormat(kFormatVcd);
-  s.aviResolution = 3;
-  s.mpegResolution = 3;
-  EXPECT_SIZE(s, 352, 240);
-  s.tvMode = kTvPal;
-  EXPECT_SIZE(s, 352, 288);
-  s.outputFormat = kFormatSvcd;
-  EXPECT_SIZE(s, 480, 576);
-  s.outputFormat = kFormatDvd;
-  EXPECT_SIZE(s, 720, 576);
-  s.tvMode = kTvNtsc;
-  EXPECT_SIZE(s, 720, 480);
-  s.outputFormat = kFormatSvcd;
-  EXPECT_SIZE(s, 480, 480);
+  ExpectSizes({{kFormatVcd, kTvNtsc, 3, 3, 352, 240},
+               {kFormatVcd, kTvPal, 3, 3, 352, 288},
+               {kFormatSvcd, kTvPal, 3, 3, 480, 576},
+               {kFormatDvd, kTvPal, 3, 3, 720, 576},
+               {kFormatDvd, kTvNtsc, 3, 3, 720, 480},
+               {kFormatSvcd, kTvNtsc, 3, 3, 480, 480}});
 }
 
 TEST(OutputSize, MpegAndAviTablesPartAtRow13) {
-  ConversionSettings s = WithFormat(kFormatMpeg1);
-  s.mpegResolution = 13;
-  s.aviResolution = 13;
-  EXPECT_SIZE(s, 480, 480);
-  s.outputFormat = kFormatAvi;
-  EXPECT_SIZE(s, 480, 272);
-
-  s.aviResolution = 16;
-  s.mpegResolution = 16;
-  EXPECT_SIZE(s, 624, 352);
-  s.outputFormat = kFormatMpeg2;
-  EXPECT_SIZE(s, 720, 480);
+  ExpectSizes({{kFormatMpeg1, kTvNtsc, 13, 13, 480, 480},
+               {kFormatAvi, kTvNtsc, 13, 13, 480, 272},
+               {kFormatAvi, kTvNtsc, 16, 16, 624, 352},
+               {kFormatMpeg2, kTvNtsc, 16, 16, 720, 480}});
 }
 
 TEST(OutputSize, TableEndsAndOutOfRange) {
-  ConversionSettings s = WithFormat(kFormatMpeg2);
-  s.mpegResolution = 0;
-  EXPECT_SIZE(s, 0, 0);
-  s.mpegResolution = 1;
-  EXPECT_SIZE(s, 80, 60);
-  s.mpegResolution = 17;
-  EXPECT_SIZE(s, 720, 576);
-  s.mpegResolution = 18;
-  EXPECT_SIZE(s, 0, 0);
+  ExpectSizes({{kFormatMpeg2, kTvNtsc, 0, 0, 0, 0},
+               {kFormatMpeg2, kTvNtsc, 0, 1, 80, 60},
+               {kFormatMpeg2, kTvNtsc, 0, 17, 720, 576},
+               {kFormatMpeg2, kTvNtsc, 0, 18, 0, 0}});
   for (std::int32_t format : {kFormatAvi, kFormatDivx, kFormatXvid, kFormatWmv, kFormatAsf}) {
-    s = WithFormat(format);
-    s.aviResolution = 12;
-    EXPECT_SIZE(s, 352, 288);
-    s.aviResolution = 19;
-    EXPECT_SIZE(s, 720, 576);
-    s.aviResolution = 20;
-    EXPECT_SIZE(s, 0, 0);
-    s.aviResolution = -1;
-    EXPECT_SIZE(s, 0, 0);
+    ExpectSizes({{format, kTvNtsc, 12, 0, 352, 288},
+                 {format, kTvNtsc, 19, 0, 720, 576},
+                 {format, kTvNtsc, 20, 0, 0, 0},
+                 {format, kTvNtsc, -1, 0, 0, 0}});
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/format_duration.h"
@@ -138,15 +139,11 @@ TEST(EngineState, ProcessWideInstancesStartEmpty) {
 }
 
 TEST(FormatDuration, HoursMinutesSeconds) {
-  EXPECT_EQ(FormatDuration(0), "00:00:00");
-  EXPECT_EQ(FormatDuration(59), "00:00:59");
-  EXPECT_EQ(FormatDuration(60), "00:01:00");
-  EXPECT_EQ(FormatDuration(3599), "00:59:59");
-  EXPECT_EQ(FormatDuration(3600), "01:00:00");
-  EXPECT_EQ(FormatDuration(9600), "02:40:00");
-  EXPECT_EQ(FormatDuration(359999), "99:59:59");
-  EXPECT_EQ(FormatDuration(360000), "100:00:00");
-  EXPECT_EQ(FormatDuration(2147483647), "596523:14:07");
+  const std::pair<std::int32_t, const char*> cases[] = {
+      {0, "00:00:00"},      {59, "00:00:59"},      {60, "00:01:00"},
+      {3599, "00:59:59"},   {3600, "01:00:00"},    {9600, "02:40:00"},
+      {359999, "99:59:59"}, {360000, "100:00:00"}, {2147483647, "596523:14:07"}};
+  for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatDuration(seconds), text) << seconds;
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <random>
+#include <utility>
 
 namespace velto {
 namespace {
@@ -12,6 +14,12 @@ constexpr std::string_view kAbsent = "<absent>";
 
 std::string Get(const IniFile& ini, std::string_view section, std::string_view key) {
   return ini.GetString(section, key, kAbsent);
+}
+
+// Each {key, value} reads back from the section as that value (or kAbsent).
+void ExpectValues(const IniFile& ini, std::string_view section,
+                  std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
+  for (const auto& [key, value] : values) EXPECT_EQ(Get(ini, section, key), value) << "[" << section << "] " << key;
 }
 
 TEST(IniFile, NamesIgnoreCaseAndBlanksAndTheFirstOccurrenceCounts) {
@@ -46,11 +54,8 @@ TEST(IniFile, DefaultOnlyForAbsentKeys) {
       "no equals sign\n"
       "; comment=1\n"
       "=nameless\n");
-  EXPECT_EQ(Get(ini, "S", "empty"), "");
-  EXPECT_EQ(Get(ini, "S", "blanks"), "");
-  EXPECT_EQ(Get(ini, "S", "no equals sign"), kAbsent);
-  EXPECT_EQ(Get(ini, "S", "; comment"), kAbsent);
-  EXPECT_EQ(Get(ini, "S", "missing"), kAbsent);
+  ExpectValues(ini, "S", {{"empty", ""}, {"blanks", ""}, {"no equals sign", kAbsent}, {"; comment", kAbsent},
+                          {"missing", kAbsent}});
   EXPECT_EQ(Get(ini, "Missing", "empty"), kAbsent);
   EXPECT_EQ(ini.Get("S", "empty"), std::optional<std::string>(""));
   EXPECT_EQ(ini.Get("S", "missing"), std::nullopt);
@@ -68,14 +73,9 @@ TEST(IniFile, MatchingQuotesAreTakenOff) {
       "inner=a \"b\" c\n"
       "nested=\"'y'\"\n"
       "open=\"abc\n");
-  EXPECT_EQ(Get(ini, "Q", "double"), "  a b  ");
-  EXPECT_EQ(Get(ini, "Q", "single"), "x");
-  EXPECT_EQ(Get(ini, "Q", "mixed"), "\"x'");
-  EXPECT_EQ(Get(ini, "Q", "lone"), "\"");
-  EXPECT_EQ(Get(ini, "Q", "pair"), "");
-  EXPECT_EQ(Get(ini, "Q", "inner"), "a \"b\" c");
-  EXPECT_EQ(Get(ini, "Q", "nested"), "'y'");
-  EXPECT_EQ(Get(ini, "Q", "open"), "\"abc");
+  ExpectValues(ini, "Q",
+               {{"double", "  a b  "}, {"single", "x"}, {"mixed", "\"x'"}, {"lone", "\""}, {"pair", ""},
+                {"inner", "a \"b\" c"}, {"nested", "'y'"}, {"open", "\"abc"}});
 }
 
 TEST(IniFile, ValuesAreCutAt255CharactersOnACharacterBoundary) {
@@ -146,8 +146,7 @@ TEST(IniFile, SetReplacesInPlaceAndKeepsEveryOtherLine) {
             "x=y\r\n"
             "[New]\r\n"
             "a=c\r\n");
-  EXPECT_EQ(Get(ini, "Destinate", "VOLUME"), "20");
-  EXPECT_EQ(Get(ini, "Destinate", "Letterbox"), "0");
+  ExpectValues(ini, "Destinate", {{"VOLUME", "20"}, {"Letterbox", "0"}});
   EXPECT_EQ(Get(ini, "NEW", "a"), "c");
 }
 
@@ -186,12 +185,9 @@ TEST(IniFile, ValuesCannotBreakTheLineStructure) {
   EXPECT_TRUE(ini.Set("S", "z", std::string("cut\0here", 8)));
   EXPECT_EQ(ini.Serialize(), "[S]\r\nk=one  [Evil]  k=two\r\nz=cut\r\n");
 
-  EXPECT_FALSE(ini.Set("", "k", "v"));
-  EXPECT_FALSE(ini.Set("S", "", "v"));
-  EXPECT_FALSE(ini.Set("S", "a=b", "v"));
-  EXPECT_FALSE(ini.Set("S", "[k]", "v"));
-  EXPECT_FALSE(ini.Set("S", ";k", "v"));
-  EXPECT_FALSE(ini.Set("S\nT", "k", "v"));
+  const std::pair<std::string_view, std::string_view> badNames[] = {
+      {"", "k"}, {"S", ""}, {"S", "a=b"}, {"S", "[k]"}, {"S", ";k"}, {"S\nT", "k"}};
+  for (const auto& [section, key] : badNames) EXPECT_FALSE(ini.Set(section, key, "v")) << section << "/" << key;
   EXPECT_EQ(Get(IniFile::Parse(ini.Serialize()), "Evil", "k"), kAbsent);
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 #include <random>
+#include <utility>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -129,23 +130,13 @@ TEST(SettingsStore, EveryValueRoundTrips) {
 }
 
 TEST(SettingsStore, TextToNumber) {
-  EXPECT_EQ(ParseSettingInteger("42"), 42);
-  EXPECT_EQ(ParseSettingInteger("  \t+12"), 12);
-  EXPECT_EQ(ParseSettingInteger("\n-3"), -3);
-  EXPECT_EQ(ParseSettingInteger("7x"), 7);
-  EXPECT_EQ(ParseSettingInteger("007"), 7);
-  EXPECT_EQ(ParseSettingInteger("abc"), 0);
-  EXPECT_EQ(ParseSettingInteger(""), 0);
-  EXPECT_EQ(ParseSettingInteger("-"), 0);
-  EXPECT_EQ(ParseSettingInteger("- 5"), 0);
-  EXPECT_EQ(ParseSettingInteger("0x10"), 0);
-  EXPECT_EQ(ParseSettingInteger("1.9"), 1);
-  EXPECT_EQ(ParseSettingInteger("2147483647"), 2147483647);
-  EXPECT_EQ(ParseSettingInteger("-2147483648"), std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(ParseSettingInteger("2147483648"), 2147483647);
-  EXPECT_EQ(ParseSettingInteger("-2147483649"), std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(ParseSettingInteger(std::string(5000, '9')), 2147483647);
-  EXPECT_EQ(ParseSettingInteger("-" + std::string(5000, '9')), std::numeric_limits<std::int32_t>::min());
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  const std::pair<std::string, std::int32_t> cases[] = {
+      {"42", 42}, {"  \t+12", 12}, {"\n-3", -3}, {"7x", 7}, {"007", 7}, {"abc", 0}, {"", 0}, {"-", 0},
+      {"- 5", 0}, {"0x10", 0}, {"1.9", 1}, {"2147483647", 2147483647}, {"-2147483648", kMin},
+      {"2147483648", 2147483647}, {"-2147483649", kMin}, {std::string(5000, '9'), 2147483647},
+      {"-" + std::string(5000, '9'), kMin}};
+  for (const auto& [text, number] : cases) EXPECT_EQ(ParseSettingInteger(text), number) << text.substr(0, 20);
 }
 
 TEST(SettingsStore, OddValuesInTheFile) {
@@ -191,28 +182,8 @@ TEST(SettingsStore, OutputFolderIsAtMost255Characters) {
 
 TEST(SettingsStore, SavingKeepsEverythingElse) {
   ScratchDir dir;
-  const std::string original =
-      "; written by hand\r\n"
-      "[General]\r\n"
-      "Volume=99\r\n"
-      "\r\n"
-      "[destinate]\r\n"
-      "VOLUME=5\r\n"
-      "Unknown key=stays\r\n"
-      "volume=6\r\n"
-      "\r\n"
-      "[Destinate]\r\n"
-      "Letterbox=0\r\n"
-      "[Tail]\r\n"
-      "x=y\r\n";
-  WriteBytes(dir.File("option.ini"), original);
-  const Loaded loaded = Load(dir.Directory());
-  EXPECT_EQ(loaded.settings.volume, 5) << "first key of the first section";
-  EXPECT_EQ(loaded.settings.letterbox, 1) << "a later section of the same name is not read";
-
-  ASSERT_TRUE(SaveSettingsTo(dir.Directory(), loaded.settings, loaded.folder));
-  const std::string written = ReadBytes(dir.File("option.ini"));
-  std::string expected =
+  // The keys a save appends go between these two parts.
+  const std::string head =
       "; written by hand\r\n"
       "[General]\r\n"
       "Volume=99\r\n"
@@ -221,6 +192,20 @@ TEST(SettingsStore, SavingKeepsEverythingElse) {
       "VOLUME=5\r\n"
       "Unknown key=stays\r\n"
       "volume=6\r\n";
+  const std::string tail =
+      "\r\n"
+      "[Destinate]\r\n"
+      "Letterbox=0\r\n"
+      "[Tail]\r\n"
+      "x=y\r\n";
+  WriteBytes(dir.File("option.ini"), head + tail);
+  const Loaded loaded = Load(dir.Directory());
+  EXPECT_EQ(loaded.settings.volume, 5) << "first key of the first section";
+  EXPECT_EQ(loaded.settings.letterbox, 1) << "a later section of the same name is not read";
+
+  ASSERT_TRUE(SaveSettingsTo(dir.Directory(), loaded.settings, loaded.folder));
+  const std::string written = ReadBytes(dir.File("option.ini"));
+  std::string expected = head;
   // The other keys follow, appended in table order.
   for (std::string_view line : {"Letterbox=1", "Temporary folder=C:\\output video\\", "Output format=0",
                                 "TV mode=0", "MPEG aspect ratio=2", "DVD aspect ratio=1", "AVI quality=4",
@@ -232,13 +217,7 @@ TEST(SettingsStore, SavingKeepsEverythingElse) {
                                 "Disc size=1"}) {
     expected += std::string(line) + "\r\n";
   }
-  expected +=
-      "\r\n"
-      "[Destinate]\r\n"
-      "Letterbox=0\r\n"
-      "[Tail]\r\n"
-      "x=y\r\n";
-  EXPECT_EQ(written, expected);
+  EXPECT_EQ(written, expected + tail);
 }
 
 TEST(SettingsStore, VersionText) {
