@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "base/encoder_interface.h"
 #include "base/text_encoding.h"
@@ -115,33 +114,21 @@ EngineGroup::EngineGroup() = default;
 EngineGroup::~EngineGroup() = default;
 
 bool EngineGroup::Start(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs, RunLog& log) {
-  // Each start waits for the new process's first steps (under Wine some
-  // 20 ms): the runs are started side by side, so that none waits for the
-  // start of the one before.
-  const std::size_t first = members_.size();
-  std::vector<std::thread> starts;
-  std::vector<char> started(runs.size(), 0);
-  for (std::size_t i = 0; i < runs.size(); ++i) {
-    members_.push_back(std::make_unique<Member>());
-    Member* member = members_.back().get();
-    starts.emplace_back([&engine, &arguments = runs[i], member, &ok = started[i]] {
-      EngineOutputs& outputs = member->outputs;
-      ok = member->process.Start(
-          engine, arguments, [&outputs](const std::string& bytes) { outputs.FeedProgress(bytes); },
-          [&outputs](const std::string& bytes) { outputs.FeedErrors(bytes); });
-    });
+  for (const auto& arguments : runs) {
+    auto member = std::make_unique<Member>();
+    EngineOutputs& outputs = member->outputs;
+    const bool started = member->process.Start(
+        engine, arguments, [&outputs](const std::string& bytes) { outputs.FeedProgress(bytes); },
+        [&outputs](const std::string& bytes) { outputs.FeedErrors(bytes); });
+    log.Timed("engine: " + WideToUtf8(member->process.CommandLine()));
+    members_.push_back(std::move(member));
+    if (!started) {
+      log.Line("the engine could not be started");
+      EndAll(false);
+      return false;
+    }
   }
-  for (auto& start : starts) start.join();
-  bool all = true;
-  for (std::size_t i = 0; i < runs.size(); ++i) {
-    log.Timed("engine: " + WideToUtf8(members_[first + i]->process.CommandLine()));
-    if (!started[i]) all = false;
-  }
-  if (!all) {
-    log.Line("the engine could not be started");
-    EndAll(false);
-  }
-  return all;
+  return true;
 }
 
 bool EngineGroup::GiveInput(std::size_t run, const std::string& bytes) {
