@@ -53,8 +53,8 @@ bool RemoveSplitFolder(const std::wstring& folder) {
 // A second veltoenc.exe, outside the engine's job, that removes the folder
 // once this process has ended: also when it is killed, which ends the
 // engine runs with it. It finds this process by its number and inherits
-// nothing, so it can be started beside the engine runs, whose starts hand
-// their pipes down.
+// nothing; it is started from a thread of its own while the engine runs
+// start, rather than before them.
 bool StartWatch(const std::wstring& folder) {
   wchar_t self[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -102,7 +102,8 @@ SplitOutcome ConvertSplit(const std::wstring& engine, const std::string& output,
   EngineGroup parts, join;
   if (!parts.Start(engine, runs, log)) return fail(SplitOutcome::kFailed);
   // The join starts now and waits for its list, so that its start is done
-  // by the time the ranges are; it is ended with the group if they fail.
+  // by the time the ranges are. Should they fail or be stopped, it is ended
+  // on the way out, before it has opened the output.
   if (!join.Start(engine, {split.join}, log)) return fail(SplitOutcome::kFailed);
   watchStarted();
   const EngineGroupResult encoded = parts.Follow(split.video.size(), position, reporter, log);
