@@ -215,11 +215,4 @@ EngineGroupResult EngineGroup::Follow(std::size_t counted, std::int32_t& positio
   return result;
 }
 
-EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs,
-                             std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log) {
-  EngineGroup group;
-  if (!group.Start(engine, runs, log)) return {};
-  return group.Follow(counted, position, reporter, log);
-}
-
 }  // namespace velto

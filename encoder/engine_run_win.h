@@ -25,12 +25,6 @@ struct EngineRunResult {
 EngineRunResult RunEngine(const std::wstring& engine, const std::vector<std::string>& arguments,
                           Reporter& reporter, RunLog& log);
 
-// Engine runs side by side, e.g. the ranges of a split conversion. The
-// window is told `position`: the seconds written by the first `counted`
-// runs together, never less than it was, when it changes and otherwise once
-// a second, since only the answer to a report can ask for a stop. The first run that fails ends the
-// others at once; a stop asks each to finish, then ends what is left
-// within a second.
 struct EngineGroupResult {
   bool started = false;
   bool stopped = false;
@@ -38,10 +32,15 @@ struct EngineGroupResult {
   std::vector<std::int64_t> frames;  // as each run's progress last said
 };
 
-// The same, in steps: a run can be started ahead of its input (the join
-// of a split conversion, whose start under Wine takes a while, started
-// while the ranges encode) and given it later. Runs still going when the
-// group is dropped are ended.
+// Engine runs side by side, e.g. the ranges of a split conversion. The
+// window is told `position`: the seconds written by the first `counted`
+// runs together, never less than it was, when it changes and otherwise
+// once a second, since only the answer to a report can ask for a stop. The
+// first run that fails ends the others at once; a stop asks each to
+// finish, then ends what is left within a second. A run can be started
+// ahead of its input (the join of a split conversion, whose start under
+// Wine takes a while, started while the ranges encode) and given it later.
+// Runs still going when the group is dropped are ended.
 class EngineGroup {
  public:
   EngineGroup();
@@ -63,8 +62,5 @@ class EngineGroup {
 
   std::vector<std::unique_ptr<Member>> members_;
 };
-
-EngineGroupResult RunEngines(const std::wstring& engine, const std::vector<std::vector<std::string>>& runs,
-                             std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log);
 
 }  // namespace velto
