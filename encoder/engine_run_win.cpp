@@ -187,7 +187,12 @@ EngineGroupResult EngineGroup::Follow(std::size_t counted, std::int32_t& positio
     if (allEnded) {
       // The readers may not have taken the runs' last lines yet.
       for (auto& m : members_) m->process.JoinReaders();
-      report(false);  // the last second
+      // The last second; its answer counts too: what this group made is
+      // not yet the output (a split conversion's join is still to come).
+      if (report(false)) {
+        result.stopped = true;
+        log.Line("stop requested by the window");
+      }
       break;
     }
     // Woken by a run's end at once, so that the next step starts without
