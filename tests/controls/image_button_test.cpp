@@ -405,8 +405,7 @@ TEST(ImageButtonDialogTest, TwoQuickClicksGiveTwoCommands) {
 }
 
 TEST(ImageButtonDialogTest, CheckMessagesAreInert) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     for (ImageButton* button : {&dialog.big, &dialog.change}) {
       EXPECT_EQ(button->Send(BM_GETCHECK), 0);
       EXPECT_EQ(button->Send(BM_SETCHECK, BST_CHECKED), 0);
@@ -414,12 +413,10 @@ TEST(ImageButtonDialogTest, CheckMessagesAreInert) {
       EXPECT_EQ(button->GetCheck(), 0);
     }
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, SetStyleTracksTheDefaultFlagAndKeepsTheButtonOwnerDrawn) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     EXPECT_EQ(dialog.change.Style() & BS_TYPEMASK, BS_PUSHBUTTON);  // drawn by the system so far
 
     dialog.small.Send(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
@@ -442,12 +439,10 @@ TEST(ImageButtonDialogTest, SetStyleTracksTheDefaultFlagAndKeepsTheButtonOwnerDr
     dialog.Repaint(dialog.change);
     EXPECT_TRUE(dialog.change.LastPaintFocused());
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, DisablingMovesTheFocusToTheNextTabStop) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     HWND other = dialog.GetItem(IDC_OTHER);
     SetFocus(other);
     dialog.big.Enable(false);
@@ -463,7 +458,6 @@ TEST(ImageButtonDialogTest, DisablingMovesTheFocusToTheNextTabStop) {
     EXPECT_FALSE(dialog.big.LastPaintDisabled());
     EXPECT_EQ(GetFocus(), dialog.change.Handle());
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, TooltipComesWithThePointerAndHasOneToolWithTheText) {
@@ -505,8 +499,7 @@ TEST(ImageButtonDialogTest, TooltipComesWithThePointerAndHasOneToolWithTheText) 
 }
 
 TEST(ImageButtonDialogTest, TransparentBackgroundIsCapturedOnceAndAgainAfterColourChange) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     EXPECT_TRUE(dialog.big.IsTransparent());
     dialog.Repaint(dialog.big);
     EXPECT_TRUE(dialog.big.HasBackgroundCache());
@@ -523,12 +516,10 @@ TEST(ImageButtonDialogTest, TransparentBackgroundIsCapturedOnceAndAgainAfterColo
     dialog.Repaint(dialog.small);
     EXPECT_FALSE(dialog.small.HasBackgroundCache());
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, EraseAndControlColourPaintNothing) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     HDC dc = GetDC(dialog.big.Handle());
     EXPECT_EQ(dialog.big.Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), TRUE);
     EXPECT_EQ(SendMessageW(dialog.Handle(), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
@@ -536,12 +527,10 @@ TEST(ImageButtonDialogTest, EraseAndControlColourPaintNothing) {
               reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)));
     ReleaseDC(dialog.big.Handle(), dc);
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, IconRightOfCaptionUsesTheClientWidth) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     ASSERT_EQ(dialog.big.SetLayout(ImageButton::kIconRight), ImageButton::kOk);
     const RECT client = dialog.big.ClientRect();
     RECT caption = client;
@@ -554,7 +543,6 @@ TEST(ImageButtonDialogTest, IconRightOfCaptionUsesTheClientWidth) {
     dialog.big.SetLayout(ImageButton::kOverlapped);
     dialog.Repaint(dialog.big);
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, SavesAPictureOfTheLooksForPeople) {
