@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <vector>
 
@@ -124,51 +125,41 @@ TEST(ImageButtonTest, GreyAndDarkerColoursTruncate) {
   EXPECT_EQ(ImageButton::DarkerColor(RGB(200, 100, 50), -0.25), RGB(200, 100, 50));
 }
 
+using Edges = std::array<LONG, 4>;  // left, top, right, bottom
+
+Edges EdgesOf(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
 TEST(ImageButtonTest, PlacesTheIconForEachLayout) {
-  ImageButton button;
+  struct Case {
+    const char* name;
+    int layout;
+    bool withCaption;
+    bool pressed;
+    SIZE icon;
+    Edges image;
+    Edges caption;
+  };
+  // An item of 80 x 60. Left of the caption or above it the icon keeps
+  // 3 pixels from the edge; above it, the caption starts below the icon's
+  // height; pressed shifts the icon by (1, 1); overlapping takes the whole item.
+  const Case cases[] = {
+      {"left", ImageButton::kIconLeft, true, false, {32, 32}, {3, 14, 35, 46}, {35, 0, 80, 60}},
+      {"left without caption", ImageButton::kIconLeft, false, false, {32, 32}, {24, 14, 56, 46}, {0, 0, 80, 60}},
+      {"above", ImageButton::kIconAbove, true, false, {32, 32}, {24, 3, 56, 35}, {0, 32, 80, 60}},
+      // (80 - 17) / 2 rounds towards zero
+      {"above, small icon", ImageButton::kIconAbove, false, false, {17, 17}, {31, 21, 48, 38}, {0, 0, 80, 60}},
+      {"above, pressed", ImageButton::kIconAbove, true, true, {32, 32}, {25, 4, 57, 36}, {0, 32, 80, 60}},
+      {"overlapped", ImageButton::kOverlapped, true, false, {32, 32}, {0, 0, 80, 60}, {0, 0, 80, 60}},
+  };
   const RECT item{0, 0, 80, 60};
-  const SIZE icon{32, 32};
-
-  // Icon left of the caption.
-  RECT caption = item;
-  RECT image = button.PlaceImage(true, item, caption, false, icon);
-  EXPECT_EQ(image.left, 3);
-  EXPECT_EQ(image.top, 14);
-  EXPECT_EQ(caption.left, 35);
-  caption = item;
-  image = button.PlaceImage(false, item, caption, false, icon);
-  EXPECT_EQ(image.left, 24);
-  EXPECT_EQ(image.top, 14);
-  EXPECT_EQ(caption.left, 0);
-
-  // Icon above the caption: 3 pixels below the top, caption below its height.
-  button.SetLayout(ImageButton::kIconAbove);
-  caption = item;
-  image = button.PlaceImage(true, item, caption, false, icon);
-  EXPECT_EQ(image.left, 24);
-  EXPECT_EQ(image.top, 3);
-  EXPECT_EQ(image.right - image.left, 32);
-  EXPECT_EQ(caption.top, 32);
-  caption = item;
-  image = button.PlaceImage(false, item, caption, false, SIZE{17, 17});
-  EXPECT_EQ(image.left, 31);  // (80 - 17) / 2 rounds towards zero
-  EXPECT_EQ(image.top, 21);
-
-  // Pressed: shifted by (1, 1).
-  caption = item;
-  image = button.PlaceImage(true, item, caption, true, icon);
-  EXPECT_EQ(image.left, 25);
-  EXPECT_EQ(image.top, 4);
-
-  // Overlapping: the whole item, icon at its corner.
-  button.SetLayout(ImageButton::kOverlapped);
-  caption = item;
-  image = button.PlaceImage(true, item, caption, false, icon);
-  EXPECT_EQ(image.left, 0);
-  EXPECT_EQ(image.top, 0);
-  EXPECT_EQ(image.right, 80);
-  EXPECT_EQ(image.bottom, 60);
-  EXPECT_EQ(caption.left, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ImageButton button;
+    ASSERT_EQ(button.SetLayout(c.layout), ImageButton::kOk);
+    RECT caption = item;
+    EXPECT_EQ(EdgesOf(button.PlaceImage(c.withCaption, item, caption, c.pressed, c.icon)), c.image);
+    EXPECT_EQ(EdgesOf(caption), c.caption);
+  }
 }
 
 COLORREF CentrePixelOf(HICON icon) {
