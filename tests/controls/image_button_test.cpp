@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <vector>
 
@@ -124,51 +125,41 @@ TEST(ImageButtonTest, GreyAndDarkerColoursTruncate) {
   EXPECT_EQ(ImageButton::DarkerColor(RGB(200, 100, 50), -0.25), RGB(200, 100, 50));
 }
 
+using Edges = std::array<LONG, 4>;  // left, top, right, bottom
+
+Edges EdgesOf(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
 TEST(ImageButtonTest, PlacesTheIconForEachLayout) {
-  ImageButton button;
+  struct Case {
+    const char* name;
+    int layout;
+    bool withCaption;
+    bool pressed;
+    SIZE icon;
+    Edges image;
+    Edges caption;
+  };
+  // An item of 80 x 60. Left of the caption or above it the icon keeps
+  // 3 pixels from the edge; above it, the caption starts below the icon's
+  // height; pressed shifts the icon by (1, 1); overlapping takes the whole item.
+  const Case cases[] = {
+      {"left", ImageButton::kIconLeft, true, false, {32, 32}, {3, 14, 35, 46}, {35, 0, 80, 60}},
+      {"left without caption", ImageButton::kIconLeft, false, false, {32, 32}, {24, 14, 56, 46}, {0, 0, 80, 60}},
+      {"above", ImageButton::kIconAbove, true, false, {32, 32}, {24, 3, 56, 35}, {0, 32, 80, 60}},
+      // (80 - 17) / 2 rounds towards zero
+      {"above, small icon", ImageButton::kIconAbove, false, false, {17, 17}, {31, 21, 48, 38}, {0, 0, 80, 60}},
+      {"above, pressed", ImageButton::kIconAbove, true, true, {32, 32}, {25, 4, 57, 36}, {0, 32, 80, 60}},
+      {"overlapped", ImageButton::kOverlapped, true, false, {32, 32}, {0, 0, 80, 60}, {0, 0, 80, 60}},
+  };
   const RECT item{0, 0, 80, 60};
-  const SIZE icon{32, 32};
-
-  // Icon left of the caption.
-  RECT caption = item;
-  RECT image = button.PlaceImage(true, item, caption, false, icon);
-  EXPECT_EQ(image.left, 3);
-  EXPECT_EQ(image.top, 14);
-  EXPECT_EQ(caption.left, 35);
-  caption = item;
-  image = button.PlaceImage(false, item, caption, false, icon);
-  EXPECT_EQ(image.left, 24);
-  EXPECT_EQ(image.top, 14);
-  EXPECT_EQ(caption.left, 0);
-
-  // Icon above the caption: 3 pixels below the top, caption below its height.
-  button.SetLayout(ImageButton::kIconAbove);
-  caption = item;
-  image = button.PlaceImage(true, item, caption, false, icon);
-  EXPECT_EQ(image.left, 24);
-  EXPECT_EQ(image.top, 3);
-  EXPECT_EQ(image.right - image.left, 32);
-  EXPECT_EQ(caption.top, 32);
-  caption = item;
-  image = button.PlaceImage(false, item, caption, false, SIZE{17, 17});
-  EXPECT_EQ(image.left, 31);  // (80 - 17) / 2 rounds towards zero
-  EXPECT_EQ(image.top, 21);
-
-  // Pressed: shifted by (1, 1).
-  caption = item;
-  image = button.PlaceImage(true, item, caption, true, icon);
-  EXPECT_EQ(image.left, 25);
-  EXPECT_EQ(image.top, 4);
-
-  // Overlapping: the whole item, icon at its corner.
-  button.SetLayout(ImageButton::kOverlapped);
-  caption = item;
-  image = button.PlaceImage(true, item, caption, false, icon);
-  EXPECT_EQ(image.left, 0);
-  EXPECT_EQ(image.top, 0);
-  EXPECT_EQ(image.right, 80);
-  EXPECT_EQ(image.bottom, 60);
-  EXPECT_EQ(caption.left, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ImageButton button;
+    ASSERT_EQ(button.SetLayout(c.layout), ImageButton::kOk);
+    RECT caption = item;
+    EXPECT_EQ(EdgesOf(button.PlaceImage(c.withCaption, item, caption, c.pressed, c.icon)), c.image);
+    EXPECT_EQ(EdgesOf(caption), c.caption);
+  }
 }
 
 COLORREF CentrePixelOf(HICON icon) {
@@ -405,8 +396,7 @@ TEST(ImageButtonDialogTest, TwoQuickClicksGiveTwoCommands) {
 }
 
 TEST(ImageButtonDialogTest, CheckMessagesAreInert) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     for (ImageButton* button : {&dialog.big, &dialog.change}) {
       EXPECT_EQ(button->Send(BM_GETCHECK), 0);
       EXPECT_EQ(button->Send(BM_SETCHECK, BST_CHECKED), 0);
@@ -414,12 +404,10 @@ TEST(ImageButtonDialogTest, CheckMessagesAreInert) {
       EXPECT_EQ(button->GetCheck(), 0);
     }
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, SetStyleTracksTheDefaultFlagAndKeepsTheButtonOwnerDrawn) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     EXPECT_EQ(dialog.change.Style() & BS_TYPEMASK, BS_PUSHBUTTON);  // drawn by the system so far
 
     dialog.small.Send(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
@@ -442,12 +430,10 @@ TEST(ImageButtonDialogTest, SetStyleTracksTheDefaultFlagAndKeepsTheButtonOwnerDr
     dialog.Repaint(dialog.change);
     EXPECT_TRUE(dialog.change.LastPaintFocused());
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, DisablingMovesTheFocusToTheNextTabStop) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     HWND other = dialog.GetItem(IDC_OTHER);
     SetFocus(other);
     dialog.big.Enable(false);
@@ -463,7 +449,6 @@ TEST(ImageButtonDialogTest, DisablingMovesTheFocusToTheNextTabStop) {
     EXPECT_FALSE(dialog.big.LastPaintDisabled());
     EXPECT_EQ(GetFocus(), dialog.change.Handle());
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, TooltipComesWithThePointerAndHasOneToolWithTheText) {
@@ -505,8 +490,7 @@ TEST(ImageButtonDialogTest, TooltipComesWithThePointerAndHasOneToolWithTheText) 
 }
 
 TEST(ImageButtonDialogTest, TransparentBackgroundIsCapturedOnceAndAgainAfterColourChange) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     EXPECT_TRUE(dialog.big.IsTransparent());
     dialog.Repaint(dialog.big);
     EXPECT_TRUE(dialog.big.HasBackgroundCache());
@@ -523,12 +507,10 @@ TEST(ImageButtonDialogTest, TransparentBackgroundIsCapturedOnceAndAgainAfterColo
     dialog.Repaint(dialog.small);
     EXPECT_FALSE(dialog.small.HasBackgroundCache());
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, EraseAndControlColourPaintNothing) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     HDC dc = GetDC(dialog.big.Handle());
     EXPECT_EQ(dialog.big.Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), TRUE);
     EXPECT_EQ(SendMessageW(dialog.Handle(), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
@@ -536,12 +518,10 @@ TEST(ImageButtonDialogTest, EraseAndControlColourPaintNothing) {
               reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)));
     ReleaseDC(dialog.big.Handle(), dc);
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, IconRightOfCaptionUsesTheClientWidth) {
-  ButtonDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<ButtonDialog>([](ButtonDialog& dialog) {
     ASSERT_EQ(dialog.big.SetLayout(ImageButton::kIconRight), ImageButton::kOk);
     const RECT client = dialog.big.ClientRect();
     RECT caption = client;
@@ -554,7 +534,6 @@ TEST(ImageButtonDialogTest, IconRightOfCaptionUsesTheClientWidth) {
     dialog.big.SetLayout(ImageButton::kOverlapped);
     dialog.Repaint(dialog.big);
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(ImageButtonDialogTest, SavesAPictureOfTheLooksForPeople) {

@@ -180,6 +180,14 @@ class ConverterEndToEnd : public ::testing::Test {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kWindowTimeoutMs)) << "the open-file dialog stayed";
   }
 
+  // AddFiles, then waits for the list to hold `rows` rows.
+  void AddFilesAndWait(HWND main, const std::vector<std::wstring>& names, LRESULT rows) {
+    ASSERT_NO_FATAL_FAILURE(AddFiles(main, names));
+    const HWND list = GetDlgItem(main, IDC_MAIN_FILE_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == rows; }, kWindowTimeoutMs))
+        << "the list did not come to " << rows << " rows";
+  }
+
   static HWND FileNameEdit(HWND dialog) {
     if (const HWND combo = GetDlgItem(dialog, cmb13)) {
       const HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
@@ -289,10 +297,7 @@ TEST_F(ConverterEndToEnd, ConvertsToDvdPalStopsOnRequestAndKeepsTheSettings) {
   EXPECT_EQ(SendMessageW(GetDlgItem(main, IDC_MAIN_FORMAT), CB_GETCURSEL, 0, 0), kDvdFormat);
   EXPECT_EQ(SendMessageW(GetDlgItem(main, IDC_MAIN_TV_MODE), CB_GETCURSEL, 0, 0), kPalMode);
   EXPECT_EQ(WideWindowText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER)), outputs);
-  AddFiles(main, {L"first.wmv", L"long.wmv", L"third.wmv"});
-  const HWND list = GetDlgItem(main, IDC_MAIN_FILE_LIST);
-  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, kWindowTimeoutMs))
-      << "the three files were not added";
+  ASSERT_NO_FATAL_FAILURE(AddFilesAndWait(main, {L"first.wmv", L"long.wmv", L"third.wmv"}, 3));
   ASSERT_EQ(WaitForMessageBox(0), nullptr) << Narrow(MessageBoxText(WaitForMessageBox(0)));
 
   PostCommand(main, IDC_MAIN_CONVERT);
@@ -342,10 +347,7 @@ TEST_F(ConverterEndToEnd, FitsAListOnOneDiscAsSvcdAndAsDvd) {
 
   const HWND main = StartProgram();
   ASSERT_NE(main, nullptr) << "no main window";
-  AddFiles(main, names);
-  const HWND list = GetDlgItem(main, IDC_MAIN_FILE_LIST);
-  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 4; }, kWindowTimeoutMs))
-      << "the four files were not added";
+  ASSERT_NO_FATAL_FAILURE(AddFilesAndWait(main, names, 4));
 
   const std::regex closing(
       "Mission accomplished! Total Time:[0-9]{2}:[0-9]{2}:[0-9]{2}\n"
@@ -382,9 +384,7 @@ TEST_F(ConverterEndToEnd, FitsAListOnOneDiscAsSvcdAndAsDvd) {
   SetEnvironmentVariableW(L"VELTO_DISC_CAPACITY_BYTES", L"20000000");
   const HWND again = StartProgram();
   ASSERT_NE(again, nullptr) << "no main window in the second session";
-  AddFiles(again, names);
-  const HWND againList = GetDlgItem(again, IDC_MAIN_FILE_LIST);
-  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(againList, LVM_GETITEMCOUNT, 0, 0) == 4; }, kWindowTimeoutMs));
+  ASSERT_NO_FATAL_FAILURE(AddFilesAndWait(again, names, 4));
   const std::wstring unused = work + L"\\not converted";
   SetText(GetDlgItem(again, IDC_MAIN_OUTPUT_FOLDER), unused);
   PostCommand(again, IDC_MAIN_CONVERT);
@@ -410,10 +410,7 @@ TEST_F(ConverterEndToEnd, AddsAndConvertsAFileWithANonAsciiName) {
   MakeClip(Source(name + L".wmv"), 320, 240, 1);
   const HWND main = StartProgram();
   ASSERT_NE(main, nullptr) << "no main window";
-  AddFiles(main, {name + L".wmv"});
-  const HWND list = GetDlgItem(main, IDC_MAIN_FILE_LIST);
-  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, kWindowTimeoutMs))
-      << "the file was not added";
+  ASSERT_NO_FATAL_FAILURE(AddFilesAndWait(main, {name + L".wmv"}, 1));
   ChooseComboItem(main, IDC_MAIN_FORMAT, 0);  // AVI
   SetText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER), outputs);
   PostCommand(main, IDC_MAIN_CONVERT);

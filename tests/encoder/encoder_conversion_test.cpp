@@ -118,6 +118,8 @@ using testing::Exists;
 std::string g_folder;  // with spaces and letters beyond ASCII
 std::string g_stereo43, g_mono169, g_videoOnly;
 
+struct Conversion;
+
 class EncoderConversion : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -160,6 +162,8 @@ class EncoderConversion : public ::testing::Test {
     const auto window = withWindow ? static_cast<long long>(reinterpret_cast<INT_PTR>(ReportWindow())) : 0LL;
     return RunEncoder(test::Fill(pattern, source, output, kRunConvert, window));
   }
+
+  void ConvertAndCheck(const Conversion& c);
 };
 
 // ---- probing -------------------------------------------------------------------
@@ -352,72 +356,65 @@ void CheckOutput(const std::string& path, const Expected& e, double seconds = 2.
   EXPECT_EQ(audio->value("channels", 0), e.channels);
 }
 
+// One row of the format tables: the job, its source, and what must come out.
+struct Conversion {
+  const char* output;  // a file name in the scratch folder
+  const char* pattern;
+  const std::string* source;
+  Expected expected;
+  int longestGop = 0;  // 0 when not checked
+};
+
+void EncoderConversion::ConvertAndCheck(const Conversion& c) {
+  SCOPED_TRACE(c.output);
+  const std::string out = Output(c.output);
+  ASSERT_EQ(Convert(c.pattern, *c.source, out), 0u);
+  CheckOutput(out, c.expected);
+  if (c.longestGop) {
+    EXPECT_LE(LongestGop(out), c.longestGop);
+  }
+}
+
 TEST_F(EncoderConversion, AviFamily) {
   // MP3 keeps the source's channels: stereo here, mono below.
-  std::string out = Output("avi mp3.avi");
-  ASSERT_EQ(Convert(test::kAviMp3, g_stereo43, out), 0u);
-  CheckOutput(out, {"avi", "mpeg4", "DX50", "mp3", 320, 240, 25, 44100, 2, ""});
-
-  out = Output("divx ac3 \xC3\xBC.avi");
-  ASSERT_EQ(Convert(test::kAviAc3, g_mono169, out), 0u);
-  CheckOutput(out, {"avi", "mpeg4", "DX50", "ac3", 176, 144, 14.985, 44100, 6, ""});
-
-  out = Output("xvid mp3.avi");
-  ASSERT_EQ(Convert(test::kXvidMp3, g_stereo43, out), 0u);
-  CheckOutput(out, {"avi", "mpeg4", "XVID", "mp3", 320, 240, 20, 44100, 2, ""});
-  const std::string types = PictureTypes(out);
+  const Conversion rows[] = {
+      {"avi mp3.avi", test::kAviMp3, &g_stereo43, {"avi", "mpeg4", "DX50", "mp3", 320, 240, 25, 44100, 2, ""}},
+      {"divx ac3 \xC3\xBC.avi", test::kAviAc3, &g_mono169,
+       {"avi", "mpeg4", "DX50", "ac3", 176, 144, 14.985, 44100, 6, ""}},
+      {"xvid mp3.avi", test::kXvidMp3, &g_stereo43, {"avi", "mpeg4", "XVID", "mp3", 320, 240, 20, 44100, 2, ""}},
+      {"xvid mp3 mono.avi", test::kXvidMp3, &g_mono169, {"avi", "mpeg4", "XVID", "mp3", 320, 180, 20, 22050, 1, ""}},
+      {"xvid ac3.avi", test::kXvidAc3, &g_videoOnly, {"avi", "mpeg4", "XVID", "", 320, 240, 23.976, 0, 0, ""}},
+  };
+  for (const Conversion& c : rows) ConvertAndCheck(c);
+  const std::string types = PictureTypes(g_folder + "xvid mp3.avi");
   EXPECT_GE(types.size(), 40u);
   EXPECT_EQ(types.find('B'), std::string::npos) << "hardware players of Xvid files need no B-frames: " << types;
-
-  out = Output("xvid mp3 mono.avi");
-  ASSERT_EQ(Convert(test::kXvidMp3, g_mono169, out), 0u);
-  CheckOutput(out, {"avi", "mpeg4", "XVID", "mp3", 320, 180, 20, 22050, 1, ""});
-
-  out = Output("xvid ac3.avi");
-  ASSERT_EQ(Convert(test::kXvidAc3, g_videoOnly, out), 0u);
-  CheckOutput(out, {"avi", "mpeg4", "XVID", "", 320, 240, 23.976, 0, 0, ""});
 }
 
 TEST_F(EncoderConversion, MpegFormats) {
-  std::string out = Output("mpeg1.mpg");
-  ASSERT_EQ(Convert(test::kMpeg1, g_mono169, out), 0u);
-  CheckOutput(out, {"mpeg", "mpeg1video", "", "mp2", 320, 240, 25, 44100, 2, ""});
-
-  out = Output("mpeg2.mpg");
-  ASSERT_EQ(Convert(test::kMpeg2, g_stereo43, out), 0u);
-  CheckOutput(out, {"mpeg", "mpeg2video", "", "mp2", 640, 480, 29.97, 44100, 2, "16:9"});
+  const Conversion rows[] = {
+      {"mpeg1.mpg", test::kMpeg1, &g_mono169, {"mpeg", "mpeg1video", "", "mp2", 320, 240, 25, 44100, 2, ""}},
+      {"mpeg2.mpg", test::kMpeg2, &g_stereo43, {"mpeg", "mpeg2video", "", "mp2", 640, 480, 29.97, 44100, 2, "16:9"}},
+  };
+  for (const Conversion& c : rows) ConvertAndCheck(c);
 }
 
 TEST_F(EncoderConversion, DiscFormatsAreRealDiscs) {
-  std::string out = Output("vcd ntsc.mpg");
-  ASSERT_EQ(Convert(test::kVcdNtsc, g_mono169, out), 0u);
-  CheckOutput(out, {"mpeg", "mpeg1video", "", "mp2", 352, 240, 23.976, 44100, 2, ""});
-  EXPECT_LE(LongestGop(out), 18);
-
-  out = Output("vcd pal.mpg");
-  ASSERT_EQ(Convert(test::kVcdPal, g_videoOnly, out), 0u);  // gets a silent track
-  CheckOutput(out, {"mpeg", "mpeg1video", "", "mp2", 352, 288, 25, 44100, 2, ""});
-  EXPECT_LE(LongestGop(out), 15);
-
-  out = Output("svcd ntsc.mpg");
-  ASSERT_EQ(Convert(test::kSvcdNtsc, g_stereo43, out), 0u);
-  CheckOutput(out, {"mpeg", "mpeg2video", "", "mp2", 480, 480, 29.97, 44100, 2, "4:3"});
-  EXPECT_LE(LongestGop(out), 18);
-
-  out = Output("svcd pal.mpg");
-  ASSERT_EQ(Convert(test::kSvcdPal, g_mono169, out), 0u);
-  CheckOutput(out, {"mpeg", "mpeg2video", "", "mp2", 480, 576, 25, 44100, 2, "16:9"});
-  EXPECT_LE(LongestGop(out), 15);
-
-  out = Output("dvd ntsc.vob");
-  ASSERT_EQ(Convert(test::kDvdNtscAc3, g_stereo43, out), 0u);
-  CheckOutput(out, {"mpeg", "mpeg2video", "", "ac3", 720, 480, 29.97, 48000, 2, "16:9"});
-  EXPECT_LE(LongestGop(out), 18);
-
-  out = Output("dvd pal.vob");
-  ASSERT_EQ(Convert(test::kDvdPalMp2, g_videoOnly, out), 0u);
-  CheckOutput(out, {"mpeg", "mpeg2video", "", "mp2", 720, 576, 25, 48000, 2, "4:3"});
-  EXPECT_LE(LongestGop(out), 15);
+  // A video-only source gets a silent track.
+  const Conversion rows[] = {
+      {"vcd ntsc.mpg", test::kVcdNtsc, &g_mono169,
+       {"mpeg", "mpeg1video", "", "mp2", 352, 240, 23.976, 44100, 2, ""}, 18},
+      {"vcd pal.mpg", test::kVcdPal, &g_videoOnly, {"mpeg", "mpeg1video", "", "mp2", 352, 288, 25, 44100, 2, ""}, 15},
+      {"svcd ntsc.mpg", test::kSvcdNtsc, &g_stereo43,
+       {"mpeg", "mpeg2video", "", "mp2", 480, 480, 29.97, 44100, 2, "4:3"}, 18},
+      {"svcd pal.mpg", test::kSvcdPal, &g_mono169,
+       {"mpeg", "mpeg2video", "", "mp2", 480, 576, 25, 44100, 2, "16:9"}, 15},
+      {"dvd ntsc.vob", test::kDvdNtscAc3, &g_stereo43,
+       {"mpeg", "mpeg2video", "", "ac3", 720, 480, 29.97, 48000, 2, "16:9"}, 18},
+      {"dvd pal.vob", test::kDvdPalMp2, &g_videoOnly,
+       {"mpeg", "mpeg2video", "", "mp2", 720, 576, 25, 48000, 2, "4:3"}, 15},
+  };
+  for (const Conversion& c : rows) ConvertAndCheck(c);
 }
 
 TEST_F(EncoderConversion, LetterboxBarsAreBlackAndCentred) {
@@ -432,17 +429,14 @@ TEST_F(EncoderConversion, LetterboxBarsAreBlackAndCentred) {
 }
 
 TEST_F(EncoderConversion, WindowsMediaFormats) {
-  std::string out = Output("wmv.wmv");
-  ASSERT_EQ(Convert(test::kWmv, g_stereo43, out), 0u);
-  CheckOutput(out, {"asf", "wmv2", "", "wmav2", 320, 240, 25, 44100, 2, ""});
-
-  out = Output("asf msmpeg4.asf");
-  ASSERT_EQ(Convert(test::kAsfMsmpeg4, g_mono169, out), 0u);
-  CheckOutput(out, {"asf", "msmpeg4v3", "", "wmav1", 160, 120, 29.97, 44100, 2, ""});
-
-  out = Output("asf msmpeg4v2.asf");
-  ASSERT_EQ(Convert(test::kAsfMsmpeg4v2, g_stereo43, out), 0u);
-  CheckOutput(out, {"asf", "msmpeg4v2", "", "wmav2", 320, 240, 25, 44100, 2, ""});
+  const Conversion rows[] = {
+      {"wmv.wmv", test::kWmv, &g_stereo43, {"asf", "wmv2", "", "wmav2", 320, 240, 25, 44100, 2, ""}},
+      {"asf msmpeg4.asf", test::kAsfMsmpeg4, &g_mono169,
+       {"asf", "msmpeg4v3", "", "wmav1", 160, 120, 29.97, 44100, 2, ""}},
+      {"asf msmpeg4v2.asf", test::kAsfMsmpeg4v2, &g_stereo43,
+       {"asf", "msmpeg4v2", "", "wmav2", 320, 240, 25, 44100, 2, ""}},
+  };
+  for (const Conversion& c : rows) ConvertAndCheck(c);
 }
 
 TEST_F(EncoderConversion, GainOfSixDecibels) {

@@ -6,6 +6,8 @@
 // watchdog ends it with -2 should a step hang.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <utility>
 #include <vector>
@@ -82,5 +84,13 @@ class ScriptedDialog : public Dialog {
   bool waiting_ = false;
   bool timedOut_ = false;
 };
+
+// Runs `step` as the only step of a new `D`, which must then end with IDOK.
+template <class D, class Step>
+void RunOneStep(Step step) {
+  D dialog;
+  dialog.Then([&] { step(dialog); });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+}
 
 }  // namespace velto::testing

@@ -89,6 +89,29 @@ class FaultInjection : public MainWindowTest {
     Command(IDC_MAIN_CONVERT);
     return Utf8Texts(answerer.texts);
   }
+  // Two clips probed and converted with the encoder of `program`: each probe
+  // fails with `probeCause`, the batch names both files with `fileCause`,
+  // writes nothing and leaves the sources as they were.
+  void ExpectEveryProbeAndFileToFail(const std::string& program, const std::string& probeCause,
+                                     const std::string& fileCause) {
+    const std::string a = MakeClip("a.wmv", 1), b = MakeClip("b.wmv", 1);
+    const auto before = Fingerprints({a, b});
+    dialog->SetEncoderDirectory(program);
+    {
+      testing::MessageBoxAnswerer answerer(IDOK);
+      dialog->AddFilesFrom({a, b});
+      const std::string failed = " failed. (" + probeCause + ")";
+      EXPECT_EQ(Utf8Texts(answerer.texts),
+                std::vector<std::string>{"Load file " + a + failed + "\nLoad file " + b + failed});
+    }
+    AddRows({a, b});
+    const auto messages = Convert();
+    ASSERT_EQ(messages.size(), 1u);
+    ExpectNamesFailures(messages[0], {a, b}, 2, fileCause);
+    EXPECT_TRUE(FilesIn(output).empty());
+    EXPECT_EQ(Fingerprints({a, b}), before);
+    ExpectIdle();
+  }
   static void ExpectNamesFailures(const std::string& message, const std::vector<std::string>& failed, int total,
                                   const std::string& why) {
     EXPECT_EQ(message.find("Mission accomplished"), std::string::npos) << message;
@@ -103,46 +126,16 @@ class FaultInjection : public MainWindowTest {
 };
 
 TEST_F(FaultInjection, AMissingEncoderFailsEveryProbeAndEveryFileByName) {
-  const std::string a = MakeClip("a.wmv", 1), b = MakeClip("b.wmv", 1);
-  const auto before = Fingerprints({a, b});
-  dialog->SetEncoderDirectory(scratch.Directory() + "empty program folder\\");
-  {
-    testing::MessageBoxAnswerer answerer(IDOK);
-    dialog->AddFilesFrom({a, b});
-    const std::string notStarted = " failed. (the encoder could not be started)";
-    EXPECT_EQ(Utf8Texts(answerer.texts),
-              std::vector<std::string>{"Load file " + a + notStarted + "\nLoad file " + b + notStarted});
-  }
-  AddRows({a, b});
-  const auto messages = Convert();
-  ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {a, b}, 2, "the encoder could not be started");
-  EXPECT_TRUE(FilesIn(output).empty());
-  EXPECT_EQ(Fingerprints({a, b}), before);
-  ExpectIdle();
+  const std::string cause = "the encoder could not be started";
+  ExpectEveryProbeAndFileToFail(scratch.Directory() + "empty program folder\\", cause, cause);
 }
 
 TEST_F(FaultInjection, AMissingEngineFailsEveryProbeAndEveryFileByName) {
-  const std::string a = MakeClip("a.wmv", 1), b = MakeClip("b.wmv", 1);
-  const auto before = Fingerprints({a, b});
   const std::string program = scratch.Directory() + "program without engine\\";
   std::filesystem::create_directories(PathFromUtf8(program));
   std::filesystem::copy_file(PathFromUtf8(ModuleDirectory() + "veltoenc.exe"), PathFromUtf8(program + "veltoenc.exe"));
-  dialog->SetEncoderDirectory(program);
-  {
-    testing::MessageBoxAnswerer answerer(IDOK);
-    dialog->AddFilesFrom({a, b});
-    const std::string missing = " failed. (the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing)";
-    EXPECT_EQ(Utf8Texts(answerer.texts),
-              std::vector<std::string>{"Load file " + a + missing + "\nLoad file " + b + missing});
-  }
-  AddRows({a, b});
-  const auto messages = Convert();
-  ASSERT_EQ(messages.size(), 1u);
-  ExpectNamesFailures(messages[0], {a, b}, 2, "the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing; log: ");
-  EXPECT_TRUE(FilesIn(output).empty());
-  EXPECT_EQ(Fingerprints({a, b}), before);
-  ExpectIdle();
+  const std::string cause = "the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing";
+  ExpectEveryProbeAndFileToFail(program, cause, cause + "; log: ");
 }
 
 TEST_F(FaultInjection, TheEngineKilledMidFileFailsThatFileOnly) {

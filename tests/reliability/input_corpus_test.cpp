@@ -213,11 +213,7 @@ TEST_F(InputCorpus, TheAddedOddSourcesConvertAndNoSourceIsTouched) {
   ASSERT_TRUE(Add(paths).empty());
   const auto before = Fingerprints(paths);
   g_settings.outputFormat = kFormatAvi;
-  testing::MessageBoxAnswerer answerer(IDOK);
-  Command(IDC_MAIN_CONVERT);
-  ASSERT_EQ(answerer.texts.size(), 1u);
-  EXPECT_EQ(WideToUtf8(answerer.texts[0]).rfind("Mission accomplished! Total Time:", 0), 0u)
-      << WideToUtf8(answerer.texts[0]);
+  ASSERT_NO_FATAL_FAILURE(ConvertToTheEnd());
   for (const char* name : {"surround.avi", "odd size.avi", "ntsc rate.avi", "variable rate.avi", "short.avi",
                            "video only.avi"}) {
     EXPECT_GT(Size(output + name), 1000u) << name;
@@ -300,11 +296,7 @@ TEST_F(InputCorpus, NamesThatLookLikeOptionsUrlsOrShellTextAreOnlyNames) {
   // name beside its source and no source is overwritten.
   SetOutputFolder(sources);
   g_settings.outputFormat = kFormatWmv;
-  testing::MessageBoxAnswerer answerer(IDOK);
-  Command(IDC_MAIN_CONVERT);
-  ASSERT_EQ(answerer.texts.size(), 1u);
-  EXPECT_EQ(WideToUtf8(answerer.texts[0]).rfind("Mission accomplished! Total Time:", 0), 0u)
-      << WideToUtf8(answerer.texts[0]);
+  ASSERT_NO_FATAL_FAILURE(ConvertToTheEnd());
   EXPECT_EQ(Fingerprints(added), before);
   for (const std::string& path : added) {
     const std::string converted = path.substr(0, path.size() - 4) + "_wmv.wmv";
@@ -337,11 +329,7 @@ TEST_F(InputCorpus, LongPathsAreAddedAndConverted) {
   ExpectEntry(1, longer, {"00:00:02", 160, 120, 25.0});
 
   g_settings.outputFormat = kFormatAvi;
-  testing::MessageBoxAnswerer answerer(IDOK);
-  Command(IDC_MAIN_CONVERT);
-  ASSERT_EQ(answerer.texts.size(), 1u);
-  EXPECT_EQ(WideToUtf8(answerer.texts[0]).rfind("Mission accomplished! Total Time:", 0), 0u)
-      << WideToUtf8(answerer.texts[0]);
+  ASSERT_NO_FATAL_FAILURE(ConvertToTheEnd());
   for (const std::string& source : {fits, longer}) {
     const std::string name = source.substr(source.rfind('\\') + 1);
     EXPECT_GT(Size(output + name.substr(0, name.size() - 4) + ".avi"), 1000u) << name;

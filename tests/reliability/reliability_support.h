@@ -126,6 +126,15 @@ class MainWindowTest : public testing::MainWindowTest {
     PostMessageW(ProgressWindow(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(ProgressWindow(), IDC_PROGRESS_CANCEL)));
   }
+  // Converts the list, every message box answered with OK: the batch ends
+  // with its closing message and no other.
+  void ConvertToTheEnd() {
+    testing::MessageBoxAnswerer answerer(IDOK);
+    Command(IDC_MAIN_CONVERT);
+    ASSERT_EQ(answerer.texts.size(), 1u);
+    const std::string done = WideToUtf8(answerer.texts[0]);
+    EXPECT_EQ(done.rfind("Mission accomplished! Total Time:", 0), 0u) << done;
+  }
   // The main window is usable again and the progress window is gone.
   void ExpectIdle() const {
     EXPECT_TRUE(IsWindowEnabled(hwnd));

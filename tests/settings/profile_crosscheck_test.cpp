@@ -28,7 +28,8 @@ std::string PlatformGet(const std::string& file, std::string_view section, std::
 
 void PlatformSet(const std::string& file, std::string_view section, std::string_view key, std::string_view value) {
   ASSERT_TRUE(WritePrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(),
-                                         Utf8ToWide(value).c_str(), Utf8ToWide(file).c_str()));
+                                         Utf8ToWide(value).c_str(), Utf8ToWide(file).c_str()))
+      << section << "/" << key;
 }
 
 void PlatformFlush(const std::string& file) { WritePrivateProfileStringW(nullptr, nullptr, nullptr, Utf8ToWide(file).c_str()); }
@@ -45,6 +46,13 @@ const std::vector<Query> kQueries = {
     {"Dup", "dup key"},
 };
 
+// What both sides write into [Destinate]: blanks and quotes that must come
+// back as they went in.
+const std::vector<std::pair<const char*, const char*>> kWritten = {
+    {"Volume", "20"}, {"Temporary folder", "C:\\output video\\"}, {"Empty", ""}, {"Spaced", "  two  blanks  "},
+    {"Double", "\"q\""}, {"Single", "'s'"}, {"Inner", "a \"b\" c"}, {"Half", "\"open"},
+};
+
 void ExpectSameReading(const std::string& file) {
   const IniFile ours = IniFile::Parse(ReadWholeFile(file).value_or(""));
   for (const auto& [section, key] : kQueries)
@@ -58,15 +66,8 @@ TEST(ProfileCrossCheck, PlatformReadsWhatWeWrite) {
       "; comment\r\n[Other]\r\nVolume=1\r\nother key = spaced out \r\n\r\n"
       "[ Spaced ]\r\nk=1\r\n[Tabbed]  \t\r\n\tk\t=\t2\t\r\n"
       "[Dup]\r\nk=1\r\ndup key=a\r\nDUP KEY=b\r\n[dup]\r\nk=2\r\nj=3\r\n");
-  ASSERT_TRUE(ini.Set("Destinate", "Volume", "20"));
-  ASSERT_TRUE(ini.Set("DESTINATE", "volume", "-7"));
-  ASSERT_TRUE(ini.Set("Destinate", "Temporary folder", "C:\\output video\\"));
-  ASSERT_TRUE(ini.Set("Destinate", "Empty", ""));
-  ASSERT_TRUE(ini.Set("Destinate", "Spaced", "  two  blanks  "));
-  ASSERT_TRUE(ini.Set("Destinate", "Double", "\"q\""));
-  ASSERT_TRUE(ini.Set("Destinate", "Single", "'s'"));
-  ASSERT_TRUE(ini.Set("Destinate", "Inner", "a \"b\" c"));
-  ASSERT_TRUE(ini.Set("Destinate", "Half", "\"open"));
+  for (const auto& [key, value] : kWritten) ASSERT_TRUE(ini.Set("Destinate", key, value)) << key;
+  ASSERT_TRUE(ini.Set("DESTINATE", "volume", "-7"));  // same key, other case
   ASSERT_TRUE(ReplaceFileAtomically(file, ini.Serialize()));
   ExpectSameReading(file);
   EXPECT_EQ(PlatformGet(file, "Destinate", "Spaced"), "  two  blanks  ");
@@ -90,15 +91,8 @@ TEST(ProfileCrossCheck, WeReadWhatThePlatformWrites) {
   const std::string file = dir.File("platform.ini");
   PlatformSet(file, "Other", "Volume", "1");
   PlatformSet(file, "Other", "other key", "  spaced out  ");
-  PlatformSet(file, "Destinate", "Volume", "20");
+  for (const auto& [key, value] : kWritten) PlatformSet(file, "Destinate", key, value);
   PlatformSet(file, "destinate", "VOLUME", "5");  // same key, other case
-  PlatformSet(file, "Destinate", "Temporary folder", "C:\\output video\\");
-  PlatformSet(file, "Destinate", "Empty", "");
-  PlatformSet(file, "Destinate", "Spaced", "  two  blanks  ");
-  PlatformSet(file, "Destinate", "Double", "\"q\"");
-  PlatformSet(file, "Destinate", "Single", "'s'");
-  PlatformSet(file, "Destinate", "Inner", "a \"b\" c");
-  PlatformSet(file, "Destinate", "Half", "\"open");
   PlatformFlush(file);
   ExpectSameReading(file);
   EXPECT_EQ(PlatformGet(file, "Destinate", "Volume"), "5");

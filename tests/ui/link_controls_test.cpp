@@ -278,8 +278,7 @@ TEST(UrlLinkControl, TabReachesTheLinkAndEnterOpensItInsteadOfClosingTheDialog) 
 }
 
 TEST(UrlLinkControl, AnEmptyTemplateTextShowsTheAddress) {
-  LinkDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<LinkDialog>([](LinkDialog& dialog) {
     EXPECT_EQ(dialog.empty.GetText(), "https://set.before.example/");
     EXPECT_EQ(dialog.empty.GetUrl(), "https://set.before.example/");
     dialog.centred.SetUrl("https://centred.example/");
@@ -287,7 +286,6 @@ TEST(UrlLinkControl, AnEmptyTemplateTextShowsTheAddress) {
     EXPECT_EQ(dialog.centred.Tip().GetText(dialog.centred.Handle(), UrlLinkControl::kToolId),
               "https://centred.example/");
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(UrlLinkControl, HoverTurnsItRedUntilThePointerLeaves) {
@@ -385,8 +383,7 @@ TEST(UrlLinkControl, UnderlineChoosesTheFont) {
 }
 
 TEST(UrlLinkControl, FitsItselfToItsText) {
-  LinkDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<LinkDialog>([](LinkDialog& dialog) {
     const SIZE address = TextSize(dialog.address);
     const RECT left = dialog.PlaceOf(dialog.address);
     const RECT leftTemplate = dialog.TemplateRect(10, 10, 200, 10);
@@ -421,12 +418,10 @@ TEST(UrlLinkControl, FitsItselfToItsText) {
     EXPECT_EQ(info.rect.right, client.right);
     EXPECT_EQ(info.rect.bottom, client.bottom);
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(BoldLabelControl, AnswersTheColourRequestInItsOwnLook) {
-  LinkDialog dialog;
-  dialog.Then([&] {
+  testing::RunOneStep<LinkDialog>([](LinkDialog& dialog) {
     const auto colours = AskColours(dialog.label.Handle());
     EXPECT_EQ(colours.text, GetSysColor(COLOR_WINDOWTEXT));
     EXPECT_EQ(colours.backgroundMode, TRANSPARENT);
@@ -441,7 +436,6 @@ TEST(BoldLabelControl, AnswersTheColourRequestInItsOwnLook) {
     EXPECT_EQ(font.lfHeight, 14);
     EXPECT_GE(font.lfWeight, FW_BOLD);
   });
-  EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 }  // namespace
