@@ -34,7 +34,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -100,6 +99,26 @@ void Mark(const char* what) {
   ExitProcess(2);
 }
 
+// ------------------------------------------------------------------ Linux files
+
+// A file of /proc or /sys, which their writers may hold open.
+UniqueHandle OpenForReading(const std::wstring& path) {
+  return UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+}
+
+std::string ReadSmallFile(const std::wstring& path) {
+  std::string bytes;
+  const UniqueHandle file = OpenForReading(path);
+  if (!file) return bytes;
+  char chunk[2048];
+  DWORD read = 0;
+  while (bytes.size() < 16384 && ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+    bytes.append(chunk, read);
+  }
+  return bytes;
+}
+
 // ------------------------------------------------------------------ control group
 
 // The processor time of the Linux control group the script started this
@@ -114,18 +133,11 @@ double GroupCpuMs() {
     return std::wstring(named ? named : L"");
   }();
   if (file.empty()) return -1.0;
-  const UniqueHandle usage(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-  char bytes[512];
-  DWORD read = 0;
-  if (!usage || !ReadFile(usage.Get(), bytes, sizeof bytes - 1, &read, nullptr)) return -1.0;
-  bytes[read] = 0;
-  double groupMs = 0.0;
-  if (const char* micro = std::strstr(bytes, "usage_usec ")) {
-    groupMs = std::atof(micro + 11) / 1000.0;
-  } else {
-    groupMs = std::atof(bytes) / 1e6;
-  }
+  const std::string usage = ReadSmallFile(file);
+  if (usage.empty()) return -1.0;
+  const std::size_t micro = usage.find("usage_usec ");
+  const double groupMs = micro != std::string::npos ? std::atof(usage.c_str() + micro + 11) / 1000.0
+                                                    : std::atof(usage.c_str()) / 1e6;
   FILETIME created, exited, kernel, user;
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
   const auto ms = [](const FILETIME& t) {
@@ -214,22 +226,8 @@ class ProcessTree {
     return text;
   }
 
-  static std::string ReadSmallFile(const std::wstring& path) {
-    std::string bytes;
-    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-    if (!file) return bytes;
-    char chunk[2048];
-    DWORD read = 0;
-    while (bytes.size() < 16384 && ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
-      bytes.append(chunk, read);
-    }
-    return bytes;
-  }
-
   static UniqueHandle OpenStat(int pid) {
-    return UniqueHandle(CreateFileW((L"Z:\\proc\\" + std::to_wstring(pid) + L"\\stat").c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    return OpenForReading(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\stat");
   }
 
   // utime + stime of a /proc/<pid>/stat in ms; -1 when the process is gone.
