@@ -69,12 +69,7 @@ bool EngineProcess::Wait(DWORD timeoutMs) {
   return !process_ || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
-void EngineProcess::AskToQuit() {
-  if (!input_) return;
-  DWORD written = 0;
-  WriteFile(input_.Get(), "q", 1, &written, nullptr);
-  input_.Reset();
-}
+void EngineProcess::AskToQuit() { GiveInput("q"); }
 
 bool EngineProcess::GiveInput(const std::string& bytes) {
   if (!input_) return false;
