@@ -162,6 +162,8 @@ EngineGroupResult EngineGroup::Follow(std::size_t counted, std::int32_t& positio
   EngineGroupResult result;
   result.started = !members_.empty();
   DWORD lastLook = GetTickCount(), lastReport = 0;
+  // Tells the window the position; true, and the result stopped, when its
+  // answer asks for a stop.
   auto report = [&](bool quietToo) {
     std::int64_t written = 0;
     for (std::size_t i = 0; i < members_.size() && i < counted; ++i) written += members_[i]->outputs.Microseconds();
@@ -169,7 +171,10 @@ EngineGroupResult EngineGroup::Follow(std::size_t counted, std::int32_t& positio
     if (now == position && !(quietToo && GetTickCount() - lastReport >= kQuietReportMs)) return false;
     position = now;
     lastReport = GetTickCount();
-    return reporter.Send(kReportPosition, position);
+    if (!reporter.Send(kReportPosition, position)) return false;
+    result.stopped = true;
+    log.Line("stop requested by the window");
+    return true;
   };
   while (true) {
     bool allEnded = true;
@@ -189,10 +194,7 @@ EngineGroupResult EngineGroup::Follow(std::size_t counted, std::int32_t& positio
       for (auto& m : members_) m->process.JoinReaders();
       // The last second; its answer counts too: what this group made is
       // not yet the output (a split conversion's join is still to come).
-      if (report(false)) {
-        result.stopped = true;
-        log.Line("stop requested by the window");
-      }
+      report(false);
       break;
     }
     // Woken by a run's end at once, so that the next step starts without
@@ -201,11 +203,7 @@ EngineGroupResult EngineGroup::Follow(std::size_t counted, std::int32_t& positio
     WaitForAnyEnd(sinceLook < kReportIntervalMs ? kReportIntervalMs - sinceLook : 0);
     if (GetTickCount() - lastLook < kReportIntervalMs) continue;
     lastLook = GetTickCount();
-    if (report(true)) {
-      result.stopped = true;
-      log.Line("stop requested by the window");
-      break;
-    }
+    if (report(true)) break;
   }
   if (result.stopped || result.failed) EndAll(result.stopped);
   for (std::size_t i = 0; i < members_.size(); ++i) {
