@@ -647,13 +647,14 @@ std::string ListedFile(const std::string& path) {
 // (the list states where each part begins). The list comes on the input:
 // the join is started while the ranges are still encoding, and reads it
 // once they are done. Its names are whole paths (-safe 0), opened by the
-// file protocol; the engine reads the list's input itself, since an input
-// from a pipe given a thread of its own is looked at only every 10 ms.
+// file protocol. The engine's main thread reads every input itself: with
+// two inputs each would get a reading thread of its own, whose queue the
+// main loop looks at without waiting and, finding it empty, sleeps 10 ms.
 Arguments JoinArguments(const EncoderJob& job, const DiscRules* disc, const std::string& folder, bool withSound) {
   Arguments args = EngineHead();
   Add(args, {"-copyts", "-safe", "0", "-protocol_whitelist", "file,pipe", "-thread_queue_size", "0", "-f", "concat",
              "-i", "pipe:0"});
-  if (withSound) Add(args, {"-i", FileUrl(folder + kSoundPart)});
+  if (withSound) Add(args, {"-thread_queue_size", "0", "-i", FileUrl(folder + kSoundPart)});
   Add(args, {"-map", "0:v:0"});
   if (withSound) Add(args, {"-map", "1:a:0"});
   Add(args, {"-c", "copy"});

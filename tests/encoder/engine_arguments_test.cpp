@@ -264,7 +264,7 @@ TEST(SplitArguments, DvdRangesMoveToWholeFramesAndJoinIntoTheDvdMuxer) {
   EXPECT_EQ(JoinCommandLine(split->join),
             "-hide_banner -loglevel error -nostats -progress pipe:1 -y -copyts -safe 0 -protocol_whitelist file,pipe "
             "-thread_queue_size 0 -f concat -i pipe:0 "
-            "-i file:C:\\t\\audio.asf -map 0:v:0 -map 1:a:0 -c copy -aspect 4:3 "
+            "-thread_queue_size 0 -i file:C:\\t\\audio.asf -map 0:v:0 -map 1:a:0 -c copy -aspect 4:3 "
             "-f dvd -packetsize 2048 -muxrate 10080000 file:out.vob");
   EXPECT_EQ(split->partList,
             "ffconcat version 1.0\nfile 'file:C:\\t\\video-1.mpg'\nduration 18.000000\n"
