@@ -2,6 +2,7 @@
 // Running veltoenc.exe once, hidden, while the user interface stays alive.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "base/encoder_cause.h"
@@ -18,7 +19,10 @@ struct EncoderRunResult {
 // Starts the encoder of `command` hidden, in the current directory, and waits
 // for it to end. Window messages are handled while waiting (the encoder's
 // reports, Cancel, painting), one at a time; the wait itself uses no CPU.
-EncoderRunResult RunEncoderProcess(const EncoderCommand& command);
+// `started`, when given, runs once the start has been tried, before the
+// wait: what the windows show for the run is done there, while the encoder
+// starts on another processor, rather than before it.
+EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started = {});
 
 // The folder where veltoenc.exe keeps its run logs; empty when unknown.
 std::string EncoderLogFolder();

@@ -61,7 +61,7 @@ void PumpOneMessage() {
   ProcessMessage(msg);
 }
 
-EncoderRunResult RunEncoderProcess(const EncoderCommand& command) {
+EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started) {
   EncoderRunResult result;
   const std::wstring program = Utf8ToWide(command.encoderPath);
   std::wstring commandLine = QuoteProgramPath(program) + L" " + Utf8ToWide(command.arguments);
@@ -75,9 +75,10 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command) {
     return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &process) != FALSE;
   });
+  if (started) started();
   if (!created) return result;
-  const OwnedProcess started(process);
-  const HANDLE encoder = started.process.Get();
+  const OwnedProcess owned(process);
+  const HANDLE encoder = owned.process.Get();
   result.started = true;
   result.processId = process.dwProcessId;
 

@@ -130,16 +130,21 @@ void MainDialog::ConvertAll() {
   {
     BusyScope busy(*this);
     KeepAwake awake;
-    EnableWindow(Handle(), FALSE);
-    if (g_engineState.progressDialog) g_engineState.progressDialog->ShowForBatch();
-    if (m_indicator) m_indicator->Begin();
     g_engineState.completedDuration = 0.0;
 
     const std::string logFolder = EncoderLogFolder();
     for (int i = 0; i < g_mediaList.count(); ++i) {
       g_engineState.currentIndex = i;
       const MediaEntry entry = g_mediaList.at(i);
-      ShowFileAtWork(i, entry.path);
+      // Shown while the encoder starts: under Wine both take some 10 ms.
+      const auto showAtWork = [&] {
+        if (i == 0) {
+          EnableWindow(Handle(), FALSE);
+          if (g_engineState.progressDialog) g_engineState.progressDialog->ShowForBatch();
+          if (m_indicator) m_indicator->Begin();
+        }
+        ShowFileAtWork(i, entry.path);
+      };
       // Never an existing file: nothing has to be deleted before the run.
       const std::string output = OutputPathFor(outputFolder, entry.path);
       SelectOutputSize(g_settings, m_run);
@@ -149,7 +154,8 @@ void MainDialog::ConvertAll() {
       // report the same positions, which must still move the bar on.
       g_engineState.lastPosition = kNoPositionShown;
       const EncoderRunResult run =
-          RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert, fit ? fit->videoKbps : 0);
+          RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert, fit ? fit->videoKbps : 0,
+                     showAtWork);
       g_engineState.completedDuration += entry.duration;
       const FileRun outcome{run.started, static_cast<std::uint32_t>(run.exitCode), FileSize(output)};
 

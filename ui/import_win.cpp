@@ -75,7 +75,7 @@ std::string MainDialog::OutputPathFor(const std::string& folder, const std::stri
 
 EncoderRunResult MainDialog::RunEncoder(const std::string& source, const std::string& output,
                                         std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode,
-                                        std::int32_t videoBitrate) {
+                                        std::int32_t videoBitrate, const std::function<void()>& started) {
   EncoderRun run;
   run.sourcePath = source;
   run.outputPath = output;
@@ -88,7 +88,7 @@ EncoderRunResult MainDialog::RunEncoder(const std::string& source, const std::st
   const EncoderCommand command =
       m_encoderDirectory ? BuildCommandLine(g_settings, m_run, sourceFps, run, *m_encoderDirectory)
                          : BuildCommandLine(g_settings, m_run, sourceFps, run);
-  return RunEncoderProcess(command);
+  return RunEncoderProcess(command, started);
 }
 
 bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -116,9 +117,11 @@ class MainDialog : public Dialog {
   // True when the file probed well; otherwise why gets the cause in words
   // (empty when it is not known).
   bool ProbeFile(const std::string& path, std::string& why);
-  // videoBitrate > 0: kbit/s instead of the quality preset's.
+  // videoBitrate > 0: kbit/s instead of the quality preset's. `started`
+  // runs once the encoder's start has been tried (see RunEncoderProcess).
   EncoderRunResult RunEncoder(const std::string& source, const std::string& output, std::int32_t padWidth,
-                              std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate = 0);
+                              std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate = 0,
+                              const std::function<void()>& started = {});
   std::string OutputPathFor(const std::string& folder, const std::string& source) const;
   // Selects the file's row and names it in the progress window; index
   // counts from 0.

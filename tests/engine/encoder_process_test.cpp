@@ -76,16 +76,23 @@ class EncoderProcess : public ::testing::Test {
   std::string encoder = testing::InstallStandInEncoder(scratch.Directory() + "encoder\\");
 };
 
+// The step after the start runs once, also when the encoder is missing.
 TEST_F(EncoderProcess, AMissingEncoderEndsTheWaitAtOnce) {
   const DWORD start = GetTickCount();
-  const EncoderRunResult r = RunEncoderProcess({"\"a.wmv\"", ModuleDirectory() + "no such encoder.exe"});
+  int started = 0;
+  const EncoderRunResult r =
+      RunEncoderProcess({"\"a.wmv\"", ModuleDirectory() + "no such encoder.exe"}, [&] { ++started; });
   EXPECT_FALSE(r.started);
+  EXPECT_EQ(started, 1);
   EXPECT_LT(GetTickCount() - start, 2000u);
 }
 
 TEST_F(EncoderProcess, HandsBackTheEncodersExitCode) {
-  const EncoderRunResult r = RunEncoderProcess(StandIn(nullptr, kRunProbe, std::string(kProbeReports) + "probe_exit=5\n"));
+  int started = 0;
+  const EncoderRunResult r = RunEncoderProcess(
+      StandIn(nullptr, kRunProbe, std::string(kProbeReports) + "probe_exit=5\n"), [&] { ++started; });
   EXPECT_TRUE(r.started);
+  EXPECT_EQ(started, 1);
   EXPECT_EQ(r.exitCode, 5u);
 }
 
