@@ -47,7 +47,8 @@ zip=${installer%.exe}.zip
 listing=$(cd "$(dirname "$zip")" && cmake -E tar tf "$zip" 2>/dev/null)
 for f in VeltoConverter.exe veltoenc.exe ffmpeg.exe ffprobe.exe help.chm tips.txt version.ini \
          LICENSE.txt README.txt FFMPEG-NOTICE.txt COPYING.GPLv3.txt engine-source/get-engine-source.sh \
-         engine-source/scripts/engine/build.sh engine-source/scripts/engine/components.txt; do
+         engine-source/scripts/engine/build.sh engine-source/scripts/engine/components.txt \
+         engine-source/scripts/engine/command_line_to_argv.c; do
   grep -q "/$f\$" <<<"$listing" || fail "$f is missing from $zip"
 done
 
