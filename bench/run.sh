@@ -15,10 +15,18 @@
 #   P5 cores        processor time of the whole process tree / wall time,
 #                   DVD and AVI (>= 1.7 of 2 cores)
 #   memory          peak working set of VeltoConverter.exe in a BATCH_FILES batch
+#   compare         two builds of one program file (COMPARE_FILE in the bin
+#                   folder, e.g. veltoenc.exe or ffmpeg.exe: COMPARE_A against
+#                   COMPARE_B) taking turns in the P1 conversion of FORMATS:
+#                   wall time and P5 of each, for a change too small to show
+#                   between two runs of the script on a machine whose speed
+#                   drifts (not part of the default PARTS)
 #
 #   bench/run.sh                      # RUNS=5 CLIP_SECONDS=60 BATCH_FILES=99
 #   RUNS=3 CLIP_SECONDS=10 FORMATS="0 7" BATCH_FILES=10 bench/run.sh   # a quick look
 #   PARTS="P1 memory" FORMATS="6 7 8 9" KEEP_RESULTS=old.txt bench/run.sh # resume
+#   PARTS=compare FORMATS="0 7" RUNS=8 COMPARE_FILE=veltoenc.exe \
+#     COMPARE_A=before/veltoenc.exe COMPARE_B=after/veltoenc.exe bench/run.sh
 #
 # Uses its own build folder (VELTO_BUILD, default build-bench); the table is
 # printed at the end and kept in $VELTO_BUILD/bench/table.txt.
@@ -28,6 +36,7 @@ CLIP_SECONDS=${CLIP_SECONDS:-60}
 BATCH_FILES=${BATCH_FILES:-99}
 FORMATS=${FORMATS:-"0 1 2 3 4 5 6 7 8 9"}
 PARTS=${PARTS:-"P4 P3 P1 memory"}
+COMPARE_FILE=${COMPARE_FILE:-veltoenc.exe}
 # Measurements of an earlier (interrupted) run to keep in the table.
 KEEP_RESULTS=${KEEP_RESULTS:-}
 part() { [[ " $PARTS " == *" $1 "* ]]; }
@@ -149,6 +158,28 @@ part P1 && for format in $FORMATS; do
     record "P1-$format" ffmpeg "$(driver engine "$ARGS" "$OUT")"
   done
 done
+
+if part compare; then
+  for build in "${COMPARE_A:-}" "${COMPARE_B:-}"; do
+    [ -f "$build" ] || { log "compare: COMPARE_A and COMPARE_B must name two builds of $COMPARE_FILE"; exit 1; }
+  done
+  log "compare: $COMPARE_FILE from $COMPARE_A (A) and $COMPARE_B (B) taking turns, formats $FORMATS, $RUNS runs each"
+  cp -p "$BIN/$COMPARE_FILE" "$WORK/built-$COMPARE_FILE"
+  # The build's own file comes back however the comparison ends.
+  trap 'cp -p "$WORK/built-$COMPARE_FILE" "$BIN/$COMPARE_FILE"; end_session' EXIT
+  for run in $(seq 1 "$RUNS"); do
+    order="A B"
+    [ $((run % 2)) = 0 ] && order="B A"
+    for build in $order; do
+      if [ "$build" = A ]; then cp "$COMPARE_A" "$BIN/$COMPARE_FILE"; else cp "$COMPARE_B" "$BIN/$COMPARE_FILE"; fi
+      for format in $FORMATS; do
+        rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+        record "compare-$format" "$build" "$(driver convert "$format" "$BINW" "$CLIPS" "$OUT" "$ARGS" clip.wmv)"
+      done
+    done
+  done
+  cp -p "$WORK/built-$COMPARE_FILE" "$BIN/$COMPARE_FILE"
+fi
 
 part memory && log "memory: a batch of $BATCH_FILES files"
 rm -rf "$WORK/out" && mkdir -p "$WORK/out"

@@ -91,6 +91,15 @@ def main():
         engine = median(runs, (key, "ffmpeg"), "tree_ms") / median(runs, (key, "ffmpeg"), "ms")
         row(f"P5 {FORMATS[int(f)]}", "tree CPU / wall", f"{cores_busy:.2f}", f"ffmpeg {engine:.2f}", "",
             f">= {CORES_TARGET}", cores_busy >= CORES_TARGET)
+    # Two builds of one file taking turns (PARTS=compare): B against A.
+    for f in sorted({f.split("-")[1] for f, _ in runs if f.startswith("compare-")}, key=int):
+        key = f"compare-{f}"
+        walls = [median(runs, (key, build), "ms") / 1000 for build in ("A", "B")]
+        cores_busy = [statistics.median(r["tree_ms"] / r["ms"] for r in runs[(key, build)]) for build in ("A", "B")]
+        rows.append((f"compare {FORMATS[int(f)]}", "build B / build A (wall)", f"{walls[1]:.2f} s",
+                     f"{walls[0]:.2f} s", f"{walls[1] / walls[0]:.3f}", "", ""))
+        rows.append((f"compare P5 {FORMATS[int(f)]}", "tree CPU / wall, B and A", f"{cores_busy[1]:.2f}",
+                     f"{cores_busy[0]:.2f}", "", f">= {CORES_TARGET}", ""))
     memory = runs.get(("memory", "program"))
     if memory:
         peak = memory[-1]["peak_ws"] / 1e6
