@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/encoder_cause.h"
+#include "base/owned_handles.h"
 #include "engine/command_line.h"
 
 namespace velto {
@@ -15,6 +16,18 @@ struct EncoderRunResult {
   DWORD exitCode = 0;    // the encoder's exit code when it started
   DWORD processId = 0;   // the encoder's process id when it started (names its log)
 };
+
+// An encoder run that has been started and not yet waited for.
+struct StartedEncoder {
+  OwnedProcess process;  // empty when the start failed
+  DWORD processId = 0;
+};
+
+// Starts the encoder of `command` hidden, in the current directory.
+StartedEncoder StartEncoderProcess(const EncoderCommand& command);
+
+// Waits for a started encoder to end, as RunEncoderProcess does.
+EncoderRunResult WaitForEncoder(StartedEncoder& encoder);
 
 // Starts the encoder of `command` hidden, in the current directory, and waits
 // for it to end. Window messages are handled while waiting (the encoder's

@@ -61,8 +61,7 @@ void PumpOneMessage() {
   ProcessMessage(msg);
 }
 
-EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started) {
-  EncoderRunResult result;
+StartedEncoder StartEncoderProcess(const EncoderCommand& command) {
   const std::wstring program = Utf8ToWide(command.encoderPath);
   std::wstring commandLine = QuoteProgramPath(program) + L" " + Utf8ToWide(command.arguments);
 
@@ -71,16 +70,23 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::fun
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  const bool created = StartTryingTwice(program, [&] {
-    return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process) != FALSE;
-  });
-  if (started) started();
-  if (!created) return result;
-  const OwnedProcess owned(process);
-  const HANDLE encoder = owned.process.Get();
+  StartedEncoder started;
+  if (StartTryingTwice(program, [&] {
+        return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &process) != FALSE;
+      })) {
+    started.process = OwnedProcess(process);
+    started.processId = process.dwProcessId;
+  }
+  return started;
+}
+
+EncoderRunResult WaitForEncoder(StartedEncoder& started) {
+  EncoderRunResult result;
+  const HANDLE encoder = started.process.process.Get();
+  if (!encoder) return result;
   result.started = true;
-  result.processId = process.dwProcessId;
+  result.processId = started.processId;
 
   for (;;) {
     const DWORD r = MsgWaitForMultipleObjectsEx(1, &encoder, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
@@ -93,12 +99,19 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::fun
     break;
   }
   GetExitCodeProcess(encoder, &result.exitCode);
+  started.process = OwnedProcess();
 
   if (g_quitTaken) {
     g_quitTaken = false;
     PostQuitMessage(g_quitCode);
   }
   return result;
+}
+
+EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started) {
+  StartedEncoder encoder = StartEncoderProcess(command);
+  if (started) started();
+  return WaitForEncoder(encoder);
 }
 
 }  // namespace velto

@@ -5,7 +5,9 @@
 #include <cderr.h>
 #include <commdlg.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/text_encoding.h"
@@ -76,6 +78,12 @@ std::string MainDialog::OutputPathFor(const std::string& folder, const std::stri
 EncoderRunResult MainDialog::RunEncoder(const std::string& source, const std::string& output,
                                         std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode,
                                         std::int32_t videoBitrate, const std::function<void()>& started) {
+  return RunEncoderProcess(EncoderCommandFor(source, output, padWidth, padHeight, runMode, videoBitrate), started);
+}
+
+EncoderCommand MainDialog::EncoderCommandFor(const std::string& source, const std::string& output,
+                                             std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode,
+                                             std::int32_t videoBitrate) {
   EncoderRun run;
   run.sourcePath = source;
   run.outputPath = output;
@@ -85,10 +93,8 @@ EncoderRunResult MainDialog::RunEncoder(const std::string& source, const std::st
   run.videoBitrate = videoBitrate;
   run.mainWindow = reinterpret_cast<std::intptr_t>(Handle());
   const double sourceFps = CurrentSourceFrameRate(g_mediaList, g_engineState);
-  const EncoderCommand command =
-      m_encoderDirectory ? BuildCommandLine(g_settings, m_run, sourceFps, run, *m_encoderDirectory)
-                         : BuildCommandLine(g_settings, m_run, sourceFps, run);
-  return RunEncoderProcess(command, started);
+  return m_encoderDirectory ? BuildCommandLine(g_settings, m_run, sourceFps, run, *m_encoderDirectory)
+                            : BuildCommandLine(g_settings, m_run, sourceFps, run);
 }
 
 bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {
@@ -102,7 +108,9 @@ bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {
   dialog.nMaxFile = static_cast<DWORD>(buffer.size());
   dialog.lpstrTitle = kImportTitle;
   dialog.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_OVERWRITEPROMPT | OFN_EXPLORER |
-                 OFN_ENABLESIZING;
+                 OFN_ENABLESIZING | OFN_ENABLEHOOK;
+  dialog.lpfnHook = &MainDialog::FileDialogHook;
+  dialog.lCustData = reinterpret_cast<LPARAM>(this);
   const auto open = CommonDialogFunction<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetOpenFileNameW");
   const auto error = CommonDialogFunction<DWORD(WINAPI*)()>("CommDlgExtendedError");
   if (!open || !error) {
@@ -120,15 +128,55 @@ bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {
 void MainDialog::AddFiles() {
   if (m_busy) return;
   std::vector<std::string> paths;
-  if (!AskForVideoFiles(paths)) return;
-  AddFilesFrom(paths);
+  if (AskForVideoFiles(paths)) AddFilesFrom(paths);
+  DropEarlyProbe();
+}
+
+UINT_PTR CALLBACK MainDialog::FileDialogHook(HWND, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return 0;
+  const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
+  if (notify->hdr.code != CDN_FILEOK || !notify->lpOFN || !notify->lpOFN->lpstrFile) return 0;
+  try {
+    auto* self = reinterpret_cast<MainDialog*>(notify->lpOFN->lCustData);
+    self->StartEarlyProbe(std::wstring_view(notify->lpOFN->lpstrFile, notify->lpOFN->nMaxFile));
+  } catch (...) {
+    // The probe then runs after the dialog, as any other.
+  }
+  return 0;  // OK is taken
+}
+
+// Only a probe that AddFilesFrom would run first is started early.
+void MainDialog::StartEarlyProbe(std::wstring_view selection) {
+  if (m_earlyProbe || m_busy || m_closeRequested || g_mediaList.full()) return;
+  const std::vector<std::wstring> paths = SplitSelectedFiles(selection);
+  if (paths.empty()) return;
+  const std::string path = WideToUtf8(paths.front());
+  BeginProbe(g_mediaList, g_engineState);
+  StartedEncoder encoder =
+      StartEncoderProcess(EncoderCommandFor(path, OutputPathFor(m_outputFolder, path), 0, 0, kRunProbe, 0));
+  m_earlyProbe = EarlyProbe{path, std::move(encoder)};
+}
+
+void MainDialog::DropEarlyProbe() {
+  if (!m_earlyProbe) return;
+  std::optional<BusyScope> busy;
+  if (!m_busy) busy.emplace(*this);
+  WaitForEncoder(m_earlyProbe->encoder);
+  m_earlyProbe.reset();
 }
 
 // The probe sends the output size as the last conversion left it.
 bool MainDialog::ProbeFile(const std::string& path, std::string& why) {
-  const std::string output = OutputPathFor(m_outputFolder, path);
-  BeginProbe(g_mediaList, g_engineState);
-  const EncoderRunResult run = RunEncoder(path, output, 0, 0, kRunProbe);
+  EncoderRunResult run;
+  if (m_earlyProbe && m_earlyProbe->path == path) {
+    run = WaitForEncoder(m_earlyProbe->encoder);
+    m_earlyProbe.reset();
+  } else {
+    DropEarlyProbe();  // its reports must not mix with this probe's
+    const std::string output = OutputPathFor(m_outputFolder, path);
+    BeginProbe(g_mediaList, g_engineState);
+    run = RunEncoder(path, output, 0, 0, kRunProbe);
+  }
   if (run.started && run.exitCode == 0 && ProbeSucceeded(g_engineState)) return true;
   if (!run.started) {
     why = "the encoder could not be started";

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/owned_handles.h"
@@ -114,6 +115,13 @@ class MainDialog : public Dialog {
 
   // Add and Convert.
   bool AskForVideoFiles(std::vector<std::string>& paths);
+  // The open-file dialog's hook: as the dialog takes OK, the first chosen
+  // file's probe starts, and runs while the dialog closes (under Wine both
+  // take some 30 ms); ProbeFile then waits for it.
+  static UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam);
+  void StartEarlyProbe(std::wstring_view selection);
+  // Waits for an early probe that was not taken, and forgets it.
+  void DropEarlyProbe();
   // True when the file probed well; otherwise why gets the cause in words
   // (empty when it is not known).
   bool ProbeFile(const std::string& path, std::string& why);
@@ -122,6 +130,8 @@ class MainDialog : public Dialog {
   EncoderRunResult RunEncoder(const std::string& source, const std::string& output, std::int32_t padWidth,
                               std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate = 0,
                               const std::function<void()>& started = {});
+  EncoderCommand EncoderCommandFor(const std::string& source, const std::string& output, std::int32_t padWidth,
+                                   std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate);
   std::string OutputPathFor(const std::string& folder, const std::string& source) const;
   // Selects the file's row and names it in the progress window; index
   // counts from 0.
@@ -183,6 +193,12 @@ class MainDialog : public Dialog {
 
   std::optional<std::string> m_settingsDirectory;  // empty: beside the program
   std::optional<std::string> m_encoderDirectory;   // empty: beside the program
+  // The first chosen file's probe, started as the open-file dialog took OK.
+  struct EarlyProbe {
+    std::string path;
+    StartedEncoder encoder;
+  };
+  std::optional<EarlyProbe> m_earlyProbe;
   bool m_busy = false;            // probes or a batch are running
   bool m_closeRequested = false;  // closing waits until they end
 };

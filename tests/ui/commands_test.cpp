@@ -324,6 +324,8 @@ TEST_F(Commands, AddThroughTheRealOpenFileDialog) {
   EXPECT_EQ(title, "Import video files");
   EXPECT_EQ(filter, "ASF WMV file (*.ASF,*.WMV,*.ASX)");
   EXPECT_EQ(Column(1), std::vector<std::string>{a});
+  // Probed once, by the probe that started as the dialog took OK.
+  EXPECT_EQ(Calls(), std::vector<std::string>{"probe " + a});
 }
 
 TEST_F(Commands, CancellingTheOpenFileDialogRunsNothing) {
