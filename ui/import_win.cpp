@@ -151,10 +151,14 @@ void MainDialog::StartEarlyProbe(std::wstring_view selection) {
   const std::vector<std::wstring> paths = SplitSelectedFiles(selection);
   if (paths.empty()) return;
   const std::string path = WideToUtf8(paths.front());
-  BeginProbe(g_mediaList, g_engineState);
-  StartedEncoder encoder =
-      StartEncoderProcess(EncoderCommandFor(path, OutputPathFor(m_outputFolder, path), 0, 0, kRunProbe, 0));
+  StartedEncoder encoder = StartProbe(path);
   m_earlyProbe = EarlyProbe{path, std::move(encoder)};
+}
+
+// The probe sends the output size as the last conversion left it.
+StartedEncoder MainDialog::StartProbe(const std::string& path) {
+  BeginProbe(g_mediaList, g_engineState);
+  return StartEncoderProcess(EncoderCommandFor(path, OutputPathFor(m_outputFolder, path), 0, 0, kRunProbe, 0));
 }
 
 void MainDialog::DropEarlyProbe() {
@@ -165,7 +169,6 @@ void MainDialog::DropEarlyProbe() {
   m_earlyProbe.reset();
 }
 
-// The probe sends the output size as the last conversion left it.
 bool MainDialog::ProbeFile(const std::string& path, std::string& why) {
   EncoderRunResult run;
   if (m_earlyProbe && m_earlyProbe->path == path) {
@@ -173,9 +176,8 @@ bool MainDialog::ProbeFile(const std::string& path, std::string& why) {
     m_earlyProbe.reset();
   } else {
     DropEarlyProbe();  // its reports must not mix with this probe's
-    const std::string output = OutputPathFor(m_outputFolder, path);
-    BeginProbe(g_mediaList, g_engineState);
-    run = RunEncoder(path, output, 0, 0, kRunProbe);
+    StartedEncoder encoder = StartProbe(path);
+    run = WaitForEncoder(encoder);
   }
   if (run.started && run.exitCode == 0 && ProbeSucceeded(g_engineState)) return true;
   if (!run.started) {

@@ -120,6 +120,8 @@ class MainDialog : public Dialog {
   // take some 30 ms); ProbeFile then waits for it.
   static UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam);
   void StartEarlyProbe(std::wstring_view selection);
+  // Readies the pending entry and starts the encoder's probe of `path`.
+  StartedEncoder StartProbe(const std::string& path);
   // Waits for an early probe that was not taken, and forgets it.
   void DropEarlyProbe();
   // True when the file probed well; otherwise why gets the cause in words

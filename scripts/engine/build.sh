@@ -130,9 +130,10 @@ out=$work/engine
 mkdir "$out"
 cp ffmpeg/ffmpeg.exe ffmpeg/ffprobe.exe "$out/"
 for exe in "$out"/*.exe; do
-  others=$($HOST-objdump -p "$exe" | awk '/DLL Name:/ { print tolower($3) }' | grep -Ev "$SYSTEM_DLLS" || true)
+  imports=$($HOST-objdump -p "$exe" | awk '/DLL Name:/ { print tolower($3) }')
+  others=$(grep -Ev "$SYSTEM_DLLS" <<<"$imports" || true)
   [ -z "$others" ] || { say "$(basename "$exe") needs DLLs besides the system's: $others"; exit 1; }
-  slow=$($HOST-objdump -p "$exe" | awk '/DLL Name:/ { print tolower($3) }' | grep -E "$SLOW_TO_LOAD_DLLS" || true)
+  slow=$(grep -E "$SLOW_TO_LOAD_DLLS" <<<"$imports" || true)
   [ -z "$slow" ] || { say "$(basename "$exe") imports $slow, which slows every start"; exit 1; }
 done
 version=$(sed -n 's/^#define FFMPEG_VERSION "\(.*\)"$/\1/p' ffmpeg/libavutil/ffversion.h)
