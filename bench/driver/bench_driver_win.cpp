@@ -31,6 +31,7 @@
 #include <commctrl.h>
 #include <dlgs.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -439,6 +440,47 @@ class Converter {
   HWND main_ = nullptr;
 };
 
+// The encoder front end the program runs for the file at work, waited on
+// by its handle. Found by a process snapshot (one Wine server call) while
+// none is known; the watch the front end starts for itself is its child,
+// not the program's, and is left out.
+class EncoderWatch {
+ public:
+  explicit EncoderWatch(DWORD programId) : programId_(programId) {}
+
+  // True while a front end of the program runs.
+  bool Running() {
+    if (running_ && WaitForSingleObject(running_.Get(), 0) == WAIT_TIMEOUT) return true;
+    running_.Reset();
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+      if (entry.th32ParentProcessID != programId_ || _wcsicmp(entry.szExeFile, L"veltoenc.exe") != 0) continue;
+      if (!seen_.insert(entry.th32ProcessID).second) continue;
+      running_.Reset(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+      if (running_ && WaitForSingleObject(running_.Get(), 0) == WAIT_TIMEOUT) return true;
+      running_.Reset();
+    }
+    return false;
+  }
+
+  // Waits up to `ms`, ending at once when the running front end ends.
+  void Wait(DWORD ms) {
+    if (running_) {
+      WaitForSingleObject(running_.Get(), ms);
+    } else {
+      Sleep(ms);
+    }
+  }
+
+ private:
+  DWORD programId_;
+  UniqueHandle running_;
+  std::set<DWORD> seen_;
+};
+
 // ------------------------------------------------------------------ commands
 
 void PrintPairs(const std::vector<std::pair<std::string, double>>& pairs) {
@@ -492,33 +534,43 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
   Mark("Convert posted");
   PostCommand(main, IDC_MAIN_CONVERT);
   HWND box = nullptr;
-  // The final message every 10 ms (the reference's end is seen at once;
-  // looking more often costs the machine more than it gains), the
-  // processes every 20 ms.
-  unsigned turn = 0;
+  // The final message is looked for every 10 ms (the reference's end is
+  // seen at once), but only while no encoder front end runs: each look is a
+  // round of Wine server calls, which took the conversion measured some
+  // 10 % of a processor, where the reference, a process waited on, pays
+  // nothing of the kind. A running front end is waited on instead; the
+  // processes are sampled every 20 ms all along.
+  EncoderWatch encoder(converter.Program().Id());
   // The waiting cost proper: the program's processor time from the first
-  // to the last sample that found the encoder front end running (without
-  // the encoder's start and the final message around it).
+  // to the last sample taken while an encoder front end ran (without the
+  // encoder's start and the final message around it).
   double waitStartMs = -1.0, waitEndMs = 0.0, waitStartSelf = 0.0, waitEndSelf = 0.0;
-  const bool ended = PollUntil(
-      [&] {
-        if (turn++ % 2 == 0) {
-          tree.Sample();
-          if (!tree.JustScanned() && tree.IsRunning(L"veltoenc.exe")) {
-            const double now = NowMs();
-            const double self = tree.CpuMsOf(L"VeltoConverter.exe");
-            if (waitStartMs < 0) {
-              waitStartMs = now;
-              waitStartSelf = self;
-            }
-            waitEndMs = now;
-            waitEndSelf = self;
-          }
+  const double deadline = start + kBatchTimeoutMs;
+  bool ended = false;
+  for (unsigned turn = 0; NowMs() < deadline; ++turn) {
+    const bool encoding = encoder.Running();
+    if (encoding || turn % 2 == 0) {
+      tree.Sample();
+      if (encoding && !tree.JustScanned()) {
+        const double now = NowMs();
+        const double self = tree.CpuMsOf(L"VeltoConverter.exe");
+        if (waitStartMs < 0) {
+          waitStartMs = now;
+          waitStartSelf = self;
         }
-        box = converter.FindMessageBox();
-        return box != nullptr || converter.Program().HasEnded();
-      },
-      kBatchTimeoutMs, 10);
+        waitEndMs = now;
+        waitEndSelf = self;
+      }
+    }
+    if (!encoding) {
+      box = converter.FindMessageBox();
+      if (box != nullptr || converter.Program().HasEnded()) {
+        ended = true;
+        break;
+      }
+    }
+    encoder.Wait(encoding ? 20 : 10);
+  }
   const double ms = NowMs() - start;
   Mark("final message found");
   const double groupMs = groupStart >= 0 ? GroupCpuMs() - groupStart : -1.0;
