@@ -29,6 +29,15 @@ def median(runs, key, name):
     return statistics.median(values) if values else float("nan")
 
 
+# A ratio of two figures of the same run, e.g. processor time over wall
+# time, taken run by run and then its median: the machine's speed drifts
+# over a series, and the medians of the two figures apart may come from
+# runs of different speed.
+def median_ratio(runs, key, numerator, denominator):
+    values = [r[numerator] / r[denominator] for r in runs.get(key, []) if numerator in r and r.get(denominator)]
+    return statistics.median(values) if values else float("nan")
+
+
 def verdict(ok):
     return "met" if ok else "MISSED"
 
@@ -87,15 +96,15 @@ def main():
         key = f"P1-{f}"
         if (key, "program") not in runs:
             continue
-        cores_busy = median(runs, (key, "program"), "tree_ms") / median(runs, (key, "program"), "ms")
-        engine = median(runs, (key, "ffmpeg"), "tree_ms") / median(runs, (key, "ffmpeg"), "ms")
+        cores_busy = median_ratio(runs, (key, "program"), "tree_ms", "ms")
+        engine = median_ratio(runs, (key, "ffmpeg"), "tree_ms", "ms")
         row(f"P5 {FORMATS[int(f)]}", "tree CPU / wall", f"{cores_busy:.2f}", f"ffmpeg {engine:.2f}", "",
             f">= {CORES_TARGET}", cores_busy >= CORES_TARGET)
     # Two builds of one file taking turns (PARTS=compare): B against A.
     for f in sorted({f.split("-")[1] for f, _ in runs if f.startswith("compare-")}, key=int):
         key = f"compare-{f}"
         walls = [median(runs, (key, build), "ms") / 1000 for build in ("A", "B")]
-        cores_busy = [statistics.median(r["tree_ms"] / r["ms"] for r in runs[(key, build)]) for build in ("A", "B")]
+        cores_busy = [median_ratio(runs, (key, build), "tree_ms", "ms") for build in ("A", "B")]
         rows.append((f"compare {FORMATS[int(f)]}", "build B / build A (wall)", f"{walls[1]:.2f} s",
                      f"{walls[0]:.2f} s", f"{walls[1] / walls[0]:.3f}", "", ""))
         rows.append((f"compare P5 {FORMATS[int(f)]}", "tree CPU / wall, B and A", f"{cores_busy[1]:.2f}",
