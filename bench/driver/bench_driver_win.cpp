@@ -450,7 +450,7 @@ class EncoderWatch {
 
   // True while a front end of the program runs.
   bool Running() {
-    if (running_ && WaitForSingleObject(running_.Get(), 0) == WAIT_TIMEOUT) return true;
+    if (Alive()) return true;
     running_.Reset();
     const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
@@ -460,9 +460,9 @@ class EncoderWatch {
       if (entry.th32ParentProcessID != programId_ || _wcsicmp(entry.szExeFile, L"veltoenc.exe") != 0) continue;
       if (!seen_.insert(entry.th32ProcessID).second) continue;
       running_.Reset(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-      if (running_ && WaitForSingleObject(running_.Get(), 0) == WAIT_TIMEOUT) return true;
-      running_.Reset();
+      if (Alive()) return true;
     }
+    running_.Reset();
     return false;
   }
 
@@ -476,6 +476,8 @@ class EncoderWatch {
   }
 
  private:
+  bool Alive() const { return running_ && WaitForSingleObject(running_.Get(), 0) == WAIT_TIMEOUT; }
+
   DWORD programId_;
   UniqueHandle running_;
   std::set<DWORD> seen_;
