@@ -16,8 +16,8 @@ constexpr std::array<std::pair<EncoderCause, std::string_view>, 8> kCauseNames =
     {EncoderCause::kSourceUnreadable, "source-unreadable"},
     {EncoderCause::kNotVideoFile, "not-video-file"},
     {EncoderCause::kNoVideoStream, "no-video-stream"},
-    {EncoderCause::kEngineMissing, "engine-missing"},
-    {EncoderCause::kEngineFailed, "engine-failed"},
+    {EncoderCause::kFfmpegMissing, "engine-missing"},
+    {EncoderCause::kFfmpegFailed, "engine-failed"},
     {EncoderCause::kOutputDenied, "output-denied"},
     {EncoderCause::kDiskFull, "disk-full"},
 }};
@@ -69,8 +69,8 @@ EncoderCause CauseOfExitCode(int exitCode) {
   switch (exitCode) {
     case kExitBadArguments: return EncoderCause::kBadArguments;
     case kExitSourceUnreadable: return EncoderCause::kSourceUnreadable;
-    case kExitEngineMissing: return EncoderCause::kEngineMissing;
-    case kExitEngineFailed: return EncoderCause::kEngineFailed;
+    case kExitFfmpegMissing: return EncoderCause::kFfmpegMissing;
+    case kExitFfmpegFailed: return EncoderCause::kFfmpegFailed;
     default: return EncoderCause::kUnknown;
   }
 }

@@ -16,15 +16,15 @@ enum class EncoderCause {
   kSourceUnreadable,  // the source (or every entry of its playlist) cannot be read
   kNotVideoFile,      // the engine finds no media in the source
   kNoVideoStream,     // media without a video stream
-  kEngineMissing,     // ffmpeg.exe or ffprobe.exe not found or not startable
-  kEngineFailed,      // the engine ended in failure; the detail says how
+  kFfmpegMissing,     // ffmpeg.exe or ffprobe.exe not found or not startable
+  kFfmpegFailed,      // the engine ended in failure; the detail says how
   kOutputDenied,      // the output cannot be made: access denied or read-only
   kDiskFull,          // the drive of the output is full
 };
 
 struct EncoderCauseRecord {
   EncoderCause cause = EncoderCause::kUnknown;
-  std::string detail;  // the engine's last error line, for kEngineFailed
+  std::string detail;  // the engine's last error line, for kFfmpegFailed
 };
 
 // The record's log lines, each ended by CR LF; nothing for kUnknown.

@@ -39,8 +39,8 @@ enum EncoderExit : int {
   kExitBadArguments = 1,
   kExitStopped = 2,
   kExitSourceUnreadable = 3,
-  kExitEngineMissing = 4,
-  kExitEngineFailed = 5,
+  kExitFfmpegMissing = 4,
+  kExitFfmpegFailed = 5,
 };
 
 }  // namespace velto

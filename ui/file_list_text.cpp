@@ -69,8 +69,8 @@ std::string CauseWords(const EncoderCauseRecord& record) {
     case EncoderCause::kSourceUnreadable: return "the source cannot be read";
     case EncoderCause::kNotVideoFile: return "the source is not a video file";
     case EncoderCause::kNoVideoStream: return "the source has no video stream";
-    case EncoderCause::kEngineMissing: return "the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing";
-    case EncoderCause::kEngineFailed:
+    case EncoderCause::kFfmpegMissing: return "the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing";
+    case EncoderCause::kFfmpegFailed:
       return record.detail.empty() ? "the engine failed"
                                    : "the engine failed: " + ShortenInMiddle(record.detail, kEngineLineChars);
     case EncoderCause::kOutputDenied: return "the output folder cannot be written (access denied or read-only)";

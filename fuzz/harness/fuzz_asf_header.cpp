@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "encoder/asf_header.h"
+#include "encoder/source/asf_header.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

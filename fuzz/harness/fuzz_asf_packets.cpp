@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "encoder/asf_packets.h"
+#include "encoder/source/asf_packets.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

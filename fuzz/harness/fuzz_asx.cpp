@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "base/text_encoding.h"
-#include "encoder/asx_playlist.h"
+#include "encoder/source/asx_playlist.h"
 #include "fuzz_check.h"
 
 namespace {

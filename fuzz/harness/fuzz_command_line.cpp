@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "encoder/command_line_tokens.h"
+#include "encoder/common/command_line_tokens.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

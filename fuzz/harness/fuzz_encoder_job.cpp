@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "encoder/command_line_tokens.h"
-#include "encoder/encoder_job.h"
-#include "encoder/engine_arguments.h"
+#include "encoder/common/command_line_tokens.h"
+#include "encoder/job/encoder_job.h"
+#include "encoder/job/ffmpeg_arguments.h"
 #include "fuzz_check.h"
 #include "source_info.h"
 
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const velto::EncoderJob& job = *parsed.job;
   FUZZ_CHECK(!job.source.empty() && !job.output.empty());
-  const velto::EngineArguments engine = velto::TranslateJob(job, source);
+  const velto::FfmpegArguments engine = velto::TranslateJob(job, source);
   if (!engine.error.empty()) {
     FUZZ_CHECK(engine.arguments.empty());
     return 0;

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "encoder/command_line_tokens.h"
-#include "encoder/encoder_job.h"
-#include "encoder/engine_arguments.h"
-#include "encoder/media_probe.h"
+#include "encoder/common/command_line_tokens.h"
+#include "encoder/job/encoder_job.h"
+#include "encoder/job/ffmpeg_arguments.h"
+#include "encoder/source/media_probe.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(report.durationSeconds >= 0 && report.width >= 0 && report.height >= 0 && report.frameRate >= 0);
 
   for (const velto::EncoderJob& job : UsualJobs()) {
-    const velto::EngineArguments engine = velto::TranslateJob(job, *info);
+    const velto::FfmpegArguments engine = velto::TranslateJob(job, *info);
     FUZZ_CHECK(engine.error.empty() == info->hasVideo);
     for (const std::string& argument : engine.arguments) FUZZ_CHECK(!argument.empty());
   }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "encoder/progress_stream.h"
+#include "encoder/run/progress_stream.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

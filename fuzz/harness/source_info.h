@@ -3,7 +3,7 @@
 // from the fuzzer's bytes (taken from the end of the input).
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "encoder/media_probe.h"
+#include "encoder/source/media_probe.h"
 
 inline velto::SourceInfo ConsumeSourceInfo(FuzzedDataProvider& input) {
   velto::SourceInfo info;

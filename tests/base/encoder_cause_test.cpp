@@ -10,12 +10,12 @@ namespace {
 
 TEST(EncoderCause, ReadsBackFromALogAmongItsOtherLines) {
   const std::string log = "arguments: \"a.wmv\" -o \"a.avi\" 0 0\r\nengine said: disk trouble\r\n" +
-                          EncoderCauseLines({EncoderCause::kEngineFailed, "a.avi: I/O error\r\nsecond line"});
+                          EncoderCauseLines({EncoderCause::kFfmpegFailed, "a.avi: I/O error\r\nsecond line"});
   const EncoderCauseRecord read = ReadEncoderCause(log);
-  EXPECT_EQ(read.cause, EncoderCause::kEngineFailed);
+  EXPECT_EQ(read.cause, EncoderCause::kFfmpegFailed);
   EXPECT_EQ(read.detail, "a.avi: I/O error  second line");
   for (EncoderCause cause : {EncoderCause::kBadArguments, EncoderCause::kSourceUnreadable, EncoderCause::kNotVideoFile,
-                             EncoderCause::kNoVideoStream, EncoderCause::kEngineMissing, EncoderCause::kOutputDenied,
+                             EncoderCause::kNoVideoStream, EncoderCause::kFfmpegMissing, EncoderCause::kOutputDenied,
                              EncoderCause::kDiskFull}) {
     EXPECT_EQ(ReadEncoderCause("exit 5\n" + EncoderCauseLines({cause, ""})).cause, cause);
   }
@@ -27,8 +27,8 @@ TEST(EncoderCause, ReadsBackFromALogAmongItsOtherLines) {
   EXPECT_EQ(unknown.detail, "");
   // Without a record, the exit code says what it can.
   EXPECT_EQ(CauseOfExitCode(kExitSourceUnreadable), EncoderCause::kSourceUnreadable);
-  EXPECT_EQ(CauseOfExitCode(kExitEngineMissing), EncoderCause::kEngineMissing);
-  EXPECT_EQ(CauseOfExitCode(kExitEngineFailed), EncoderCause::kEngineFailed);
+  EXPECT_EQ(CauseOfExitCode(kExitFfmpegMissing), EncoderCause::kFfmpegMissing);
+  EXPECT_EQ(CauseOfExitCode(kExitFfmpegFailed), EncoderCause::kFfmpegFailed);
   EXPECT_EQ(CauseOfExitCode(kExitStopped), EncoderCause::kUnknown);
 }
 

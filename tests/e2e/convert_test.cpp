@@ -34,7 +34,7 @@ bool IsImportDialog(HWND window) { return WideWindowText(window) == L"Import vid
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
 // Runs a program of the engine that lies beside the test.
-ConsoleResult RunEngine(const std::wstring& program, const std::wstring& arguments) {
+ConsoleResult RunFfmpeg(const std::wstring& program, const std::wstring& arguments) {
   return RunConsole(L"\"" + ExecutableFolder() + program + L"\" " + arguments, ExecutableFolder());
 }
 
@@ -42,7 +42,7 @@ ConsoleResult RunEngine(const std::wstring& program, const std::wstring& argumen
 void MakeClip(const std::wstring& path, int width, int height, int seconds) {
   const std::wstring size = std::to_wstring(width) + L"x" + std::to_wstring(height);
   const std::wstring duration = std::to_wstring(seconds);
-  const ConsoleResult made = RunEngine(
+  const ConsoleResult made = RunFfmpeg(
       L"ffmpeg.exe", L"-nostdin -y -loglevel error -f lavfi -i color=c=white:s=" + size + L":r=25:d=" + duration +
                          L" -f lavfi -i sine=frequency=440:duration=" + duration +
                          L" -c:v wmv2 -b:v 300k -c:a wmav2 -b:a 64k -shortest -f asf \"" + path + L"\"");
@@ -53,7 +53,7 @@ void MakeClip(const std::wstring& path, int width, int height, int seconds) {
 // can reach the bitrate it is given.
 void MakeBusyClip(const std::wstring& path, int seconds) {
   const std::wstring duration = std::to_wstring(seconds);
-  const ConsoleResult made = RunEngine(
+  const ConsoleResult made = RunFfmpeg(
       L"ffmpeg.exe", L"-nostdin -y -loglevel error -f lavfi -i testsrc2=s=320x240:r=25:d=" + duration +
                          L" -f lavfi -i sine=frequency=440:duration=" + duration +
                          L" -vf noise=alls=12:allf=t+u -c:v wmv2 -b:v 2500k -c:a wmav2 -b:a 64k -shortest -f asf \"" +
@@ -69,7 +69,7 @@ long long FileSize(const std::wstring& path) {
 
 // key=value lines of the prober about the first video stream.
 std::map<std::string, std::string> ProbeVideo(const std::wstring& path) {
-  const ConsoleResult probe = RunEngine(
+  const ConsoleResult probe = RunFfmpeg(
       L"ffprobe.exe", L"-v error -select_streams v:0 -show_entries stream=width,height,r_frame_rate,display_aspect_ratio -of "
                       L"default=noprint_wrappers=1 \"" + path + L"\"");
   std::map<std::string, std::string> values;
@@ -96,7 +96,7 @@ struct Bars {
 // The black bars round the picture of the first frame (the sources are
 // white), measured along the middle row and the middle column.
 Bars BlackBars(const std::wstring& path, int width, int height) {
-  const ConsoleResult frame = RunEngine(
+  const ConsoleResult frame = RunFfmpeg(
       L"ffmpeg.exe", L"-nostdin -v error -i \"" + path + L"\" -frames:v 1 -pix_fmt gray -f rawvideo -");
   Bars bars;
   if (frame.output.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) return bars;

@@ -1,4 +1,4 @@
-#include "encoder/asf_header.h"
+#include "encoder/source/asf_header.h"
 
 #include <gtest/gtest.h>
 

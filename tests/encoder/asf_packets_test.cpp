@@ -1,4 +1,4 @@
-#include "encoder/asf_packets.h"
+#include "encoder/source/asf_packets.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "encoder/asx_playlist.h"
+#include "encoder/source/asx_playlist.h"
 
 #include <gtest/gtest.h>
 

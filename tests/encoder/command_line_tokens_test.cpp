@@ -1,4 +1,4 @@
-#include "encoder/command_line_tokens.h"
+#include "encoder/common/command_line_tokens.h"
 
 #include <gtest/gtest.h>
 

@@ -19,13 +19,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/encoder_interface.h"
 #include "base/file_system.h"
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
-#include "encoder/asf_header.h"
-#include "encoder/command_line_tokens.h"
-#include "encoder/engine_process_win.h"
-#include "base/encoder_interface.h"
+#include "encoder/common/command_line_tokens.h"
+#include "encoder/common/ffmpeg_process_win.h"
+#include "encoder/source/asf_header.h"
 #include "job_strings.h"
 #include "tests/support/report_window.h"
 #include "tests/support/scratch_dir.h"
@@ -47,8 +47,8 @@ DWORD RunEncoder(const std::string& arguments, const std::wstring& program = Bes
   return testing::RunWithReports(program, arguments);
 }
 
-bool RunEngine(const wchar_t* program, const std::vector<std::string>& args, std::string* out, std::string* err) {
-  EngineProcess process;
+bool RunFfmpeg(const wchar_t* program, const std::vector<std::string>& args, std::string* out, std::string* err) {
+  FfmpegProcess process;
   std::string o, e;
   if (!process.Start(Beside(program), args, [&](const std::string& b) { o += b; },
                      [&](const std::string& b) { e += b; }))
@@ -62,7 +62,7 @@ bool RunEngine(const wchar_t* program, const std::vector<std::string>& args, std
 
 json Probe(const std::string& path) {
   std::string out;
-  if (!RunEngine(L"ffprobe.exe", {"-v", "error", "-print_format", "json", "-show_format", "-show_streams",
+  if (!RunFfmpeg(L"ffprobe.exe", {"-v", "error", "-print_format", "json", "-show_format", "-show_streams",
                                   "file:" + path}, &out, nullptr))
     return json();
   return json::parse(out, nullptr, false);
@@ -77,7 +77,7 @@ const json* Stream(const json& probe, const char* type) {
 
 double MeanVolume(const std::string& path) {
   std::string err;
-  RunEngine(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + path, "-vn", "-af", "volumedetect", "-f",
+  RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + path, "-vn", "-af", "volumedetect", "-f",
                             "null", "-"}, nullptr, &err);
   const auto at = err.find("mean_volume:");
   if (at == std::string::npos) return -999;
@@ -87,7 +87,7 @@ double MeanVolume(const std::string& path) {
 // Longest run of frames between key frames of the first video stream.
 int LongestGop(const std::string& path) {
   std::string out;
-  RunEngine(L"ffprobe.exe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "frame=key_frame",
+  RunFfmpeg(L"ffprobe.exe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "frame=key_frame",
                              "-of", "csv=p=0", "file:" + path}, &out, nullptr);
   int longest = 0, run = 0;
   for (char c : out) {
@@ -104,7 +104,7 @@ int LongestGop(const std::string& path) {
 // The picture types of the first video stream's frames, one letter each.
 std::string PictureTypes(const std::string& path) {
   std::string out, types;
-  RunEngine(L"ffprobe.exe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "frame=pict_type",
+  RunFfmpeg(L"ffprobe.exe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "frame=pict_type",
                              "-of", "csv=p=0", "file:" + path}, &out, nullptr);
   for (char c : out)
     if (std::isalpha(static_cast<unsigned char>(c))) types += c;
@@ -132,7 +132,7 @@ class EncoderConversion : public ::testing::Test {
     auto make = [&](std::vector<std::string> args) {
       std::vector<std::string> all = common;
       all.insert(all.end(), args.begin(), args.end());
-      ASSERT_TRUE(RunEngine(L"ffmpeg.exe", all, nullptr, nullptr));
+      ASSERT_TRUE(RunFfmpeg(L"ffmpeg.exe", all, nullptr, nullptr));
     };
     make({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
           "sine=frequency=440:sample_rate=44100", "-t", "2", "-c:v", "wmv2", "-b:v", "400k", "-c:a", "wmav2",
@@ -422,7 +422,7 @@ TEST_F(EncoderConversion, LetterboxBarsAreBlackAndCentred) {
   const std::string out = Output("letterbox.mpg");
   ASSERT_EQ(Convert(test::kVcdPal, g_mono169, out), 0u);
   std::string crop;
-  RunEngine(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + out, "-vf", "cropdetect=24:2:0", "-frames:v",
+  RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + out, "-vf", "cropdetect=24:2:0", "-frames:v",
                             "10", "-f", "null", "-"}, nullptr, &crop);
   // 352x288 at 4:3 holds a 16:9 picture 216 lines high, 36 lines of bars each side.
   EXPECT_NE(crop.find("crop=352:216:0:36"), std::string::npos) << crop.substr(crop.size() > 600 ? crop.size() - 600 : 0);
@@ -486,10 +486,10 @@ TEST_F(EncoderConversion, AMissingEngineIsNamed) {
   SetEnvironmentVariableW(L"PATH", L"C:\\windows\\system32;C:\\windows");
   const std::string out = Output("no engine.wmv");
   EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_stereo43, out, kRunConvert, 0), lonely),
-            static_cast<DWORD>(kExitEngineMissing));
+            static_cast<DWORD>(kExitFfmpegMissing));
   const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
   EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_stereo43, out, kRunProbe, window), lonely),
-            static_cast<DWORD>(kExitEngineMissing));
+            static_cast<DWORD>(kExitFfmpegMissing));
   SetEnvironmentVariableW(L"PATH", length ? path : nullptr);
   EXPECT_FALSE(Exists(out));
   ASSERT_EQ(g_reports.size(), 4u);
@@ -531,7 +531,7 @@ TEST_F(EncoderConversion, AFailingEngineLeavesNoFileAndALog) {
   ASSERT_TRUE(ReplaceFileAtomically(cut, whole->substr(0, 1500)));
   const std::string output = Output("from cut.avi");
   const DWORD code = Convert(test::kAviMp3, cut, output);
-  EXPECT_TRUE(code == static_cast<DWORD>(kExitEngineFailed) || code == static_cast<DWORD>(kExitSourceUnreadable)) << code;
+  EXPECT_TRUE(code == static_cast<DWORD>(kExitFfmpegFailed) || code == static_cast<DWORD>(kExitSourceUnreadable)) << code;
   EXPECT_FALSE(Exists(output));
   const std::string log = NewestLog();
   EXPECT_NE(log.find("arguments: "), std::string::npos) << log;
@@ -571,7 +571,7 @@ class SplitConversion : public EncoderConversion {
   static void SetUpTestSuite() {
     EncoderConversion::SetUpTestSuite();
     g_long = g_folder + "long clip.wmv";
-    ASSERT_TRUE(RunEngine(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+    ASSERT_TRUE(RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
                                           "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
                                           "sine=frequency=1000:sample_rate=44100,volume=0:enable='not(between(t,1,1.1)"
                                           "+between(t,18,18.1)+between(t,35,35.1))'",
@@ -606,7 +606,7 @@ double Number(const json& object, const char* key) { return std::atof(object.val
 // each is looked for within half a second of its time in the source.
 std::vector<double> BeepTimes(const std::string& path) {
   const std::string pcm = path + ".pcm.avi";
-  RunEngine(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-i", "file:" + path, "-vn", "-ac", "1", "-ar",
+  RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-i", "file:" + path, "-vn", "-ac", "1", "-ar",
                             "8000", "-c:a", "pcm_s16le", "-f", "avi", "file:" + pcm}, nullptr, nullptr);
   const std::string avi = ReadWholeFile(pcm).value_or("");
   std::vector<std::int16_t> samples;
@@ -646,7 +646,7 @@ struct Psnr {
 // The picture measured against the source, frame by frame in order.
 Psnr PsnrAgainstSource(const std::string& path, int width, int height) {
   std::string err;
-  RunEngine(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + path, "-i", "file:" + g_long, "-lavfi",
+  RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + path, "-i", "file:" + g_long, "-lavfi",
                             "[0:v]setpts=PTS-STARTPTS[a];[1:v]scale=" + std::to_string(width) + ":" +
                                 std::to_string(height) + ",setpts=PTS-STARTPTS[b];[a][b]psnr",
                             "-f", "null", "-"}, nullptr, &err);
@@ -686,7 +686,7 @@ void ExpectAlike(const std::string& split, const std::string& whole, double fps)
   // Exactly the same frames: as many, and each the source's frame of its time.
   auto frames = [](const std::string& path) {
     std::string out;
-    RunEngine(L"ffprobe.exe", {"-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries",
+    RunFfmpeg(L"ffprobe.exe", {"-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries",
                                "stream=nb_read_packets", "-of", "csv=p=0", "file:" + path}, &out, nullptr);
     return std::atoi(out.c_str());
   };
@@ -763,7 +763,7 @@ TEST_F(SplitConversion, AFailingRangeEndsInOneRun) {
   // The picture ends after 10 s, the sound goes on to 36 s: the ranges come
   // out short, one run converts what there is.
   const std::string source = g_folder + "long sound short picture.wmv";
-  ASSERT_TRUE(RunEngine(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+  ASSERT_TRUE(RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
                                         "testsrc=size=320x240:rate=25:duration=10", "-f", "lavfi", "-i",
                                         "sine=frequency=440:sample_rate=44100:duration=36", "-c:v", "wmv2", "-c:a",
                                         "wmav2", "-f", "asf", "file:" + source}, nullptr, nullptr));

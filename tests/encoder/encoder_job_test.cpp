@@ -1,4 +1,4 @@
-#include "encoder/encoder_job.h"
+#include "encoder/job/encoder_job.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,8 @@
 #include <random>
 #include <utility>
 
-#include "encoder/command_line_tokens.h"
+#include "encoder/common/command_line_tokens.h"
+#include "encoder/job/option_values.h"
 #include "job_strings.h"
 
 namespace velto {

@@ -1,4 +1,4 @@
-#include "encoder/media_probe.h"
+#include "encoder/source/media_probe.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "encoder/progress_stream.h"
+#include "encoder/run/progress_stream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "encoder/run_log.h"
+#include "encoder/common/run_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "encoder/segment_plan.h"
+#include "encoder/job/segment_plan.h"
 
 #include <gtest/gtest.h>
 

@@ -158,7 +158,7 @@ TEST(AfterFileRun, AConvertedFileIsKeptAndTheBatchGoesOn) {
 }
 
 TEST(AfterFileRun, AFileNotConvertedIsRemovedAndNamed) {
-  for (const FileRun& run : {FileRun{false, 0, -1}, Ran(kExitEngineFailed, 4096), Ran(kExitDone, 0),
+  for (const FileRun& run : {FileRun{false, 0, -1}, Ran(kExitFfmpegFailed, 4096), Ran(kExitDone, 0),
                              Ran(kExitDone, -1), Ran(kExitStopped, -1)}) {
     SCOPED_TRACE(run.exitCode);
     EXPECT_FALSE(Converted(run));
@@ -174,7 +174,7 @@ TEST(AfterFileRun, AConfirmedStopEndsTheBatchKeepingOnlyAFinishedFile) {
 TEST(AfterFileRun, OnlyTheEncodersStopExitConfirmsAStopByItself) {
   EXPECT_TRUE(StopConfirmedByEncoder(Ran(kExitStopped, -1)));
   EXPECT_FALSE(StopConfirmedByEncoder(Ran(kExitDone, 4096)));
-  EXPECT_FALSE(StopConfirmedByEncoder(Ran(kExitEngineFailed, -1)));
+  EXPECT_FALSE(StopConfirmedByEncoder(Ran(kExitFfmpegFailed, -1)));
   EXPECT_FALSE(StopConfirmedByEncoder(FileRun{false, kExitStopped, -1}));
 }
 

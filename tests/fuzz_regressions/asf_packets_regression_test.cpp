@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "encoder/asf_packets.h"
+#include "encoder/source/asf_packets.h"
 
 namespace velto {
 namespace {

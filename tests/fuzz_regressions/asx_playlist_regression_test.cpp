@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "encoder/asx_playlist.h"
+#include "encoder/source/asx_playlist.h"
 
 namespace velto {
 namespace {

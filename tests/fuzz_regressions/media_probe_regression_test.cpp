@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "encoder/media_probe.h"
+#include "encoder/source/media_probe.h"
 
 namespace velto {
 namespace {

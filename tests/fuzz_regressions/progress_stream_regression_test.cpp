@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "encoder/progress_stream.h"
+#include "encoder/run/progress_stream.h"
 
 namespace velto {
 namespace {

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "base/text_encoding.h"
 #include "base/encoder_interface.h"
+#include "base/text_encoding.h"
 #include "res/resource_ids.h"
+#include "tests/encoder/job_strings.h"
 #include "tests/support/remote_program.h"
 #include "tests/support/report_window.h"
 #include "tests/support/scratch_dir.h"
-#include "tests/encoder/job_strings.h"
 
 namespace velto::testing {
 namespace {

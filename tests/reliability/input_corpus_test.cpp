@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "base/encoder_interface.h"
-#include "encoder/command_line_tokens.h"
-#include "encoder/engine_arguments.h"
+#include "encoder/common/command_line_tokens.h"
+#include "encoder/job/ffmpeg_arguments.h"
 #include "tests/encoder/job_strings.h"
 
 namespace velto::reliability {
@@ -201,7 +201,7 @@ TEST_F(InputCorpus, EngineAndEncoderEndEveryCorpusAndFuzzSeedFileQuicklyWithoutA
     start = GetTickCount();
     const int converted = RunProgram(veltoenc, Utf8ToWide(test::Fill(test::kAviMp3, file, out, kRunConvert, 0)), kLimitMs);
     EXPECT_LT(GetTickCount() - start, kLimitMs);
-    EXPECT_TRUE(converted == kExitDone || converted == kExitSourceUnreadable || converted == kExitEngineFailed)
+    EXPECT_TRUE(converted == kExitDone || converted == kExitSourceUnreadable || converted == kExitFfmpegFailed)
         << "veltoenc.exe ended with " << converted;
     DeleteFileW(Utf8ToWide(out).c_str());
   }

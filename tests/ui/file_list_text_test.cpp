@@ -105,7 +105,7 @@ TEST(FileListText, BatchFailureNamesEachFileWithItsCauseAndLog) {
       {"C:\\in\\b.wmv", true, 5, "C:\\logs\\veltoenc-20261207-101500-000-42.log", {EncoderCause::kDiskFull, ""}},
       {"C:\\in\\c.wmv", true, 0, "", {}},
       {"C:\\in\\d.wmv", false, 0, "", {}},
-      {"C:\\in\\e.wmv", true, 5, "", {EncoderCause::kEngineFailed, engineLine}},
+      {"C:\\in\\e.wmv", true, 5, "", {EncoderCause::kFfmpegFailed, engineLine}},
       {"C:\\in\\f.wmv", true, 9, "", {}},
       {"C:\\in\\g.wmv", true, 5, "", {EncoderCause::kOutputDenied, ""}},
   };

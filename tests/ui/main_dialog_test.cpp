@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/encoder_interface.h"
 #include "base/text_encoding.h"
 #include "controls/image_button.h"
-#include "base/encoder_interface.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
 #include "framework/controls.h"

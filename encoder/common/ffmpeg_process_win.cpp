@@ -1,0 +1,118 @@
+#include "encoder/common/ffmpeg_process_win.h"
+
+#include <algorithm>
+
+#include "base/process_win.h"
+#include "base/text_encoding.h"
+#include "encoder/common/command_line_tokens.h"
+
+namespace velto {
+namespace {
+
+// Reads until the program has ended and its pipe is empty. End of file is
+// not waited for: a process the program started (under Wine even the
+// desktop process) may hold the pipe's other end for ever.
+void ReadAll(UniqueHandle pipe, HANDLE process, const FfmpegProcess::Sink& sink) {
+  char buffer[4096];
+  while (true) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe.Get(), nullptr, 0, nullptr, &available, nullptr)) break;
+    if (available > 0) {
+      DWORD got = 0;
+      if (!ReadFile(pipe.Get(), buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) break;
+      if (sink) sink(std::string(buffer, got));
+      continue;
+    }
+    // Nothing to read: wait a moment for more (ffmpeg writes its
+    // progress twice a second), waking at once when the program ends.
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) {
+      // Whatever was written before the end is in the pipe by now.
+      if (PeekNamedPipe(pipe.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) continue;
+      break;
+    }
+  }
+}
+
+// Programs started here end with this process, even when it is killed.
+HANDLE FfmpegJob() {
+  static const JobObject job = MakeKillOnCloseJob();
+  return job.Get();
+}
+
+}  // namespace
+
+FfmpegProcess::~FfmpegProcess() {
+  if (process_ && !Wait(0)) Terminate();
+  JoinReaders();
+}
+
+bool FfmpegProcess::Start(const std::wstring& program, const std::vector<std::string>& arguments,
+                          Sink onOutput, Sink onError) {
+  std::vector<std::string> all = {WideToUtf8(program)};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  commandLine_ = Utf8ToWide(JoinCommandLine(all));
+  ProcessStart how;
+  how.program = program;
+  how.commandLine = commandLine_;
+  how.input = how.output = how.error = StreamUse::kPipe;
+  how.job = FfmpegJob();
+  auto started = StartHidden(how);
+  if (!started) return false;
+  process_ = std::move(started->handles.process);
+  input_ = std::move(started->input);
+  outputReader_ = std::thread(ReadAll, std::move(started->output), process_.Get(), std::move(onOutput));
+  errorReader_ = std::thread(ReadAll, std::move(started->error), process_.Get(), std::move(onError));
+  return true;
+}
+
+bool FfmpegProcess::Wait(DWORD timeoutMs) {
+  return !process_ || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+void FfmpegProcess::AskToQuit() { GiveInput("q"); }
+
+bool FfmpegProcess::GiveInput(const std::string& bytes) {
+  if (!input_) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    if (!WriteFile(input_.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) ||
+        written == 0)
+      break;
+    done += written;
+  }
+  input_.Reset();
+  return done == bytes.size();
+}
+
+void FfmpegProcess::Terminate() {
+  if (process_) {
+    TerminateProcess(process_.Get(), 255);
+    WaitForSingleObject(process_.Get(), 5000);
+  }
+}
+
+void FfmpegProcess::JoinReaders() {
+  if (outputReader_.joinable()) outputReader_.join();
+  if (errorReader_.joinable()) errorReader_.join();
+}
+
+DWORD FfmpegProcess::ExitCode() const {
+  DWORD code = 1;
+  if (!process_ || !GetExitCodeProcess(process_.Get(), &code)) return 1;
+  return code;
+}
+
+bool RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,
+                   std::string& output) {
+  FfmpegProcess process;
+  std::string collected;
+  if (!process.Start(program, arguments, [&](const std::string& bytes) { collected += bytes; }, nullptr))
+    return false;
+  process.Wait(INFINITE);
+  process.JoinReaders();
+  output = std::move(collected);
+  return process.ExitCode() == 0;
+}
+
+}  // namespace velto

@@ -1,0 +1,56 @@
+#pragma once
+// One run of an ffmpeg program (ffmpeg.exe, ffprobe.exe): started directly,
+// never through a shell, without a window, its input a pipe of ours and its
+// outputs drained by threads so that no pipe ever fills.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/owned_handles.h"
+
+namespace velto {
+
+class FfmpegProcess {
+ public:
+  using Sink = std::function<void(const std::string& bytes)>;
+
+  FfmpegProcess() = default;
+  FfmpegProcess(const FfmpegProcess&) = delete;
+  FfmpegProcess& operator=(const FfmpegProcess&) = delete;
+  ~FfmpegProcess();
+
+  // The sinks are called on the reader threads. False when the program
+  // could not be started.
+  bool Start(const std::wstring& program, const std::vector<std::string>& arguments, Sink onOutput,
+             Sink onError);
+  // True once the program has ended (waits at most timeoutMs).
+  bool Wait(DWORD timeoutMs);
+  // Asks the program to finish ("q" on its input).
+  void AskToQuit();
+  // Writes `bytes` on the program's input and closes it: the program reads
+  // them to their end. False when not all could be written.
+  bool GiveInput(const std::string& bytes);
+  void Terminate();
+  // Waits for the end of both outputs; call after the program has ended.
+  void JoinReaders();
+  DWORD ExitCode() const;
+  const std::wstring& CommandLine() const { return commandLine_; }
+  // The process, to wait on with others; null before a start.
+  HANDLE Process() const { return process_.Get(); }
+
+ private:
+  UniqueHandle process_;
+  UniqueHandle input_;
+  std::thread outputReader_, errorReader_;
+  std::wstring commandLine_;
+};
+
+// Runs a program to its end and gives what it wrote on its output; false
+// when it could not be started or ended with a non-zero code.
+bool RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,
+                   std::string& output);
+
+}  // namespace velto

@@ -1,0 +1,66 @@
+#include "encoder/common/file_access_win.h"
+
+#include <windows.h>
+
+#include "base/owned_handles.h"
+
+namespace velto {
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD got = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  full.resize(got);
+  return full;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(FullPath(a).c_str(), -1, FullPath(b).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit) {
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes(limit, '\0');
+  DWORD got = 0;
+  if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(limit), &got, nullptr)) return std::nullopt;
+  bytes.resize(got);
+  return bytes;
+}
+
+bool WriteTextFile(const std::wstring& path, std::string_view text) {
+  const UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
+}
+
+std::uint32_t WriteOpenError(const std::wstring& path) {
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD error = GetLastError();
+  if (!file) return error == 0 ? ERROR_ACCESS_DENIED : error;
+  file.Reset();
+  // OPEN_ALWAYS says ERROR_ALREADY_EXISTS for a file that was there.
+  if (error != ERROR_ALREADY_EXISTS) DeleteFileW(path.c_str());
+  return 0;
+}
+
+std::optional<std::uint64_t> FreeBytesBeside(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  const std::wstring folder = full.substr(0, full.find_last_of(L"\\/") + 1);
+  ULARGE_INTEGER available{};
+  if (folder.empty() || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  return available.QuadPart;
+}
+
+}  // namespace velto

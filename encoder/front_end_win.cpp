@@ -1,0 +1,257 @@
+#include "encoder/front_end_win.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "base/encoder_interface.h"
+#include "base/module_directory.h"
+#include "base/text_encoding.h"
+#include "encoder/common/command_line_tokens.h"
+#include "encoder/common/ffmpeg_search_win.h"
+#include "encoder/common/file_access_win.h"
+#include "encoder/common/run_log_win.h"
+#include "encoder/job/encoder_job.h"
+#include "encoder/job/ffmpeg_arguments.h"
+#include "encoder/job/segment_plan.h"
+#include "encoder/job/split_arguments.h"
+#include "encoder/run/ffmpeg_run_win.h"
+#include "encoder/run/reporter_win.h"
+#include "encoder/run/split_folder_win.h"
+#include "encoder/run/split_run_win.h"
+#include "encoder/source/media_probe.h"
+#include "encoder/source/playlist_source_win.h"
+#include "encoder/source/source_probe_win.h"
+
+namespace velto {
+namespace {
+
+// A run that ends early: why in the log, the cause for the converter, and
+// the exit code.
+int Fail(RunLog& log, const std::string& why, EncoderCause cause, int exitCode) {
+  log.Line(why);
+  log.Cause(cause);
+  return exitCode;
+}
+
+// A source that gave no media, or media without video.
+int FailNoVideo(RunLog& log, bool mediaFound) {
+  return mediaFound ? Fail(log, "no video stream found", EncoderCause::kNoVideoStream, kExitSourceUnreadable)
+                    : Fail(log, "no media found", EncoderCause::kNotVideoFile, kExitSourceUnreadable);
+}
+
+void DeleteIncompleteOutput(const std::string& output, RunLog& log) {
+  const std::wstring path = Utf8ToWide(output);
+  for (int attempt = 0; attempt < 50 && FileExists(path); ++attempt) {
+    if (DeleteFileW(path.c_str())) {
+      log.Line("incomplete output deleted");
+      return;
+    }
+    Sleep(100);  // ffmpeg may still hold it for a moment
+  }
+  if (FileExists(path)) log.Line("could not delete the incomplete output");
+}
+
+std::string EnvironmentText(const wchar_t* name) {
+  wchar_t buffer[1024];
+  const DWORD got = GetEnvironmentVariableW(name, buffer, 1024);
+  if (got == 0 || got >= 1024) return "";
+  return WideToUtf8(std::wstring(buffer, got));
+}
+
+// For measurements: ffmpeg's argument line, left where the environment
+// asks.
+void LeaveFfmpegArguments(const std::vector<std::string>& arguments) {
+  const std::string argsFile = EnvironmentText(L"VELTO_ENCODER_ENGINE_ARGS_FILE");
+  if (!argsFile.empty()) WriteTextFile(Utf8ToWide(argsFile), JoinCommandLine(arguments) + "\n");
+}
+
+// An output that cannot be made: a full drive, or else no right to write.
+EncoderCause CauseOfOutputError(std::uint32_t error) {
+  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? EncoderCause::kDiskFull
+                                                                      : EncoderCause::kOutputDenied;
+}
+
+// Less than this free on the output's drive after a failed run: the drive
+// filled up.
+constexpr std::uint64_t kNearlyFullBytes = 1 << 20;
+
+// Why an ffmpeg run failed, learnt before its incomplete output goes: the
+// output's drive is (nearly) full, the output cannot be written, or else
+// ffmpeg failed by itself, as its last error line says.
+void LogFfmpegFailureCause(const std::string& output, const FfmpegRunResult& run, RunLog& log) {
+  const std::wstring path = Utf8ToWide(output);
+  if (const auto free = FreeBytesBeside(path); free && *free < kNearlyFullBytes) {
+    log.Line("the output's drive has " + std::to_string(*free) + " bytes free");
+    log.Cause(EncoderCause::kDiskFull);
+  } else if (const std::uint32_t error = WriteOpenError(path); error != 0) {
+    log.Line("the output cannot be opened for writing (system error " + std::to_string(error) + ")");
+    log.Cause(CauseOfOutputError(error));
+  } else {
+    log.Cause(EncoderCause::kFfmpegFailed, run.lastError);
+  }
+}
+
+int LogicalProcessors() {
+  const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+  return count > 0 ? static_cast<int>(count) : 1;
+}
+
+int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
+  ProbeReport report;
+  int exit = kExitDone;
+  const auto prober = FindFfmpegProgram(L"ffprobe.exe");
+  if (!prober) {
+    exit = Fail(log, "ffprobe.exe not found", EncoderCause::kFfmpegMissing, kExitFfmpegMissing);
+  } else if (const auto source = ResolveSource(job.source, log); !source) {
+    exit = Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable);
+  } else if (const auto info = DescribeSource(*prober, *source, log); !info || !info->hasVideo) {
+    exit = FailNoVideo(log, info.has_value());
+  } else {
+    report = MakeProbeReport(*info);
+    if (report.durationSeconds <= 0 || report.frameRate <= 0) {
+      log.Cause(EncoderCause::kNotVideoFile);
+      exit = kExitSourceUnreadable;
+    }
+  }
+  char text[160];
+  std::snprintf(text, sizeof text, "probe: %d s, %d x %d, frame rate x 1e7 %d", report.durationSeconds,
+                report.width, report.height, report.frameRate);
+  log.Line(text);
+  reporter.Send(kReportDuration, report.durationSeconds);
+  reporter.Send(kReportWidth, report.width);
+  reporter.Send(kReportHeight, report.height);
+  reporter.Send(kReportFrameRate, report.frameRate);
+  return exit;
+}
+
+int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
+  if (const std::string why = CheckConvertible(original); !why.empty())
+    return Fail(log, "refused: " + why, EncoderCause::kBadArguments, kExitBadArguments);
+  if (SamePath(Utf8ToWide(original.source), Utf8ToWide(original.output)))
+    return Fail(log, "refused: the output would overwrite the source", EncoderCause::kBadArguments,
+                kExitBadArguments);
+  const auto ffmpeg = FindFfmpegProgram(L"ffmpeg.exe");
+  const auto prober = FindFfmpegProgram(L"ffprobe.exe");
+  if (!ffmpeg || !prober)
+    return Fail(log, "ffmpeg.exe or ffprobe.exe not found", EncoderCause::kFfmpegMissing, kExitFfmpegMissing);
+  EncoderJob job = original;
+  const auto source = ResolveSource(job.source, log);
+  if (!source) return Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable);
+  job.source = *source;
+  auto info = ReadSourceHeader(job.source, log);
+  if (!info) info = ProbeSource(*prober, job.source, false, log);
+  if (!info || !info->hasVideo) return FailNoVideo(log, info.has_value());
+  const FfmpegArguments translated = TranslateJob(job, *info);
+  if (!translated.error.empty())
+    return Fail(log, "refused: " + translated.error, EncoderCause::kBadArguments, kExitBadArguments);
+  // An output folder that takes no file fails here, before ffmpeg runs.
+  if (const std::uint32_t error = WriteOpenError(Utf8ToWide(job.output)); error != 0)
+    return Fail(log, "the output cannot be opened for writing (system error " + std::to_string(error) + ")",
+                CauseOfOutputError(error), kExitFfmpegFailed);
+  LeaveFfmpegArguments(translated.arguments);
+
+  // Long sources are split by time and their ranges encoded side by side;
+  // should that fail, the conversion runs once more in one piece. Cuts
+  // between a source's own frames need its frame rate, which an ASF header
+  // does not state.
+  SourceInfo timing = *info;
+  if (timing.durationSeconds >= kShortestSplitSeconds && FrameRateNeedsCounting(timing)) {
+    if (const auto described = DescribeSource(*prober, job.source, log)) timing.frameRate = described->frameRate;
+  }
+  const std::wstring folder = SplitFolderFor(job.output);
+  const int processors = ProcessorsToUse(LogicalProcessors(), EnvironmentText(L"VELTO_SEGMENTS"));
+  if (const auto split = TranslateSplitJob(job, timing, processors, WideToUtf8(folder))) {
+    switch (ConvertSplit(*ffmpeg, job.output, *split, folder, reporter, log)) {
+      case SplitOutcome::kDone:
+        return kExitDone;
+      case SplitOutcome::kStopped:
+        DeleteIncompleteOutput(job.output, log);
+        return kExitStopped;
+      case SplitOutcome::kFailed:
+        DeleteIncompleteOutput(job.output, log);
+        log.Line("the split conversion failed; converting in one run");
+        break;
+    }
+  }
+
+  const FfmpegRunResult run = RunFfmpeg(*ffmpeg, translated.arguments, reporter, log);
+  if (!run.started) {
+    log.Cause(EncoderCause::kFfmpegMissing);
+    return kExitFfmpegMissing;
+  }
+  if (run.stopped) {
+    DeleteIncompleteOutput(job.output, log);
+    return kExitStopped;
+  }
+  if (run.exitCode != 0 || run.frames == 0 || !FileExists(Utf8ToWide(job.output))) {
+    log.Line("engine failed with exit code " + std::to_string(run.exitCode) + " after " +
+             std::to_string(run.frames) + " frames");
+    LogFfmpegFailureCause(job.output, run, log);
+    DeleteIncompleteOutput(job.output, log);
+    return kExitFfmpegFailed;
+  }
+  return kExitDone;
+}
+
+// A line refused whole that still asked for a probe: the caller learns that
+// the probe failed.
+void ReportFailedProbe(const std::vector<std::string>& words) {
+  if (words.size() < 2 || words[words.size() - 2] != "1") return;
+  const std::string& handle = words.back();
+  char* end = nullptr;
+  const long long value = std::strtoll(handle.c_str(), &end, 10);
+  if (handle.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) return;
+  Reporter reporter(static_cast<std::int32_t>(value));
+  for (unsigned kind : {kReportDuration, kReportWidth, kReportHeight, kReportFrameRate}) reporter.Send(kind, 0);
+}
+
+const char* ExitName(int code) {
+  switch (code) {
+    case kExitDone: return "done";
+    case kExitBadArguments: return "bad arguments";
+    case kExitStopped: return "stopped on request";
+    case kExitSourceUnreadable: return "source unreadable";
+    case kExitFfmpegMissing: return "engine missing";
+    default: return "engine failed";
+  }
+}
+
+// ffmpeg's name and version, as the build wrote them into version.ini
+// beside the program; nothing is started to learn them.
+std::string FfmpegVersion() {
+  wchar_t text[256] = {};
+  const std::wstring ini = Utf8ToWide(ModuleDirectory() + "version.ini");
+  GetPrivateProfileStringW(L"General", L"Engine", L"", text, 256, ini.c_str());
+  return text[0] ? WideToUtf8(text) : "unknown";
+}
+
+}  // namespace
+
+int RunEncoderFrontEnd(const std::wstring& commandLine) {
+  const std::string line = WideToUtf8(commandLine);
+  const std::vector<std::string> words = SplitCommandLine(line, true);
+  if (WatchSplitFolder(words)) return kExitDone;  // no log of its own
+  RunLog log;
+  log.Line("arguments: " + line);
+  log.Line("engine version: " + FfmpegVersion());
+  const JobParseResult parsed = ParseEncoderArguments(words);
+  int exit = kExitBadArguments;
+  if (!parsed.job) {
+    log.Line("refused: " + parsed.error);
+    log.Cause(EncoderCause::kBadArguments);
+    ReportFailedProbe(words);
+  } else {
+    Reporter reporter(parsed.job->windowHandle);
+    exit = parsed.job->runMode == kRunProbe ? Probe(*parsed.job, reporter, log) : Convert(*parsed.job, reporter, log);
+  }
+  log.Timed(std::string("exit ") + std::to_string(exit) + ": " + ExitName(exit));
+  log.Write();
+  return exit;
+}
+
+}  // namespace velto

@@ -1,0 +1,33 @@
+#pragma once
+// A long conversion split by time: its video timeline cut into contiguous
+// ranges of frames, each encoded by an ffmpeg run of its own, side by
+// side, then joined.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace velto {
+
+// Sources shorter than this are converted by one ffmpeg run.
+inline constexpr double kShortestSplitSeconds = 30.0;
+// No range is shorter than this: each run's start costs time.
+inline constexpr double kShortestRangeSeconds = 15.0;
+
+// How many ranges a conversion of this length gets on this many logical
+// processors: min(processors, duration / 15 s), or 1 (no split) for a
+// source under 30 s or a machine with one processor.
+int RangeCount(double durationSeconds, int processors);
+
+// The processors to plan for: the machine's, unless VELTO_SEGMENTS names a
+// number (1 keeps every conversion in one run, for comparisons).
+int ProcessorsToUse(int logicalProcessors, std::string_view segmentsVariable);
+
+struct FrameRange {
+  std::int64_t first = 0;  // the output frame it starts with
+  std::int64_t count = 0;  // its frames; 0 for the last range, which runs to the end
+};
+
+// `frames` cut into `count` contiguous ranges of nearly equal length.
+std::vector<FrameRange> SplitFrames(std::int64_t frames, int count);
+
+}  // namespace velto

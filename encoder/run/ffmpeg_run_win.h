@@ -1,0 +1,73 @@
+#pragma once
+// One conversion's ffmpeg run: ffmpeg started on the translated
+// arguments, its position reported to the window, stopped when the window
+// asks, its last error lines logged.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "encoder/common/run_log_win.h"
+#include "encoder/run/reporter_win.h"
+
+namespace velto {
+
+struct FfmpegRunResult {
+  bool started = false;
+  bool stopped = false;     // on the window's request
+  DWORD exitCode = 1;
+  std::int64_t frames = 0;  // as ffmpeg's progress last said
+  std::string lastError;    // ffmpeg's last error line, if any
+};
+
+FfmpegRunResult RunFfmpeg(const std::wstring& ffmpeg, const std::vector<std::string>& arguments,
+                          Reporter& reporter, RunLog& log);
+
+struct FfmpegGroupResult {
+  bool started = false;
+  bool stopped = false;
+  bool failed = false;               // a run could not start or ended with a non-zero code
+  std::vector<std::int64_t> frames;  // as each run's progress last said
+};
+
+// ffmpeg runs side by side, e.g. the ranges of a split conversion. The
+// window is told `position`: the seconds written by the first `counted`
+// runs together, never less than it was, when it changes and otherwise
+// once a second, since only the answer to a report can ask for a stop. The
+// first run that fails ends the others at once; a stop asks each to
+// finish, then ends what is left within a second. A run can be started
+// ahead of its input (the join of a split conversion, whose start under
+// Wine takes a while, started while the ranges encode) and given it later.
+// Runs still going when the group is dropped are ended.
+class FfmpegGroup {
+ public:
+  FfmpegGroup();
+  FfmpegGroup(const FfmpegGroup&) = delete;
+  FfmpegGroup& operator=(const FfmpegGroup&) = delete;
+  ~FfmpegGroup();
+
+  // False when a run could not be started; the others are then ended.
+  bool Start(const std::wstring& ffmpeg, const std::vector<std::vector<std::string>>& runs, RunLog& log);
+  // Writes `bytes` on run `run`'s input and closes it.
+  bool GiveInput(std::size_t run, const std::string& bytes);
+  // Until every run has ended, one has failed or the window asks to stop.
+  FfmpegGroupResult Follow(std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log);
+  // Ends the runs still going, at once.
+  void End() { EndAll(false); }
+
+ private:
+  struct Member;
+  enum class State { kRunning, kAllEnded, kFailed };
+
+  State Look(RunLog& log);
+  void WaitForAnyEnd(DWORD timeoutMs);
+  // Seconds written by the first `counted` runs together.
+  std::int32_t WrittenSeconds(std::size_t counted);
+  void EndAll(bool askFirst);
+
+  std::vector<std::unique_ptr<Member>> members_;
+};
+
+}  // namespace velto

@@ -1,0 +1,177 @@
+#include "encoder/source/source_probe_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/owned_handles.h"
+#include "base/text_encoding.h"
+#include "encoder/common/ffmpeg_process_win.h"
+#include "encoder/common/file_access_win.h"
+#include "encoder/source/asf_header.h"
+#include "encoder/source/asf_objects.h"
+#include "encoder/source/asf_packets.h"
+
+namespace velto {
+namespace {
+
+// The first bytes of a file: its whole ASF header object (when it states a
+// believable size) and `extra` bytes after it.
+std::optional<std::string> ReadAsfHead(const std::wstring& path, std::size_t extra) {
+  auto head = ReadHead(path, 1 << 16);
+  if (!head || head->size() < 24) return std::nullopt;
+  const std::uint64_t headerSize = asf::Little(*head, 16, 8);
+  if (headerSize + extra > head->size() && headerSize <= (16u << 20)) {
+    head = ReadHead(path, static_cast<std::size_t>(headerSize) + extra);
+  }
+  return head;
+}
+
+UniqueHandle OpenForReading(const std::wstring& path) {
+  return UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+std::optional<std::uint64_t> SizeOf(HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool ReadAt(HANDLE file, std::uint64_t offset, std::string& bytes) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  DWORD got = 0;
+  return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+         ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
+}
+
+bool IsCutShort(const AsfDataLayout& layout, std::uint64_t fileSize) {
+  return layout.dataEnd != 0 && fileSize < layout.dataEnd;
+}
+
+// A file cut off before its data object ends (a download that stopped)
+// still states its whole length in the header. What is there lasts until
+// the latest time its last complete packet carries, within that length;
+// nullopt when that packet cannot be read.
+std::optional<double> SecondsPresent(HANDLE file, const AsfDataLayout& layout, std::uint64_t fileSize,
+                                     double statedSeconds) {
+  const std::uint64_t packets =
+      fileSize > layout.firstPacket ? (fileSize - layout.firstPacket) / layout.packetSize : 0;
+  if (packets == 0) return 0.0;
+  std::string packet(layout.packetSize, '\0');
+  AsfFrameScan scan(layout.videoStream);
+  if (!ReadAt(file, layout.firstPacket + (packets - 1) * layout.packetSize, packet) || !scan.Feed(packet))
+    return std::nullopt;
+  const auto present = static_cast<double>(scan.LatestMs() - static_cast<std::int64_t>(layout.prerollMs)) / 1000.0;
+  return std::clamp(present, 0.0, statedSeconds);
+}
+
+// The header's description of a cut file, with the length of the data
+// that is there; false when that cannot be told.
+bool BoundToDataPresent(HANDLE file, const AsfDataLayout& layout, std::uint64_t fileSize, SourceInfo& info,
+                        RunLog& log) {
+  const auto present = SecondsPresent(file, layout, fileSize, info.durationSeconds);
+  if (!present) return false;
+  char text[160];
+  std::snprintf(text, sizeof text, "cut short: %.3f s of data present of %.3f s stated", *present,
+                info.durationSeconds);
+  log.Line(text);
+  info.durationSeconds = *present;
+  return true;
+}
+
+// An ASF source described without the prober: the header gives the size
+// and duration (of the data present when the file was cut short), the
+// presentation times of the first video frames (up to ten seconds of them)
+// the frame rate. A cut file without a video frame has no video. nullopt
+// when anything is unusual.
+std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source, RunLog& log) {
+  constexpr std::int64_t kEnoughMs = 10'000;
+  constexpr std::int64_t kEnoughFrames = 20'000;
+  const std::wstring path = Utf8ToWide(source);
+  const auto head = ReadAsfHead(path, 64);  // and the data object's own header
+  if (!head) return std::nullopt;
+  auto info = ReadAsfHeader(*head);
+  const auto layout = ReadAsfDataLayout(*head);
+  if (!info || !layout) return std::nullopt;
+
+  const UniqueHandle file = OpenForReading(path);
+  const auto fileSize = file ? SizeOf(file.Get()) : std::nullopt;
+  if (!fileSize) return std::nullopt;
+  const bool cut = IsCutShort(*layout, *fileSize);
+  if (cut && !BoundToDataPresent(file.Get(), *layout, *fileSize, *info, log)) return std::nullopt;
+  LARGE_INTEGER start;
+  start.QuadPart = static_cast<LONGLONG>(layout->firstPacket);
+  AsfFrameScan scan(layout->videoStream);
+  bool sound = SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) != FALSE;
+  const std::size_t perRead = std::max<std::size_t>(1, (256u << 10) / layout->packetSize);
+  std::string chunk(perRead * layout->packetSize, '\0');
+  while (sound && scan.SpanMs() < kEnoughMs && scan.Frames() < kEnoughFrames) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) sound = false;
+    const std::size_t packets = got / layout->packetSize;  // a cut-off last packet is left out
+    for (std::size_t i = 0; sound && i < packets; ++i)
+      sound = scan.Feed(std::string_view(chunk).substr(i * layout->packetSize, layout->packetSize));
+    if (got < chunk.size()) break;
+  }
+  if (!sound) return std::nullopt;
+  if (cut && scan.Frames() == 0) {
+    log.Line("cut short before any video frame");
+    info->hasVideo = false;
+    return info;
+  }
+  info->frameRate = FrameRateFromTimes(scan.Times());
+  if (info->frameRate.num == 0) return std::nullopt;
+  return info;
+}
+
+}  // namespace
+
+std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::string& source, bool countIfNeeded,
+                                      RunLog& log) {
+  std::string json;
+  if (!RunAndCapture(prober, ProbeArguments(source, false), json)) {
+    log.Line("the prober could not read the source");
+    return std::nullopt;
+  }
+  auto info = ParseProbeJson(json);
+  if (!info) {
+    log.Line("the prober's output was not understood");
+    return std::nullopt;
+  }
+  if (countIfNeeded && info->hasVideo && FrameRateNeedsCounting(*info)) {
+    std::string counted;
+    if (RunAndCapture(prober, ProbeArguments(source, true), counted)) {
+      if (const auto again = ParseProbeJson(counted)) info->frameCount = again->frameCount;
+    }
+  }
+  return info;
+}
+
+std::optional<SourceInfo> ReadSourceHeader(const std::string& source, RunLog& log) {
+  const std::wstring path = Utf8ToWide(source);
+  const auto head = ReadAsfHead(path, 64);
+  if (!head) return std::nullopt;
+  auto info = ReadAsfHeader(*head);
+  if (!info) return std::nullopt;
+  if (const auto layout = ReadAsfDataLayout(*head)) {
+    const UniqueHandle file = OpenForReading(path);
+    const auto fileSize = file ? SizeOf(file.Get()) : std::nullopt;
+    if (!fileSize) return std::nullopt;
+    if (IsCutShort(*layout, *fileSize) && !BoundToDataPresent(file.Get(), *layout, *fileSize, *info, log))
+      return std::nullopt;
+  }
+  return info;
+}
+
+std::optional<SourceInfo> DescribeSource(const std::wstring& prober, const std::string& source, RunLog& log) {
+  if (auto info = ProbeAsfDirectly(source, log)) {
+    log.Line("read from the ASF header and data packets");
+    return info;
+  }
+  return ProbeSource(prober, source, true, log);
+}
+
+}  // namespace velto
