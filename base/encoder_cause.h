@@ -2,7 +2,8 @@
 // Why a run of veltoenc.exe failed, as the encoder decides it from what it
 // knows (its own file checks, the engine's exit) and records it in its run
 // log for the converter: a line "cause=NAME" and, for an engine failure, a
-// line "cause-detail=TEXT" holding the engine's last error line. The
+// line "cause-detail=TEXT" holding the engine's last error line (for a
+// playlist that leads to no file: each entry passed over, and why). The
 // converter turns the name into words and shows the detail as it stands; it
 // never reads the engine's own text to find a cause.
 #include <string>
@@ -13,7 +14,8 @@ namespace velto {
 enum class EncoderCause {
   kUnknown,           // no record: older or foreign encoders, or no log
   kBadArguments,      // the argument string was refused
-  kSourceUnreadable,  // the source (or every entry of its playlist) cannot be read
+  kSourceUnreadable,  // the source (or every entry of its playlist) cannot be read; the detail says
+                      // why a playlist's entries were passed over
   kNotVideoFile,      // the engine finds no media in the source
   kNoVideoStream,     // media without a video stream
   kFfmpegMissing,     // ffmpeg.exe or ffprobe.exe not found or not startable
@@ -24,7 +26,7 @@ enum class EncoderCause {
 
 struct EncoderCauseRecord {
   EncoderCause cause = EncoderCause::kUnknown;
-  std::string detail;  // the engine's last error line, for kFfmpegFailed
+  std::string detail;  // kFfmpegFailed: the engine's last error line; kSourceUnreadable: a playlist's entries
 };
 
 // The record's log lines, each ended by CR LF; nothing for kUnknown.

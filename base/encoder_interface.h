@@ -25,6 +25,10 @@ enum ReportKind : unsigned {
   kReportHeight = 3,     // pixels
   kReportFrameRate = 4,  // frames per second times 10 000 000
   kReportPosition = 6,   // whole seconds of the current file encoded so far
+  // Sent by a probe only for a source cut short: the whole seconds its
+  // header states, when the data present (the duration report) lasts more
+  // than a second less. Converters that do not know the kind ignore it.
+  kReportStatedDuration = 8,
 };
 
 enum RunMode : std::int32_t {

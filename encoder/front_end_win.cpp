@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/encoder_interface.h"
@@ -32,9 +33,9 @@ namespace {
 
 // A run that ends early: why in the log, the cause for the converter, and
 // the exit code.
-int Fail(RunLog& log, const std::string& why, EncoderCause cause, int exitCode) {
+int Fail(RunLog& log, const std::string& why, EncoderCause cause, int exitCode, std::string detail = {}) {
   log.Line(why);
-  log.Cause(cause);
+  log.Cause(cause, std::move(detail));
   return exitCode;
 }
 
@@ -107,9 +108,9 @@ int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
   const auto prober = FindFfmpegProgram(L"ffprobe.exe");
   if (!prober) {
     exit = Fail(log, "ffprobe.exe not found", EncoderCause::kFfmpegMissing, kExitFfmpegMissing);
-  } else if (const auto source = ResolveSource(job.source, log); !source) {
-    exit = Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable);
-  } else if (const auto info = DescribeSource(*prober, *source, log); !info || !info->hasVideo) {
+  } else if (const auto source = ResolveSource(job.source, log); !source.path) {
+    exit = Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable, source.whyNone);
+  } else if (const auto info = DescribeSource(*prober, *source.path, log); !info || !info->hasVideo) {
     exit = FailNoVideo(log, info.has_value());
   } else {
     report = MakeProbeReport(*info);
@@ -126,6 +127,7 @@ int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
   reporter.Send(kReportWidth, report.width);
   reporter.Send(kReportHeight, report.height);
   reporter.Send(kReportFrameRate, report.frameRate);
+  if (report.statedSeconds > 0) reporter.Send(kReportStatedDuration, report.statedSeconds);
   return exit;
 }
 
@@ -141,8 +143,9 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     return Fail(log, "ffmpeg.exe or ffprobe.exe not found", EncoderCause::kFfmpegMissing, kExitFfmpegMissing);
   EncoderJob job = original;
   const auto source = ResolveSource(job.source, log);
-  if (!source) return Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable);
-  job.source = *source;
+  if (!source.path)
+    return Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable, source.whyNone);
+  job.source = *source.path;
   auto info = ReadSourceHeader(job.source, log);
   if (!info) info = ProbeSource(*prober, job.source, false, log);
   if (!info || !info->hasVideo) return FailNoVideo(log, info.has_value());

@@ -108,10 +108,11 @@ ProbeReport MakeProbeReport(const SourceInfo& info) {
   ProbeReport report;
   if (!info.hasVideo) return report;
   const double seconds = info.durationSeconds;
-  if (seconds > 0) {
-    report.durationSeconds = static_cast<std::int32_t>(
-        std::clamp(std::llround(seconds), 1LL, static_cast<long long>(INT32_MAX)));
-  }
+  const auto wholeSeconds = [](double s) {
+    return static_cast<std::int32_t>(std::clamp(std::llround(s), 1LL, static_cast<long long>(INT32_MAX)));
+  };
+  if (seconds > 0) report.durationSeconds = wholeSeconds(seconds);
+  if (info.statedSeconds - std::max(seconds, 0.0) > 1.0) report.statedSeconds = wholeSeconds(info.statedSeconds);
   report.width = info.width;
   report.height = info.height;
   double fps = FrameRateNeedsCounting(info) ? 0.0 : info.frameRate.Value();

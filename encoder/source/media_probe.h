@@ -20,6 +20,7 @@ struct SourceInfo {
   int channels = 0;
   int sampleRate = 0;
   double durationSeconds = 0;      // 0 when unknown
+  double statedSeconds = 0;        // a file cut short: the length its header states; else 0
   std::string formatName;
 
   double DisplayAspect() const {
@@ -37,11 +38,14 @@ bool FrameRateNeedsCounting(const SourceInfo& info);
 // The four values a probe reports: duration in whole seconds (rounded, a
 // clip shorter than a second gives 1), width, height and frames a second
 // times 10 000 000. Any of them 0 means the source cannot be converted.
+// A source cut short more than a second before the length its header
+// states also gets that length in whole seconds (rounded); else it is 0.
 struct ProbeReport {
   std::int32_t durationSeconds = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t frameRate = 0;
+  std::int32_t statedSeconds = 0;
 };
 
 ProbeReport MakeProbeReport(const SourceInfo& info);

@@ -78,6 +78,7 @@ bool BoundToDataPresent(HANDLE file, const AsfDataLayout& layout, std::uint64_t 
   std::snprintf(text, sizeof text, "cut short: %.3f s of data present of %.3f s stated", *present,
                 info.durationSeconds);
   log.Line(text);
+  info.statedSeconds = info.durationSeconds;
   info.durationSeconds = *present;
   return true;
 }

@@ -80,6 +80,21 @@ TEST(MediaProbe, FailuresGiveZeros) {
   EXPECT_EQ(info->durationSeconds, 0);
 }
 
+TEST(MediaProbe, AStatedLengthIsReportedOnlyForACutOfMoreThanASecond) {
+  SourceInfo info;
+  info.hasVideo = true;
+  info.width = info.height = 2;
+  info.frameRate = {25, 1};
+  info.durationSeconds = 0.17;
+  info.statedSeconds = 6.0;
+  EXPECT_EQ(MakeProbeReport(info).durationSeconds, 1);
+  EXPECT_EQ(MakeProbeReport(info).statedSeconds, 6);
+  info.durationSeconds = 5.1;
+  EXPECT_EQ(MakeProbeReport(info).statedSeconds, 0);
+  info.statedSeconds = 0;  // not cut
+  EXPECT_EQ(MakeProbeReport(info).statedSeconds, 0);
+}
+
 TEST(MediaProbe, VeryHighRatesDoNotOverflow) {
   SourceInfo info;
   info.hasVideo = true;
