@@ -70,6 +70,9 @@ int HandleEncoderReport(unsigned kind, std::int32_t value, MediaList& list, Engi
       return 0;
     case kReportPosition:
       return HandlePosition(value, list, state, ui);
+    case kReportStatedDuration:
+      if (value > 0) pending.statedDuration = value;
+      return 0;
     default:
       return 0;
   }

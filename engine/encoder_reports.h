@@ -1,5 +1,5 @@
 #pragma once
-// Handling of the encoder's reports (kinds 1-4 in a probe, 6 in a
+// Handling of the encoder's reports (kinds 1-4 and 8 in a probe, 6 in a
 // conversion), independent of the window that receives them.
 #include <cstdint>
 

@@ -16,6 +16,7 @@ struct MediaEntry {
   std::int32_t width = 0;
   std::int32_t height = 0;
   double frameRate = 0.0;
+  double statedDuration = 0.0;  // a source cut short: the seconds its header states; else 0
 
   bool operator==(const MediaEntry&) const = default;
 };

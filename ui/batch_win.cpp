@@ -125,6 +125,7 @@ void MainDialog::ConvertAll() {
   g_engineState.batchStartTick = startTick;
   g_engineState.stopRequested = false;
   std::vector<FailedConversion> failed;
+  std::vector<std::string> cutShort;  // a line for each source converted as far as its data goes
   std::int64_t outputBytes = 0;
   bool stopped = false;
   {
@@ -176,6 +177,8 @@ void MainDialog::ConvertAll() {
         const std::string log = FindEncoderLog(logFolder, run);
         failed.push_back({entry.path, run.started, outcome.exitCode, log, CauseOfRun(run, log)});
         if (m_indicator) m_indicator->MarkError();
+      } else if (entry.statedDuration > entry.duration) {
+        cutShort.push_back(CutShortText(entry.path, entry.duration, entry.statedDuration));
       }
       if (next.endBatch) {
         stopped = true;
@@ -183,8 +186,9 @@ void MainDialog::ConvertAll() {
       }
     }
     if (!stopped) {
-      const std::string sizeLine = fit ? DiscFitSizeLine(fit->predictedBytes, outputBytes) : std::string();
-      ShowBatchResult(failed, g_mediaList.count(), startTick, sizeLine);
+      std::string extraLines = fit ? DiscFitSizeLine(fit->predictedBytes, outputBytes) : std::string();
+      for (const std::string& line : cutShort) extraLines += (extraLines.empty() ? "" : "\n") + line;
+      ShowBatchResult(failed, g_mediaList.count(), startTick, extraLines);
     }
     EndBatch();
   }
@@ -202,15 +206,16 @@ void MainDialog::ShowFileAtWork(int index, const std::string& path) {
 }
 
 void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, int total,
-                                 std::uint32_t startTick, const std::string& sizeLine) {
+                                 std::uint32_t startTick, const std::string& extraLines) {
   const auto elapsed = static_cast<std::int32_t>((GetTickCount() - startTick) / 1000);
   // Owned by the progress window, which stays up (and the main window
   // disabled) until the message is closed.
   ProgressDialog* progress = g_engineState.progressDialog;
   const HWND owner = progress && progress->IsWindow() ? progress->Handle() : nullptr;
   const std::wstring caption = Utf8ToWide(kApplicationName);
-  // A list fitted on a disc adds its sizes on a line of their own.
-  const std::string extraLine = sizeLine.empty() ? std::string() : "\n" + sizeLine;
+  // A list fitted on a disc adds its sizes, and sources cut short their
+  // lengths, on lines of their own.
+  const std::string extraLine = extraLines.empty() ? std::string() : "\n" + extraLines;
   if (failed.empty()) {
     const std::wstring text = Utf8ToWide(kDoneText + FormatDuration(elapsed) + extraLine);
     MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);

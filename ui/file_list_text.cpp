@@ -48,7 +48,6 @@ std::optional<std::string> OutputFolderFromBrowser(std::string_view folder, std:
 std::string LoadFailedText(std::string_view path) { return "Load file " + std::string(path) + " failed."; }
 
 std::string LoadFailedListText(const std::vector<RefusedFile>& refused, std::size_t listed) {
-  if (refused.size() == 1) return LoadFailedText(refused.front().path);
   std::string text;
   for (std::size_t i = 0; i < refused.size() && i < listed; ++i) {
     if (i > 0) text += "\n";
@@ -63,10 +62,15 @@ std::string CauseWords(const EncoderCauseRecord& record) {
   // The engine's line is long enough to say what went wrong, short enough
   // to keep the message readable.
   constexpr std::size_t kEngineLineChars = 120;
+  // A playlist's entries are paths and addresses: room for a few.
+  constexpr std::size_t kPlaylistChars = 240;
   switch (record.cause) {
     case EncoderCause::kUnknown: return {};
     case EncoderCause::kBadArguments: return "the encoder refused the settings";
-    case EncoderCause::kSourceUnreadable: return "the source cannot be read";
+    case EncoderCause::kSourceUnreadable:
+      return record.detail.empty() ? "the source cannot be read"
+                                   : "the playlist has no local file to convert: " +
+                                         ShortenInMiddle(record.detail, kPlaylistChars);
     case EncoderCause::kNotVideoFile: return "the source is not a video file";
     case EncoderCause::kNoVideoStream: return "the source has no video stream";
     case EncoderCause::kFfmpegMissing: return "the encoder's engine (ffmpeg.exe or ffprobe.exe) is missing";
@@ -77,6 +81,25 @@ std::string CauseWords(const EncoderCauseRecord& record) {
     case EncoderCause::kDiskFull: return "the disk is full";
   }
   return {};
+}
+
+namespace {
+
+// "h:mm:ss" of whole seconds.
+std::string ClockText(double seconds) {
+  const long long s = seconds > 0.0 && seconds < 1e12 ? static_cast<long long>(seconds) : 0;
+  char text[40];
+  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+  return text;
+}
+
+}  // namespace
+
+std::string CutShortText(std::string_view path, double convertedSeconds, double statedSeconds) {
+  const std::size_t slash = path.find_last_of("\\/");
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return std::string(name) + " was cut short: " + ClockText(convertedSeconds) + " of " + ClockText(statedSeconds) +
+         " converted.";
 }
 
 std::string ListFullText(int refused, int limit) {

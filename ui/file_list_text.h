@@ -41,15 +41,20 @@ struct RefusedFile {
   std::string why;
 };
 
-// The one message for the files one Add or drop could not take: a single
-// file gets LoadFailedText alone; several get a line each, LoadFailedText
-// followed by the cause where it is known. At most `listed` are named one
-// by one; the rest are counted.
+// The one message for the files one Add or drop could not take: a line
+// each, LoadFailedText followed by the cause in parentheses where it is
+// known. At most `listed` are named one by one; the rest are counted.
 std::string LoadFailedListText(const std::vector<RefusedFile>& refused, std::size_t listed = 20);
 
 // A failed encoder run's cause in plain words; an engine failure brings the
-// engine's last error line, shortened. Empty for an unknown cause.
+// engine's last error line, a playlist that leads to no file why its
+// entries were passed over, both shortened. Empty for an unknown cause.
 std::string CauseWords(const EncoderCauseRecord& record);
+
+// The closing message's line for a source whose data ends before the
+// length its header states: its file name, the seconds converted and the
+// seconds stated.
+std::string CutShortText(std::string_view path, double convertedSeconds, double statedSeconds);
 
 // The message for files refused because the list already holds `limit`
 // entries.

@@ -138,9 +138,9 @@ class MainDialog : public Dialog {
   // Selects the file's row and names it in the progress window; index
   // counts from 0.
   void ShowFileAtWork(int index, const std::string& path);
-  // sizeLine: a last line of its own, unless empty.
+  // extraLines: lines of their own at the end, unless empty.
   void ShowBatchResult(const std::vector<FailedConversion>& failed, int total, std::uint32_t startTick,
-                       const std::string& sizeLine);
+                       const std::string& extraLines);
   void EndBatch();
   // Ends the dialog when a close was asked for while busy.
   void CloseIfRequested();

@@ -254,7 +254,7 @@ TEST_F(ConverterEndToEnd, ConvertsToDvdPalStopsOnRequestAndKeepsTheSettings) {
   AddFiles(main, {L"wide clip.wmv", L"garbage.wmv", L"tv clip.wmv"});
   HWND box = WaitForMessageBox(kWindowTimeoutMs);
   ASSERT_NE(box, nullptr) << "no message about the file that could not be loaded";
-  EXPECT_EQ(MessageBoxText(box), L"Load file " + Source(L"garbage.wmv") + L" failed.");
+  EXPECT_EQ(MessageBoxText(box), L"Load file " + Source(L"garbage.wmv") + L" failed. (the source is not a video file)");
   PostCommand(box, IDOK);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kWindowTimeoutMs));
   EXPECT_EQ(WaitForMessageBox(500), nullptr) << "more than one message about failed files";

@@ -65,6 +65,15 @@ TEST_F(EncoderReports, NonPositiveProbeValuesFailTheProbe) {
   EXPECT_DOUBLE_EQ(list.pending.frameRate, 214.7483647);
 }
 
+TEST_F(EncoderReports, AStatedLengthIsKeptAndFailsNothing) {
+  BeginProbe(list, state);
+  Report(kReportStatedDuration, -1);
+  EXPECT_EQ(list.pending.statedDuration, 0.0);
+  EXPECT_EQ(Report(kReportStatedDuration, 6), 0);
+  EXPECT_EQ(list.pending.statedDuration, 6.0);
+  EXPECT_FALSE(state.probeFailed);
+}
+
 TEST_F(EncoderReports, AProbeThatLeavesAValueOutFails) {
   list.pending = MediaEntry{"", 90.0, 320, 240, 25.0};  // left from an earlier file
   BeginProbe(list, state);

@@ -119,11 +119,9 @@ class InputCorpus : public MainWindowTest {
       EXPECT_LE(entry.frameRate, 1000.0);
     }
   }
-  // The one message for refused files: a line each, with its cause; a file
-  // refused alone is only named.
+  // The one message for refused files: a line each, with its cause.
   static std::vector<std::string> Refusals(const std::vector<std::pair<std::string, std::string>>& refused) {
     if (refused.empty()) return {};
-    if (refused.size() == 1) return {"Load file " + refused[0].first + " failed."};
     std::string text;
     for (const auto& [path, why] : refused) {
       text += (text.empty() ? "Load file " : "\nLoad file ") + path + " failed. (" + why + ")";
@@ -169,9 +167,29 @@ TEST_F(InputCorpus, DamagedAndUnusableMediaAreRefusedAndUsableOnesAddedWithTheir
     EXPECT_EQ(entry.width, 320);
     EXPECT_NEAR(entry.frameRate, 25.0, 0.02);
     EXPECT_NEAR(entry.duration, index == 7 ? 3.5 : 1.0, 0.5);  // about 3.6 s and 0.4 s
+    // The header's 4 s are kept only where more than a second is missing.
+    EXPECT_EQ(entry.statedDuration, index == 7 ? 0.0 : 4.0);
   }
   EXPECT_EQ(Fingerprints(all), before);
   EXPECT_TRUE(FilesIn(output).empty());  // probing writes nothing
+}
+
+TEST_F(InputCorpus, AFileRefusedAloneIsNamedWithItsCause) {
+  EXPECT_EQ(Add({Clip("audio only.asf")}), Refusals({{Clip("audio only.asf"), "the source has no video stream"}}));
+  const std::string remote = sources + "remote.asx";
+  WriteBytes(remote, "<ASX version=\"3.0\"><Entry><Ref href=\"mms://127.0.0.1/good.wmv\"/></Entry></ASX>");
+  EXPECT_EQ(Add({remote}), Refusals({{remote, "the playlist has no local file to convert: mms://127.0.0.1/good.wmv"
+                                              " is a remote address (mms:), never fetched"}}));
+}
+
+TEST_F(InputCorpus, ABatchWithASourceCutShortSaysHowMuchWasConverted) {
+  ASSERT_TRUE(Add({Clip("cut at 10.wmv")}).empty());
+  g_settings.outputFormat = kFormatAvi;
+  ASSERT_NO_FATAL_FAILURE(ConvertToTheEnd());
+  const std::string line = "\ncut at 10.wmv was cut short: 0:00:01 of 0:00:04 converted.";
+  ASSERT_GT(closingMessage.size(), line.size());
+  EXPECT_EQ(closingMessage.substr(closingMessage.size() - line.size()), line) << closingMessage;
+  EXPECT_GT(Size(output + "cut at 10.avi"), 1000u);
 }
 
 // Every clip above and every seed of the fuzzing corpora, probed by
@@ -249,11 +267,20 @@ TEST_F(InputCorpus, PlaylistsAreFollowedOnlyToAnExistingLocalFile) {
   all.push_back(good);
   all.push_back(old);
 
-  // A playlist without a local file behind it cannot be read; one that is
-  // no playlist and no media is not a video file.
+  // A playlist without a local file behind it says why of each entry; one
+  // that is no playlist and no media is not a video file.
+  const std::string noLocal = "the playlist has no local file to convert: ";
+  const std::string tooDeep = noLocal + "playlists name playlists more than 4 deep";
+  const std::string notVideo = "the source is not a video file";
+  const std::vector<std::string> why = {
+      noLocal + "it names no entry",
+      notVideo,
+      noLocal + folder + "not there.wmv is missing",
+      noLocal + "http://127.0.0.1:9/good.wmv is a remote address (http:), never fetched; mms://127.0.0.1/good.wmv"
+                " is a remote address (mms:), never fetched; \\\\127.0.0.1\\share\\good.wmv is a network share",
+      tooDeep, tooDeep, tooDeep, notVideo};
   std::vector<std::pair<std::string, std::string>> causes;
-  for (const std::string& path : refused) causes.emplace_back(path, "the source cannot be read");
-  causes[1].second = causes[7].second = "the source is not a video file";
+  for (size_t i = 0; i < refused.size(); ++i) causes.emplace_back(refused[i], why[i]);
   EXPECT_EQ(Add(all), Refusals(causes));
   ASSERT_EQ(g_mediaList.count(), 2);
   ExpectEntry(0, good, {"00:00:02", 160, 120, 25.0});

@@ -127,13 +127,13 @@ class MainWindowTest : public testing::MainWindowTest {
                  reinterpret_cast<LPARAM>(GetDlgItem(ProgressWindow(), IDC_PROGRESS_CANCEL)));
   }
   // Converts the list, every message box answered with OK: the batch ends
-  // with its closing message and no other.
+  // with its closing message, kept in closingMessage, and no other.
   void ConvertToTheEnd() {
     testing::MessageBoxAnswerer answerer(IDOK);
     Command(IDC_MAIN_CONVERT);
     ASSERT_EQ(answerer.texts.size(), 1u);
-    const std::string done = WideToUtf8(answerer.texts[0]);
-    EXPECT_EQ(done.rfind("Mission accomplished! Total Time:", 0), 0u) << done;
+    closingMessage = WideToUtf8(answerer.texts[0]);
+    EXPECT_EQ(closingMessage.rfind("Mission accomplished! Total Time:", 0), 0u) << closingMessage;
   }
   // The main window is usable again and the progress window is gone.
   void ExpectIdle() const {
@@ -141,6 +141,8 @@ class MainWindowTest : public testing::MainWindowTest {
     EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
     EXPECT_FALSE(dialog->IsBusy());
   }
+
+  std::string closingMessage;
 };
 
 }  // namespace velto::reliability

@@ -204,7 +204,8 @@ TEST_F(Commands, AProbeMustReportAllFourValuesAndEndWell) {
   dialog->SetEncoderDirectory(scratch.Directory() + "nowhere\\");
   answerer.texts.clear();
   dialog->AddFilesFrom({good});
-  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Load file " + good + " failed."});
+  EXPECT_EQ(Utf8Texts(answerer.texts),
+            std::vector<std::string>{"Load file " + good + " failed. (the encoder could not be started)"});
   EXPECT_EQ(g_mediaList.count(), 1);
 }
 
@@ -853,7 +854,8 @@ TEST_F(Commands, WithTheRealEncoderCutFilesGiveTheirDataAndNoVideoIsRefused) {
   MessageBoxAnswerer answerer(IDOK);
   dialog->AddFilesFrom({c90, c50, empty});
   EXPECT_EQ(Column(1), (std::vector<std::string>{c90, c50}));
-  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Load file " + empty + " failed."});
+  EXPECT_EQ(Utf8Texts(answerer.texts),
+            std::vector<std::string>{"Load file " + empty + " failed. (the source has no video stream)"});
   ASSERT_EQ(g_mediaList.count(), 2);
 
   const std::string frames = scratch.File("frames.raw");

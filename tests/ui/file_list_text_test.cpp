@@ -89,14 +89,22 @@ TEST(FileListText, RefusedDropsAreNamedInOneMessage) {
   EXPECT_NE(RefusedDropText(refused, 3).find("f0\n\n... and 2 more."), std::string::npos);
 }
 
-TEST(FileListText, SeveralRefusedFilesAreOneMessageWithTheirCauses) {
-  EXPECT_EQ(LoadFailedListText({{"C:\\a.wmv", "the source has no video stream"}}), "Load file C:\\a.wmv failed.");
+TEST(FileListText, RefusedFilesAreOneMessageWithTheirCauses) {
+  EXPECT_EQ(LoadFailedListText({{"C:\\a.wmv", "the source has no video stream"}}),
+            "Load file C:\\a.wmv failed. (the source has no video stream)");
   EXPECT_EQ(LoadFailedListText({{"C:\\a.wmv", "the source has no video stream"}, {"C:\\b.wmv", ""}}),
             "Load file C:\\a.wmv failed. (the source has no video stream)\nLoad file C:\\b.wmv failed.");
   std::vector<RefusedFile> many(23, RefusedFile{"x.wmv", ""});
   const std::string text = LoadFailedListText(many);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 19 + 2);
   EXPECT_NE(text.find("\n\n... and 3 more."), std::string::npos);
+}
+
+TEST(FileListText, APlaylistWithoutALocalFileSaysWhyAndACutSourceHowShort) {
+  EXPECT_EQ(CauseWords({EncoderCause::kSourceUnreadable, ""}), "the source cannot be read");
+  EXPECT_EQ(CauseWords({EncoderCause::kSourceUnreadable, "mms://host/a.wmv is a remote address (mms:), never fetched"}),
+            "the playlist has no local file to convert: mms://host/a.wmv is a remote address (mms:), never fetched");
+  EXPECT_EQ(CutShortText("C:\\in\\clip.wmv", 1.0, 3725.0), "clip.wmv was cut short: 0:00:01 of 1:02:05 converted.");
 }
 
 TEST(FileListText, BatchFailureNamesEachFileWithItsCauseAndLog) {
