@@ -1,5 +1,6 @@
 #include "engine/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -154,12 +155,19 @@ const char* WindowsMediaVideoCodec(std::int32_t index) {
   }
 }
 
-// WMV and ASF send a quantizer, 29 - 2.5 q truncated toward zero.
+// WMV and ASF send a quantizer, 29 - 2.5 q truncated toward zero: 29 down
+// to 9 for the list's qualities. A stored value outside the list gives the
+// nearest quantizer the encoder takes (1 to 31), never a number out of range.
+int WindowsMediaQuantizer(std::int32_t quality) {
+  const double quantizer = std::trunc(29.0 - 2.5 * static_cast<double>(quality));
+  return static_cast<int>(std::clamp(quantizer, 1.0, 31.0));
+}
+
 void AppendWindowsMedia(std::string& out, const char* container, const ConversionSettings& s,
                         const FormatTraits& t, const EncodingParameters& p, const std::string& volume) {
   const char* videoCodec = WindowsMediaVideoCodec(EncoderCodecIndex(s, t.videoCodec.encoder));
   const char* audioCodec = EncoderCodecIndex(s, t.audioCodec.encoder) == 0 ? "wmav1" : "wmav2";
-  const int quantizer = static_cast<int>(29.0 - 2.5 * static_cast<double>(s.*t.quality.list.setting));
+  const int quantizer = WindowsMediaQuantizer(s.*t.quality.list.setting);
   out += " -oac lavc -ovc lavc";
   AppendFormat(out, " -lavcopts vcodec=%s:acodec=%s:vqscale=%d:abitrate=%d:autoaspect=1", videoCodec,
                audioCodec, quantizer, p.audioBitrate);

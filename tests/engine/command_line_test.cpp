@@ -282,6 +282,19 @@ TEST(CommandLine, WindowsMediaFormats) {
   }
 }
 
+// Qualities outside the list, up to the largest a stored number can hold,
+// give the nearest quantizer the encoder takes.
+TEST(CommandLine, WindowsMediaQualityOutsideTheListIsClamped) {
+  const std::pair<std::int32_t, const char*> qualities[] = {
+      {12, "vqscale=1:"}, {2147483647, "vqscale=1:"}, {-1, "vqscale=31:"}, {-2147483647 - 1, "vqscale=31:"}};
+  ConversionSettings s = Defaults();
+  s.outputFormat = kFormatWmv;
+  for (const auto& [quality, piece] : qualities) {
+    s.wmvQuality = quality;
+    EXPECT_NE(Arguments(s, 25.0).find(piece), std::string::npos) << quality;
+  }
+}
+
 TEST(CommandLine, UnknownFormatSendsOnlyRateAndEnding) {
   ConversionSettings s = Defaults();
   s.outputFormat = 10;
