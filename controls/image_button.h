@@ -30,6 +30,11 @@ class ImageButton : public Button {
   static constexpr int kGrayAtRest = -2;
   static constexpr int kDarkerAtRest = -3;
 
+  // The default id a hovered button proposes to its dialog: one that names
+  // no control and no command, so Enter presses no button the pointer
+  // passed over and the hovered one does not become the default.
+  static constexpr WPARAM kNoDefaultId = 0xFFFE;
+
   enum Layout : std::uint8_t { kIconLeft = 0, kIconAbove = 1, kIconRight = 2, kOverlapped = 3 };
 
   // Colour slots: pointer over or pressed, at rest, focused; background then text.

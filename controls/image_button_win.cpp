@@ -284,9 +284,7 @@ LRESULT ImageButton::OnMouseMove(WPARAM flags, LPARAM point) {
   // No hover look starts while something is dragged in.
   if ((flags & MK_LBUTTON) && !m_hover) return 0;
 
-  // The control id, so that Enter presses the button under the pointer and
-  // never sends a command numbered after a window handle.
-  PostMessageW(GetParent(), DM_SETDEFID, static_cast<WPARAM>(GetId()), 0);
+  PostMessageW(GetParent(), DM_SETDEFID, kNoDefaultId, 0);
 
   if (under != Handle()) {
     CancelHover();

@@ -289,8 +289,8 @@ TEST(ImageButtonDialogTest, HoverFrameComesWithThePointerAndGoesWithLeaveFocusAn
   dialog.Then([&] {
     EXPECT_TRUE(dialog.big.IsHover());
     ASSERT_FALSE(dialog.proposedDefaults.empty());
-    // The button's control id goes out as the proposed default.
-    EXPECT_EQ(dialog.proposedDefaults.back(), static_cast<WPARAM>(dialog.big.GetId()));
+    // The proposed default names nothing: the hovered button is not made the default.
+    EXPECT_EQ(dialog.proposedDefaults.back(), ImageButton::kNoDefaultId);
     dialog.big.Send(WM_MOUSELEAVE);
     EXPECT_FALSE(dialog.big.IsHover());
   });
