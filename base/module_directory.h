@@ -1,19 +1,14 @@
 #pragma once
 // The folder of the running program, where option.ini, version.ini,
 // veltoenc.exe and help.chm are looked for.
-#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace velto {
 
-// Paths beside the program are formed in buffers of this many characters.
-inline constexpr std::size_t kProgramPathLimit = 256;
-
 // The part of a Windows program path up to and including its last backslash:
 // "C:\Tools\Conv\app.exe" gives "C:\Tools\Conv\", "\app.exe" gives "\", and a
-// bare "app.exe" gives "". A path of kProgramPathLimit characters or more
-// gives "" as well.
+// bare "app.exe" gives "". Paths of any length keep their folder.
 std::string DirectoryOfProgramPath(std::string_view programPath);
 
 // The directory of the running executable, taken from the loaded module's

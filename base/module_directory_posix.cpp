@@ -3,7 +3,6 @@
 #include <array>
 
 #include "base/module_directory.h"
-#include "base/text_encoding.h"
 
 namespace velto {
 
@@ -13,7 +12,6 @@ std::string ModuleDirectory() {
   const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
   if (n <= 0) return {};
   std::string_view path(buffer.data(), static_cast<std::size_t>(n));
-  if (Utf8Length(path) >= kProgramPathLimit) return {};
   const auto cut = path.rfind('/');
   if (cut == std::string_view::npos) return {};
   return std::string(path.substr(0, cut + 1));
