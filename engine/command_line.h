@@ -13,6 +13,7 @@ namespace velto {
 struct EncoderCommand {
   std::string arguments;    // UTF-8
   std::string encoderPath;  // UTF-8: program directory followed by veltoenc.exe
+  std::string startFolder;  // UTF-8: the encoder's current folder; empty: ours
 };
 
 // What one run is about. Paths are UTF-8; the window handle is the main

@@ -8,6 +8,8 @@
 #include "base/encoder_cause.h"
 #include "base/owned_handles.h"
 #include "engine/command_line.h"
+#include "engine/encoder_reports.h"
+#include "engine/media_list.h"
 
 namespace velto {
 
@@ -23,19 +25,34 @@ struct StartedEncoder {
   DWORD processId = 0;
 };
 
-// Starts the encoder of `command` hidden, in the current directory.
+// Starts the encoder of `command` hidden, in its start folder. Only an
+// encoder named by its full path is started: a bare name would be looked
+// for in the current folder.
 StartedEncoder StartEncoderProcess(const EncoderCommand& command);
 
-// Waits for a started encoder to end, as RunEncoderProcess does.
-EncoderRunResult WaitForEncoder(StartedEncoder& encoder);
+// A conversion's wait also minds Cancel: when no report has followed it
+// within kSilentStopMs, the wait asks the stop question itself, and Yes ends
+// the encoder.
+struct SilentStopWatch {
+  EngineState& state;
+  ReportSink& ui;
+};
 
-// Starts the encoder of `command` hidden, in the current directory, and waits
-// for it to end. Window messages are handled while waiting (the encoder's
-// reports, Cancel, painting), one at a time; the wait itself uses no CPU.
-// `started`, when given, runs once the start has been tried, before the
-// wait: what the windows show for the run is done there, while the encoder
-// starts on another processor, rather than before it.
-EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started = {});
+// Waits for a started encoder to end, as RunEncoderProcess does.
+EncoderRunResult WaitForEncoder(StartedEncoder& encoder, SilentStopWatch* watch = nullptr);
+
+// Starts the encoder of `command` hidden and waits for it to end. Window
+// messages are handled while waiting (the encoder's reports, Cancel,
+// painting), one at a time; the wait itself uses no CPU. `started`, when
+// given, runs once the start has been tried, before the wait: what the
+// windows show for the run is done there, while the encoder starts on
+// another processor, rather than before it.
+EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started = {},
+                                   SilentStopWatch* watch = nullptr);
+
+// Ends a started encoder at once with the stopped code (the job it keeps
+// its ffmpeg runs in ends them with it) and waits a moment for it to go.
+void EndEncoderProcess(StartedEncoder& encoder);
 
 // The folder where veltoenc.exe keeps its run logs; empty when unknown.
 std::string EncoderLogFolder();

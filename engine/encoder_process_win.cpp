@@ -18,6 +18,16 @@ int g_quitCode = 0;
 
 std::wstring QuoteProgramPath(const std::wstring& path) { return L"\"" + path + L"\""; }
 
+// "C:\..." or "\\server\...": a path that names its drive or share.
+bool IsFullPath(const std::wstring& path) {
+  const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  if (path.size() >= 3 && path[1] == L':' && separator(path[2])) return true;
+  return path.size() >= 3 && separator(path[0]) && separator(path[1]);
+}
+
+// How long an ended encoder may take to go.
+constexpr DWORD kEndWaitMs = 5000;
+
 }  // namespace
 
 std::string EncoderLogFolder() {
@@ -62,18 +72,20 @@ void PumpOneMessage() {
 }
 
 StartedEncoder StartEncoderProcess(const EncoderCommand& command) {
+  StartedEncoder started;
   const std::wstring program = Utf8ToWide(command.encoderPath);
+  if (!IsFullPath(program)) return started;
   std::wstring commandLine = QuoteProgramPath(program) + L" " + Utf8ToWide(command.arguments);
+  const std::wstring folder = Utf8ToWide(command.startFolder);
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  StartedEncoder started;
   if (StartTryingTwice(program, [&] {
-        return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &process) != FALSE;
+        return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              folder.empty() ? nullptr : folder.c_str(), &startup, &process) != FALSE;
       })) {
     started.process = OwnedProcess(process);
     started.processId = process.dwProcessId;
@@ -81,7 +93,7 @@ StartedEncoder StartEncoderProcess(const EncoderCommand& command) {
   return started;
 }
 
-EncoderRunResult WaitForEncoder(StartedEncoder& started) {
+EncoderRunResult WaitForEncoder(StartedEncoder& started, SilentStopWatch* watch) {
   EncoderRunResult result;
   const HANDLE encoder = started.process.process.Get();
   if (!encoder) return result;
@@ -89,12 +101,22 @@ EncoderRunResult WaitForEncoder(StartedEncoder& started) {
   result.processId = started.processId;
 
   for (;;) {
-    const DWORD r = MsgWaitForMultipleObjectsEx(1, &encoder, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    DWORD timeout = INFINITE;
+    if (watch) {
+      const std::uint32_t due = MillisecondsToSilentStopQuestion(watch->state, watch->ui.TickCount());
+      if (due == 0) {
+        if (AskToStop(watch->state, watch->ui)) EndEncoderProcess(started);
+        continue;
+      }
+      if (due != kNoStopQuestion) timeout = due;
+    }
+    const DWORD r = MsgWaitForMultipleObjectsEx(1, &encoder, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (r == WAIT_OBJECT_0) break;
     if (r == WAIT_OBJECT_0 + 1) {
       PumpOneMessage();
       continue;
     }
+    if (r == WAIT_TIMEOUT) continue;
     WaitForSingleObject(encoder, INFINITE);  // the wait itself failed
     break;
   }
@@ -108,10 +130,18 @@ EncoderRunResult WaitForEncoder(StartedEncoder& started) {
   return result;
 }
 
-EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started) {
+EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started,
+                                   SilentStopWatch* watch) {
   StartedEncoder encoder = StartEncoderProcess(command);
   if (started) started();
-  return WaitForEncoder(encoder);
+  return WaitForEncoder(encoder, watch);
+}
+
+void EndEncoderProcess(StartedEncoder& encoder) {
+  const HANDLE process = encoder.process.process.Get();
+  if (!process) return;
+  TerminateProcess(process, kExitStopped);
+  WaitForSingleObject(process, kEndWaitMs);
 }
 
 }  // namespace velto

@@ -15,9 +15,8 @@ int HandlePosition(double position, MediaList& list, EngineState& state, ReportS
     ui.PumpOneMessage();
     state.reportCounter = 0;
   }
-  if (state.stopRequested) {
-    if (ui.ConfirmStop()) return 1;
-    state.stopRequested = false;
+  if (state.stopRequested && !state.stopQuestionOpen) {
+    if (state.stopConfirmed || AskToStop(state, ui)) return 1;
   }
   ui.PumpOneMessage();
   if (position == state.lastPosition) return 0;
@@ -32,6 +31,30 @@ int HandlePosition(double position, MediaList& list, EngineState& state, ReportS
 }
 
 }  // namespace
+
+bool AskToStop(EngineState& state, ReportSink& ui) {
+  if (state.stopQuestionOpen) return false;
+  state.stopQuestionOpen = true;
+  const bool yes = ui.ConfirmStop();
+  state.stopQuestionOpen = false;
+  if (yes) {
+    state.stopConfirmed = true;
+  } else {
+    state.stopRequested = false;
+  }
+  return yes;
+}
+
+std::uint32_t MillisecondsToSilentStopQuestion(const EngineState& state, std::uint32_t now) {
+  if (!state.stopRequested || state.stopConfirmed || state.stopQuestionOpen) return kNoStopQuestion;
+  const std::uint32_t waited = now - state.stopRequestTick;
+  return waited >= kSilentStopMs ? 0 : kSilentStopMs - waited;
+}
+
+bool StopConfirmedAfterRun(EngineState& state, bool encoderStopped, ReportSink& ui) {
+  if (!state.stopRequested) return false;
+  return state.stopConfirmed || encoderStopped || AskToStop(state, ui);
+}
 
 void BeginProbe(MediaList& list, EngineState& state) {
   list.pending = MediaEntry{};

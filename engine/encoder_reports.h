@@ -32,8 +32,27 @@ void BeginProbe(MediaList& list, EngineState& state);
 bool ProbeSucceeded(const EngineState& state);
 
 // The work behind the report message: returns 1 when the user confirmed a
-// stop (the encoder is to stop), otherwise 0.
+// stop (the encoder is to stop), otherwise 0. Once a stop is confirmed every
+// later report is answered 1 without a question.
 int HandleEncoderReport(unsigned kind, std::int32_t value, MediaList& list, EngineState& state,
                         ReportSink& ui);
+
+// Asks about a Cancel: Yes is kept (stopConfirmed, the request stays set),
+// No clears the request. No second question comes while one is open.
+bool AskToStop(EngineState& state, ReportSink& ui);
+
+// A Cancel that no report has followed for this long is asked about by the
+// wait for the encoder instead.
+inline constexpr std::uint32_t kSilentStopMs = 3000;
+inline constexpr std::uint32_t kNoStopQuestion = 0xFFFFFFFF;
+
+// Milliseconds from `now` until the wait asks about a Cancel that no report
+// has followed: 0 when due, kNoStopQuestion when there is nothing to ask.
+std::uint32_t MillisecondsToSilentStopQuestion(const EngineState& state, std::uint32_t now);
+
+// After a file's run, whether a Cancel pressed during it stops the batch: a
+// Yes already given, or an encoder that ended on a stop, counts; a Cancel
+// not yet answered is asked about now.
+bool StopConfirmedAfterRun(EngineState& state, bool encoderStopped, ReportSink& ui);
 
 }  // namespace velto

@@ -65,6 +65,9 @@ inline constexpr double kNoPositionShown = 999.0;
 
 struct EngineState {
   bool stopRequested = false;        // Cancel pressed and not yet answered No
+  std::uint32_t stopRequestTick = 0; // tick count when Cancel set stopRequested
+  bool stopConfirmed = false;        // the stop question was answered Yes
+  bool stopQuestionOpen = false;     // the stop question is on the screen
   bool probeFailed = false;          // a probe report had a non-positive value
   std::uint32_t batchStartTick = 0;  // tick count in milliseconds at batch start
   double completedDuration = 0.0;    // seconds of the entries already converted

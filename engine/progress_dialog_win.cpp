@@ -71,6 +71,8 @@ const MessageMap& ProgressDialog::GetMessageMap() const {
 
 void ProgressDialog::OnCancelButton() {
   SetStatusText(kCancelText);
+  // A second press before the question changes nothing, not even when.
+  if (!g_engineState.stopRequested) g_engineState.stopRequestTick = GetTickCount();
   g_engineState.stopRequested = true;
 }
 

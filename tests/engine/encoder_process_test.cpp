@@ -70,7 +70,7 @@ class EncoderProcess : public ::testing::Test {
     const auto handle = static_cast<long long>(reinterpret_cast<INT_PTR>(target));
     return {"\"" + scratch.File("source.wmv") + "\" -o \"" + scratch.File("out.avi") + "\" " +
                 std::to_string(mode) + " " + std::to_string(handle),
-            encoder + "veltoenc.exe"};
+            encoder + "veltoenc.exe", {}};
   }
   testing::ScratchDir scratch{"encoder process"};
   std::string encoder = testing::InstallStandInEncoder(scratch.Directory() + "encoder\\");
@@ -81,7 +81,7 @@ TEST_F(EncoderProcess, AMissingEncoderEndsTheWaitAtOnce) {
   const DWORD start = GetTickCount();
   int started = 0;
   const EncoderRunResult r =
-      RunEncoderProcess({"\"a.wmv\"", ModuleDirectory() + "no such encoder.exe"}, [&] { ++started; });
+      RunEncoderProcess({"\"a.wmv\"", ModuleDirectory() + "no such encoder.exe", {}}, [&] { ++started; });
   EXPECT_FALSE(r.started);
   EXPECT_EQ(started, 1);
   EXPECT_LT(GetTickCount() - start, 2000u);

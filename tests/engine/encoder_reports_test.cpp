@@ -125,6 +125,18 @@ TEST_F(EncoderReports, StopQuestionAnsweredYesStopsTheEncoder) {
   EXPECT_TRUE(ui.shown.empty());
 }
 
+// The encoder may end well after all, its last report answered 1 too late:
+// the Yes stands, later reports are answered 1 and nothing is asked again.
+TEST_F(EncoderReports, AYesIsNotAskedAgainByLaterReportsOrAfterTheRun) {
+  list.totalDuration = 100.0;
+  state.stopRequested = true;
+  ui.answerYes = true;
+  EXPECT_EQ(Report(kReportPosition, 10), 1);
+  EXPECT_EQ(Report(kReportPosition, 11), 1);
+  EXPECT_TRUE(StopConfirmedAfterRun(state, false, ui));
+  EXPECT_EQ(ui.questions, 1);
+}
+
 TEST_F(EncoderReports, StopQuestionAnsweredNoGoesOnAndIsNotAskedAgain) {
   list.totalDuration = 100.0;
   state.stopRequested = true;
