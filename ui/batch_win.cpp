@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "base/module_directory.h"
 #include "base/text_encoding.h"
 #include "engine/batch_rules.h"
 #include "base/encoder_interface.h"
 #include "engine/disc_fit.h"
+#include "engine/encoder_process.h"
+#include "engine/encoder_reports.h"
 #include "engine/format_duration.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
@@ -25,6 +28,8 @@ namespace {
 constexpr char kNoFileText[] = "No file in the list";
 constexpr char kFolderFailedText[] = "Fail to create tmp folder ";
 constexpr char kDoneText[] = "Mission accomplished! Total Time:";
+constexpr char kNoProgramFolderText[] =
+    "The program's own folder cannot be found, so veltoenc.exe cannot be started. Nothing was converted.";
 
 class WindowsFolderOps : public FolderOps {
  public:
@@ -59,7 +64,44 @@ long long FileSize(const std::string& path) {
   return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void DeleteOutput(const std::string& path) { DeleteFileW(Utf8ToWide(path).c_str()); }
+// The output of a run that did not convert. ffmpeg may hold it for a moment
+// after its encoder was ended.
+void DeleteOutput(const std::string& path) {
+  const std::wstring wide = Utf8ToWide(path);
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    if (DeleteFileW(wide.c_str()) || GetLastError() != ERROR_SHARING_VIOLATION) return;
+    Sleep(100);
+  }
+}
+
+// Back to the program's own folder once the output folder has been made and
+// checked: a folder the program stands in cannot be renamed, deleted or
+// ejected.
+void LeaveOutputFolder() {
+  const std::string programFolder = ModuleDirectory();
+  if (!programFolder.empty()) SetCurrentDirectoryW(Utf8ToWide(programFolder).c_str());
+}
+
+// What Windows shows as the reason to wait when the session is to end
+// while a batch runs; withdrawn when the batch ends.
+class ShutdownReason {
+ public:
+  explicit ShutdownReason(HWND window) : window_(window) {}
+  ~ShutdownReason() {
+    if (set_) ShutdownBlockReasonDestroy(window_);
+  }
+  ShutdownReason(const ShutdownReason&) = delete;
+  ShutdownReason& operator=(const ShutdownReason&) = delete;
+
+  void ConvertingFile(int number, int count) {
+    const std::string text = "Converting file " + std::to_string(number) + " of " + std::to_string(count);
+    if (ShutdownBlockReasonCreate(window_, Utf8ToWide(text).c_str())) set_ = true;
+  }
+
+ private:
+  HWND window_;
+  bool set_ = false;
+};
 
 // Keeps the machine from going to sleep while it lives; the display may
 // still turn off.
@@ -90,11 +132,6 @@ std::optional<DiscFitPlan> PlanForList() {
   return PlanDiscFit(g_settings, g_mediaList.totalDuration, g_mediaList.count(), *capacity);
 }
 
-bool ConfirmStopAfterRun() {
-  ProgressDialogSink sink(g_engineState.progressDialog);
-  return sink.ConfirmStop();
-}
-
 }  // namespace
 
 void MainDialog::ConvertAll() {
@@ -108,33 +145,52 @@ void MainDialog::ConvertAll() {
       ShowMessageBox(DiscFitQuestion(fit->videoKbps), MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
+  // Never a bare "veltoenc.exe", which Windows would look for in the
+  // current folder.
+  if (EncoderDirectory().empty()) {
+    ShowMessageBox(kNoProgramFolderText, MB_OK | MB_ICONERROR);
+    return;
+  }
   // The closing message counts from here, the folder check included.
   const std::uint32_t startTick = GetTickCount();
   const std::string folder = m_outputFolderEdit.GetText();
   WindowsFolderOps ops;
-  if (Utf16Length(folder) > kOutputFolderLimit || EnsureFolder(folder, ops) != 0) {
+  const bool folderReady = Utf16Length(folder) <= kOutputFolderLimit && EnsureFolder(folder, ops) == 0;
+  // The folder made is the current directory now; outputs are named from
+  // its full path, so that a relative folder is not taken twice.
+  std::string outputFolder = folderReady ? CurrentFolder() : std::string();
+  LeaveOutputFolder();
+  if (!folderReady) {
     ShowMessageBox(kFolderFailedText + folder, MB_OK | MB_ICONERROR);
     return;
   }
   m_outputFolder = folder;
-  // The folder is now the current directory; outputs are named from its full
-  // path, so that a relative folder is not taken twice.
-  std::string outputFolder = CurrentFolder();
   if (outputFolder.empty()) outputFolder = folder;
 
   g_engineState.batchStartTick = startTick;
   g_engineState.stopRequested = false;
+  g_engineState.stopConfirmed = false;
+  m_batchInterrupted = false;
   std::vector<FailedConversion> failed;
   std::vector<std::string> cutShort;  // a line for each source converted as far as its data goes
   std::int64_t outputBytes = 0;
-  bool stopped = false;
+  // How the batch ended: every file's run done, stopped by the user, or
+  // interrupted by the session's end (which leaves a batch to resume).
+  enum class BatchEnd { kDone, kStopped, kInterrupted } end = BatchEnd::kDone;
   {
     BusyScope busy(*this);
     KeepAwake awake;
+    ShutdownReason reason(Handle());
+    ProgressDialogSink stopQuestion(g_engineState.progressDialog);
+    SilentStopWatch watch{g_engineState, stopQuestion};
     g_engineState.completedDuration = 0.0;
 
     const std::string logFolder = EncoderLogFolder();
     for (int i = 0; i < g_mediaList.count(); ++i) {
+      if (m_batchInterrupted) {  // between two files
+        end = BatchEnd::kInterrupted;
+        break;
+      }
       g_engineState.currentIndex = i;
       const MediaEntry entry = g_mediaList.at(i);
       // Shown while the encoder starts: under Wine both take some 10 ms.
@@ -145,6 +201,7 @@ void MainDialog::ConvertAll() {
           if (m_indicator) m_indicator->Begin();
         }
         ShowFileAtWork(i, entry.path);
+        reason.ConvertingFile(i + 1, g_mediaList.count());
       };
       // Never an existing file: nothing has to be deleted before the run.
       const std::string output = OutputPathFor(outputFolder, entry.path);
@@ -154,19 +211,31 @@ void MainDialog::ConvertAll() {
       // Each file's reports count from its own start: files of equal length
       // report the same positions, which must still move the bar on.
       g_engineState.lastPosition = kNoPositionShown;
-      const EncoderRunResult run =
-          RunEncoder(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert, fit ? fit->videoKbps : 0,
-                     showAtWork);
+      // The encoder starts in the output folder.
+      EncoderCommand command =
+          EncoderCommandFor(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert, fit ? fit->videoKbps : 0);
+      command.startFolder = outputFolder;
+      StartedEncoder encoder = StartEncoderProcess(command);
+      showAtWork();
+      EncoderRunResult run;
+      {
+        // Known to the session's end while the encoder runs, and no longer.
+        struct Forget {
+          std::optional<FileAtWork>& atWork;
+          ~Forget() { atWork.reset(); }
+        } forget{m_fileAtWork = FileAtWork{&encoder, output}};
+        run = WaitForEncoder(encoder, &watch);
+      }
+      if (m_batchInterrupted) {
+        end = BatchEnd::kInterrupted;
+        break;
+      }
       g_engineState.completedDuration += entry.duration;
       const FileRun outcome{run.started, static_cast<std::uint32_t>(run.exitCode), FileSize(output)};
 
-      // A Cancel that the encoder did not stop on is asked about now;
+      // A Cancel that was not answered during the run is asked about now;
       // answered No, the batch goes on.
-      bool stopConfirmed = false;
-      if (g_engineState.stopRequested) {
-        stopConfirmed = StopConfirmedByEncoder(outcome) || ConfirmStopAfterRun();
-        if (!stopConfirmed) g_engineState.stopRequested = false;
-      }
+      const bool stopConfirmed = StopConfirmedAfterRun(g_engineState, StopConfirmedByEncoder(outcome), stopQuestion);
       const AfterFileRun next = DecideAfterFileRun(outcome, stopConfirmed);
       if (next.removeOutput) {
         DeleteOutput(output);
@@ -181,15 +250,16 @@ void MainDialog::ConvertAll() {
         cutShort.push_back(CutShortText(entry.path, entry.duration, entry.statedDuration));
       }
       if (next.endBatch) {
-        stopped = true;
+        end = BatchEnd::kStopped;
         break;
       }
     }
-    if (!stopped) {
-      std::string extraLines = fit ? DiscFitSizeLine(fit->predictedBytes, outputBytes) : std::string();
-      for (const std::string& line : cutShort) extraLines += (extraLines.empty() ? "" : "\n") + line;
+    std::string extraLines = fit && end == BatchEnd::kDone ? DiscFitSizeLine(fit->predictedBytes, outputBytes)
+                                                           : std::string();
+    for (const std::string& line : cutShort) extraLines += (extraLines.empty() ? "" : "\n") + line;
+    // A stop says nothing more, unless files failed before it.
+    if (end == BatchEnd::kDone || (end == BatchEnd::kStopped && !failed.empty()))
       ShowBatchResult(failed, g_mediaList.count(), startTick, extraLines);
-    }
     EndBatch();
   }
   AddQueuedDrops();
@@ -224,6 +294,13 @@ void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, in
   const std::wstring text =
       Utf8ToWide(BatchFailureText(failed, total, FormatDuration(elapsed), EncoderLogFolder()) + extraLine);
   MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void MainDialog::InterruptBatch() {
+  m_batchInterrupted = true;  // a batch that starts later sets it back
+  if (!m_fileAtWork) return;
+  EndEncoderProcess(*m_fileAtWork->encoder);
+  DeleteOutput(m_fileAtWork->output);
 }
 
 void MainDialog::EndBatch() {

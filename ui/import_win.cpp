@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/module_directory.h"
 #include "base/text_encoding.h"
 #include "engine/batch_rules.h"
 #include "engine/command_line.h"
@@ -75,11 +76,7 @@ std::string MainDialog::OutputPathFor(const std::string& folder, const std::stri
   return MakeOutputPath(folder, source, g_settings.outputFormat, &OutputPathTaken);
 }
 
-EncoderRunResult MainDialog::RunEncoder(const std::string& source, const std::string& output,
-                                        std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode,
-                                        std::int32_t videoBitrate, const std::function<void()>& started) {
-  return RunEncoderProcess(EncoderCommandFor(source, output, padWidth, padHeight, runMode, videoBitrate), started);
-}
+std::string MainDialog::EncoderDirectory() const { return m_encoderDirectory.value_or(ModuleDirectory()); }
 
 EncoderCommand MainDialog::EncoderCommandFor(const std::string& source, const std::string& output,
                                              std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode,
@@ -93,8 +90,7 @@ EncoderCommand MainDialog::EncoderCommandFor(const std::string& source, const st
   run.videoBitrate = videoBitrate;
   run.mainWindow = reinterpret_cast<std::intptr_t>(Handle());
   const double sourceFps = CurrentSourceFrameRate(g_mediaList, g_engineState);
-  return m_encoderDirectory ? BuildCommandLine(g_settings, m_run, sourceFps, run, *m_encoderDirectory)
-                            : BuildCommandLine(g_settings, m_run, sourceFps, run);
+  return BuildCommandLine(g_settings, m_run, sourceFps, run, EncoderDirectory());
 }
 
 bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {
@@ -107,8 +103,10 @@ bool MainDialog::AskForVideoFiles(std::vector<std::string>& paths) {
   dialog.lpstrFile = buffer.data();
   dialog.nMaxFile = static_cast<DWORD>(buffer.size());
   dialog.lpstrTitle = kImportTitle;
+  // The dialog leaves the current folder alone: a folder browsed to stays
+  // free to be renamed, deleted or ejected.
   dialog.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_OVERWRITEPROMPT | OFN_EXPLORER |
-                 OFN_ENABLESIZING | OFN_ENABLEHOOK;
+                 OFN_ENABLESIZING | OFN_ENABLEHOOK | OFN_NOCHANGEDIR;
   dialog.lpfnHook = &MainDialog::FileDialogHook;
   dialog.lCustData = reinterpret_cast<LPARAM>(this);
   const auto open = CommonDialogFunction<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetOpenFileNameW");

@@ -2,7 +2,8 @@
 // MainDialog: the converter's main window. It shows the file list, the big
 // command buttons, the small list buttons, the output folder and the quick
 // settings, owns the hidden progress window, loads the settings when it is
-// constructed and saves them when it is destroyed.
+// constructed and saves them once: at the session's end, or else when it is
+// destroyed.
 #include <windows.h>
 
 #include <cstdint>
@@ -88,7 +89,7 @@ class MainDialog : public Dialog {
 
  private:
   void LoadOwnSettings();
-  void SaveOwnSettings();
+  void SaveOwnSettings(bool sessionEnding = false);
   void AddAboutItemToSystemMenu();
   void SetUpFileList();
   void SetUpImageButtons();
@@ -127,11 +128,10 @@ class MainDialog : public Dialog {
   // True when the file probed well; otherwise why gets the cause in words
   // (empty when it is not known).
   bool ProbeFile(const std::string& path, std::string& why);
-  // videoBitrate > 0: kbit/s instead of the quality preset's. `started`
-  // runs once the encoder's start has been tried (see RunEncoderProcess).
-  EncoderRunResult RunEncoder(const std::string& source, const std::string& output, std::int32_t padWidth,
-                              std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate = 0,
-                              const std::function<void()>& started = {});
+  // The folder veltoenc.exe is started from; empty when the program's own
+  // folder cannot be had.
+  std::string EncoderDirectory() const;
+  // videoBitrate > 0: kbit/s instead of the quality preset's.
   EncoderCommand EncoderCommandFor(const std::string& source, const std::string& output, std::int32_t padWidth,
                                    std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate);
   std::string OutputPathFor(const std::string& folder, const std::string& source) const;
@@ -142,6 +142,11 @@ class MainDialog : public Dialog {
   void ShowBatchResult(const std::vector<FailedConversion>& failed, int total, std::uint32_t startTick,
                        const std::string& extraLines);
   void EndBatch();
+  // The session ends: the encoder at work is ended and its output removed
+  // at once, since the process may be ended as soon as this returns; the
+  // batch then ends as interrupted, not as stopped by the user.
+  void InterruptBatch();
+  LRESULT OnEndSession(WPARAM ending, LPARAM);
   // Ends the dialog when a close was asked for while busy.
   void CloseIfRequested();
   void RenumberRows(int from);
@@ -201,6 +206,14 @@ class MainDialog : public Dialog {
     StartedEncoder encoder;
   };
   std::optional<EarlyProbe> m_earlyProbe;
+  // The file a batch converts while its encoder runs.
+  struct FileAtWork {
+    StartedEncoder* encoder;
+    std::string output;
+  };
+  std::optional<FileAtWork> m_fileAtWork;
+  bool m_batchInterrupted = false;  // the session ended during the batch
+  bool m_settingsSaved = false;     // saved once per run: at the session's end or when destroyed
   bool m_busy = false;            // probes or a batch are running
   bool m_closeRequested = false;  // closing waits until they end
 };

@@ -99,8 +99,11 @@ void MainDialog::LoadOwnSettings() {
   }
 }
 
-// A file that cannot be written is named once, with the system's reason.
-void MainDialog::SaveOwnSettings() {
+// A file that cannot be written is named once, with the system's reason,
+// unless the session is ending. Saved once per run: at the session's end,
+// or else when the window goes.
+void MainDialog::SaveOwnSettings(bool sessionEnding) {
+  if (std::exchange(m_settingsSaved, true)) return;
   std::optional<SettingsSaveFailure> failure;
   if (!m_settingsDirectory) {
     failure = SaveSettings(m_outputFolder);
@@ -114,7 +117,7 @@ void MainDialog::SaveOwnSettings() {
       // Out of memory: the old file is left as it was.
     }
   }
-  if (failure) ShowMessageBox(SettingsSaveFailureText(*failure), MB_OK | MB_ICONERROR);
+  if (failure && !sessionEnding) ShowMessageBox(SettingsSaveFailureText(*failure), MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------- set-up
@@ -312,6 +315,7 @@ const MessageMap& MainDialog::GetMessageMap() const {
           .OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon)
           .OnMessage(WM_DROPFILES, &MainDialog::OnDropFiles)
           .OnMessage(WM_DPICHANGED, &MainDialog::OnDpiChanged)
+          .OnMessage(WM_ENDSESSION, &MainDialog::OnEndSession)
           .OnMessage(TaskbarButtonCreatedMessage(), &MainDialog::OnTaskbarButtonCreated)
           .Build();
   return map;
@@ -353,6 +357,15 @@ LRESULT MainDialog::OnTaskbarButtonCreated(WPARAM, LPARAM) {
 }
 
 // ---------------------------------------------------------------- closing
+
+// The session ends (log-off, shutdown): the process may be ended as soon as
+// this returns, so what must survive is done here.
+LRESULT MainDialog::OnEndSession(WPARAM ending, LPARAM) {
+  if (!ending) return 0;
+  SaveOwnSettings(true);
+  InterruptBatch();
+  return 0;
+}
 
 // Enter and Esc, the close box and Alt+F4: while a probe or a batch runs
 // they wait for it, so that no handler runs on a destroyed window.

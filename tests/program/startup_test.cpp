@@ -125,6 +125,24 @@ class ProgramStart : public ::testing::Test {
     ASSERT_TRUE(WritePrivateProfileStringW(L"Tip", L"StartUp", value, profilePath.c_str()));
   }
 
+  // Started with the Tip of the Day switched off: its main window.
+  HWND StartWithoutTip() {
+    SetTipStartUp(L"1");
+    Start();
+    const HWND main =
+        program.WaitForDialog([](HWND w) { return IsMainWindow(w) || IsTipWindow(w); }, kWindowTimeoutMs);
+    EXPECT_TRUE(main && IsMainWindow(main)) << "no main window, or a Tip of the Day although it is switched off";
+    return main && IsMainWindow(main) ? main : nullptr;
+  }
+
+  // Waits until option.ini has been written and a second write would have
+  // been seen; how often it was.
+  static int TimesSettingsWritten(const FolderWatcher& watcher) {
+    WaitUntil([&] { return watcher.TimesWritten(L"option.ini") > 0; }, 2000);
+    Sleep(300);
+    return watcher.TimesWritten(L"option.ini");
+  }
+
   void CloseMainWindow(HWND main) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end after its main window was closed";
@@ -191,13 +209,10 @@ TEST_F(ProgramStart, OffersNoTipWhenStartedAsAnAutomationServer) {
 }
 
 TEST_F(ProgramStart, ClosingSavesTheSettingsOnceAndShutsTheSkinDownLast) {
-  SetTipStartUp(L"1");
   FolderWatcher watcher(bin);
   ASSERT_TRUE(watcher.Works());
-  Start();
-  const HWND main = program.WaitForDialog([](HWND w) { return IsMainWindow(w) || IsTipWindow(w); }, kWindowTimeoutMs);
+  const HWND main = StartWithoutTip();
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(IsMainWindow(main)) << "the Tip of the Day was shown although it is switched off";
   EXPECT_FALSE(FileExists(settingsPath)) << "settings written before the window closed";
 
   ChooseComboItem(main, IDC_MAIN_FORMAT, 8);  // WMV
@@ -205,9 +220,7 @@ TEST_F(ProgramStart, ClosingSavesTheSettingsOnceAndShutsTheSkinDownLast) {
 
   const std::string saved = ReadFileBytes(settingsPath);
   EXPECT_NE(saved.find("Output format=8"), std::string::npos) << saved;
-  WaitUntil([&] { return watcher.TimesWritten(L"option.ini") > 0; }, 2000);
-  Sleep(300);  // a second write would be reported by now
-  EXPECT_EQ(watcher.TimesWritten(L"option.ini"), 1);
+  EXPECT_EQ(TimesSettingsWritten(watcher), 1);
 
   const std::vector<std::string> steps = Steps();
   ASSERT_FALSE(steps.empty());
@@ -217,6 +230,24 @@ TEST_F(ProgramStart, ClosingSavesTheSettingsOnceAndShutsTheSkinDownLast) {
   ASSERT_NE(destroyed, steps.end());
   EXPECT_EQ(destroyed + 1, steps.end() - 1) << "something came between the settings and the skin's shutdown";
   EXPECT_EQ(std::find(steps.begin(), steps.end(), "tip shown"), steps.end());
+}
+
+// A log-off or shutdown, as Windows sends it: the settings are saved by the
+// time the session's end has been handled, and not again when the window
+// closes.
+TEST_F(ProgramStart, TheSessionsEndSavesTheSettingsOnce) {
+  FolderWatcher watcher(bin);
+  ASSERT_TRUE(watcher.Works());
+  const HWND main = StartWithoutTip();
+  ASSERT_NE(main, nullptr);
+  ChooseComboItem(main, IDC_MAIN_FORMAT, 7);  // DVD
+  EXPECT_NE(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+  SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+
+  const std::string saved = ReadFileBytes(settingsPath);
+  EXPECT_NE(saved.find("Output format=7"), std::string::npos) << saved;
+  CloseMainWindow(main);
+  EXPECT_EQ(TimesSettingsWritten(watcher), 1);
 }
 
 }  // namespace

@@ -116,11 +116,6 @@ class MainWindowTest : public testing::MainWindowTest {
   void SetOutputFolder(const std::string& folder) {
     SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(folder).c_str());
   }
-  // A click on the progress window's Cancel button, handled at once.
-  void ClickCancel() {
-    SendMessageW(ProgressWindow(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(ProgressWindow(), IDC_PROGRESS_CANCEL)));
-  }
   // The same click queued, handled when the running loop next takes a message.
   void QueueCancel() {
     PostMessageW(ProgressWindow(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED),

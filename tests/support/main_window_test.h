@@ -63,6 +63,11 @@ class MainWindowTest : public ::testing::Test {
     return texts;
   }
   HWND ProgressWindow() const { return g_engineState.progressDialog->Handle(); }
+  // A click on the progress window's Cancel button, handled at once.
+  void ClickCancel() {
+    SendMessageW(ProgressWindow(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(ProgressWindow(), IDC_PROGRESS_CANCEL)));
+  }
 
   ScratchDir scratch;
   std::string sources, output;

@@ -15,6 +15,8 @@
 //                               seconds over the reports (default: one a
 //                               report)
 //   sleep_ms                    pause after each position report (default 0)
+//   stall_ms                    pause before the first report, the output
+//                               written so far (default 0)
 //   convert_exit                exit code of a conversion (default 0)
 //   write                       0: a conversion writes no output (default 1)
 //   echo                        0: the finished output holds "converted"
@@ -22,9 +24,9 @@
 // An unreadable source ends a run with code 3 (a probe reports four zeros
 // first). A report answered 1 deletes the output and ends with code 2. Every
 // run appends its run mode and source to calls.txt beside this program, a
-// conversion writes the count of reports it sent to reports.txt there, and
-// every run ending with a code other than 0 leaves a log where veltoenc.exe
-// keeps its logs.
+// conversion writes the folder it was started in to folder.txt there and
+// the count of reports it sent to reports.txt, and every run ending with a
+// code other than 0 leaves a log where veltoenc.exe keeps its logs.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -108,8 +110,12 @@ int Probe(HWND target, const Keys& keys, bool readable, const std::string& outpu
 }
 
 int Convert(HWND target, const Keys& keys, const std::string& output, const std::string& commandLine) {
+  wchar_t folder[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, folder);
+  WriteBytes(velto::ModuleDirectory() + "folder.txt", velto::WideToUtf8(folder));
   const bool write = Get(keys, "write", 1) != 0;
   if (write) WriteBytes(output, "partial\r\n");
+  Sleep(static_cast<DWORD>(Get(keys, "stall_ms", 0)));
   const long long first = Get(keys, "first", 1);
   const long long reports = Get(keys, "reports", Get(keys, "seconds", 1) - first + 1);
   const long long seconds = Get(keys, "seconds", first + reports - 1);

@@ -78,6 +78,14 @@ POINT CentreOf(HWND window) {
   return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+// The current folder, ending with a backslash.
+std::string CurrentFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  std::string text = WideToUtf8(std::wstring(folder, GetCurrentDirectoryW(MAX_PATH, folder)));
+  if (!text.empty() && text.back() != '\\') text += '\\';
+  return text;
+}
+
 // Whether the thread keeps the machine awake; asking without ES_CONTINUOUS
 // leaves the lasting state as it is.
 bool KeepsAwake() {
@@ -304,24 +312,35 @@ TEST_F(Commands, FilesDroppedWhileProbingAreAddedAfterwards) {
   EXPECT_TRUE(answerer.texts.empty());
 }
 
+// Typing into the dialog's name box and taking OK, as a user does.
+void TypeIntoFileDialog(const std::string& text) {
+  const HWND box = FindWindowW(L"#32770", L"Import video files");
+  HWND name = GetDlgItem(box, cmb13);
+  if (!name) name = GetDlgItem(box, edt1);
+  SetWindowTextW(name, Utf8ToWide(text).c_str());
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
 TEST_F(Commands, AddThroughTheRealOpenFileDialog) {
   const std::string a = Source("picked ä.wmv");
   std::string title, filter;
-  WhenReady fill([] { return FindWindowW(L"#32770", L"Import video files") != nullptr; },
-                 [&] {
-                   const HWND box = FindWindowW(L"#32770", L"Import video files");
-                   title = WindowText(box);
-                   HWND name = GetDlgItem(box, cmb13);
-                   if (!name) name = GetDlgItem(box, edt1);
-                   const HWND types = GetDlgItem(box, cmb1);
-                   wchar_t first[128] = {};
-                   if (SendMessageW(types, CB_GETLBTEXTLEN, 0, 0) < 128) SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
-                   filter = WideToUtf8(first);
-                   SetWindowTextW(name, Utf8ToWide(a).c_str());
-                   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                 });
+  // The sources' folder is browsed to, then the file picked by its name.
+  WhenReady browse([] { return FindWindowW(L"#32770", L"Import video files") != nullptr; },
+                   [&] {
+                     const HWND box = FindWindowW(L"#32770", L"Import video files");
+                     title = WindowText(box);
+                     const HWND types = GetDlgItem(box, cmb1);
+                     wchar_t first[128] = {};
+                     if (SendMessageW(types, CB_GETLBTEXTLEN, 0, 0) < 128) SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+                     filter = WideToUtf8(first);
+                     TypeIntoFileDialog(sources);
+                   });
+  WhenReady pick([&] { return browse.done() && FindWindowW(L"#32770", L"Import video files") != nullptr; },
+                 [] { TypeIntoFileDialog("picked ä.wmv"); });
+  const std::string before = CurrentFolder();
   Command(IDC_MAIN_ADD);
-  ASSERT_TRUE(fill.done());
+  ASSERT_TRUE(pick.done());
+  EXPECT_EQ(CurrentFolder(), before);  // not the folder browsed to
   EXPECT_EQ(title, "Import video files");
   EXPECT_EQ(filter, "ASF WMV file (*.ASF,*.WMV,*.ASX)");
   EXPECT_EQ(Column(1), std::vector<std::string>{a});
@@ -526,6 +545,9 @@ TEST_F(Commands, ConvertCreatesTheFolderTwoLevelsDeepAndSaysMissionAccomplished)
 
   EXPECT_TRUE(Exists(folder + "\\a.avi"));
   EXPECT_EQ(dialog->OutputFolder(), folder);
+  // The encoder started in the output folder; the program stands in its own.
+  EXPECT_EQ(ReadBytes(encoder + "folder.txt"), folder);
+  EXPECT_EQ(CurrentFolder(), ModuleDirectory());
   ASSERT_EQ(answerer.texts.size(), 1u);
   const std::string done = WideToUtf8(answerer.texts[0]);
   EXPECT_EQ(done.rfind("Mission accomplished! Total Time:00:00:0", 0), 0u) << done;
@@ -755,34 +777,118 @@ TEST_F(Commands, AFirstPositionOfNineHundredNinetyNineIsNotShown) {
   EXPECT_EQ(SendMessageW(GetDlgItem(ProgressWindow(), IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0), 0);
 }
 
-TEST_F(Commands, ConfirmedCancelDuringTheSecondFileEndsTheBatchSilently) {
+// Silent but for the files that failed before the stop.
+TEST_F(Commands, ConfirmedCancelDuringTheThirdFileNamesOnlyTheFilesThatFailedBefore) {
   const std::string a = Source("a.wmv");
   const std::string b = Source("b.wmv");
   const std::string c = Source("c.wmv");
+  const std::string d = Source("d.wmv");
   MessageBoxAnswerer answerer(IDYES);
-  dialog->AddFilesFrom({a, b, c});
-  ASSERT_EQ(g_mediaList.count(), 3);
-  WriteBytes(b, std::string(kOkSource) + "seconds=500\nsleep_ms=20\n");
+  dialog->AddFilesFrom({a, b, c, d});
+  ASSERT_EQ(g_mediaList.count(), 4);
+  WriteBytes(b, std::string(kOkSource) + "convert_exit=5\n");
+  WriteBytes(c, std::string(kOkSource) + "seconds=500\nsleep_ms=20\n");
   std::string cancelText;
-  WhenReady cancel([&] { return g_engineState.currentIndex == 1 && Exists(output + "b.avi"); },
+  WhenReady cancel([&] { return g_engineState.currentIndex == 2 && Exists(output + "c.avi"); },
                    [&] {
-                     SendMessageW(ProgressWindow(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED), 0);
+                     ClickCancel();
                      cancelText = WindowText(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS));
                    });
   Command(IDC_MAIN_CONVERT);
 
   ASSERT_TRUE(cancel.done());
   EXPECT_EQ(cancelText, "Cancel processing...");
-  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Do you really want to stop?"});
-  EXPECT_EQ(answerer.icons, std::vector<std::string>{"question"});
+  ASSERT_EQ(answerer.texts.size(), 2u);
+  EXPECT_EQ(WideToUtf8(answerer.texts[0]), "Do you really want to stop?");
+  const std::string summary = WideToUtf8(answerer.texts[1]);
+  EXPECT_EQ(summary.rfind("1 of 4 files could not be converted.", 0), 0u) << summary;
+  EXPECT_NE(summary.find(b + "\n    (the engine failed"), std::string::npos) << summary;
+  EXPECT_EQ(summary.find(c), std::string::npos) << summary;
+  EXPECT_EQ(answerer.icons, (std::vector<std::string>{"question", "warning"}));
   EXPECT_TRUE(Exists(output + "a.avi"));
   EXPECT_FALSE(Exists(output + "b.avi"));
   EXPECT_FALSE(Exists(output + "c.avi"));
   const auto calls = Calls();
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "convert " + c), 0);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "convert " + d), 0);
   EXPECT_TRUE(IsWindowEnabled(hwnd));
   EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
   EXPECT_FALSE(dialog->IsBusy());
+}
+
+// An encoder that reports nothing (stuck on a lost network share): Cancel is
+// asked about without a report, and Yes ends the encoder.
+TEST_F(Commands, CancelWithASilentEncoderIsAskedAnywayAndYesEndsIt) {
+  const std::string a = Source("a.wmv"), b = Source("b.wmv");
+  MessageBoxAnswerer answerer(IDYES);
+  dialog->AddFilesFrom({a, b});
+  WriteBytes(a, std::string(kOkSource) + "reports=0\nstall_ms=120000\n");
+  WhenReady cancel([&] { return Exists(output + "a.avi"); }, [&] { ClickCancel(); });
+  Command(IDC_MAIN_CONVERT);
+
+  ASSERT_TRUE(cancel.done());
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Do you really want to stop?"});
+  EXPECT_FALSE(Exists(output + "a.avi"));
+  EXPECT_FALSE(Exists(encoder + "reports.txt"));  // ended before its end
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + b, "convert " + a}));
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+}
+
+// The session ends during a batch: the settings are kept, the encoder at
+// work is ended with its output removed, and nothing more is converted or
+// said.
+TEST_F(Commands, TheSessionsEndInterruptsTheBatch) {
+  const std::string a = Source("a.wmv"), b = Source("b.wmv");
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a, b});
+  WriteBytes(a, std::string(kOkSource) + "reports=0\nstall_ms=120000\n");
+  g_settings.outputFormat = kFormatDvd;
+  WhenReady end([&] { return Exists(output + "a.vob"); },
+                [&] {
+                  SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+                  SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+                });
+  Command(IDC_MAIN_CONVERT);
+
+  ASSERT_TRUE(end.done());
+  EXPECT_NE(ReadBytes(scratch.File("option.ini")).find("Output format=7"), std::string::npos);
+  EXPECT_FALSE(Exists(output + "a.vob"));
+  EXPECT_FALSE(Exists(encoder + "reports.txt"));
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + b, "convert " + a}));
+  EXPECT_TRUE(answerer.texts.empty());
+}
+
+// The pointer passed over Remove; Enter then removes nothing.
+TEST_F(Commands, EnterPressesNoButtonThePointerCrossed) {
+  AddRow("C:\\a.wmv", 1.0);
+  AddRow("C:\\b.wmv", 2.0);
+  Select(0);
+  SendMessageW(GetDlgItem(hwnd, IDC_MAIN_REMOVE), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  Pump();
+  list.SetFocus();
+  PostMessageW(list.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
+  EXPECT_EQ(list.GetItemCount(), 2);
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+}
+
+// Without the program's folder the encoder is not looked for elsewhere: a
+// veltoenc.exe in the current folder is never started.
+TEST_F(Commands, WithoutTheProgramsFolderNothingIsStartedFromTheCurrentFolder) {
+  const std::string a = Source("a.wmv");
+  AddRow(a, 65.0);
+  testing::InstallStandInEncoder(output);
+  dialog->SetEncoderDirectory("");
+  const std::string before = CurrentFolder();
+  SetCurrentDirectoryW(Utf8ToWide(output).c_str());
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({a});
+  Command(IDC_MAIN_CONVERT);
+  SetCurrentDirectoryW(Utf8ToWide(before).c_str());
+  EXPECT_FALSE(Exists(output + "calls.txt"));
+  EXPECT_EQ(Utf8Texts(answerer.texts),
+            (std::vector<std::string>{"Load file " + a + " failed.",
+                                      "The program's own folder cannot be found, so veltoenc.exe cannot be "
+                                      "started. Nothing was converted."}));
 }
 
 // ---------------------------------------------------------------- the real encoder
