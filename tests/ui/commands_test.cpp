@@ -886,7 +886,7 @@ TEST_F(Commands, WithoutTheProgramsFolderNothingIsStartedFromTheCurrentFolder) {
   SetCurrentDirectoryW(Utf8ToWide(before).c_str());
   EXPECT_FALSE(Exists(output + "calls.txt"));
   EXPECT_EQ(Utf8Texts(answerer.texts),
-            (std::vector<std::string>{"Load file " + a + " failed.",
+            (std::vector<std::string>{"Load file " + a + " failed. (the encoder could not be started)",
                                       "The program's own folder cannot be found, so veltoenc.exe cannot be "
                                       "started. Nothing was converted."}));
 }
