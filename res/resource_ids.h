@@ -107,5 +107,6 @@
 #define IDC_SETTINGS_ASPECT       1078 /* "Aspect ratio" list */
 #define IDC_SETTINGS_FIT_TO_DISC  1081 /* "Fit the list on one disc" */
 #define IDC_SETTINGS_DISC_SIZE    1082 /* "Disc size" list */
+#define IDC_SETTINGS_LOUDNESS     1083 /* "Even out loudness" */
 
 #endif /* VELTO_RES_RESOURCE_IDS_H */

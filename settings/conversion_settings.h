@@ -53,6 +53,7 @@ struct ConversionSettings {
   std::int32_t volume = 0;           // "Volume": gain in dB plus 20
   std::int32_t fitToDisc = 0;        // "Fit to disc": 1 fits the whole list on one disc (SVCD, DVD)
   std::int32_t discSize = 0;         // "Disc size": index of the disc sizes list
+  std::int32_t normalizeLoudness = 0;  // "Normalize loudness": 1 brings every output to one loudness
 
   bool operator==(const ConversionSettings&) const = default;
 };

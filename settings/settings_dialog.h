@@ -50,6 +50,7 @@ class SettingsDialog : public Dialog {
   void OnAspectChange();
   void OnFitToDiscClick();
   void OnDiscSizeChange();
+  void OnEvenLoudnessClick();
   LRESULT OnHScroll(WPARAM, LPARAM lParam);
 
   // The values being edited. Its "Letterbox" field is not used: the check
@@ -69,6 +70,7 @@ class SettingsDialog : public Dialog {
   Button m_letterboxCheck;
   Button m_fitToDiscCheck;
   ComboBox m_discSizeList;
+  Button m_evenLoudnessCheck;
 };
 
 }  // namespace velto

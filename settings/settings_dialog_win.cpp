@@ -36,6 +36,7 @@ const MessageMap& SettingsDialog::GetMessageMap() const {
                                     .OnCommand(IDC_SETTINGS_ASPECT, CBN_SELCHANGE, &D::OnAspectChange)
                                     .OnCommand(IDC_SETTINGS_FIT_TO_DISC, BN_CLICKED, &D::OnFitToDiscClick)
                                     .OnCommand(IDC_SETTINGS_DISC_SIZE, CBN_SELCHANGE, &D::OnDiscSizeChange)
+                                    .OnCommand(IDC_SETTINGS_LOUDNESS, BN_CLICKED, &D::OnEvenLoudnessClick)
                                     .OnMessage(WM_HSCROLL, &D::OnHScroll)
                                     .Build();
   return map;
@@ -56,6 +57,7 @@ void SettingsDialog::DoDataExchange(DataExchange& dx) {
   dx.Control(IDC_SETTINGS_LETTERBOX, m_letterboxCheck);
   dx.Control(IDC_SETTINGS_FIT_TO_DISC, m_fitToDiscCheck);
   dx.Control(IDC_SETTINGS_DISC_SIZE, m_discSizeList);
+  dx.Control(IDC_SETTINGS_LOUDNESS, m_evenLoudnessCheck);
 }
 
 BOOL SettingsDialog::OnInitDialog() {
@@ -65,6 +67,7 @@ BOOL SettingsDialog::OnInitDialog() {
   m_formatList.SetCurSel(m_working.outputFormat);
   m_formatList.FitDroppedWidth();
   m_letterboxCheck.SetCheck(g_settings.letterbox != 0 ? BST_CHECKED : BST_UNCHECKED);
+  m_evenLoudnessCheck.SetCheck(m_working.normalizeLoudness != 0 ? BST_CHECKED : BST_UNCHECKED);
 
   ShowLists();
   InitVolumeSlider();
@@ -136,6 +139,10 @@ void SettingsDialog::OnAspectChange() { KeepPicked(m_aspectList, &OutputSettings
 void SettingsDialog::OnFitToDiscClick() { m_working.fitToDisc = m_fitToDiscCheck.GetCheck() == BST_CHECKED ? 1 : 0; }
 
 void SettingsDialog::OnDiscSizeChange() { KeepPicked(m_discSizeList, &OutputSettingsView::discSize); }
+
+void SettingsDialog::OnEvenLoudnessClick() {
+  m_working.normalizeLoudness = m_evenLoudnessCheck.GetCheck() == BST_CHECKED ? 1 : 0;
+}
 
 // Every scroll code alike, so that the label follows the thumb while it is
 // dragged.

@@ -45,8 +45,8 @@ inline constexpr std::string_view kOutputFolderKey = "Temporary folder";
 inline constexpr std::string_view kDefaultOutputFolder = "C:\\output video\\";
 
 // Every persisted value in the order in which it is loaded and saved. The
-// last two came later: files written before them load their defaults.
-inline constexpr std::array<SettingKey, 27> kSettingKeys = {{
+// last three came later: files written before them load their defaults.
+inline constexpr std::array<SettingKey, 28> kSettingKeys = {{
     {"Letterbox", "1", &ConversionSettings::letterbox},
     {kOutputFolderKey, kDefaultOutputFolder, nullptr},
     {"Output format", "0", &ConversionSettings::outputFormat},
@@ -74,6 +74,7 @@ inline constexpr std::array<SettingKey, 27> kSettingKeys = {{
     {"Volume", "20", &ConversionSettings::volume},
     {"Fit to disc", "0", &ConversionSettings::fitToDisc},
     {"Disc size", "1", &ConversionSettings::discSize},
+    {"Normalize loudness", "0", &ConversionSettings::normalizeLoudness},
 }};
 
 // The product version text, filled by LoadSettings ("1.00" by default).

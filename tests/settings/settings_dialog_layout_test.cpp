@@ -45,6 +45,7 @@ TEST_F(OutputSettingsLayout, MnemonicsReachTheirControls) {
     EXPECT_EQ(WindowText(dialog), "Output Settings");
     EXPECT_EQ(box.Text(IDC_SETTINGS_LETTERBOX), "Add &letter box to keep aspect ratio");
     EXPECT_EQ(box.Text(IDC_SETTINGS_FIT_TO_DISC), "Fit the list on one &disc");
+    EXPECT_EQ(box.Text(IDC_SETTINGS_LOUDNESS), "&Even out loudness");
     EXPECT_EQ(box.Text(IDOK), "Ok");
     EXPECT_EQ(box.Text(IDCANCEL), "Cancel");
     for (const Label& label : kLabels) {
@@ -73,6 +74,8 @@ TEST_F(OutputSettingsLayout, MnemonicsReachTheirControls) {
     EXPECT_EQ(reached.size(), std::size(kLabels));
     alt('l');
     EXPECT_EQ(GetFocus(), box.Item(IDC_SETTINGS_LETTERBOX));
+    alt('e');
+    EXPECT_EQ(GetFocus(), box.Item(IDC_SETTINGS_LOUDNESS));
   });
 }
 

@@ -264,6 +264,7 @@ TEST_F(OutputSettings, OkWithTheBoxClearedStoresLetterboxZeroAndAppliesTheCopy) 
   expected.mpegAspectRatio = 3;
   expected.mpeg1Quality = 0;
   expected.volume = 40;
+  expected.normalizeLoudness = 1;
 
   const INT_PTR result = Run(
       [](SettingsBox& box) {
@@ -276,7 +277,12 @@ TEST_F(OutputSettings, OkWithTheBoxClearedStoresLetterboxZeroAndAppliesTheCopy) 
         box.Choose(kQuality, std::string(kMpeg1QualityTexts[0]));
         box.PressKey(IDC_SETTINGS_VOLUME, VK_END);
         EXPECT_EQ(box.Text(IDC_SETTINGS_VOLUME_LABEL), "+20db");
-        EXPECT_FALSE(box.Checked(IDC_SETTINGS_LETTERBOX));  // a format change keeps the box
+        EXPECT_FALSE(box.Checked(IDC_SETTINGS_LOUDNESS));
+        box.Click(IDC_SETTINGS_LOUDNESS);
+        box.Choose(kFormat, "WMV Format (*.wmv)");
+        box.Choose(kFormat, "MPEG1 Format (*.mpg)");
+        EXPECT_TRUE(box.Checked(IDC_SETTINGS_LOUDNESS));
+        EXPECT_FALSE(box.Checked(IDC_SETTINGS_LETTERBOX));  // a format change keeps the boxes
       },
       IDOK);
   EXPECT_EQ(result, IDOK);
@@ -315,6 +321,7 @@ TEST_F(OutputSettings, CancelDropsEveryChange) {
   const INT_PTR result = Run([](SettingsBox& box) {
     EXPECT_FALSE(box.Checked(IDC_SETTINGS_LETTERBOX));
     box.Click(IDC_SETTINGS_LETTERBOX);
+    box.Click(IDC_SETTINGS_LOUDNESS);
     box.Choose(kFormat, "DVD compatible MPEG2 Format (*.vob)");
     box.Choose(kTv, "PAL");
     box.Choose(kAspect, "4:3    (Standard TV)");

@@ -50,7 +50,8 @@ constexpr std::string_view kDefaultFile =
     "MPEG frame rate=0\r\n"
     "Volume=20\r\n"
     "Fit to disc=0\r\n"
-    "Disc size=1\r\n";
+    "Disc size=1\r\n"
+    "Normalize loudness=0\r\n";
 
 struct Loaded {
   ConversionSettings settings;
@@ -99,17 +100,18 @@ TEST(SettingsStore, FirstRunUsesDefaultsAndSavesAllKeys) {
   EXPECT_EQ(ReadBytes(dir.File("option.ini")), kDefaultFile);
 }
 
-// Files written before the disc keys existed load their defaults and gain
-// them when saved.
-TEST(SettingsStore, AFileWithoutTheDiscKeysLoadsTheirDefaults) {
+// Files written before the disc and loudness keys existed load their
+// defaults and gain them when saved.
+TEST(SettingsStore, AFileWithoutTheLaterKeysLoadsTheirDefaults) {
   ScratchDir dir;
   WriteBytes(dir.File("option.ini"), "[Destinate]\r\nOutput format=7\r\nVolume=25\r\n");
   const Loaded loaded = Load(dir.Directory());
   EXPECT_EQ(loaded.settings.outputFormat, kFormatDvd);
   EXPECT_EQ(loaded.settings.fitToDisc, 0);
   EXPECT_EQ(loaded.settings.discSize, 1);
+  EXPECT_EQ(loaded.settings.normalizeLoudness, 0);
   ASSERT_TRUE(SaveSettingsTo(dir.Directory(), loaded.settings, loaded.folder));
-  EXPECT_NE(ReadBytes(dir.File("option.ini")).find("\r\nFit to disc=0\r\nDisc size=1\r\n"),
+  EXPECT_NE(ReadBytes(dir.File("option.ini")).find("\r\nFit to disc=0\r\nDisc size=1\r\nNormalize loudness=0\r\n"),
             std::string::npos);
 }
 
@@ -214,7 +216,7 @@ TEST(SettingsStore, SavingKeepsEverythingElse) {
                                 "Divx audio codec=0", "Xvid audio codec=0", "DVD audio codec=0",
                                 "WMV audio codec=1", "ASF audio codec=1", "AVI resolution=0",
                                 "MPEG resolution=0", "AVI frame rate=0", "MPEG frame rate=0", "Fit to disc=0",
-                                "Disc size=1"}) {
+                                "Disc size=1", "Normalize loudness=0"}) {
     expected += std::string(line) + "\r\n";
   }
   EXPECT_EQ(written, expected + tail);
