@@ -246,6 +246,9 @@ EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingPara
   AppendFormatPieces(out, settings, params, volume);
   out += FrameRatePiece(params.outputFps);
   AppendScaling(out, run, params);
+  // A piece of our own, sent only when asked for, so that every other line
+  // stays as it always was.
+  if (settings.normalizeLoudness != 0) out += " -even-loudness";
   out += " -endpos";
   out += " 9:0:0";
   AppendFormat(out, " %d", static_cast<int>(run.runMode));

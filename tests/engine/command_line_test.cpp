@@ -332,6 +332,16 @@ TEST(CommandLine, VolumeOffsetFromTwenty) {
             R"( -af volume=+6db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000 -endpos 9:0:0 0 4660)");
 }
 
+// Evened loudness is one piece of our own before the ending, only when on.
+TEST(CommandLine, EvenLoudnessAddsItsPieceOnlyWhenOn) {
+  ConversionSettings s = Defaults();
+  s.normalizeLoudness = 1;
+  const std::string body = kDefaultAviBody + " -ofps 25.000000";
+  EXPECT_EQ(Arguments(s, 25.0), kHead + body + " -even-loudness" + kTail);
+  s.normalizeLoudness = 0;
+  EXPECT_EQ(Arguments(s, 25.0), kHead + body + kTail);
+}
+
 TEST(CommandLine, FrameRatePieceNamesTheNtscRatesAsFractions) {
   const std::pair<double, const char*> rates[] = {
       {14.985, " -ofps 15000/1001"}, {14.985005, " -ofps 15000/1001"}, {14.984995, " -ofps 15000/1001"},
