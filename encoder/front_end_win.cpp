@@ -21,6 +21,7 @@
 #include "encoder/job/segment_plan.h"
 #include "encoder/job/split_arguments.h"
 #include "encoder/run/ffmpeg_run_win.h"
+#include "encoder/run/loudness_run_win.h"
 #include "encoder/run/reporter_win.h"
 #include "encoder/run/split_folder_win.h"
 #include "encoder/run/split_run_win.h"
@@ -149,13 +150,17 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   auto info = ReadSourceHeader(job.source, log);
   if (!info) info = ProbeSource(*prober, job.source, false, log);
   if (!info || !info->hasVideo) return FailNoVideo(log, info.has_value());
-  const FfmpegArguments translated = TranslateJob(job, *info);
+  FfmpegArguments translated = TranslateJob(job, *info);
   if (!translated.error.empty())
     return Fail(log, "refused: " + translated.error, EncoderCause::kBadArguments, kExitBadArguments);
   // An output folder that takes no file fails here, before ffmpeg runs.
   if (const std::uint32_t error = WriteOpenError(Utf8ToWide(job.output)); error != 0)
     return Fail(log, "the output cannot be opened for writing (system error " + std::to_string(error) + ")",
                 CauseOfOutputError(error), kExitFfmpegFailed);
+  if (job.audio.evenLoudness) {
+    if (EvenOutLoudness(*ffmpeg, job, *info, reporter, log) == LoudnessOutcome::kStopped) return kExitStopped;
+    translated = TranslateJob(job, *info);
+  }
   LeaveFfmpegArguments(translated.arguments);
 
   // Long sources are split by time and their ranges encoded side by side;

@@ -385,14 +385,20 @@ JobParseResult Parser::Run(const std::vector<std::string>& arguments) {
       positional.push_back(a);
       continue;
     }
-    if (isValued(a)) {
-      if (i + 1 >= arguments.size()) {
+    // Our own piece, a switch without a value.
+    const bool evenLoudness = a == "-even-loudness";
+    if (evenLoudness || isValued(a)) {
+      if (!evenLoudness && i + 1 >= arguments.size()) {
         Fail(a + " without a value");
         break;
       }
       if (++seen[a] > 1) {
         Fail(a + " given twice");
         break;
+      }
+      if (evenLoudness) {
+        job_.audio.evenLoudness = true;
+        continue;
       }
       if (!Option(a, arguments[i + 1])) break;
       ++i;

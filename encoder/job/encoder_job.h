@@ -39,6 +39,8 @@ struct AudioOptions {
   std::optional<int> channels;          // -af channels=
   std::optional<int> resampleRate;      // -af lavcresample=
   std::optional<int> sampleRate;        // -srate
+  bool evenLoudness = false;            // -even-loudness: measured first, brought to one loudness
+  std::optional<double> peakCeilingDb;  // a peak limiter at this level (dBFS), set after measuring
 };
 
 // How one side of -vf scale=W:H is given.

@@ -58,6 +58,16 @@ const char* AudioEncoderName(AudioCodec codec) {
   }
 }
 
+// A look-ahead limiter that holds every sample within the ceiling (dBFS):
+// its gain falls ahead of a peak and comes back after it, never otherwise.
+// Its delay is compensated, so the sound stays where it was; its own
+// levelling (which would make up the gain it takes) is off.
+std::string PeakLimiter(double ceilingDb) {
+  char limiter[96];
+  std::snprintf(limiter, sizeof limiter, "alimiter=limit=%.4f:level=0:latency=1", std::pow(10.0, ceilingDb / 20.0));
+  return limiter;
+}
+
 }  // namespace
 
 int AudioBitrate(AudioCodec codec, std::optional<int> asked) {
@@ -115,6 +125,11 @@ void MapAudio(Arguments& args, const AudioPlan& audio) {
   if (audio.silentTrack) Add(args, {"-map", "1:a:0"});
 }
 
+std::vector<std::string> SoundShapeFilters(const SourceInfo& source, const AudioPlan& plan) {
+  return {ChannelFilter(source.channels, plan.channels),
+          "aformat=sample_rates=" + Text(plan.sampleRate) + ":channel_layouts=" + LayoutName(plan.channels)};
+}
+
 Arguments AudioArguments(const EncoderJob& job, const SourceInfo& source, const AudioPlan& plan) {
   if (!plan.keepSource && !plan.silentTrack) return {"-an"};
   const auto& a = job.audio;
@@ -126,10 +141,8 @@ Arguments AudioArguments(const EncoderJob& job, const SourceInfo& source, const 
       std::snprintf(gain, sizeof gain, "volume=%gdB", *a.gainDb);
       filters.push_back(gain);
     }
-    if (std::string channels = ChannelFilter(source.channels, plan.channels); !channels.empty())
-      filters.push_back(std::move(channels));
-    filters.push_back("aformat=sample_rates=" + Text(plan.sampleRate) + ":channel_layouts=" +
-                      LayoutName(plan.channels));
+    for (std::string& shape : SoundShapeFilters(source, plan)) filters.push_back(std::move(shape));
+    if (a.peakCeilingDb) filters.push_back(PeakLimiter(*a.peakCeilingDb));
     Add(args, {"-af", JoinFilters(filters)});
   }
   Add(args, {"-c:a", AudioEncoderName(a.codec)});

@@ -3,6 +3,8 @@
 // from (the source's first audio stream, or a silent track for a disc),
 // its channels, sample rate, gain and encoder.
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "encoder/job/argument_text.h"
 #include "encoder/job/disc_rules.h"
@@ -31,7 +33,12 @@ Arguments SourceInputs(const EncoderJob& job, const SourceInfo& source, const Au
 // The inputs' sound streams that go into the output.
 void MapAudio(Arguments& args, const AudioPlan& audio);
 
-// The sound's filters and encoder; "-an" for an output without sound.
+// The filters that give the source's sound the output's channels and
+// sample rate.
+std::vector<std::string> SoundShapeFilters(const SourceInfo& source, const AudioPlan& plan);
+
+// The sound's filters and encoder; "-an" for an output without sound. The
+// gain comes first; a peak limiter, where the job has one, last.
 Arguments AudioArguments(const EncoderJob& job, const SourceInfo& source, const AudioPlan& plan);
 
 }  // namespace velto

@@ -25,6 +25,7 @@
 #include "base/text_encoding.h"
 #include "encoder/common/command_line_tokens.h"
 #include "encoder/common/ffmpeg_process_win.h"
+#include "encoder/job/loudness_arguments.h"
 #include "encoder/source/asf_header.h"
 #include "job_strings.h"
 #include "tests/support/report_window.h"
@@ -448,6 +449,38 @@ TEST_F(EncoderConversion, GainOfSixDecibels) {
   EXPECT_NEAR(MeanVolume(louder) - MeanVolume(plain), 6.0, 0.5);
 }
 
+// ---- evened loudness ------------------------------------------------------------------
+
+// An argument string with the converter's piece for evened loudness.
+std::string EvenLoudness(const char* pattern) {
+  std::string line = pattern;
+  return line.insert(line.find(" -endpos"), " -even-loudness");
+}
+
+// A file's loudness and true peak as ffmpeg's ebur128 filter measures them.
+Loudness MeasuredLoudness(const std::string& path) {
+  std::string err;
+  RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-nostats", "-i", "file:" + path, "-map", "0:a:0", "-af",
+                            "ebur128=peak=true:framelog=verbose", "-f", "null", "-"}, nullptr, &err);
+  return ReadLoudnessReport(err).value_or(Loudness{NAN, NAN, NAN});
+}
+
+// Digital silence gets no gain and no sound nothing to measure; neither is
+// an error.
+TEST_F(EncoderConversion, EvenLoudnessLeavesSilenceAndNoSoundAlone) {
+  const std::string silent = g_folder + "silent.wmv";
+  ASSERT_TRUE(RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                        "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
+                                        "anullsrc=r=44100:cl=stereo", "-t", "2", "-c:v", "wmv2", "-c:a", "wmav2",
+                                        "-f", "asf", "file:" + silent}, nullptr, nullptr));
+  ASSERT_EQ(Convert(EvenLoudness(test::kWmv).c_str(), silent, Output("silent even.wmv")), 0u);
+  EXPECT_NE(NewestLog().find(" LUFS, range 0.00 LU, true peak -inf dBTP: gain +0.00 dB\r\n"),
+            std::string::npos) << NewestLog();
+  ASSERT_EQ(Convert(EvenLoudness(test::kDvdPalMp2).c_str(), g_videoOnly, Output("no sound even.vob")), 0u);
+  EXPECT_NE(NewestLog().find("loudness: the output carries no sound of the source"), std::string::npos)
+      << NewestLog();
+}
+
 // ---- reports, stopping, refusals ---------------------------------------------------
 
 TEST_F(EncoderConversion, PositionsRiseDuringAConversion) {
@@ -746,6 +779,19 @@ TEST_F(SplitConversion, AviAndWmvAreTheOneRunsFiles) {
     ExpectAlike(split, whole, 25);
   }
   EXPECT_EQ(SplitFolders(g_folder + "it's\\"), 0);
+}
+
+// The sound is measured once, before the ranges; the one sound run carries
+// the gain.
+TEST_F(SplitConversion, EvenLoudnessMeasuresTheSoundOnce) {
+  const std::string out = Output("long even.vob");
+  ASSERT_EQ(ConvertLong(EvenLoudness(test::kDvdPalMp2).c_str(), out, 2), 0u);
+  const std::string log = NewestLog();
+  EXPECT_NE(log.find("split into 2 ranges"), std::string::npos) << log;
+  const auto measured = log.find(" LUFS, range ");
+  EXPECT_NE(measured, std::string::npos) << log;
+  EXPECT_EQ(log.find(" LUFS, range ", measured + 1), std::string::npos) << log;
+  EXPECT_NEAR(MeasuredLoudness(out).integrated, kTargetLoudness, 1.0);
 }
 
 TEST_F(SplitConversion, StopEndsEveryRunAndLeavesNothing) {

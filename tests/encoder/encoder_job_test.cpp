@@ -157,6 +157,16 @@ TEST(EncoderJob, PieceOrderDoesNotMatter) {
   }
 }
 
+// Our own piece: a switch anywhere among the others.
+TEST(EncoderJob, EvenLoudnessIsASwitch) {
+  EXPECT_FALSE(MustParse(test::kAviMp3).audio.evenLoudness);
+  std::string line = test::Fill(test::kDvdPalMp2, "a.wmv", "b.vob", 0, 0);
+  line.insert(line.find(" -endpos"), " -even-loudness");
+  const auto result = Parse(line);
+  ASSERT_TRUE(result.job) << result.error;
+  EXPECT_TRUE(result.job->audio.evenLoudness);
+}
+
 TEST(EncoderJob, HostileNamesAreOnlyNames) {
   for (const char* name : {"-y.wmv", "http:x.wmv", "concat:a|b.wmv", R"(C:\a "b".wmv)"}) {
     const auto result = ParseEncoderArguments({name, "-o", "-i.avi", "-ovc", "lavc", "-oac", "lavc", "-lavcopts",
@@ -194,6 +204,7 @@ TEST(EncoderJob, MalformedOrUnknownPiecesRefuseTheLine) {
       {"-endpos 9:0:0", "-endpos 99999999999999999999999"},    {"-oac mp3lame", "-oac faac"},
       {"-ovc lavc", "-ovc x264"},              {"-of lavf", "-of rawvideo"},
       {"-sws 2", "-sws 2 -nosound"},           {"-sws 2", "-sws 2 -sws 2"},
+      {"-sws 2", "-sws 2 -even-loudness -even-loudness"}, {"-sws 2", "-sws 2 -even-loudness=1"},
       {"vqmax=31", "vqmax=31:"},               {"vbitrate=1000", "vbitrate=1000::vhq"},
       {"-af volume", "-af extrastereo,volume"}, {" 0 0", " 0"},
       {" 0 0", " 0 0 0"},                      {"-o \"b.avi\"", "-o \"\""},

@@ -1,0 +1,64 @@
+#include "encoder/job/loudness_arguments.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "encoder/job/disc_rules.h"
+#include "encoder/job/sound_arguments.h"
+
+namespace velto {
+namespace {
+
+// The number after `label` in `text`, blanks between; "-inf" is a number.
+std::optional<double> NumberAfter(std::string_view text, std::string_view label) {
+  const auto at = text.find(label);
+  if (at == std::string_view::npos) return std::nullopt;
+  const char* first = text.data() + at + label.size();
+  const char* const last = text.data() + text.size();
+  while (first != last && (*first == ' ' || *first == '\t')) ++first;
+  double value = 0;
+  if (std::from_chars(first, last, value).ec != std::errc()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+Arguments LoudnessMeasureArguments(const EncoderJob& job, const SourceInfo& source) {
+  const std::optional<DiscRules> disc = DiscRulesFor(job);
+  const AudioPlan plan = PlanAudio(job, source, disc ? &*disc : nullptr);
+  if (!plan.keepSource) return {};
+  // The summary is written at the filter's end, on the "info" level; the
+  // lines of every tenth of a second go to a level below it.
+  Arguments args = {"-hide_banner", "-loglevel", "info", "-nostats", "-i", FileUrl(job.source),
+                    "-map", "0:a:0", "-vn"};
+  std::vector<std::string> filters = SoundShapeFilters(source, plan);
+  filters.push_back("ebur128=peak=true:framelog=verbose");
+  Add(args, {"-af", JoinFilters(filters)});
+  if (job.endSeconds) Add(args, {"-t", Seconds(*job.endSeconds)});
+  Add(args, {"-f", "null", "-"});
+  return args;
+}
+
+std::optional<Loudness> ReadLoudnessReport(std::string_view errorOutput) {
+  const auto summary = errorOutput.rfind("Summary:");
+  if (summary == std::string_view::npos) return std::nullopt;
+  const std::string_view text = errorOutput.substr(summary);
+  const auto integrated = NumberAfter(text, "I:");
+  const auto range = NumberAfter(text, "LRA:");
+  const auto peak = NumberAfter(text, "Peak:");
+  if (!integrated || !range || !peak) return std::nullopt;
+  return Loudness{*integrated, *range, *peak};
+}
+
+LoudnessGain EvenLoudnessGain(const Loudness& measured, double userGainDb) {
+  LoudnessGain result;
+  result.gainDb = userGainDb;
+  if (!(measured.integrated > kSilenceLoudness)) return result;  // -inf and NaN too
+  result.gainDb += kTargetLoudness - measured.integrated;
+  if (measured.truePeak + result.gainDb > kLimiterCeiling) result.peakCeilingDb = kLimiterCeiling;
+  return result;
+}
+
+}  // namespace velto
