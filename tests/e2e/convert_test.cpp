@@ -3,7 +3,7 @@
 // the batch converted and its outputs checked with the engine's prober; in
 // a second session a batch stopped during its second file; the settings
 // kept in option.ini between the sessions. A list fitted on one disc, as
-// SVCD and as DVD.
+// SVCD and as DVD. A list brought to one loudness.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/text_encoding.h"
+#include "encoder/job/loudness_arguments.h"
 #include "res/resource_ids.h"
 #include "tests/support/remote_program.h"
 
@@ -34,19 +35,31 @@ bool IsImportDialog(HWND window) { return WideWindowText(window) == L"Import vid
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
 // Runs a program of the engine that lies beside the test.
-ConsoleResult RunFfmpeg(const std::wstring& program, const std::wstring& arguments) {
-  return RunConsole(L"\"" + ExecutableFolder() + program + L"\" " + arguments, ExecutableFolder());
+ConsoleResult RunFfmpeg(const std::wstring& program, const std::wstring& arguments,
+                        Collect collect = Collect::kOutput) {
+  return RunConsole(L"\"" + ExecutableFolder() + program + L"\" " + arguments, ExecutableFolder(), 120000, collect);
 }
 
-// A plain white WMV clip with a tone.
-void MakeClip(const std::wstring& path, int width, int height, int seconds) {
+// A plain white WMV clip with a tone, or with the sound of the filters given.
+void MakeClip(const std::wstring& path, int width, int height, int seconds,
+              const std::wstring& sound = L"sine=frequency=440") {
   const std::wstring size = std::to_wstring(width) + L"x" + std::to_wstring(height);
   const std::wstring duration = std::to_wstring(seconds);
   const ConsoleResult made = RunFfmpeg(
       L"ffmpeg.exe", L"-nostdin -y -loglevel error -f lavfi -i color=c=white:s=" + size + L":r=25:d=" + duration +
-                         L" -f lavfi -i sine=frequency=440:duration=" + duration +
-                         L" -c:v wmv2 -b:v 300k -c:a wmav2 -b:a 64k -shortest -f asf \"" + path + L"\"");
+                         L" -f lavfi -i \"" + sound + L"\" -t " + duration +
+                         L" -c:v wmv2 -b:v 300k -c:a wmav2 -b:a 64k -f asf \"" + path + L"\"");
   ASSERT_TRUE(made.started && made.exitCode == 0 && FileExists(path)) << "could not make " << Narrow(path);
+}
+
+// The loudness and true peak of a file's sound, as the engine's ebur128
+// filter measures them.
+Loudness MeasuredLoudness(const std::wstring& path) {
+  const ConsoleResult measured = RunFfmpeg(
+      L"ffmpeg.exe", L"-nostdin -hide_banner -nostats -i \"" + path +
+                         L"\" -map 0:a:0 -af ebur128=peak=true:framelog=verbose -f null -",
+      Collect::kErrors);
+  return ReadLoudnessReport(measured.output).value_or(Loudness{NAN, NAN, NAN});
 }
 
 // A moving test pattern with noise and a tone: pictures whose rate control
@@ -197,6 +210,21 @@ class ConverterEndToEnd : public ::testing::Test {
   }
 
   HWND WaitForMessageBox(DWORD timeoutMs) { return program.WaitForDialog(IsMessageBox, timeoutMs); }
+
+  // Converts the list into `folder` as `format` and closes the final
+  // message, whose text it returns.
+  std::string ConvertList(HWND main, int format, const std::wstring& folder) {
+    ChooseComboItem(main, IDC_MAIN_FORMAT, format);
+    SetText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER), folder);
+    PostCommand(main, IDC_MAIN_CONVERT);
+    const HWND box = WaitForMessageBox(kBatchTimeoutMs);
+    EXPECT_NE(box, nullptr) << "no final message";
+    if (!box) return "";
+    const std::string text = Narrow(MessageBoxText(box));
+    PostCommand(box, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, kWindowTimeoutMs));
+    return text;
+  }
 
   std::vector<std::vector<std::wstring>> Rows(HWND main) {
     return ListViewRows(GetDlgItem(main, IDC_MAIN_FILE_LIST), program.Process(), 3);
@@ -354,15 +382,8 @@ TEST_F(ConverterEndToEnd, FitsAListOnOneDiscAsSvcdAndAsDvd) {
       "Predicted total size: [0-9]+\\.[0-9] MB, actual total size: ([0-9]+\\.[0-9]) MB");
   for (const auto& [format, extension] : {std::pair{6, L"mpeg"}, std::pair{7, L"vob"}}) {
     SCOPED_TRACE(format);
-    ChooseComboItem(main, IDC_MAIN_FORMAT, format);
     const std::wstring folder = work + L"\\disc " + extension;
-    SetText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER), folder);
-    PostCommand(main, IDC_MAIN_CONVERT);
-    const HWND box = WaitForMessageBox(kBatchTimeoutMs);
-    ASSERT_NE(box, nullptr) << "no final message";
-    const std::string text = Narrow(MessageBoxText(box));
-    PostCommand(box, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, kWindowTimeoutMs));
+    const std::string text = ConvertList(main, format, folder);
 
     long long total = 0;
     for (const std::wstring& name : names) {
@@ -401,6 +422,42 @@ TEST_F(ConverterEndToEnd, FitsAListOnOneDiscAsSvcdAndAsDvd) {
   EXPECT_EQ(GetFileAttributesW(unused.c_str()), INVALID_FILE_ATTRIBUTES) << "the output folder was made";
   PostMessageW(again, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end";
+}
+
+// "Even out loudness": two clips of the same picture, a quiet one (about
+// -35 LUFS, with clicks that its gain lifts past full scale) and a loud one
+// (about -10 LUFS), come out as AVI, DVD and WMV at -16 LUFS, their true
+// peak at most -1 dBTP; with the box cleared they keep their difference.
+TEST_F(ConverterEndToEnd, EvensOutTheLoudnessOfAList) {
+  const std::vector<std::wstring> names = {L"quiet.wmv", L"loud.wmv"};
+  MakeClip(Source(names[0]), 320, 240, 3,
+           L"sine=frequency=440:samples_per_frame=32,volume=-14dB,volume='if(lt(mod(t,1),0.0007),20,1)':eval=frame");
+  MakeClip(Source(names[1]), 320, 240, 3, L"sine=frequency=440,volume=11dB");
+  for (const bool even : {true, false}) {
+    SCOPED_TRACE(even ? "evened" : "as they are");
+    WritePrivateProfileStringW(L"Destinate", L"Normalize loudness", even ? L"1" : L"0", settingsPath.c_str());
+    const HWND main = StartProgram();
+    ASSERT_NE(main, nullptr) << "no main window";
+    ASSERT_NO_FATAL_FAILURE(AddFilesAndWait(main, names, 2));
+    const std::vector<std::pair<int, std::wstring>> evened = {{0, L"avi"}, {7, L"vob"}, {8, L"wmv"}};
+    for (const auto& [format, extension] : even ? evened : decltype(evened){{0, L"avi"}}) {
+      SCOPED_TRACE(format);
+      const std::wstring folder = work + L"\\loudness " + extension + (even ? L" even" : L"");
+      ConvertList(main, format, folder);
+      const Loudness quiet = MeasuredLoudness(folder + L"\\quiet." + extension);
+      const Loudness loud = MeasuredLoudness(folder + L"\\loud." + extension);
+      if (even) {
+        for (const Loudness& output : {quiet, loud}) {
+          EXPECT_NEAR(output.integrated, kTargetLoudness, 1.0);
+          EXPECT_LE(output.truePeak, -1.0);
+        }
+      } else {
+        EXPECT_GT(loud.integrated - quiet.integrated, 20.0);
+      }
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end";
+  }
 }
 
 // Run once more by ctest with no locale at all in its environment, as on a

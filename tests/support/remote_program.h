@@ -94,28 +94,33 @@ class FileSetAside {
 struct ConsoleResult {
   bool started = false;
   DWORD exitCode = 0;
-  std::string output;  // standard output; standard error is dropped
+  std::string output;  // the output collected; the other is dropped
 };
 
+enum class Collect { kOutput, kErrors };
+
 // Runs a command line hidden in `folder` (empty: the current one) and
-// collects its standard output; gives up (and ends it) after `timeoutMs`.
+// collects its standard output (or its standard error); gives up (and ends
+// it) after `timeoutMs`.
 inline ConsoleResult RunConsole(const std::wstring& commandLine, const std::wstring& folder = {},
-                                DWORD timeoutMs = 120000) {
+                                DWORD timeoutMs = 120000, Collect collect = Collect::kOutput) {
   ConsoleResult result;
   ProcessStart how;
   how.commandLine = commandLine;
   how.folder = folder;
-  how.input = how.error = StreamUse::kNull;
-  how.output = StreamUse::kPipe;
+  how.input = StreamUse::kNull;
+  how.output = collect == Collect::kOutput ? StreamUse::kPipe : StreamUse::kNull;
+  how.error = collect == Collect::kErrors ? StreamUse::kPipe : StreamUse::kNull;
   how.console = true;
   auto started = StartHidden(how);
   result.started = started.has_value();
   if (!started) return result;
   const HANDLE process = started->handles.process.Get();
+  const HANDLE collected = (collect == Collect::kOutput ? started->output : started->error).Get();
   std::thread reader([&] {
     char chunk[4096];
     DWORD read = 0;
-    while (ReadFile(started->output.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+    while (ReadFile(collected, chunk, sizeof chunk, &read, nullptr) && read > 0)
       result.output.append(chunk, read);
   });
   if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 1);
