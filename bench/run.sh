@@ -21,12 +21,17 @@
 #                   wall time and P5 of each, for a change too small to show
 #                   between two runs of the script on a machine whose speed
 #                   drifts (not part of the default PARTS)
+#   loudness        the P1 conversion of FORMATS with "Even out loudness"
+#                   checked against unchecked, taking turns: the cost of
+#                   measuring the sound first (<= 1.10; not part of the
+#                   default PARTS)
 #
 #   bench/run.sh                      # RUNS=5 CLIP_SECONDS=60 BATCH_FILES=99
 #   RUNS=3 CLIP_SECONDS=10 FORMATS="0 7" BATCH_FILES=10 bench/run.sh   # a quick look
 #   PARTS="P1 memory" FORMATS="6 7 8 9" KEEP_RESULTS=old.txt bench/run.sh # resume
 #   PARTS=compare FORMATS="0 7" RUNS=8 COMPARE_FILE=veltoenc.exe \
 #     COMPARE_A=before/veltoenc.exe COMPARE_B=after/veltoenc.exe bench/run.sh
+#   PARTS=loudness FORMATS="0 7" bench/run.sh
 #
 # Uses its own build folder (VELTO_BUILD, default build-bench); the table is
 # printed at the end and kept in $VELTO_BUILD/bench/table.txt.
@@ -159,6 +164,24 @@ part P1 && for format in $FORMATS; do
   done
 done
 
+# in_turns FIGURE FIRST SECOND SETUP: RUNS rounds of the P1 conversion of
+# FORMATS for FIRST and for SECOND, the order swapped every other round;
+# SETUP WHO readies each turn.
+in_turns() {
+  local run who format order
+  for run in $(seq 1 "$RUNS"); do
+    order="$2 $3"
+    [ $((run % 2)) = 0 ] && order="$3 $2"
+    for who in $order; do
+      "$4" "$who"
+      for format in $FORMATS; do
+        rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+        record "$1-$format" "$who" "$(driver convert "$format" "$BINW" "$CLIPS" "$OUT" "$ARGS" clip.wmv)"
+      done
+    done
+  done
+}
+
 if part compare; then
   for build in "${COMPARE_A:-}" "${COMPARE_B:-}"; do
     [ -f "$build" ] || { log "compare: COMPARE_A and COMPARE_B must name two builds of $COMPARE_FILE"; exit 1; }
@@ -167,18 +190,25 @@ if part compare; then
   cp -p "$BIN/$COMPARE_FILE" "$WORK/built-$COMPARE_FILE"
   # The build's own file comes back however the comparison ends.
   trap 'cp -p "$WORK/built-$COMPARE_FILE" "$BIN/$COMPARE_FILE"; end_session' EXIT
-  for run in $(seq 1 "$RUNS"); do
-    order="A B"
-    [ $((run % 2)) = 0 ] && order="B A"
-    for build in $order; do
-      if [ "$build" = A ]; then cp "$COMPARE_A" "$BIN/$COMPARE_FILE"; else cp "$COMPARE_B" "$BIN/$COMPARE_FILE"; fi
-      for format in $FORMATS; do
-        rm -rf "$WORK/out" && mkdir -p "$WORK/out"
-        record "compare-$format" "$build" "$(driver convert "$format" "$BINW" "$CLIPS" "$OUT" "$ARGS" clip.wmv)"
-      done
-    done
-  done
+  use_build() { if [ "$1" = A ]; then cp "$COMPARE_A" "$BIN/$COMPARE_FILE"; else cp "$COMPARE_B" "$BIN/$COMPARE_FILE"; fi; }
+  in_turns compare A B use_build
   cp -p "$WORK/built-$COMPARE_FILE" "$BIN/$COMPARE_FILE"
+fi
+
+# A value of option.ini beside the program, which reads it at its start.
+set_setting() {  # set_setting KEY VALUE
+  local ini=$BIN/option.ini
+  [ -f "$ini" ] || printf '[Destinate]\r\n' >"$ini"
+  sed -i "/^$1=/d" "$ini"
+  sed -i "s/^\[Destinate\]\r\?\$/&\n$1=$2\r/" "$ini"
+}
+
+if part loudness; then
+  log "loudness: P1 of formats $FORMATS with \"Even out loudness\" checked and not, taking turns, $RUNS runs each"
+  trap 'set_setting "Normalize loudness" 0; end_session' EXIT
+  even_loudness() { set_setting "Normalize loudness" "$([ "$1" = on ] && echo 1 || echo 0)"; }
+  in_turns loudness off on even_loudness
+  set_setting "Normalize loudness" 0
 fi
 
 part memory && log "memory: a batch of $BATCH_FILES files"
