@@ -27,14 +27,19 @@ std::optional<double> NumberAfter(std::string_view text, std::string_view label)
 
 Arguments LoudnessMeasureArguments(const EncoderJob& job, const SourceInfo& source) {
   const std::optional<DiscRules> disc = DiscRulesFor(job);
-  const AudioPlan plan = PlanAudio(job, source, disc ? &*disc : nullptr);
+  AudioPlan plan = PlanAudio(job, source, disc ? &*disc : nullptr);
   if (!plan.keepSource) return {};
+  // The output's channels decide its loudness (a mono source on both
+  // channels of a pair is 3 LU louder); its sample rate does not, and
+  // resampling would only cost time.
+  if (source.sampleRate > 0) plan.sampleRate = source.sampleRate;
   // The summary is written at the filter's end, on the "info" level; the
-  // lines of every tenth of a second go to a level below it.
+  // lines of every tenth of a second go to a level below it. The peak is
+  // the samples' (see kLimiterCeiling).
   Arguments args = {"-hide_banner", "-loglevel", "info", "-nostats", "-i", FileUrl(job.source),
                     "-map", "0:a:0", "-vn"};
   std::vector<std::string> filters = SoundShapeFilters(source, plan);
-  filters.push_back("ebur128=peak=true:framelog=verbose");
+  filters.push_back("ebur128=peak=sample:framelog=verbose");
   Add(args, {"-af", JoinFilters(filters)});
   if (job.endSeconds) Add(args, {"-t", Seconds(*job.endSeconds)});
   Add(args, {"-f", "null", "-"});
@@ -57,7 +62,7 @@ LoudnessGain EvenLoudnessGain(const Loudness& measured, double userGainDb) {
   result.gainDb = userGainDb;
   if (!(measured.integrated > kSilenceLoudness)) return result;  // -inf and NaN too
   result.gainDb += kTargetLoudness - measured.integrated;
-  if (measured.truePeak + result.gainDb > kLimiterCeiling) result.peakCeilingDb = kLimiterCeiling;
+  if (measured.peak + result.gainDb > kLimiterCeiling) result.peakCeilingDb = kLimiterCeiling;
   return result;
 }
 

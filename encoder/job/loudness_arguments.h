@@ -1,7 +1,7 @@
 #pragma once
 // Evened loudness (-even-loudness): the sound a conversion will carry is
-// measured first in a pass of its own (EBU R128 integrated loudness,
-// loudness range and true peak, by ffmpeg's ebur128 filter), then encoded
+// measured first in a pass of its own (EBU R128 integrated loudness and
+// loudness range, and the peak, by ffmpeg's ebur128 filter), then encoded
 // with one plain gain that brings it to kTargetLoudness, and a peak limiter
 // only where that gain would lift its peaks too high.
 #include <optional>
@@ -14,10 +14,13 @@
 namespace velto {
 
 inline constexpr double kTargetLoudness = -16.0;  // LUFS, integrated
-// The output's true peak at most: -1.5 dBTP. The limiter holds the samples
-// 1 dB below it, which leaves room for the peaks between samples and for
-// what a lossy encoder adds (up to 1 dB measured, WMA on clicks); it is
-// put in wherever the gain lifts the measured true peak above that level.
+// The output's true peak is to stay at or below -1.5 dBTP. The limiter
+// holds the samples 1 dB below that, which leaves room for the peaks
+// between samples and for what a lossy encoder adds (up to 1 dB measured:
+// WMA on clicks). It is put in wherever the gain lifts the samples' peak
+// above its level; anywhere else it would change nothing. So the pass
+// measures the samples' peak: the true peak (4 times oversampled) would
+// decide nothing more and made the pass two to three times as long.
 inline constexpr double kLimiterCeiling = -2.5;   // dBFS
 // R128's absolute gate: a sound measured at or below it is digital silence.
 inline constexpr double kSilenceLoudness = -70.0;
@@ -25,7 +28,7 @@ inline constexpr double kSilenceLoudness = -70.0;
 struct Loudness {
   double integrated = 0;  // LUFS; -70 for digital silence
   double range = 0;       // LU
-  double truePeak = 0;    // dBTP
+  double peak = 0;        // dBFS (of the samples, or the true peak, as measured); -inf for silence
 };
 
 // ffmpeg's arguments for the measuring pass: the sound the output will
@@ -44,7 +47,7 @@ struct LoudnessGain {
 };
 
 // The gain that brings the sound to the target, with the user's own gain
-// on top; a limiter where the true peak would then pass kLimiterCeiling.
+// on top; a limiter where the peak would then pass kLimiterCeiling.
 // Silence gets the user's gain alone.
 LoudnessGain EvenLoudnessGain(const Loudness& measured, double userGainDb);
 

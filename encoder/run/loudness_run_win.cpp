@@ -23,7 +23,7 @@ struct MeasuringRun {
   std::string errorOutput;  // its end
 };
 
-// A level for the log; silence's true peak is -inf.
+// A level for the log; silence's peak is -inf.
 std::string Decibels(double value, const char* format = "%.2f") {
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
   char text[32];
@@ -80,7 +80,7 @@ LoudnessOutcome EvenOutLoudness(const std::wstring& ffmpeg, EncoderJob& job, con
   job.audio.gainDb = gain.gainDb;
   job.audio.peakCeilingDb = gain.peakCeilingDb;
   log.Line("loudness " + Decibels(measured->integrated) + " LUFS, range " + Decibels(measured->range) +
-           " LU, true peak " + Decibels(measured->truePeak) + " dBTP: gain " + Decibels(gain.gainDb, "%+.2f") +
+           " LU, peak " + Decibels(measured->peak) + " dBFS: gain " + Decibels(gain.gainDb, "%+.2f") +
            " dB" + (gain.peakCeilingDb ? ", peaks limited" : ""));
   return LoudnessOutcome::kReady;
 }

@@ -19,13 +19,13 @@ EncoderJob Job(const char* pattern) {
   return parsed.job.value_or(EncoderJob{});
 }
 
-// The sound is measured as the output will carry it: in its channels and
-// sample rate, up to the job's end.
+// The sound is measured as the output will carry it: in its channels (at
+// the source's rate), up to the job's end.
 TEST(LoudnessArguments, TheSoundIsMeasuredInTheOutputsShape) {
   EXPECT_EQ(JoinCommandLine(LoudnessMeasureArguments(Job(test::kMpeg1), test::OddSource(1))),
             "-hide_banner -loglevel info -nostats -i file:in.wmv -map 0:a:0 -vn "
-            "-af pan=stereo|c0=c0|c1=c0,aformat=sample_rates=44100:channel_layouts=stereo,"
-            "ebur128=peak=true:framelog=verbose -t 32400 -f null -");
+            "-af pan=stereo|c0=c0|c1=c0,aformat=sample_rates=22050:channel_layouts=stereo,"
+            "ebur128=peak=sample:framelog=verbose -t 32400 -f null -");
   // A disc's made-up silent track, and no sound: nothing to measure.
   EXPECT_TRUE(LoudnessMeasureArguments(Job(test::kDvdPalMp2), test::OddSource(0)).empty());
   EXPECT_TRUE(LoudnessMeasureArguments(Job(test::kWmv), test::OddSource(0)).empty());
@@ -37,7 +37,7 @@ std::string Summary(const char* integrated, const char* peak) {
   return std::string("[Parsed_ebur128_1 @ 0000000000d01800] Summary:\r\n\r\n  Integrated loudness:\r\n    I:         ") +
          integrated + " LUFS\r\n    Threshold: -44.9 LUFS\r\n\r\n  Loudness range:\r\n    LRA:         2.5 LU\r\n"
          "    Threshold:   0.0 LUFS\r\n    LRA low:     0.0 LUFS\r\n    LRA high:    0.0 LUFS\r\n\r\n"
-         "  True peak:\r\n    Peak:       " + peak + " dBFS\r\n";
+         "  Sample peak:\r\n    Peak:       " + peak + " dBFS\r\n";
 }
 
 TEST(LoudnessArguments, TheReportIsTheSummaryAtTheEnd) {
@@ -47,11 +47,11 @@ TEST(LoudnessArguments, TheReportIsTheSummaryAtTheEnd) {
   ASSERT_TRUE(loudness);
   EXPECT_DOUBLE_EQ(loudness->integrated, -34.9);
   EXPECT_DOUBLE_EQ(loudness->range, 2.5);
-  EXPECT_DOUBLE_EQ(loudness->truePeak, -8.0);
+  EXPECT_DOUBLE_EQ(loudness->peak, -8.0);
 
   const auto silence = ReadLoudnessReport(Summary("-70.0", "-inf"));
   ASSERT_TRUE(silence);
-  EXPECT_TRUE(std::isinf(silence->truePeak) && silence->truePeak < 0);
+  EXPECT_TRUE(std::isinf(silence->peak) && silence->peak < 0);
 
   for (const std::string& broken : {std::string(), std::string("no summary"), Summary("loud", "-8.0"),
                                     Summary("-34.9", "-8.0").substr(0, 200)})
@@ -59,7 +59,7 @@ TEST(LoudnessArguments, TheReportIsTheSummaryAtTheEnd) {
 }
 
 // A plain gain to -16 LUFS and the user's gain on top; a limiter only where
-// the true peak would pass -2.5 dB; silence keeps the user's gain alone.
+// the peak would pass -2.5 dBFS; silence keeps the user's gain alone.
 TEST(LoudnessArguments, OneGainToTheTargetAndALimiterOnlyForPeaks) {
   const struct {
     Loudness measured;
