@@ -35,9 +35,10 @@ Arguments LoudnessMeasureArguments(const EncoderJob& job, const SourceInfo& sour
   if (source.sampleRate > 0) plan.sampleRate = source.sampleRate;
   // The summary is written at the filter's end, on the "info" level; the
   // lines of every tenth of a second go to a level below it. The peak is
-  // the samples' (see kLimiterCeiling).
-  Arguments args = {"-hide_banner", "-loglevel", "info", "-nostats", "-i", FileUrl(job.source),
-                    "-map", "0:a:0", "-vn"};
+  // the samples' (see kLimiterCeiling). The work is one chain on one
+  // thread: more threads would only cost their start.
+  Arguments args = {"-hide_banner", "-loglevel", "info", "-nostats", "-threads", "1", "-i", FileUrl(job.source),
+                    "-map", "0:a:0", "-vn", "-filter_threads", "1"};
   std::vector<std::string> filters = SoundShapeFilters(source, plan);
   filters.push_back("ebur128=peak=sample:framelog=verbose");
   Add(args, {"-af", JoinFilters(filters)});

@@ -44,7 +44,8 @@ MeasuringRun RunMeasuringPass(const std::wstring& ffmpeg, const Arguments& argum
   });
   log.Timed("engine: " + WideToUtf8(process.CommandLine()));
   if (!result.started) return result;
-  while (!process.Wait(kQuietReportMs)) {
+  // Told at once and then once a second: only the answer can ask to stop.
+  do {
     if (reporter.Send(kReportPosition, 0)) {
       log.Line("stop requested by the window");
       result.stopped = true;
@@ -52,7 +53,7 @@ MeasuringRun RunMeasuringPass(const std::wstring& ffmpeg, const Arguments& argum
       if (!process.Wait(600)) process.Terminate();
       break;
     }
-  }
+  } while (!process.Wait(kQuietReportMs));
   process.JoinReaders();
   log.Timed("engine ended");
   result.exitCode = process.ExitCode();

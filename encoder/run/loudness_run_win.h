@@ -19,7 +19,7 @@ enum class LoudnessOutcome {
 // gain, and the limiter, that even it out. An output without the source's
 // sound, or a sound that could not be measured, keeps the gain asked for;
 // the log says why. While the pass runs the window is told the position 0
-// once a second, so that its answer can ask for a stop.
+// at its start and once a second, so that its answer can ask for a stop.
 LoudnessOutcome EvenOutLoudness(const std::wstring& ffmpeg, EncoderJob& job, const SourceInfo& source,
                                 Reporter& reporter, RunLog& log);
 

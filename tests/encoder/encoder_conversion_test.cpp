@@ -481,6 +481,16 @@ TEST_F(EncoderConversion, EvenLoudnessLeavesSilenceAndNoSoundAlone) {
       << NewestLog();
 }
 
+// The window hears from the pass at once, and its answer stops the run.
+TEST_F(EncoderConversion, AStopWhileTheSoundIsMeasuredLeavesNoFile) {
+  g_answerStop = true;
+  const std::string out = Output("stopped even.wmv");
+  EXPECT_EQ(Convert(EvenLoudness(test::kWmv).c_str(), g_stereo43, out, true), static_cast<DWORD>(kExitStopped));
+  EXPECT_EQ(g_reports.size(), 1u);
+  EXPECT_FALSE(Exists(out));
+  EXPECT_EQ(NewestLog().find(" LUFS, range "), std::string::npos) << NewestLog();
+}
+
 // ---- reports, stopping, refusals ---------------------------------------------------
 
 TEST_F(EncoderConversion, PositionsRiseDuringAConversion) {

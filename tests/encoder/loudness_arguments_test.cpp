@@ -23,7 +23,7 @@ EncoderJob Job(const char* pattern) {
 // the source's rate), up to the job's end.
 TEST(LoudnessArguments, TheSoundIsMeasuredInTheOutputsShape) {
   EXPECT_EQ(JoinCommandLine(LoudnessMeasureArguments(Job(test::kMpeg1), test::OddSource(1))),
-            "-hide_banner -loglevel info -nostats -i file:in.wmv -map 0:a:0 -vn "
+            "-hide_banner -loglevel info -nostats -threads 1 -i file:in.wmv -map 0:a:0 -vn -filter_threads 1 "
             "-af pan=stereo|c0=c0|c1=c0,aformat=sample_rates=22050:channel_layouts=stereo,"
             "ebur128=peak=sample:framelog=verbose -t 32400 -f null -");
   // A disc's made-up silent track, and no sound: nothing to measure.
