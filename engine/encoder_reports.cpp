@@ -19,6 +19,10 @@ int HandlePosition(double position, MediaList& list, EngineState& state, ReportS
     if (state.stopConfirmed || AskToStop(state, ui)) return 1;
   }
   ui.PumpOneMessage();
+  // Repeated positions count too: the line counts down while a split
+  // conversion's join runs.
+  state.timeLeft.SetPosition(position);
+  if (const auto line = state.timeLeft.LineToShow(ui.TickCount())) ui.ShowTimeLeft(*line);
   if (position == state.lastPosition) return 0;
   state.lastPosition = position;
 

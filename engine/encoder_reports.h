@@ -2,6 +2,7 @@
 // Handling of the encoder's reports (kinds 1-4 and 8 in a probe, 6 in a
 // conversion), independent of the window that receives them.
 #include <cstdint>
+#include <string>
 
 #include "engine/media_list.h"
 #include "engine/progress_text.h"
@@ -18,6 +19,8 @@ class ReportSink {
   virtual bool ConfirmStop() = 0;
   // Writes the status text and the bar of the progress window.
   virtual void ShowProgress(const ProgressDisplay& display) = 0;
+  // Writes the batch's time left ("About 00:01:23 left", or "").
+  virtual void ShowTimeLeft(const std::string& /*line*/) {}
   // Milliseconds since some fixed point, as GetTickCount counts.
   virtual std::uint32_t TickCount() = 0;
 };

@@ -52,6 +52,13 @@ void MediaList::Clear() {
   totalDuration = 0.0;
 }
 
+std::vector<double> MediaList::Durations() const {
+  std::vector<double> durations;
+  durations.reserve(entries_.size());
+  for (const MediaEntry& entry : entries_) durations.push_back(entry.duration);
+  return durations;
+}
+
 double CurrentSourceFrameRate(const MediaList& list, const EngineState& state) {
   if (!list.IsValidIndex(state.currentIndex)) return 0.0;
   return list.at(state.currentIndex).frameRate;

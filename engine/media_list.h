@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/time_left.h"
+
 namespace velto {
 
 class ProgressDialog;
@@ -48,6 +50,8 @@ class MediaList {
   bool Move(int from, int to);
   // Empties the list; totalDuration becomes 0.
   void Clear();
+  // Each entry's duration, in list order.
+  std::vector<double> Durations() const;
 
   // Sum of all entries' durations in seconds.
   double totalDuration = 0.0;
@@ -76,6 +80,7 @@ struct EngineState {
   std::int32_t reportCounter = 0;    // position reports seen, modulo 100
   unsigned probeReports = 0;         // bit k set: kind k (1..4) reported a usable value
   ProgressDialog* progressDialog = nullptr;  // owned by the main window
+  TimeLeftEstimate timeLeft;                 // of the batch that runs or ran last
 };
 
 extern MediaList g_mediaList;

@@ -1,9 +1,11 @@
 #pragma once
 // The small modeless window a batch shows: the file at work, status text,
-// progress bar and Cancel. It only displays what the engine writes and
-// turns Cancel (also Esc and the close box) into a stop request.
+// the time left, progress bar, Cancel and what to do when the batch is
+// done. It only displays what the engine writes and turns Cancel (also Esc
+// and the close box) into a stop request.
 #include <string_view>
 
+#include "engine/batch_end.h"
 #include "engine/encoder_reports.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -21,15 +23,20 @@ class ProgressDialog : public Dialog {
   std::string StatusText() const { return m_status.GetText(); }
   ProgressBar& Bar() { return m_progress; }
 
-  // The look at the start of a batch: no file yet, first text, range
-  // 0..1000, bar at 0, shown centred over the window that owns it.
+  // The look at the start of a batch: no file yet, first text, no time
+  // left, range 0..1000, bar at 0, "Do nothing" chosen, shown centred over
+  // the window that owns it.
   void ShowForBatch();
   // "File 2 of 3: talk.wmv" above the status text, the name shortened in
   // the middle when the line would not fit.
   void ShowFile(int number, int count, std::string_view path);
   std::string FileText() const { return m_file.GetText(); }
+  void SetTimeLeftText(std::string_view text) { m_timeLeft.SetText(text); }
+  // What the user chose to happen when the batch is done.
+  WhenDone WhenDoneChoice() const { return WhenDoneAt(m_whenDone.GetCurSel()); }
 
  protected:
+  BOOL OnInitDialog() override;
   void DoDataExchange(DataExchange& dx) override;
   void OnOK() override {}  // Enter never closes the window
   void OnCancel() override { OnCancelButton(); }
@@ -40,7 +47,9 @@ class ProgressDialog : public Dialog {
 
   Static m_file;
   Static m_status;
+  Static m_timeLeft;
   ProgressBar m_progress;
+  ComboBox m_whenDone;
 };
 
 // The report handler's view of the user interface during a run: the message
@@ -52,6 +61,7 @@ class ProgressDialogSink : public ReportSink {
   void PumpOneMessage() override;
   bool ConfirmStop() override;
   void ShowProgress(const ProgressDisplay& display) override;
+  void ShowTimeLeft(const std::string& line) override;
   std::uint32_t TickCount() override;
 
  private:

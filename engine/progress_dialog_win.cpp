@@ -38,9 +38,19 @@ bool ProgressDialog::CreateHidden(HWND owner) {
   return true;
 }
 
+BOOL ProgressDialog::OnInitDialog() {
+  Dialog::OnInitDialog();
+  for (const std::string_view text : kWhenDoneTexts) m_whenDone.AddString(text);
+  m_whenDone.SetCurSel(static_cast<int>(WhenDone::kNothing));
+  return TRUE;
+}
+
 void ProgressDialog::ShowForBatch() {
   m_file.SetText("");
   SetStatusText(kBatchStartText);
+  SetTimeLeftText("");
+  // Never carried over from an earlier batch: nothing acts by surprise.
+  m_whenDone.SetCurSel(static_cast<int>(WhenDone::kNothing));
   m_progress.Send(PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
   m_progress.SetPos(0);
   // Over the main window, which may have moved since the last batch.
@@ -60,6 +70,8 @@ void ProgressDialog::DoDataExchange(DataExchange& dx) {
   dx.Control(IDC_PROGRESS_BAR, m_progress);
   dx.Control(IDC_PROGRESS_STATUS, m_status);
   dx.Control(IDC_PROGRESS_FILE, m_file);
+  dx.Control(IDC_PROGRESS_TIME_LEFT, m_timeLeft);
+  dx.Control(IDC_PROGRESS_WHEN_DONE, m_whenDone);
 }
 
 const MessageMap& ProgressDialog::GetMessageMap() const {
@@ -90,6 +102,10 @@ void ProgressDialogSink::ShowProgress(const ProgressDisplay& display) {
   if (!dialog_ || !dialog_->IsWindow()) return;
   dialog_->SetStatusText(display.statusText);
   dialog_->Bar().SetPos(display.perMille);
+}
+
+void ProgressDialogSink::ShowTimeLeft(const std::string& line) {
+  if (dialog_ && dialog_->IsWindow()) dialog_->SetTimeLeftText(line);
 }
 
 std::uint32_t ProgressDialogSink::TickCount() { return GetTickCount(); }

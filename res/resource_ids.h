@@ -9,12 +9,19 @@
 #define IDD_PROGRESS            130
 #define IDD_TIP                 137
 #define IDD_SETTINGS            166
+#define IDD_COUNTDOWN           167
 
 /* Progress window (IDD_PROGRESS) */
 #define IDC_PROGRESS_STATUS     1032
 #define IDC_PROGRESS_BAR        1033
 #define IDC_PROGRESS_CANCEL     1034
 #define IDC_PROGRESS_FILE       1035 /* "File 2 of 3: talk.wmv" */
+#define IDC_PROGRESS_TIME_LEFT  1036 /* "About 00:01:23 left" */
+#define IDC_PROGRESS_WHEN_DONE  1037 /* what happens when the batch is done */
+#define IDC_PROGRESS_WHEN_DONE_LABEL 1038 /* "When done:" */
+
+/* Countdown before Sleep or Shut down (IDD_COUNTDOWN); Cancel is IDCANCEL */
+#define IDC_COUNTDOWN_TEXT      1039 /* "The computer will shut down in 60 seconds." */
 
 /* Main window (IDD_MAIN): controls */
 #define IDC_MAIN_CONVERT        1000 /* "Convert" */

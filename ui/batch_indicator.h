@@ -1,7 +1,8 @@
 #pragma once
 // What a batch shows outside its progress window: the taskbar button's
-// progress and error state.
+// progress, error state and time left, and the signal at its end.
 #include <memory>
+#include <string>
 
 #include <windows.h>
 
@@ -19,6 +20,11 @@ class BatchIndicator {
   virtual void SetProgress(int perMille) = 0;
   // A file failed: the progress stays shown, in the error state, until End.
   virtual void MarkError() = 0;
+  // The batch's time left ("About 00:01:23 left", or "" for none).
+  virtual void SetTimeLeft(const std::string& /*line*/) {}
+  // The batch has ended while the user looks elsewhere: the button flashes
+  // until the window is activated, and the notification sound plays.
+  virtual void SignalEnd() {}
   // The batch and its closing message are over: no progress shown.
   virtual void End() = 0;
 };

@@ -171,6 +171,7 @@ void MainDialog::ConvertAll() {
   g_engineState.stopRequested = false;
   g_engineState.stopConfirmed = false;
   m_batchInterrupted = false;
+  g_engineState.timeLeft.Begin(g_mediaList.Durations(), startTick);
   std::vector<FailedConversion> failed;
   std::vector<std::string> cutShort;  // a line for each source converted as far as its data goes
   std::int64_t outputBytes = 0;
@@ -237,6 +238,7 @@ void MainDialog::ConvertAll() {
       // answered No, the batch goes on.
       const bool stopConfirmed = StopConfirmedAfterRun(g_engineState, StopConfirmedByEncoder(outcome), stopQuestion);
       const AfterFileRun next = DecideAfterFileRun(outcome, stopConfirmed);
+      g_engineState.timeLeft.EndFile(!next.failed);
       if (next.removeOutput) {
         DeleteOutput(output);
       } else {
@@ -259,7 +261,7 @@ void MainDialog::ConvertAll() {
     for (const std::string& line : cutShort) extraLines += (extraLines.empty() ? "" : "\n") + line;
     // A stop says nothing more, unless files failed before it.
     if (end == BatchEnd::kDone || (end == BatchEnd::kStopped && !failed.empty()))
-      ShowBatchResult(failed, g_mediaList.count(), startTick, extraLines);
+      ShowBatchResult(failed, g_mediaList.count(), startTick, extraLines, end == BatchEnd::kStopped);
     EndBatch();
   }
   AddQueuedDrops();
@@ -276,24 +278,17 @@ void MainDialog::ShowFileAtWork(int index, const std::string& path) {
 }
 
 void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, int total,
-                                 std::uint32_t startTick, const std::string& extraLines) {
+                                 std::uint32_t startTick, const std::string& extraLines, bool stopped) {
   const auto elapsed = static_cast<std::int32_t>((GetTickCount() - startTick) / 1000);
-  // Owned by the progress window, which stays up (and the main window
-  // disabled) until the message is closed.
-  ProgressDialog* progress = g_engineState.progressDialog;
-  const HWND owner = progress && progress->IsWindow() ? progress->Handle() : nullptr;
-  const std::wstring caption = Utf8ToWide(kApplicationName);
   // A list fitted on a disc adds its sizes, and sources cut short their
   // lengths, on lines of their own.
   const std::string extraLine = extraLines.empty() ? std::string() : "\n" + extraLines;
   if (failed.empty()) {
-    const std::wstring text = Utf8ToWide(kDoneText + FormatDuration(elapsed) + extraLine);
-    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+    FinishBatch(kDoneText + FormatDuration(elapsed) + extraLine, MB_ICONINFORMATION, stopped);
     return;
   }
-  const std::wstring text =
-      Utf8ToWide(BatchFailureText(failed, total, FormatDuration(elapsed), EncoderLogFolder()) + extraLine);
-  MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+  FinishBatch(BatchFailureText(failed, total, FormatDuration(elapsed), EncoderLogFolder()) + extraLine,
+              MB_ICONWARNING, stopped);
 }
 
 void MainDialog::InterruptBatch() {

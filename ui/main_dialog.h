@@ -140,7 +140,14 @@ class MainDialog : public Dialog {
   void ShowFileAtWork(int index, const std::string& path);
   // extraLines: lines of their own at the end, unless empty.
   void ShowBatchResult(const std::vector<FailedConversion>& failed, int total, std::uint32_t startTick,
-                       const std::string& extraLines);
+                       const std::string& extraLines, bool stopped);
+  // The closing summary (with its message box icon): kept in a file, a
+  // signal when the user looks elsewhere, then what the progress window's
+  // choice asks for (not after a stop), and the message unless the program
+  // is to close.
+  void FinishBatch(const std::string& summary, UINT icon, bool stopped);
+  // The main window or one of the windows it owns is the active one.
+  bool IsProgramActive() const;
   void EndBatch();
   // The session ends: the encoder at work is ended and its output removed
   // at once, since the process may be ended as soon as this returns; the

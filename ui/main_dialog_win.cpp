@@ -31,7 +31,8 @@ constexpr int kBigIcon = 48;
 constexpr int kHelpIcon = 32;
 constexpr int kSmallIcon = 16;
 
-// The progress window's display, with the taskbar button following its bar.
+// The progress window's display, with the taskbar button following its bar
+// and its time left.
 class BatchReportSink : public ProgressDialogSink {
  public:
   BatchReportSink(ProgressDialog* dialog, BatchIndicator* indicator)
@@ -39,6 +40,10 @@ class BatchReportSink : public ProgressDialogSink {
   void ShowProgress(const ProgressDisplay& display) override {
     ProgressDialogSink::ShowProgress(display);
     if (indicator_) indicator_->SetProgress(display.perMille);
+  }
+  void ShowTimeLeft(const std::string& line) override {
+    ProgressDialogSink::ShowTimeLeft(line);
+    if (indicator_) indicator_->SetTimeLeft(line);
   }
 
  private:

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/owned_handles.h"
+#include "base/text_encoding.h"
 #include "ui/batch_indicator.h"
 
 namespace velto {
@@ -44,9 +45,21 @@ class TaskbarIndicator : public BatchIndicator {
     error_ = true;
     list_->SetProgressState(window_, TBPF_ERROR);
   }
+  // The button's tooltip, where the shell shows one; none gives back the
+  // window's title.
+  void SetTimeLeft(const std::string& line) override {
+    if (!list_) return;
+    list_->SetThumbnailTooltip(window_, line.empty() ? nullptr : Utf8ToWide(line).c_str());
+  }
+  void SignalEnd() override {
+    FLASHWINFO flash{sizeof flash, window_, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+    MessageBeep(MB_ICONASTERISK);
+  }
   void End() override {
     if (!list_) return;
     list_->SetProgressState(window_, TBPF_NOPROGRESS);
+    list_->SetThumbnailTooltip(window_, nullptr);
   }
 
  private:

@@ -9,6 +9,7 @@
 #include "engine/media_list.h"
 #include "res/resource_ids.h"
 #include "tests/support/pump.h"
+#include "tests/support/window_text.h"
 
 namespace velto {
 namespace {
@@ -24,11 +25,16 @@ class ProgressWindow : public ::testing::Test {
   ProgressDialog dialog;
 };
 
+// An earlier batch's time left and choice are not kept.
 TEST_F(ProgressWindow, StartsHiddenAndShowsTheBatchStart) {
   EXPECT_FALSE(dialog.IsVisible());
+  dialog.SetTimeLeftText("About 00:01:00 left");
+  SendMessageW(Item(IDC_PROGRESS_WHEN_DONE), CB_SETCURSEL, 3, 0);
   dialog.ShowForBatch();
   EXPECT_TRUE(dialog.IsVisible());
   EXPECT_EQ(dialog.StatusText(), "Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%");
+  EXPECT_EQ(testing::WindowText(Item(IDC_PROGRESS_TIME_LEFT)), "");
+  EXPECT_EQ(testing::WindowText(Item(IDC_PROGRESS_WHEN_DONE)), "Do nothing");
   EXPECT_EQ(dialog.Bar().GetRangeLow(), 0);
   EXPECT_EQ(dialog.Bar().GetRangeHigh(), 1000);
   EXPECT_EQ(dialog.Bar().GetPos(), 0);

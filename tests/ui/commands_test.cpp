@@ -102,6 +102,7 @@ class RecordingIndicator : public BatchIndicator {
     std::vector<int> values;
     bool awakeDuringProgress = true;
     size_t messagesBeforeEnd = 0;
+    int endSignals = 0;
   };
   RecordingIndicator(Record& record, const std::vector<std::wstring>& messages)
       : record_(record), messages_(messages) {}
@@ -112,6 +113,7 @@ class RecordingIndicator : public BatchIndicator {
     if (record_.events.empty() || record_.events.back() != "progress") Add("progress");
   }
   void MarkError() override { Add("error"); }
+  void SignalEnd() override { ++record_.endSignals; }
   void End() override {
     record_.messagesBeforeEnd = messages_.size();
     Add("end");
@@ -761,6 +763,55 @@ TEST_F(Commands, TheTaskbarFollowsTheBatchTurnsToErrorAndTheMachineStaysAwake) {
   // The error shows until the closing message has been answered.
   EXPECT_EQ(record.messagesBeforeEnd, 1u);
   EXPECT_FALSE(KeepsAwake());
+}
+
+// The closing summary of the newest batch, as kept beside the encoder's logs.
+std::string NewestBatchSummary() {
+  const std::filesystem::path folder = PathFromUtf8(EncoderLogFolder());
+  std::filesystem::path newest;
+  std::error_code ignored;
+  for (const auto& file : std::filesystem::directory_iterator(folder, ignored)) {
+    const std::wstring name = file.path().filename().wstring();
+    if (name.starts_with(L"batch-") && (newest.empty() || file.path() > newest)) newest = file.path();
+  }
+  return newest.empty() ? std::string() : ReadBytes(WideToUtf8(newest.wstring()));
+}
+
+// Nobody waits to read the closing message: it is kept in a file, and the
+// program closes instead of showing it.
+TEST_F(Commands, CloseTheProgramWhenDoneKeepsTheSummaryInAFileInsteadOfShowingIt) {
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({Source("a.wmv", std::string(kOkSource) + "seconds=3\nsleep_ms=100\n")});
+  WhenReady choose([&] { return IsWindowVisible(ProgressWindow()) != FALSE; },
+                   [&] { SendMessageW(GetDlgItem(ProgressWindow(), IDC_PROGRESS_WHEN_DONE), CB_SETCURSEL, 1, 0); });
+  Command(IDC_MAIN_CONVERT);
+
+  ASSERT_TRUE(choose.done());
+  EXPECT_TRUE(answerer.texts.empty());
+  EXPECT_FALSE(IsWindowVisible(hwnd)) << "the program did not close";  // a modeless window hides
+  const std::string summary = NewestBatchSummary();
+  EXPECT_EQ(summary.rfind("Mission accomplished! Total Time:00:00:0", 0), 0u) << summary;
+}
+
+// Once per batch, not per file, and only when the user looks elsewhere.
+TEST_F(Commands, TheEndOfABatchIsSignalledOnceWhenAnotherWindowIsActive) {
+  MessageBoxAnswerer answerer(IDOK);
+  const std::string slow = std::string(kOkSource) + "seconds=3\nsleep_ms=100\n";
+  dialog->AddFilesFrom({Source("a.wmv", slow), Source("b.wmv", slow)});
+  RecordingIndicator::Record record;
+  dialog->SetBatchIndicator(std::make_unique<RecordingIndicator>(record, answerer.texts));
+  SetForegroundWindow(hwnd);
+  Command(IDC_MAIN_CONVERT);
+  EXPECT_EQ(record.endSignals, 0);
+
+  const HWND elsewhere = CreateWindowExW(0, L"Static", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr,
+                                         nullptr, nullptr, nullptr);
+  WhenReady lookAway([&] { return IsWindowVisible(ProgressWindow()) != FALSE; },
+                     [&] { SetForegroundWindow(elsewhere); });
+  Command(IDC_MAIN_CONVERT);
+  DestroyWindow(elsewhere);
+  EXPECT_TRUE(lookAway.done());
+  EXPECT_EQ(record.endSignals, 1);
 }
 
 // Every file starts from the start-up position, 999: a first report of

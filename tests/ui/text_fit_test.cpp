@@ -1,10 +1,11 @@
 // Every text the user reads fits the control that shows it: each static,
 // button and check box, and every item of every drop-down list both in the
 // list's selection field and in its opened list. The main window, Output
-// Settings (for each output format, whose lists differ), the About box and
-// the Tip of the Day are measured at the screen's dpi of the child run that
-// DpiScaling starts (dpi_test.cpp); Output Settings leaves pictures of three
-// formats at 100 % and 200 %.
+// Settings (for each output format, whose lists differ), the About box, the
+// Tip of the Day, the progress window and the countdown before Sleep are
+// measured at the screen's dpi of the child run that DpiScaling starts
+// (dpi_test.cpp); Output Settings leaves pictures of three formats at 100 %
+// and 200 %.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "base/owned_handles.h"
 #include "base/text_encoding.h"
 #include "engine/media_list.h"
+#include "engine/progress_dialog.h"
 #include "framework/dpi.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
@@ -25,6 +27,7 @@
 #include "tests/support/window_text.h"
 #include "tests/ui/dpi_child.h"
 #include "ui/about_dialog.h"
+#include "ui/countdown_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/tip_dialog.h"
 
@@ -242,6 +245,15 @@ TEST(DpiChild, EveryTextFitsItsControl) {
     ASSERT_TRUE(tip.Create(nullptr));
     ExpectArialMetrics("Tip of the Day", tip.Handle());
     fit.CheckDialog("Tip of the Day", tip.Handle());
+  }
+  {
+    ProgressDialog progress;
+    ASSERT_TRUE(progress.CreateHidden(nullptr));
+    progress.SetTimeLeftText("About 100:00:00 left");
+    fit.CheckDialog("progress window", progress.Handle());
+    CountdownDialog countdown(WhenDone::kSleep, 60);  // the longer text
+    ASSERT_TRUE(countdown.Create(nullptr));
+    fit.CheckDialog("countdown", countdown.Handle());
   }
   for (const std::string& misfit : fit.Misfits()) ADD_FAILURE() << misfit;
 }
