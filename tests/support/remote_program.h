@@ -33,13 +33,15 @@ inline std::wstring ExecutableFolder() {
   return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
 
-// Calls `done` every 20 ms until it is true or `timeoutMs` has passed.
-inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+// Calls `done` every `periodMs` until it is true or `timeoutMs` has passed.
+// Each look at another program's windows costs it and the Wine server some
+// work: a test that times the program looks less often.
+inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD periodMs = 20) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   for (;;) {
     if (done()) return true;
     if (GetTickCount64() >= end) return false;
-    Sleep(20);
+    Sleep(periodMs);
   }
 }
 
