@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view kCauseKey = "cause=";
 constexpr std::string_view kDetailKey = "cause-detail=";
 
-constexpr std::array<std::pair<EncoderCause, std::string_view>, 8> kCauseNames = {{
+constexpr std::array<std::pair<EncoderCause, std::string_view>, 9> kCauseNames = {{
     {EncoderCause::kBadArguments, "bad-arguments"},
     {EncoderCause::kSourceUnreadable, "source-unreadable"},
     {EncoderCause::kNotVideoFile, "not-video-file"},
@@ -20,6 +20,7 @@ constexpr std::array<std::pair<EncoderCause, std::string_view>, 8> kCauseNames =
     {EncoderCause::kFfmpegFailed, "engine-failed"},
     {EncoderCause::kOutputDenied, "output-denied"},
     {EncoderCause::kDiskFull, "disk-full"},
+    {EncoderCause::kSourceReadTimeout, "source-read-timeout"},
 }};
 
 // A detail stays on its line.

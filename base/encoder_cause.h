@@ -22,6 +22,7 @@ enum class EncoderCause {
   kFfmpegFailed,      // the engine ended in failure; the detail says how
   kOutputDenied,      // the output cannot be made: access denied or read-only
   kDiskFull,          // the drive of the output is full
+  kSourceReadTimeout, // the prober gave no answer about the source in its time
 };
 
 struct EncoderCauseRecord {

@@ -135,21 +135,32 @@ int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
 int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   if (const std::string why = CheckConvertible(original); !why.empty())
     return Fail(log, "refused: " + why, EncoderCause::kBadArguments, kExitBadArguments);
-  if (SamePath(Utf8ToWide(original.source), Utf8ToWide(original.output)))
+  // The output may be neither the source nor the file a playlist source
+  // names, however either is spelt; nothing is written or deleted before
+  // this is known.
+  const auto source = ResolveSource(original.source, log);
+  const std::wstring output = Utf8ToWide(original.output);
+  if (SameFile(Utf8ToWide(original.source), output) || (source.path && SameFile(Utf8ToWide(*source.path), output)))
     return Fail(log, "refused: the output would overwrite the source", EncoderCause::kBadArguments,
                 kExitBadArguments);
   const auto ffmpeg = FindFfmpegProgram(L"ffmpeg.exe");
   const auto prober = FindFfmpegProgram(L"ffprobe.exe");
   if (!ffmpeg || !prober)
     return Fail(log, "ffmpeg.exe or ffprobe.exe not found", EncoderCause::kFfmpegMissing, kExitFfmpegMissing);
-  EncoderJob job = original;
-  const auto source = ResolveSource(job.source, log);
   if (!source.path)
     return Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable, source.whyNone);
+  EncoderJob job = original;
   job.source = *source.path;
   auto info = ReadSourceHeader(job.source, log);
   if (!info) info = ProbeSource(*prober, job.source, false, log);
   if (!info || !info->hasVideo) return FailNoVideo(log, info.has_value());
+  // A long source may be split by time: cuts between its own frames need
+  // its frame rate, which an ASF header does not state. The rate measured
+  // then serves the one run as well, so that a split that falls back to
+  // one run gives the output the same rate.
+  if (info->durationSeconds >= kShortestSplitSeconds && FrameRateNeedsCounting(*info)) {
+    if (const auto described = DescribeSource(*prober, job.source, log)) info->frameRate = described->frameRate;
+  }
   FfmpegArguments translated = TranslateJob(job, *info);
   if (!translated.error.empty())
     return Fail(log, "refused: " + translated.error, EncoderCause::kBadArguments, kExitBadArguments);
@@ -164,16 +175,10 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   LeaveFfmpegArguments(translated.arguments);
 
   // Long sources are split by time and their ranges encoded side by side;
-  // should that fail, the conversion runs once more in one piece. Cuts
-  // between a source's own frames need its frame rate, which an ASF header
-  // does not state.
-  SourceInfo timing = *info;
-  if (timing.durationSeconds >= kShortestSplitSeconds && FrameRateNeedsCounting(timing)) {
-    if (const auto described = DescribeSource(*prober, job.source, log)) timing.frameRate = described->frameRate;
-  }
+  // should that fail, the conversion runs once more in one piece.
   const std::wstring folder = SplitFolderFor(job.output);
   const int processors = ProcessorsToUse(LogicalProcessors(), EnvironmentText(L"VELTO_SEGMENTS"));
-  if (const auto split = TranslateSplitJob(job, timing, processors, WideToUtf8(folder))) {
+  if (const auto split = TranslateSplitJob(job, *info, processors, WideToUtf8(folder))) {
     switch (ConvertSplit(*ffmpeg, job.output, *split, folder, reporter, log)) {
       case SplitOutcome::kDone:
         return kExitDone;
@@ -206,6 +211,11 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   return kExitDone;
 }
 
+// Zeros for the four values: the caller learns that the probe failed.
+void SendFailedProbe(Reporter& reporter) {
+  for (unsigned kind : {kReportDuration, kReportWidth, kReportHeight, kReportFrameRate}) reporter.Send(kind, 0);
+}
+
 // A line refused whole that still asked for a probe: the caller learns that
 // the probe failed.
 void ReportFailedProbe(const std::vector<std::string>& words) {
@@ -215,7 +225,7 @@ void ReportFailedProbe(const std::vector<std::string>& words) {
   const long long value = std::strtoll(handle.c_str(), &end, 10);
   if (handle.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) return;
   Reporter reporter(static_cast<std::int32_t>(value));
-  for (unsigned kind : {kReportDuration, kReportWidth, kReportHeight, kReportFrameRate}) reporter.Send(kind, 0);
+  SendFailedProbe(reporter);
 }
 
 const char* ExitName(int code) {
@@ -254,8 +264,15 @@ int RunEncoderFrontEnd(const std::wstring& commandLine) {
     log.Cause(EncoderCause::kBadArguments);
     ReportFailedProbe(words);
   } else {
+    const bool probe = parsed.job->runMode == kRunProbe;
     Reporter reporter(parsed.job->windowHandle);
-    exit = parsed.job->runMode == kRunProbe ? Probe(*parsed.job, reporter, log) : Convert(*parsed.job, reporter, log);
+    try {
+      exit = probe ? Probe(*parsed.job, reporter, log) : Convert(*parsed.job, reporter, log);
+    } catch (const SourceReadTimedOut&) {
+      exit = Fail(log, "source refused: it could not be read in time", EncoderCause::kSourceReadTimeout,
+                  kExitSourceUnreadable);
+      if (probe) SendFailedProbe(reporter);
+    }
   }
   log.Timed(std::string("exit ") + std::to_string(exit) + ": " + ExitName(exit));
   log.Write();

@@ -79,6 +79,7 @@ std::string CauseWords(const EncoderCauseRecord& record) {
                                    : "the engine failed: " + ShortenInMiddle(record.detail, kEngineLineChars);
     case EncoderCause::kOutputDenied: return "the output folder cannot be written (access denied or read-only)";
     case EncoderCause::kDiskFull: return "the disk is full";
+    case EncoderCause::kSourceReadTimeout: return "the source could not be read in time";
   }
   return {};
 }

@@ -103,16 +103,18 @@ DWORD FfmpegProcess::ExitCode() const {
   return code;
 }
 
-bool RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,
-                   std::string& output) {
+CaptureOutcome RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,
+                             std::string& output, DWORD timeoutMs) {
   FfmpegProcess process;
   std::string collected;
   if (!process.Start(program, arguments, [&](const std::string& bytes) { collected += bytes; }, nullptr))
-    return false;
-  process.Wait(INFINITE);
+    return CaptureOutcome::kFailed;
+  const bool ended = process.Wait(timeoutMs);
+  if (!ended) process.Terminate();
   process.JoinReaders();
   output = std::move(collected);
-  return process.ExitCode() == 0;
+  if (!ended) return CaptureOutcome::kTimedOut;
+  return process.ExitCode() == 0 ? CaptureOutcome::kDone : CaptureOutcome::kFailed;
 }
 
 }  // namespace velto

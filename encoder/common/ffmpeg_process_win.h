@@ -48,9 +48,15 @@ class FfmpegProcess {
   std::wstring commandLine_;
 };
 
-// Runs a program to its end and gives what it wrote on its output; false
-// when it could not be started or ended with a non-zero code.
-bool RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,
-                   std::string& output);
+enum class CaptureOutcome {
+  kDone,      // ended with code 0; its output is given
+  kFailed,    // could not be started, or ended with another code
+  kTimedOut,  // still running after the time allowed, and ended
+};
+
+// Runs a program to its end, for at most timeoutMs, and gives what it wrote
+// on its output.
+CaptureOutcome RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,
+                             std::string& output, DWORD timeoutMs);
 
 }  // namespace velto

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "base/owned_handles.h"
 
 namespace velto {
@@ -20,8 +22,27 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+namespace {
+
+// Both name the same file (letter case aside).
 bool SamePath(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(FullPath(a).c_str(), -1, FullPath(b).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// A file's volume and index; nullopt when it cannot be opened.
+std::optional<std::pair<DWORD, std::uint64_t>> FileIdentity(const std::wstring& path) {
+  const UniqueHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
+  return std::pair{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+}  // namespace
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  const auto first = FileIdentity(a), second = FileIdentity(b);
+  return first && second ? *first == *second : SamePath(a, b);
 }
 
 std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit) {

@@ -14,8 +14,10 @@ bool FileExists(const std::wstring& path);
 // The absolute form of path; path itself when it has none.
 std::wstring FullPath(const std::wstring& path);
 
-// Both name the same file (letter case aside).
-bool SamePath(const std::wstring& a, const std::wstring& b);
+// Both are one file on disk: the same volume and file index, however each is
+// named (letter case, short names, links). Names that do not both open are
+// compared as paths.
+bool SameFile(const std::wstring& a, const std::wstring& b);
 
 // Up to `limit` bytes from the start of a file; nullopt when it cannot be
 // read.

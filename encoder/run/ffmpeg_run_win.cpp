@@ -28,10 +28,6 @@ class FfmpegOutputs {
     std::lock_guard<std::mutex> guard(lock_);
     errors_.Feed(bytes);
   }
-  std::int32_t Position() {
-    std::lock_guard<std::mutex> guard(lock_);
-    return progress_.WholeSeconds();
-  }
   std::int64_t Microseconds() {
     std::lock_guard<std::mutex> guard(lock_);
     return progress_.PositionMicroseconds().value_or(0);
@@ -56,43 +52,15 @@ class FfmpegOutputs {
 FfmpegRunResult RunFfmpeg(const std::wstring& ffmpeg, const std::vector<std::string>& arguments,
                           Reporter& reporter, RunLog& log) {
   FfmpegRunResult result;
-  FfmpegOutputs outputs;
-  FfmpegProcess process;
-  result.started = process.Start(
-      ffmpeg, arguments, [&](const std::string& bytes) { outputs.FeedProgress(bytes); },
-      [&](const std::string& bytes) { outputs.FeedErrors(bytes); });
-  log.Timed("engine: " + WideToUtf8(process.CommandLine()));
-  if (!result.started) {
-    log.Line("the engine could not be started");
-    return result;
-  }
-  std::int32_t reported = -1;
-  while (true) {
-    const bool ended = process.Wait(kReportIntervalMs);
-    const std::int32_t now = outputs.Position();
-    if (now != reported) {
-      reported = now;
-      if (reporter.Send(kReportPosition, now)) {
-        result.stopped = true;
-        break;
-      }
-    }
-    if (ended) break;
-  }
-  if (result.stopped) {
-    log.Line("stop requested by the window");
-    process.AskToQuit();
-    if (!process.Wait(600)) process.Terminate();
-  }
-  process.JoinReaders();
-  log.Timed("engine ended");
-  if (!result.stopped && outputs.Position() != reported)
-    reporter.Send(kReportPosition, outputs.Position());  // the last second
-  result.exitCode = process.ExitCode();
-  const std::vector<std::string> errors = outputs.ErrorLines();
-  for (const auto& line : errors) log.Line("engine said: " + line);
-  if (!errors.empty()) result.lastError = errors.back();
-  result.frames = outputs.Frames();
+  FfmpegGroup group;
+  result.started = group.Start(ffmpeg, {arguments}, log);
+  if (!result.started) return result;
+  std::int32_t position = 0;
+  const FfmpegGroupResult run = group.Follow(1, position, reporter, log);
+  result.stopped = run.stopped;
+  result.exitCode = run.exitCodes.front();
+  result.frames = run.frames.front();
+  result.lastError = run.lastError;
   return result;
 }
 
@@ -223,12 +191,20 @@ FfmpegGroupResult FfmpegGroup::Follow(std::size_t counted, std::int32_t& positio
   // The readers take the runs' last lines before the last report.
   for (auto& m : members_) m->process.JoinReaders();
   if (state == State::kAllEnded && tell(false)) result.stopped = true;
+  bool failureSaid = false;
   for (std::size_t i = 0; i < members_.size(); ++i) {
     Member& m = *members_[i];
     result.frames.push_back(m.outputs.Frames());
     const DWORD code = m.process.ExitCode();
+    result.exitCodes.push_back(code);
     if (code != 0 && !result.stopped) log.Line("engine run " + std::to_string(i + 1) + " ended with code " + std::to_string(code));
-    for (const auto& line : m.outputs.ErrorLines()) log.Line("engine said: " + line);
+    const std::vector<std::string> errors = m.outputs.ErrorLines();
+    for (const auto& line : errors) log.Line("engine said: " + line);
+    // The first failed run's last word says why the group failed.
+    if (!errors.empty() && !failureSaid) {
+      result.lastError = errors.back();
+      failureSaid = code != 0;
+    }
   }
   log.Timed("engines ended");
   return result;

@@ -1,7 +1,8 @@
 #pragma once
 // One conversion's ffmpeg run: ffmpeg started on the translated
 // arguments, its position reported to the window, stopped when the window
-// asks, its last error lines logged.
+// asks (also in answer to the report after its end, as in a group of
+// runs), its last error lines logged.
 #include <windows.h>
 
 #include <cstdint>
@@ -30,6 +31,8 @@ struct FfmpegGroupResult {
   bool stopped = false;
   bool failed = false;               // a run could not start or ended with a non-zero code
   std::vector<std::int64_t> frames;  // as each run's progress last said
+  std::vector<DWORD> exitCodes;      // each run's
+  std::string lastError;             // the last error line of the first run that failed, else of any
 };
 
 // ffmpeg runs side by side, e.g. the ranges of a split conversion. The

@@ -120,6 +120,7 @@ bool AsfFrameScan::Feed(std::string_view packet) {
   read.Fixed(2);  // duration
   if (read.Failed()) return false;
   latest_ = std::max(latest_, sendTime);
+  if (!firstSent_) firstSent_ = sendTime;
   const std::uint64_t end = (flags >> 5 & 3) ? packetLength : packet.size();
   if (end > packet.size() || padding > end) return false;
 
@@ -177,6 +178,14 @@ bool AsfFrameScan::Feed(std::string_view packet) {
     if (read.Failed()) return false;
   }
   return true;
+}
+
+bool AsfFrameScan::Enough(std::uint64_t bytesRead) const {
+  constexpr std::int64_t kEnoughMs = 10'000;
+  constexpr std::int64_t kEnoughFrames = 20'000;
+  constexpr std::uint64_t kEnoughBytes = 16u << 20;
+  const std::int64_t sentMs = firstSent_ ? latest_ - *firstSent_ : 0;
+  return SpanMs() >= kEnoughMs || Frames() >= kEnoughFrames || sentMs >= 2 * kEnoughMs || bytesRead >= kEnoughBytes;
 }
 
 Fraction FrameRateFromTimes(std::vector<std::int64_t> timesMs) {

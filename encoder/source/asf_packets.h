@@ -44,6 +44,12 @@ class AsfFrameScan {
   // a presentation time of any stream.
   std::int64_t LatestMs() const { return latest_; }
 
+  // Enough of a file's first packets has been fed, `bytesRead` of them, to
+  // tell its frame rate: ten seconds of frames or 20 000 of them; or, when
+  // the video is sparse or missing there (a stream that is declared and
+  // never sent), twenty seconds of packets or 16 MiB.
+  bool Enough(std::uint64_t bytesRead) const;
+
  private:
   void AddFrame(std::int64_t presentationMs);
 
@@ -51,6 +57,7 @@ class AsfFrameScan {
   std::vector<std::int64_t> times_;
   std::int64_t first_ = 0, last_ = 0;
   std::int64_t latest_ = 0;
+  std::optional<std::int64_t> firstSent_;
 };
 
 // Frames a second from the frames' presentation times in milliseconds. One

@@ -85,12 +85,10 @@ bool BoundToDataPresent(HANDLE file, const AsfDataLayout& layout, std::uint64_t 
 
 // An ASF source described without the prober: the header gives the size
 // and duration (of the data present when the file was cut short), the
-// presentation times of the first video frames (up to ten seconds of them)
-// the frame rate. A cut file without a video frame has no video. nullopt
+// presentation times of the first video frames (up to ten seconds of them,
+// within a bounded read) the frame rate. A cut file without a video frame has no video. nullopt
 // when anything is unusual.
 std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source, RunLog& log) {
-  constexpr std::int64_t kEnoughMs = 10'000;
-  constexpr std::int64_t kEnoughFrames = 20'000;
   const std::wstring path = Utf8ToWide(source);
   const auto head = ReadAsfHead(path, 64);  // and the data object's own header
   if (!head) return std::nullopt;
@@ -109,12 +107,14 @@ std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source, RunLog& lo
   bool sound = SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) != FALSE;
   const std::size_t perRead = std::max<std::size_t>(1, (256u << 10) / layout->packetSize);
   std::string chunk(perRead * layout->packetSize, '\0');
-  while (sound && scan.SpanMs() < kEnoughMs && scan.Frames() < kEnoughFrames) {
+  std::uint64_t bytesRead = 0;
+  while (sound && !scan.Enough(bytesRead)) {
     DWORD got = 0;
     if (!ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) sound = false;
     const std::size_t packets = got / layout->packetSize;  // a cut-off last packet is left out
     for (std::size_t i = 0; sound && i < packets; ++i)
       sound = scan.Feed(std::string_view(chunk).substr(i * layout->packetSize, layout->packetSize));
+    bytesRead += got;
     if (got < chunk.size()) break;
   }
   if (!sound) return std::nullopt;
@@ -128,12 +128,34 @@ std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source, RunLog& lo
   return info;
 }
 
+// The prober's time: long enough for any file it reads to the end,
+// short enough that Add never waits on one without end.
+DWORD ProberTimeLimitMs() {
+  wchar_t text[16];
+  const DWORD length = GetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", text, 16);
+  const int seconds = length > 0 && length < 16 ? _wtoi(text) : 0;
+  return seconds > 0 ? static_cast<DWORD>(seconds) * 1000 : 30'000;
+}
+
+// The prober's output; false when it failed. One that does not end in its
+// time refuses the source.
+bool AskProber(const std::wstring& prober, const std::vector<std::string>& arguments, std::string& output,
+               RunLog& log) {
+  switch (RunAndCapture(prober, arguments, output, ProberTimeLimitMs())) {
+    case CaptureOutcome::kDone: return true;
+    case CaptureOutcome::kFailed: return false;
+    case CaptureOutcome::kTimedOut: break;
+  }
+  log.Line("the prober gave no answer in " + std::to_string(ProberTimeLimitMs() / 1000) + " s");
+  throw SourceReadTimedOut{};
+}
+
 }  // namespace
 
 std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::string& source, bool countIfNeeded,
                                       RunLog& log) {
   std::string json;
-  if (!RunAndCapture(prober, ProbeArguments(source, false), json)) {
+  if (!AskProber(prober, ProbeArguments(source, false), json, log)) {
     log.Line("the prober could not read the source");
     return std::nullopt;
   }
@@ -144,7 +166,7 @@ std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::str
   }
   if (countIfNeeded && info->hasVideo && FrameRateNeedsCounting(*info)) {
     std::string counted;
-    if (RunAndCapture(prober, ProbeArguments(source, true), counted)) {
+    if (AskProber(prober, ProbeArguments(source, true), counted, log)) {
       if (const auto again = ParseProbeJson(counted)) info->frameCount = again->frameCount;
     }
   }

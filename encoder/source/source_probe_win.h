@@ -9,6 +9,10 @@
 
 namespace velto {
 
+// Thrown when the prober has not answered within its time (30 s, or
+// VELTO_PROBER_SECONDS): the source is refused rather than waited for.
+struct SourceReadTimedOut {};
+
 // The prober's description; with countIfNeeded the frames are counted when
 // the stated frame rate cannot be believed.
 std::optional<SourceInfo> ProbeSource(const std::wstring& prober, const std::string& source, bool countIfNeeded,

@@ -16,7 +16,7 @@ TEST(EncoderCause, ReadsBackFromALogAmongItsOtherLines) {
   EXPECT_EQ(read.detail, "a.avi: I/O error  second line");
   for (EncoderCause cause : {EncoderCause::kBadArguments, EncoderCause::kSourceUnreadable, EncoderCause::kNotVideoFile,
                              EncoderCause::kNoVideoStream, EncoderCause::kFfmpegMissing, EncoderCause::kOutputDenied,
-                             EncoderCause::kDiskFull}) {
+                             EncoderCause::kDiskFull, EncoderCause::kSourceReadTimeout}) {
     EXPECT_EQ(ReadEncoderCause("exit 5\n" + EncoderCauseLines({cause, ""})).cause, cause);
   }
   // A log without a record, or with a name this side does not know.

@@ -125,6 +125,17 @@ TEST(AsfPackets, CountsFramesOfTheVideoStreamOnly) {
   EXPECT_EQ(scan.SpanMs(), 3299 - 3100);
 }
 
+// A file whose declared video stream never comes is read for a bounded
+// while: twenty seconds of packets, or 16 MiB.
+TEST(AsfPackets, AScanWithoutVideoFramesEnds) {
+  AsfFrameScan scan(2);
+  EXPECT_TRUE(scan.Feed(Packet({{1, 0, 3100, "audio"}})));
+  EXPECT_FALSE(scan.Enough(1 << 20));
+  EXPECT_TRUE(scan.Enough(16 << 20));
+  EXPECT_TRUE(scan.Feed(Packet({{1, 0, 23100, "audio"}})));
+  EXPECT_TRUE(scan.Enough(1 << 20));
+}
+
 TEST(AsfPackets, MalformedPacketsAreRefused) {
   AsfFrameScan scan(2);
   std::string packet = Packet({{2, 0, 100, "frame"}});

@@ -27,9 +27,11 @@
 #include "encoder/common/ffmpeg_process_win.h"
 #include "encoder/job/loudness_arguments.h"
 #include "encoder/source/asf_header.h"
+#include "encoder/source/asf_objects.h"
 #include "job_strings.h"
 #include "tests/support/report_window.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/stand_in_ffmpeg.h"
 
 namespace velto {
 namespace {
@@ -38,6 +40,7 @@ using nlohmann::json;
 
 using testing::g_answerStop;
 using testing::g_reports;
+using testing::g_stopFromSecond;
 using testing::ReportWindow;
 
 std::wstring Beside(const wchar_t* name) { return Utf8ToWide(ModuleDirectory()) + name; }
@@ -151,6 +154,7 @@ class EncoderConversion : public ::testing::Test {
   void SetUp() override {
     g_reports.clear();
     g_answerStop = false;
+    g_stopFromSecond = INT_MAX;
   }
 
   std::string Output(const std::string& name) {
@@ -500,10 +504,15 @@ TEST_F(EncoderConversion, PositionsRiseDuringAConversion) {
   int last = -1;
   for (const auto& r : g_reports) {
     EXPECT_EQ(r.kind, kReportPosition);
-    EXPECT_GT(r.value, last);
+    EXPECT_GE(r.value, last);
     last = r.value;
   }
   EXPECT_GE(last, 1);
+  // A stop answered to the last report, sent once ffmpeg has ended, is a
+  // stop as well.
+  g_stopFromSecond = last;
+  EXPECT_EQ(Convert(test::kDvdPalMp2, g_stereo43, out, true), static_cast<DWORD>(kExitStopped));
+  EXPECT_FALSE(Exists(out));
 }
 
 TEST_F(EncoderConversion, AnsweringOneStopsAndLeavesNoFile) {
@@ -520,20 +529,25 @@ TEST_F(EncoderConversion, AHandleThatIsNoWindowStillConverts) {
   EXPECT_TRUE(Exists(out));
 }
 
-TEST_F(EncoderConversion, AMissingEngineIsNamed) {
-  // A copy of the front end in a folder without the engine, and no engine on the PATH.
+// veltoenc.exe run from a folder without the engine, with none on the PATH.
+DWORD RunWithoutEngine(const std::string& arguments) {
   const std::wstring lonely = Utf8ToWide(g_folder) + L"veltoenc.exe";
-  ASSERT_TRUE(CopyFileW(Beside(L"veltoenc.exe").c_str(), lonely.c_str(), FALSE));
+  CopyFileW(Beside(L"veltoenc.exe").c_str(), lonely.c_str(), FALSE);
   wchar_t path[32767];
   const DWORD length = GetEnvironmentVariableW(L"PATH", path, 32767);
   SetEnvironmentVariableW(L"PATH", L"C:\\windows\\system32;C:\\windows");
+  const DWORD code = RunEncoder(arguments, lonely);
+  SetEnvironmentVariableW(L"PATH", length ? path : nullptr);
+  return code;
+}
+
+TEST_F(EncoderConversion, AMissingEngineIsNamed) {
   const std::string out = Output("no engine.wmv");
-  EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_stereo43, out, kRunConvert, 0), lonely),
+  EXPECT_EQ(RunWithoutEngine(test::Fill(test::kWmv, g_stereo43, out, kRunConvert, 0)),
             static_cast<DWORD>(kExitFfmpegMissing));
   const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
-  EXPECT_EQ(RunEncoder(test::Fill(test::kWmv, g_stereo43, out, kRunProbe, window), lonely),
+  EXPECT_EQ(RunWithoutEngine(test::Fill(test::kWmv, g_stereo43, out, kRunProbe, window)),
             static_cast<DWORD>(kExitFfmpegMissing));
-  SetEnvironmentVariableW(L"PATH", length ? path : nullptr);
   EXPECT_FALSE(Exists(out));
   ASSERT_EQ(g_reports.size(), 4u);
   EXPECT_EQ(g_reports[1].value, 0);
@@ -549,6 +563,25 @@ TEST_F(EncoderConversion, RefusalsWriteNothing) {
   EXPECT_EQ(Convert(test::kWmv, g_stereo43, g_stereo43), static_cast<DWORD>(kExitBadArguments));
   EXPECT_TRUE(Exists(g_stereo43));
   EXPECT_TRUE(Stream(Probe(g_stereo43), "video"));
+}
+
+// Nor the file a playlist source names, however the output spells it, and
+// whether the engine is there or not.
+TEST_F(EncoderConversion, AnOutputThatIsThePlaylistsEntryIsRefused) {
+  const std::string entry = g_folder + "playlist entry.wmv", playlist = g_folder + "names its entry.asx";
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(g_videoOnly).c_str(), Utf8ToWide(entry).c_str(), FALSE));
+  ASSERT_TRUE(ReplaceFileAtomically(playlist, "<asx><entry><ref href=\"playlist entry.wmv\"/></entry></asx>"));
+  const std::string bytes = ReadWholeFile(entry).value_or("");
+  wchar_t shortName[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameW(Utf8ToWide(entry).c_str(), shortName, MAX_PATH), 0u);
+  for (const std::string& output : {entry, g_folder + "PLAYLIST ENTRY.WMV", WideToUtf8(shortName)}) {
+    SCOPED_TRACE(output);
+    EXPECT_EQ(Convert(test::kWmv, playlist, output), static_cast<DWORD>(kExitBadArguments));
+    EXPECT_NE(NewestLog().find("cause=bad-arguments"), std::string::npos);
+    EXPECT_EQ(RunWithoutEngine(test::Fill(test::kWmv, playlist, output, kRunConvert, 0)),
+              static_cast<DWORD>(kExitBadArguments));
+    EXPECT_TRUE(ReadWholeFile(entry) == bytes) << "the source was changed";
+  }
 }
 
 std::string NewestLog() {
@@ -580,6 +613,32 @@ TEST_F(EncoderConversion, AFailingEngineLeavesNoFileAndALog) {
   EXPECT_NE(log.find("arguments: "), std::string::npos) << log;
   EXPECT_NE(log.find("engine version: FFmpeg "), std::string::npos) << log;
   EXPECT_NE(log.find("exit " + std::to_string(code)), std::string::npos) << log;
+}
+
+// An ASF whose declared video stream carries no frames is read for a
+// bounded while, then given to the prober; a prober that does not answer in
+// its time is given up on, and the source refused.
+TEST_F(EncoderConversion, AProberThatDoesNotAnswerRefusesTheSource) {
+  std::string bytes = ReadWholeFile(g_stereo43).value_or("");
+  const auto header = asf::HeaderObject(bytes);
+  ASSERT_TRUE(header);
+  asf::ForEachChild(*header, [&](std::string_view object) {
+    if (asf::SameGuid(object, 0, asf::kStreamProperties) && asf::SameGuid(object, 24, asf::kVideoMedia))
+      bytes[static_cast<std::size_t>(object.data() - bytes.data()) + 72] = 9;  // a stream no packet carries
+    return true;
+  });
+  const std::string source = g_folder + "no video packets.wmv";
+  ASSERT_TRUE(ReplaceFileAtomically(source, bytes));
+  const std::wstring encoder = testing::InstallStandInEngine(g_folder + "silent prober\\", true);
+  const testing::EngineFault fault(L"hang");
+  SetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", L"1");
+  const long long window = reinterpret_cast<INT_PTR>(ReportWindow());
+  EXPECT_EQ(testing::RunWithReports(encoder, test::Fill(test::kWmv, source, "o.wmv", kRunProbe, window), 60000),
+            static_cast<DWORD>(kExitSourceUnreadable));
+  SetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", nullptr);
+  ASSERT_EQ(g_reports.size(), 4u);
+  EXPECT_EQ(g_reports[1].value, 0);
+  EXPECT_NE(NewestLog().find("cause=source-read-timeout"), std::string::npos) << NewestLog();
 }
 
 TEST_F(EncoderConversion, HostileNamesAreOnlyFiles) {
@@ -831,6 +890,27 @@ TEST_F(SplitConversion, AFailingRangeEndsInOneRun) {
   EXPECT_NE(log.find("converting in one run"), std::string::npos) << log;
   EXPECT_TRUE(Stream(Probe(out), "video"));
   EXPECT_EQ(SplitFolders(), 0);
+}
+
+// A split that falls back to one run gives the output the frame rate it
+// measured from the source, as the split would have.
+TEST_F(SplitConversion, AFallbackKeepsTheMeasuredFrameRate) {
+  const std::string source = g_folder + "long ntsc.wmv";
+  ASSERT_TRUE(RunFfmpeg(L"ffmpeg.exe", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                        "testsrc=size=160x120:rate=30000/1001", "-t", "31", "-c:v", "wmv2", "-an",
+                                        "-f", "asf", "file:" + source}, nullptr, nullptr));
+  const std::wstring encoder = testing::InstallStandInEngine(g_folder + "failing parts\\");
+  const testing::EngineFault fault(L"fail-parts");
+  std::string pattern = test::kMpeg1;
+  pattern.erase(pattern.find(" -ofps 25.000000"), 16);
+  SetEnvironmentVariableW(L"VELTO_SEGMENTS", L"2");
+  const std::string out = Output("long ntsc.mpg");
+  EXPECT_EQ(RunEncoder(test::Fill(pattern, source, out, kRunConvert, 0), encoder), 0u);
+  EXPECT_NE(NewestLog().find("converting in one run"), std::string::npos) << NewestLog();
+  const json probe = Probe(out);
+  const json* video = Stream(probe, "video");
+  ASSERT_TRUE(video);
+  EXPECT_EQ(video->value("avg_frame_rate", ""), "30000/1001");
 }
 
 TEST_F(SplitConversion, AKilledEncoderLeavesNoParts) {

@@ -3,6 +3,7 @@
 // of a program during which they are taken.
 #include <windows.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -18,14 +19,17 @@ struct Report {
 };
 
 // The reports the window got, in order; with g_answerStop set it answers
-// position reports with "stop".
+// position reports with "stop", and so it answers a position of
+// g_stopFromSecond or more.
 inline std::vector<Report> g_reports;
 inline bool g_answerStop = false;
+inline int g_stopFromSecond = INT_MAX;
 
 inline LRESULT CALLBACK ReportWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kProgressMessage) {
     g_reports.push_back({static_cast<unsigned>(wParam), static_cast<int>(lParam)});
-    return (g_answerStop && wParam == kReportPosition) ? 1 : 0;
+    const bool stop = g_answerStop || static_cast<int>(lParam) >= g_stopFromSecond;
+    return (stop && wParam == kReportPosition) ? 1 : 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }

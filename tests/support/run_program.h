@@ -12,6 +12,18 @@
 
 namespace velto::testing {
 
+// Start-up information that hands a child this program's own standard
+// streams (to be inherited).
+inline STARTUPINFOW StartupSharingOurStreams() {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  return startup;
+}
+
 // Runs a program hidden; its exit code, or -1 when it did not start. One
 // that has not ended after `timeoutMs` is ended with code 99. As the
 // converter does, a start that fails while the program file is there (held

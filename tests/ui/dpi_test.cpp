@@ -18,6 +18,7 @@
 #include "framework/dpi.h"
 #include "res/resource_ids.h"
 #include "settings/conversion_settings.h"
+#include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/window_text.h"
@@ -158,12 +159,7 @@ DWORD RunChild(UINT dpi) {
   std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=DpiChild.*";
   SetEnvironmentVariableW(Utf8ToWide(kDpiVariable).c_str(), std::to_wstring(dpi).c_str());
   // The child's report goes where this program's does.
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  STARTUPINFOW startup = testing::StartupSharingOurStreams();
   PROCESS_INFORMATION process{};
   const BOOL started =
       CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);

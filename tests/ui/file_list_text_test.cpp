@@ -98,6 +98,7 @@ TEST(FileListText, RefusedFilesAreOneMessageWithTheirCauses) {
   const std::string text = LoadFailedListText(many);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 19 + 2);
   EXPECT_NE(text.find("\n\n... and 3 more."), std::string::npos);
+  EXPECT_EQ(CauseWords({EncoderCause::kSourceReadTimeout, ""}), "the source could not be read in time");
 }
 
 TEST(FileListText, APlaylistWithoutALocalFileSaysWhyAndACutSourceHowShort) {
