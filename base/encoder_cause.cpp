@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view kCauseKey = "cause=";
 constexpr std::string_view kDetailKey = "cause-detail=";
 
-constexpr std::array<std::pair<EncoderCause, std::string_view>, 9> kCauseNames = {{
+constexpr std::array<std::pair<EncoderCause, std::string_view>, 10> kCauseNames = {{
     {EncoderCause::kBadArguments, "bad-arguments"},
     {EncoderCause::kSourceUnreadable, "source-unreadable"},
     {EncoderCause::kNotVideoFile, "not-video-file"},
@@ -21,6 +21,7 @@ constexpr std::array<std::pair<EncoderCause, std::string_view>, 9> kCauseNames =
     {EncoderCause::kOutputDenied, "output-denied"},
     {EncoderCause::kDiskFull, "disk-full"},
     {EncoderCause::kSourceReadTimeout, "source-read-timeout"},
+    {EncoderCause::kOutputIncomplete, "output-incomplete"},
 }};
 
 // A detail stays on its line.

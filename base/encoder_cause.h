@@ -1,11 +1,12 @@
 #pragma once
 // Why a run of veltoenc.exe failed, as the encoder decides it from what it
 // knows (its own file checks, the engine's exit) and records it in its run
-// log for the converter: a line "cause=NAME" and, for an engine failure, a
-// line "cause-detail=TEXT" holding the engine's last error line (for a
-// playlist that leads to no file: each entry passed over, and why). The
-// converter turns the name into words and shows the detail as it stands; it
-// never reads the engine's own text to find a cause.
+// log for the converter: a line "cause=NAME" and, for an engine failure or
+// an incomplete output, a line "cause-detail=TEXT" holding the engine's last
+// error line or what the output lacks (for a playlist that leads to no file:
+// each entry passed over, and why). The converter turns the name into words
+// and shows the detail as it stands; it never reads the engine's own text to
+// find a cause.
 #include <string>
 #include <string_view>
 
@@ -23,11 +24,14 @@ enum class EncoderCause {
   kOutputDenied,      // the output cannot be made: access denied or read-only
   kDiskFull,          // the drive of the output is full
   kSourceReadTimeout, // the prober gave no answer about the source in its time
+  kOutputIncomplete,  // the output written does not hold what was planned; the detail says how
 };
 
 struct EncoderCauseRecord {
   EncoderCause cause = EncoderCause::kUnknown;
-  std::string detail;  // kFfmpegFailed: the engine's last error line; kSourceUnreadable: a playlist's entries
+  // kFfmpegFailed: the engine's last error line; kOutputIncomplete: what the
+  // output lacks; kSourceUnreadable: a playlist's entries
+  std::string detail;
 };
 
 // The record's log lines, each ended by CR LF; nothing for kUnknown.

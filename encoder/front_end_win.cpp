@@ -19,9 +19,11 @@
 #include "encoder/job/encoder_job.h"
 #include "encoder/job/ffmpeg_arguments.h"
 #include "encoder/job/segment_plan.h"
+#include "encoder/job/output_check.h"
 #include "encoder/job/split_arguments.h"
 #include "encoder/run/ffmpeg_run_win.h"
 #include "encoder/run/loudness_run_win.h"
+#include "encoder/run/output_check_win.h"
 #include "encoder/run/reporter_win.h"
 #include "encoder/run/split_folder_win.h"
 #include "encoder/run/split_run_win.h"
@@ -46,8 +48,7 @@ int FailNoVideo(RunLog& log, bool mediaFound) {
                     : Fail(log, "no media found", EncoderCause::kNotVideoFile, kExitSourceUnreadable);
 }
 
-void DeleteIncompleteOutput(const std::string& output, RunLog& log) {
-  const std::wstring path = Utf8ToWide(output);
+void DeleteIncompleteOutput(const std::wstring& path, RunLog& log) {
   for (int attempt = 0; attempt < 50 && FileExists(path); ++attempt) {
     if (DeleteFileW(path.c_str())) {
       log.Line("incomplete output deleted");
@@ -85,8 +86,7 @@ constexpr std::uint64_t kNearlyFullBytes = 1 << 20;
 // Why an ffmpeg run failed, learnt before its incomplete output goes: the
 // output's drive is (nearly) full, the output cannot be written, or else
 // ffmpeg failed by itself, as its last error line says.
-void LogFfmpegFailureCause(const std::string& output, const FfmpegRunResult& run, RunLog& log) {
-  const std::wstring path = Utf8ToWide(output);
+void LogFfmpegFailureCause(const std::wstring& path, const FfmpegRunResult& run, RunLog& log) {
   if (const auto free = FreeBytesBeside(path); free && *free < kNearlyFullBytes) {
     log.Line("the output's drive has " + std::to_string(*free) + " bytes free");
     log.Cause(EncoderCause::kDiskFull);
@@ -96,6 +96,25 @@ void LogFfmpegFailureCause(const std::string& output, const FfmpegRunResult& run
   } else {
     log.Cause(EncoderCause::kFfmpegFailed, run.lastError);
   }
+}
+
+// What a conversion writes: the output's name, the temporary name it is
+// written under until it has been checked, and what it is to hold.
+struct Writing {
+  std::wstring output;
+  std::wstring partial;
+  OutputPlan plan;
+};
+
+// The checked output under its own name; the exit code.
+int NameOutput(const Writing& writing, RunLog& log) {
+  if (const std::uint32_t error = PublishOutput(writing.partial, writing.output); error != 0) {
+    DeleteIncompleteOutput(writing.partial, log);
+    return Fail(log, "the output could not be given its name (system error " + std::to_string(error) + ")",
+                CauseOfOutputError(error), kExitFfmpegFailed);
+  }
+  log.Timed("output checked and named");
+  return kExitDone;
 }
 
 int LogicalProcessors() {
@@ -161,54 +180,64 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   if (info->durationSeconds >= kShortestSplitSeconds && FrameRateNeedsCounting(*info)) {
     if (const auto described = DescribeSource(*prober, job.source, log)) info->frameRate = described->frameRate;
   }
-  FfmpegArguments translated = TranslateJob(job, *info);
+  // ffmpeg writes under a temporary name; the output gets its own name once
+  // it has been checked.
+  Writing writing{Utf8ToWide(job.output), PartialOutputFor(Utf8ToWide(job.output)), PlanOutput(job, *info)};
+  EncoderJob written = job;
+  written.output = WideToUtf8(writing.partial);
+  FfmpegArguments translated = TranslateJob(written, *info);
   if (!translated.error.empty())
     return Fail(log, "refused: " + translated.error, EncoderCause::kBadArguments, kExitBadArguments);
   // An output folder that takes no file fails here, before ffmpeg runs.
-  if (const std::uint32_t error = WriteOpenError(Utf8ToWide(job.output)); error != 0)
+  if (const std::uint32_t error = WriteOpenError(writing.output); error != 0)
     return Fail(log, "the output cannot be opened for writing (system error " + std::to_string(error) + ")",
                 CauseOfOutputError(error), kExitFfmpegFailed);
   if (job.audio.evenLoudness) {
     if (EvenOutLoudness(*ffmpeg, job, *info, reporter, log) == LoudnessOutcome::kStopped) return kExitStopped;
-    translated = TranslateJob(job, *info);
+    written.audio = job.audio;
+    translated = TranslateJob(written, *info);
   }
   LeaveFfmpegArguments(translated.arguments);
 
   // Long sources are split by time and their ranges encoded side by side;
-  // should that fail, the conversion runs once more in one piece.
+  // should that fail, or its output fall short, the conversion runs once
+  // more in one piece.
   const std::wstring folder = SplitFolderFor(job.output);
   const int processors = ProcessorsToUse(LogicalProcessors(), EnvironmentText(L"VELTO_SEGMENTS"));
-  if (const auto split = TranslateSplitJob(job, *info, processors, WideToUtf8(folder))) {
-    switch (ConvertSplit(*ffmpeg, job.output, *split, folder, reporter, log)) {
-      case SplitOutcome::kDone:
-        return kExitDone;
-      case SplitOutcome::kStopped:
-        DeleteIncompleteOutput(job.output, log);
-        return kExitStopped;
-      case SplitOutcome::kFailed:
-        DeleteIncompleteOutput(job.output, log);
-        log.Line("the split conversion failed; converting in one run");
-        break;
+  if (const auto split = TranslateSplitJob(written, *info, processors, WideToUtf8(folder))) {
+    SplitOutcome outcome = ConvertSplit(*ffmpeg, written.output, *split, folder, reporter, log);
+    if (outcome == SplitOutcome::kDone) {
+      const std::string why = CheckWrittenOutput(*prober, writing.partial, writing.plan, log);
+      if (why.empty()) return NameOutput(writing, log);
+      log.Line("the split conversion's output is incomplete: " + why);
+      outcome = SplitOutcome::kFailed;
     }
+    DeleteIncompleteOutput(writing.partial, log);
+    if (outcome == SplitOutcome::kStopped) return kExitStopped;
+    log.Line("the split conversion failed; converting in one run");
   }
 
-  const FfmpegRunResult run = RunFfmpeg(*ffmpeg, translated.arguments, reporter, log);
+  const FfmpegRunResult run = RunFfmpeg(*ffmpeg, translated.arguments, writing.partial, reporter, log);
   if (!run.started) {
     log.Cause(EncoderCause::kFfmpegMissing);
     return kExitFfmpegMissing;
   }
   if (run.stopped) {
-    DeleteIncompleteOutput(job.output, log);
+    DeleteIncompleteOutput(writing.partial, log);
     return kExitStopped;
   }
-  if (run.exitCode != 0 || run.frames == 0 || !FileExists(Utf8ToWide(job.output))) {
+  if (run.exitCode != 0 || run.frames == 0 || !FileExists(writing.partial)) {
     log.Line("engine failed with exit code " + std::to_string(run.exitCode) + " after " +
              std::to_string(run.frames) + " frames");
-    LogFfmpegFailureCause(job.output, run, log);
-    DeleteIncompleteOutput(job.output, log);
+    LogFfmpegFailureCause(writing.partial, run, log);
+    DeleteIncompleteOutput(writing.partial, log);
     return kExitFfmpegFailed;
   }
-  return kExitDone;
+  if (const std::string why = CheckWrittenOutput(*prober, writing.partial, writing.plan, log); !why.empty()) {
+    DeleteIncompleteOutput(writing.partial, log);
+    return Fail(log, "the output is incomplete: " + why, EncoderCause::kOutputIncomplete, kExitFfmpegFailed, why);
+  }
+  return NameOutput(writing, log);
 }
 
 // Zeros for the four values: the caller learns that the probe failed.

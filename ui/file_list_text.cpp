@@ -80,6 +80,9 @@ std::string CauseWords(const EncoderCauseRecord& record) {
     case EncoderCause::kOutputDenied: return "the output folder cannot be written (access denied or read-only)";
     case EncoderCause::kDiskFull: return "the disk is full";
     case EncoderCause::kSourceReadTimeout: return "the source could not be read in time";
+    case EncoderCause::kOutputIncomplete:
+      return record.detail.empty() ? "the output came out incomplete"
+                                   : "the output came out incomplete: " + record.detail;
   }
   return {};
 }

@@ -103,6 +103,13 @@ DWORD FfmpegProcess::ExitCode() const {
   return code;
 }
 
+DWORD ProberTimeLimitMs() {
+  wchar_t text[16];
+  const DWORD length = GetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", text, 16);
+  const int seconds = length > 0 && length < 16 ? _wtoi(text) : 0;
+  return seconds > 0 ? static_cast<DWORD>(seconds) * 1000 : 30'000;
+}
+
 CaptureOutcome RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,
                              std::string& output, DWORD timeoutMs) {
   FfmpegProcess process;

@@ -54,6 +54,11 @@ enum class CaptureOutcome {
   kTimedOut,  // still running after the time allowed, and ended
 };
 
+// The time a prober run is given: long enough for any file it reads to the
+// end, short enough that nothing waits on one without end. 30 s, or the
+// seconds VELTO_PROBER_SECONDS names (for tests).
+DWORD ProberTimeLimitMs();
+
 // Runs a program to its end, for at most timeoutMs, and gives what it wrote
 // on its output.
 CaptureOutcome RunAndCapture(const std::wstring& program, const std::vector<std::string>& arguments,

@@ -45,6 +45,12 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
   return first && second ? *first == *second : SamePath(a, b);
 }
 
+bool HideFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return (attributes & FILE_ATTRIBUTE_HIDDEN) || SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+}
+
 std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit) {
   const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -19,6 +19,9 @@ std::wstring FullPath(const std::wstring& path);
 // compared as paths.
 bool SameFile(const std::wstring& a, const std::wstring& b);
 
+// Hides a file; false while it is not there.
+bool HideFile(const std::wstring& path);
+
 // Up to `limit` bytes from the start of a file; nullopt when it cannot be
 // read.
 std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit);

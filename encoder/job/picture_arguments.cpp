@@ -135,6 +135,11 @@ std::optional<Fraction> PlanFrameRate(const EncoderJob& job, const SourceInfo& s
   return rate;
 }
 
+FrameSize PlannedFrameSize(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc) {
+  const Geometry g = PlanGeometry(job, source, disc);
+  return {g.frameWidth, g.frameHeight};
+}
+
 Arguments PictureArguments(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc,
                            const std::string& first) {
   Arguments args;

@@ -14,6 +14,13 @@ namespace velto {
 // The output's constant frame rate; none keeps the source's own frame times.
 std::optional<Fraction> PlanFrameRate(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc);
 
+struct FrameSize {
+  int width = 0, height = 0;
+};
+
+// The output's frame: the scaled picture with its bars.
+FrameSize PlannedFrameSize(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc);
+
 // The scaling and bars, and the frame rate; `first` goes before the
 // scaling when given.
 Arguments PictureArguments(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc,

@@ -7,6 +7,7 @@
 #include "base/encoder_interface.h"
 #include "base/text_encoding.h"
 #include "encoder/common/ffmpeg_process_win.h"
+#include "encoder/common/file_access_win.h"
 #include "encoder/common/run_log.h"
 #include "encoder/run/progress_stream.h"
 
@@ -50,9 +51,10 @@ class FfmpegOutputs {
 }  // namespace
 
 FfmpegRunResult RunFfmpeg(const std::wstring& ffmpeg, const std::vector<std::string>& arguments,
-                          Reporter& reporter, RunLog& log) {
+                          const std::wstring& writes, Reporter& reporter, RunLog& log) {
   FfmpegRunResult result;
   FfmpegGroup group;
+  group.HideWhenMade(writes);
   result.started = group.Start(ffmpeg, {arguments}, log);
   if (!result.started) return result;
   std::int32_t position = 0;
@@ -127,8 +129,10 @@ void FfmpegGroup::EndAll(bool askFirst) {
 }
 
 // Looks at every run once: kFailed as soon as one has ended in failure,
-// even while others still go; kAllEnded when every one has ended well.
+// even while others still go; kAllEnded when every one has ended well. A
+// file to be hidden is hidden once it is there.
 FfmpegGroup::State FfmpegGroup::Look(RunLog& log) {
+  if (!hide_.empty() && HideFile(hide_)) hide_.clear();
   bool allEnded = true, failed = false;
   for (std::size_t i = 0; i < members_.size(); ++i) {
     Member& m = *members_[i];

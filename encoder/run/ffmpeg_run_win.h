@@ -23,8 +23,9 @@ struct FfmpegRunResult {
   std::string lastError;    // ffmpeg's last error line, if any
 };
 
+// `writes` is the file it writes, hidden once it is there.
 FfmpegRunResult RunFfmpeg(const std::wstring& ffmpeg, const std::vector<std::string>& arguments,
-                          Reporter& reporter, RunLog& log);
+                          const std::wstring& writes, Reporter& reporter, RunLog& log);
 
 struct FfmpegGroupResult {
   bool started = false;
@@ -55,6 +56,8 @@ class FfmpegGroup {
   bool Start(const std::wstring& ffmpeg, const std::vector<std::vector<std::string>>& runs, RunLog& log);
   // Writes `bytes` on run `run`'s input and closes it.
   bool GiveInput(std::size_t run, const std::string& bytes);
+  // A file a run writes, hidden as soon as it is there.
+  void HideWhenMade(std::wstring path) { hide_ = std::move(path); }
   // Until every run has ended, one has failed or the window asks to stop.
   FfmpegGroupResult Follow(std::size_t counted, std::int32_t& position, Reporter& reporter, RunLog& log);
   // Ends the runs still going, at once.
@@ -71,6 +74,7 @@ class FfmpegGroup {
   void EndAll(bool askFirst);
 
   std::vector<std::unique_ptr<Member>> members_;
+  std::wstring hide_;
 };
 
 }  // namespace velto

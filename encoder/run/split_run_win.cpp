@@ -32,6 +32,7 @@ SplitOutcome RunParts(const std::wstring& ffmpeg, const std::string& output, con
                       SplitFolder& folder, Reporter& reporter, RunLog& log) {
   std::vector<std::vector<std::string>> runs = split.video;
   if (!split.audio.empty()) runs.push_back(split.audio);
+  folder.Join().HideWhenMade(Utf8ToWide(output));
   if (!folder.Parts().Start(ffmpeg, runs, log) || !folder.Join().Start(ffmpeg, {split.join}, log))
     return SplitOutcome::kFailed;
   std::int32_t position = 0;

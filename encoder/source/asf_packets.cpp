@@ -85,16 +85,36 @@ std::optional<AsfDataLayout> ReadAsfDataLayout(std::string_view bytes) {
       if (smallest != largest || smallest < 16 || smallest > kLargestPacket) return false;
       layout.packetSize = static_cast<std::uint32_t>(smallest);
       layout.prerollMs = Little(object, 80, 8);
-    } else if (SameGuid(object, 0, kStreamProperties) && SameGuid(object, 24, kVideoMedia) &&
-               layout.videoStream == 0) {
+    } else if (SameGuid(object, 0, kStreamProperties)) {
       if (object.size() < 78) return false;
-      layout.videoStream = static_cast<int>(Little(object, 72, 2) & 0x7F);
+      const int number = static_cast<int>(Little(object, 72, 2) & 0x7F);
+      if (SameGuid(object, 24, kVideoMedia) && layout.videoStream == 0) layout.videoStream = number;
+      if (SameGuid(object, 24, kAudioMedia) && layout.audioStream == 0) layout.audioStream = number;
     }
     return true;
   });
   if (!whole) return std::nullopt;
   if (layout.packetSize == 0 || layout.videoStream == 0) return std::nullopt;
   return layout;
+}
+
+void AsfFrameScan::See(int stream, std::int64_t presentationMs) {
+  std::optional<Seen>& seen = seen_[static_cast<std::size_t>(stream & 0x7F)];
+  if (!seen) {
+    seen = Seen{presentationMs, presentationMs, 0};
+    return;
+  }
+  seen->first = std::min(seen->first, presentationMs);
+  if (presentationMs > seen->last) {
+    seen->step = presentationMs - seen->last;
+    seen->last = presentationMs;
+  } else if (presentationMs < seen->last && (seen->step == 0 || seen->last - presentationMs < seen->step)) {
+    seen->step = seen->last - presentationMs;
+  }
+}
+
+std::optional<AsfFrameScan::Seen> AsfFrameScan::SeenOf(int stream) const {
+  return stream >= 1 && stream <= 127 ? seen_[static_cast<std::size_t>(stream)] : std::nullopt;
 }
 
 void AsfFrameScan::AddFrame(std::int64_t presentationMs) {
@@ -164,11 +184,15 @@ bool AsfFrameScan::Feed(std::string_view packet) {
         if (inner > length) return false;
         const auto time = static_cast<std::int64_t>(offset + frame * delta);
         latest_ = std::max(latest_, time);
+        See(stream, time);
         if (stream == stream_) AddFrame(time);
         ++frame;
       }
     } else {
-      if (replicated >= 8) latest_ = std::max(latest_, presentation);
+      if (replicated >= 8) {
+        latest_ = std::max(latest_, presentation);
+        See(stream, presentation);
+      }
       if (stream == stream_ && offset == 0) {
         if (replicated < 8) return false;  // a frame without a time
         AddFrame(presentation);

@@ -2,6 +2,7 @@
 // The video frames of an ASF (WMV, ASF) file, read from its data packets:
 // enough to tell the frame rate of a file whose header states none, without
 // starting the prober.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -16,6 +17,7 @@ struct AsfDataLayout {
   std::uint64_t firstPacket = 0;  // file offset of the first data packet
   std::uint32_t packetSize = 0;   // every packet has this size
   int videoStream = 0;            // stream number, 1..127
+  int audioStream = 0;            // the first audio stream's; 0 when there is none
   // Where the data object ends by its own header; 0 when it does not say
   // (a broadcast file). A file shorter than that was cut off.
   std::uint64_t dataEnd = 0;
@@ -44,6 +46,14 @@ class AsfFrameScan {
   // a presentation time of any stream.
   std::int64_t LatestMs() const { return latest_; }
 
+  // What was seen of one stream (1..127): its earliest and latest
+  // presentation times (ms), and the step from the time before the latest
+  // to the latest (0 while only one time was seen); none when none was.
+  struct Seen {
+    std::int64_t first = 0, last = 0, step = 0;
+  };
+  std::optional<Seen> SeenOf(int stream) const;
+
   // Enough of a file's first packets has been fed, `bytesRead` of them, to
   // tell its frame rate: ten seconds of frames or 20 000 of them; or, when
   // the video is sparse or missing there (a stream that is declared and
@@ -52,12 +62,14 @@ class AsfFrameScan {
 
  private:
   void AddFrame(std::int64_t presentationMs);
+  void See(int stream, std::int64_t presentationMs);
 
   int stream_;
   std::vector<std::int64_t> times_;
   std::int64_t first_ = 0, last_ = 0;
   std::int64_t latest_ = 0;
   std::optional<std::int64_t> firstSent_;
+  std::array<std::optional<Seen>, 128> seen_;
 };
 
 // Frames a second from the frames' presentation times in milliseconds. One

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
+#include <utility>
 #include <nlohmann/json.hpp>
 
 namespace velto {
@@ -44,6 +46,15 @@ Fraction RatioField(const json& object, const char* key, char separator) {
 // A count no real file reaches is no count (and would not fit the field).
 bool IsFrameCount(double n) { return n > 0 && n <= 1e12; }
 
+// A stream's start and end as the prober states them; the end 0 when it
+// states no length.
+std::pair<double, double> StreamSpan(const json& stream) {
+  const double start = NumberField(stream, "start_time").value_or(0);
+  const auto length = NumberField(stream, "duration");
+  if (!std::isfinite(start) || !length || !std::isfinite(*length) || *length <= 0) return {start, 0};
+  return {start, start + *length};
+}
+
 }  // namespace
 
 std::optional<SourceInfo> ParseProbeJson(const std::string& text) {
@@ -76,6 +87,7 @@ std::optional<SourceInfo> ParseProbeJson(const std::string& text) {
         else if (const auto f = NumberField(stream, "nb_read_frames"); f && IsFrameCount(*f))
           info.frameCount = static_cast<std::int64_t>(*f);
         videoDuration = NumberField(stream, "duration");
+        std::tie(info.videoStart, info.videoEnd) = StreamSpan(stream);
       } else if (*type == "audio" && !info.hasAudio) {
         const auto channels = NumberField(stream, "channels");
         const auto rate = NumberField(stream, "sample_rate");
@@ -83,11 +95,18 @@ std::optional<SourceInfo> ParseProbeJson(const std::string& text) {
         info.hasAudio = true;
         info.channels = static_cast<int>(std::min(*channels, 64.0));
         info.sampleRate = static_cast<int>(std::min(*rate, 1e6));
+        std::tie(info.audioStart, info.audioEnd) = StreamSpan(stream);
       }
     }
   }
   if (const auto format = root.find("format"); format != root.end() && format->is_object()) {
     if (const auto d = NumberField(*format, "duration")) info.durationSeconds = *d;
+    // The streams' times on the source's own clock.
+    const double start = NumberField(*format, "start_time").value_or(0);
+    if (std::isfinite(start)) {
+      for (double* time : {&info.videoStart, &info.videoEnd, &info.audioStart, &info.audioEnd})
+        if (*time != 0) *time = std::max(0.0, *time - start);
+    }
     if (const auto name = format->find("format_name"); name != format->end() && name->is_string())
       info.formatName = name->get<std::string>();
   }

@@ -22,6 +22,12 @@ struct SourceInfo {
   double durationSeconds = 0;      // 0 when unknown
   double statedSeconds = 0;        // a file cut short: the length its header states; else 0
   std::string formatName;
+  // Where the first video and audio streams begin and end, in seconds on
+  // the source's own clock, which starts with its earliest packet; an end
+  // of 0 when it is not known. A conversion of the whole source holds what
+  // lies between them.
+  double videoStart = 0, videoEnd = 0;
+  double audioStart = 0, audioEnd = 0;
 
   double DisplayAspect() const {
     return height > 0 ? width * sampleAspect.Value() / height : 0.0;

@@ -47,6 +47,53 @@ bool ReadAt(HANDLE file, std::uint64_t offset, std::string& bytes) {
          ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
 }
 
+// Packets [first, first + count) of the data fed to `scan`; false when one
+// cannot be read or is malformed.
+bool ScanPackets(HANDLE file, const AsfDataLayout& layout, std::uint64_t first, std::uint64_t count,
+                 AsfFrameScan& scan) {
+  std::string bytes(static_cast<std::size_t>(count) * layout.packetSize, '\0');
+  if (!ReadAt(file, layout.firstPacket + first * layout.packetSize, bytes)) return false;
+  for (std::uint64_t i = 0; i < count; ++i)
+    if (!scan.Feed(std::string_view(bytes).substr(static_cast<std::size_t>(i) * layout.packetSize, layout.packetSize)))
+      return false;
+  return true;
+}
+
+// Where the streams lie (SourceInfo's spans): where they begin, from the
+// first 256 KiB of packets; where they end, from the last 256 KiB of the
+// data present, or further back, up to 16 MiB, until the video's and the
+// sound's last packets are found. A stream's end is its last time and the
+// step to it from the one before. Unknown where a packet is malformed.
+void ReadStreamSpans(HANDLE file, const AsfDataLayout& layout, std::uint64_t fileSize, SourceInfo& info) {
+  const std::uint64_t dataEnd = layout.dataEnd != 0 ? std::min(layout.dataEnd, fileSize) : fileSize;
+  const std::uint64_t packets = dataEnd > layout.firstPacket ? (dataEnd - layout.firstPacket) / layout.packetSize : 0;
+  const std::uint64_t perRead = std::max<std::uint64_t>(1, (256u << 10) / layout.packetSize);
+  const std::uint64_t mostRead = std::max<std::uint64_t>(1, (16u << 20) / layout.packetSize);
+  AsfFrameScan head(layout.videoStream), tail(layout.videoStream);
+  if (packets == 0 || !ScanPackets(file, layout, 0, std::min(packets, perRead), head)) return;
+  const auto found = [&] {
+    return tail.SeenOf(layout.videoStream) && (layout.audioStream == 0 || tail.SeenOf(layout.audioStream));
+  };
+  const std::uint64_t floor = packets > mostRead ? packets - mostRead : 0;
+  for (std::uint64_t end = packets; end > floor && !found();) {
+    const std::uint64_t begin = end - std::min(end - floor, perRead);
+    if (!ScanPackets(file, layout, begin, end - begin, tail)) return;
+    end = begin;
+  }
+  std::optional<std::int64_t> start;
+  for (int stream = 1; stream < 128; ++stream)
+    if (const auto seen = head.SeenOf(stream)) start = std::min(start.value_or(seen->first), seen->first);
+  if (!start) return;
+  const auto seconds = [&](std::int64_t ms) { return std::max(0.0, static_cast<double>(ms - *start) / 1000.0); };
+  const auto video = head.SeenOf(layout.videoStream), videoEnd = tail.SeenOf(layout.videoStream);
+  if (video) info.videoStart = seconds(video->first);
+  if (videoEnd) info.videoEnd = seconds(videoEnd->last + videoEnd->step);
+  if (layout.audioStream == 0) return;
+  const auto audio = head.SeenOf(layout.audioStream), audioEnd = tail.SeenOf(layout.audioStream);
+  if (audio) info.audioStart = seconds(audio->first);
+  if (audioEnd) info.audioEnd = seconds(audioEnd->last + audioEnd->step);
+}
+
 bool IsCutShort(const AsfDataLayout& layout, std::uint64_t fileSize) {
   return layout.dataEnd != 0 && fileSize < layout.dataEnd;
 }
@@ -128,15 +175,6 @@ std::optional<SourceInfo> ProbeAsfDirectly(const std::string& source, RunLog& lo
   return info;
 }
 
-// The prober's time: long enough for any file it reads to the end,
-// short enough that Add never waits on one without end.
-DWORD ProberTimeLimitMs() {
-  wchar_t text[16];
-  const DWORD length = GetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", text, 16);
-  const int seconds = length > 0 && length < 16 ? _wtoi(text) : 0;
-  return seconds > 0 ? static_cast<DWORD>(seconds) * 1000 : 30'000;
-}
-
 // The prober's output; false when it failed. One that does not end in its
 // time refuses the source.
 bool AskProber(const std::wstring& prober, const std::vector<std::string>& arguments, std::string& output,
@@ -185,6 +223,11 @@ std::optional<SourceInfo> ReadSourceHeader(const std::string& source, RunLog& lo
     if (!fileSize) return std::nullopt;
     if (IsCutShort(*layout, *fileSize) && !BoundToDataPresent(file.Get(), *layout, *fileSize, *info, log))
       return std::nullopt;
+    ReadStreamSpans(file.Get(), *layout, *fileSize, *info);
+    char text[160];
+    std::snprintf(text, sizeof text, "streams: picture %.3f-%.3f s, sound %.3f-%.3f s", info->videoStart,
+                  info->videoEnd, info->audioStart, info->audioEnd);
+    log.Line(text);
   }
   return info;
 }

@@ -16,7 +16,8 @@ TEST(EncoderCause, ReadsBackFromALogAmongItsOtherLines) {
   EXPECT_EQ(read.detail, "a.avi: I/O error  second line");
   for (EncoderCause cause : {EncoderCause::kBadArguments, EncoderCause::kSourceUnreadable, EncoderCause::kNotVideoFile,
                              EncoderCause::kNoVideoStream, EncoderCause::kFfmpegMissing, EncoderCause::kOutputDenied,
-                             EncoderCause::kDiskFull, EncoderCause::kSourceReadTimeout}) {
+                             EncoderCause::kDiskFull, EncoderCause::kSourceReadTimeout,
+                             EncoderCause::kOutputIncomplete}) {
     EXPECT_EQ(ReadEncoderCause("exit 5\n" + EncoderCauseLines({cause, ""})).cause, cause);
   }
   // A log without a record, or with a name this side does not know.

@@ -100,6 +100,7 @@ TEST(AsfPackets, LayoutFromHeaderAndDataObject) {
   EXPECT_EQ(layout->firstPacket, start.size());
   EXPECT_EQ(layout->packetSize, kPacketSize);
   EXPECT_EQ(layout->videoStream, 2);
+  EXPECT_EQ(layout->audioStream, 1);
   EXPECT_EQ(layout->dataEnd, start.size() + 10 * kPacketSize);
 
   EXPECT_FALSE(ReadAsfDataLayout(FileStart({FileProperties(100, 200), StreamProperties(kVideo, 2)})));
@@ -123,6 +124,13 @@ TEST(AsfPackets, CountsFramesOfTheVideoStreamOnly) {
   EXPECT_TRUE(scan.Feed(Packet({{2, 3233, 33, Subframes({3, 1, 4}), true}, {1, 3233, 10, Subframes({2, 2}), true}})));
   EXPECT_EQ(scan.Frames(), 7);
   EXPECT_EQ(scan.SpanMs(), 3299 - 3100);
+  // Every stream's first and last times, and the step to the last.
+  const auto audio = scan.SeenOf(1);
+  ASSERT_TRUE(audio);
+  EXPECT_EQ(audio->first, 3100);
+  EXPECT_EQ(audio->last, 3243);
+  EXPECT_EQ(audio->step, 10);
+  EXPECT_FALSE(scan.SeenOf(3));
 }
 
 // A file whose declared video stream never comes is read for a bounded

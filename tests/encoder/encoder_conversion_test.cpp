@@ -511,7 +511,7 @@ TEST_F(EncoderConversion, PositionsRiseDuringAConversion) {
   // A stop answered to the last report, sent once ffmpeg has ended, is a
   // stop as well.
   g_stopFromSecond = last;
-  EXPECT_EQ(Convert(test::kDvdPalMp2, g_stereo43, out, true), static_cast<DWORD>(kExitStopped));
+  EXPECT_EQ(Convert(test::kDvdPalMp2, g_stereo43, Output("reports.mpg"), true), static_cast<DWORD>(kExitStopped));
   EXPECT_FALSE(Exists(out));
 }
 
@@ -639,6 +639,45 @@ TEST_F(EncoderConversion, AProberThatDoesNotAnswerRefusesTheSource) {
   ASSERT_EQ(g_reports.size(), 4u);
   EXPECT_EQ(g_reports[1].value, 0);
   EXPECT_NE(NewestLog().find("cause=source-read-timeout"), std::string::npos) << NewestLog();
+}
+
+// Outputs that ffmpeg ends well but that do not hold what was planned are
+// refused with what they lack, and nothing of them is left.
+TEST_F(EncoderConversion, AnIncompleteOutputIsRefusedAndRemoved) {
+  const std::string folder = g_folder + "faulty engine\\";
+  const std::wstring encoder = testing::InstallStandInEngine(folder);
+  const struct {
+    const wchar_t* fault;
+    const char* pattern;
+    const char* detail;  // how the cause's detail begins
+  } kCases[] = {{L"cut-output=50", test::kAviMp3, "the output holds "},
+                {L"cut-output=3", test::kDvdPalMp2, "the output "},
+                {L"empty-output", test::kWmv, "the output cannot be read"},
+                {L"no-sound", test::kMpeg1, "no sound stream"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(WideToUtf8(c.fault));
+    const testing::EngineFault fault(c.fault);
+    EXPECT_EQ(RunEncoder(test::Fill(c.pattern, g_stereo43, folder + "incomplete.out", kRunConvert, 0), encoder),
+              static_cast<DWORD>(kExitFfmpegFailed));
+    const std::string log = NewestLog();
+    EXPECT_NE(log.find("cause=output-incomplete\r\ncause-detail=" + std::string(c.detail)), std::string::npos) << log;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(testing::PathFromUtf8(folder)), {}), 3)
+        << "only the programs are left";
+  }
+}
+
+// A WMV download that stopped is converted as far as its data goes, and
+// that is what its output is held to.
+TEST_F(EncoderConversion, ACutSourceConvertsAsFarAsItsDataGoes) {
+  const std::string cut = g_folder + "cut download.wmv";
+  const auto whole = ReadWholeFile(g_stereo43);
+  ASSERT_TRUE(whole);
+  ASSERT_TRUE(ReplaceFileAtomically(cut, whole->substr(0, whole->size() * 7 / 10)));
+  for (const auto& [pattern, name] : {std::pair{test::kAviMp3, "from cut.avi"}, std::pair{test::kWmv, "from cut.wmv"}}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Convert(pattern, cut, Output(name)), 0u);
+    EXPECT_NE(NewestLog().find("cut short"), std::string::npos);
+  }
 }
 
 TEST_F(EncoderConversion, HostileNamesAreOnlyFiles) {
@@ -911,6 +950,21 @@ TEST_F(SplitConversion, AFallbackKeepsTheMeasuredFrameRate) {
   const json* video = Stream(probe, "video");
   ASSERT_TRUE(video);
   EXPECT_EQ(video->value("avg_frame_rate", ""), "30000/1001");
+}
+
+// A part that comes out short makes a split conversion fall back to one
+// run, whose output passes.
+TEST_F(SplitConversion, AShortPartEndsInOneRun) {
+  const std::wstring encoder = testing::InstallStandInEngine(g_folder + "short parts\\");
+  const testing::EngineFault fault(L"cut-parts=60");
+  SetEnvironmentVariableW(L"VELTO_SEGMENTS", L"2");
+  const std::string out = Output("long from short parts.vob");
+  EXPECT_EQ(RunEncoder(test::Fill(test::kDvdPalMp2, g_long, out, kRunConvert, 0), encoder), 0u);
+  const std::string log = NewestLog();
+  EXPECT_NE(log.find("the split conversion's output is incomplete"), std::string::npos) << log;
+  EXPECT_NE(log.find("converting in one run"), std::string::npos) << log;
+  EXPECT_TRUE(Exists(out));
+  EXPECT_EQ(SplitFolders(), 0);
 }
 
 TEST_F(SplitConversion, AKilledEncoderLeavesNoParts) {

@@ -59,6 +59,20 @@ TEST(MediaProbe, BelievableRatesAndShortClips) {
       "avg_frame_rate":"25/1"}],"format":{"duration":"59.6"}})")).durationSeconds, 60);
 }
 
+// Where the streams begin and end, on the clock that starts with the
+// source's first packet.
+TEST(MediaProbe, StreamSpansFromTheFormatsStart) {
+  const auto info = ParseProbeJson(R"({"streams":[
+      {"codec_type":"video","width":2,"height":2,"start_time":"1.546","duration":"60.0"},
+      {"codec_type":"audio","channels":2,"sample_rate":"44100","start_time":"1.5"}],
+      "format":{"duration":"60.1","start_time":"1.5"}})");
+  ASSERT_TRUE(info);
+  EXPECT_NEAR(info->videoStart, 0.046, 1e-9);
+  EXPECT_NEAR(info->videoEnd, 60.046, 1e-9);
+  EXPECT_EQ(info->audioStart, 0);
+  EXPECT_EQ(info->audioEnd, 0);  // no length stated: not known
+}
+
 TEST(MediaProbe, FailuresGiveZeros) {
   EXPECT_FALSE(ParseProbeJson("not json"));
   EXPECT_FALSE(ParseProbeJson("[1,2]"));

@@ -145,7 +145,8 @@ TEST_F(FaultInjection, TheEngineKilledMidFileFailsThatFileOnly) {
   g_settings.outputFormat = kFormatDvd;  // slow enough to be caught at work
   std::string firstOutput;
   int killed = 0;
-  WhenReady kill([&] { return g_engineState.currentIndex == 1 && Size(output + "b.vob") > 0; },
+  // ffmpeg writes under the output's temporary name until the output has been checked.
+  WhenReady kill([&] { return g_engineState.currentIndex == 1 && Size(output + "~velto-b.vob.partial") > 0; },
                  [&] {
                    firstOutput = Fingerprint(output + "a.vob");
                    killed = KillEngines();

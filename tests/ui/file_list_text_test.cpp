@@ -99,6 +99,8 @@ TEST(FileListText, RefusedFilesAreOneMessageWithTheirCauses) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 19 + 2);
   EXPECT_NE(text.find("\n\n... and 3 more."), std::string::npos);
   EXPECT_EQ(CauseWords({EncoderCause::kSourceReadTimeout, ""}), "the source could not be read in time");
+  EXPECT_EQ(CauseWords({EncoderCause::kOutputIncomplete, "no sound stream"}),
+            "the output came out incomplete: no sound stream");
 }
 
 TEST(FileListText, APlaylistWithoutALocalFileSaysWhyAndACutSourceHowShort) {

@@ -1,0 +1,180 @@
+#include "encoder/job/output_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <string>
+
+#include "encoder/job/disc_rules.h"
+#include "encoder/job/picture_arguments.h"
+#include "encoder/job/sound_arguments.h"
+
+namespace velto {
+namespace {
+
+const char* ProberCodecName(VideoCodec codec) {
+  switch (codec) {
+    case VideoCodec::kMpeg4:
+    case VideoCodec::kXvid: return "mpeg4";
+    case VideoCodec::kMpeg1: return "mpeg1video";
+    case VideoCodec::kMpeg2: return "mpeg2video";
+    case VideoCodec::kWmv2: return "wmv2";
+    case VideoCodec::kMsmpeg4: return "msmpeg4v3";
+    case VideoCodec::kMsmpeg4v2: return "msmpeg4v2";
+    default: return "";
+  }
+}
+
+// "key=value" fields of one line of the prober's compact listing.
+std::map<std::string_view, std::string_view> Fields(std::string_view line) {
+  std::map<std::string_view, std::string_view> fields;
+  while (!line.empty()) {
+    const std::size_t bar = line.find('|');
+    const std::string_view field = line.substr(0, bar);
+    if (const std::size_t equals = field.find('='); equals != std::string_view::npos)
+      fields.emplace(field.substr(0, equals), field.substr(equals + 1));
+    line = bar == std::string_view::npos ? std::string_view() : line.substr(bar + 1);
+  }
+  return fields;
+}
+
+std::optional<double> Number(std::string_view text) {
+  const std::string copy(text);
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  if (copy.empty() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+int Whole(std::string_view text) { return static_cast<int>(Number(text).value_or(0)); }
+
+std::string Decimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+// Within a frame (at least a tenth of a second) short of what was planned,
+// or a frame and a fifth of a second over it: ffmpeg's constant rate ends a
+// frame or two to either side of the source's last picture.
+bool Near(double held, double planned, double frame) {
+  constexpr double kRounding = 0.001;
+  return held >= planned - std::max(frame, 0.1) - kRounding && held <= planned + frame + 0.2 + kRounding;
+}
+
+}  // namespace
+
+OutputPlan PlanOutput(const EncoderJob& job, const SourceInfo& source) {
+  const std::optional<DiscRules> discRules = DiscRulesFor(job);
+  const DiscRules* disc = discRules ? &*discRules : nullptr;
+  OutputPlan plan;
+  plan.videoCodec = ProberCodecName(job.video.codec);
+  const FrameSize frame = PlannedFrameSize(job, source, disc);
+  plan.width = frame.width;
+  plan.height = frame.height;
+  const double limit = job.endSeconds.value_or(std::numeric_limits<double>::infinity());
+  const double length = source.durationSeconds;
+  const double videoEnd = std::min(source.videoEnd > 0 ? source.videoEnd : length, limit);
+  if (const std::optional<Fraction> rate = PlanFrameRate(job, source, disc)) {
+    plan.frameSeconds = 1.0 / rate->Value();
+    plan.frames = std::llround(videoEnd * rate->Value());
+    plan.videoSeconds = videoEnd;
+  } else {
+    if (!FrameRateNeedsCounting(source)) plan.frameSeconds = 1.0 / source.frameRate.Value();
+    plan.videoSeconds = std::max(0.0, videoEnd - source.videoStart);
+  }
+  const AudioPlan audio = PlanAudio(job, source, disc);
+  plan.sound = audio.keepSource || audio.silentTrack;
+  if (audio.silentTrack) {
+    plan.soundSeconds = std::min(std::ceil((length > 0 ? length : 1.0) * 1000) / 1000, limit);
+  } else if (audio.keepSource) {
+    const double soundEnd = std::min(source.audioEnd > 0 ? source.audioEnd : length, limit);
+    plan.soundSeconds = std::max(0.0, soundEnd - source.audioStart);
+  }
+  return plan;
+}
+
+std::vector<std::string> OutputProbeArguments(const std::string& path) {
+  return {"-hide_banner", "-v", "error", "-show_entries",
+          "stream=index,codec_type,codec_name,width,height:packet=stream_index,pts_time,dts_time,duration_time",
+          "-of", "compact", FileUrl(path)};
+}
+
+OutputFacts ReadOutputFacts(std::string_view listing) {
+  std::map<int, StreamFacts> streams;
+  std::map<int, std::string> types;
+  // A packet without a duration lasts as long as the one before it.
+  std::map<int, double> lastDuration;
+  while (!listing.empty()) {
+    const std::size_t newline = listing.find('\n');
+    std::string_view line = listing.substr(0, newline);
+    listing = newline == std::string_view::npos ? std::string_view() : listing.substr(newline + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const auto fields = Fields(line);
+    const auto field = [&](std::string_view key) {
+      const auto it = fields.find(key);
+      return it == fields.end() ? std::string_view() : it->second;
+    };
+    if (line.starts_with("packet|")) {
+      const int index = Whole(field("stream_index"));
+      StreamFacts& stream = streams[index];
+      // Decoding times run in order, whatever order the pictures are shown in.
+      auto time = Number(field("dts_time"));
+      if (!time) time = Number(field("pts_time"));
+      if (!time) continue;
+      double& duration = lastDuration[index];
+      duration = Number(field("duration_time")).value_or(duration);
+      const double end = *time + duration;
+      stream.start = stream.packets == 0 ? *time : std::min(stream.start, *time);
+      stream.end = stream.packets == 0 ? end : std::max(stream.end, end);
+      ++stream.packets;
+    } else if (line.starts_with("stream|")) {
+      const int index = Whole(field("index"));
+      StreamFacts& stream = streams[index];
+      stream.codec = std::string(field("codec_name"));
+      stream.width = Whole(field("width"));
+      stream.height = Whole(field("height"));
+      types[index] = std::string(field("codec_type"));
+    }
+  }
+  // Where no packet states a duration, the last lasts as long as the
+  // packets did on average.
+  for (auto& [index, stream] : streams)
+    if (lastDuration[index] == 0 && stream.packets > 1)
+      stream.end += (stream.end - stream.start) / static_cast<double>(stream.packets - 1);
+  OutputFacts facts;
+  for (const auto& [index, type] : types) {
+    if (type == "video" && !facts.video) facts.video = streams[index];
+    if (type == "audio" && !facts.audio) facts.audio = streams[index];
+  }
+  return facts;
+}
+
+std::string CheckOutput(const OutputPlan& plan, const OutputFacts& facts) {
+  if (!facts.video || facts.video->packets == 0) return "the output holds no picture";
+  const StreamFacts& video = *facts.video;
+  if (video.codec != plan.videoCodec)
+    return "the output's picture is " + video.codec + ", not the planned " + plan.videoCodec;
+  if (video.width != plan.width || video.height != plan.height)
+    return "the output's picture is " + std::to_string(video.width) + "x" + std::to_string(video.height) +
+           ", not the planned " + std::to_string(plan.width) + "x" + std::to_string(plan.height);
+  const double held = video.end - video.start;
+  if (!Near(held, plan.videoSeconds, plan.frameSeconds))
+    return "the output holds " + Decimal(held) + " s of the planned " + Decimal(plan.videoSeconds) + " s";
+  const auto frames = [&](std::int64_t count) { return static_cast<double>(count) * plan.frameSeconds; };
+  if (plan.frames > 0 && !Near(frames(video.packets), frames(plan.frames), plan.frameSeconds))
+    return "the output holds " + std::to_string(video.packets) + " frames of the planned " +
+           std::to_string(plan.frames);
+  if (!plan.sound) return "";
+  if (!facts.audio || facts.audio->packets == 0) return "no sound stream";
+  constexpr double kSoundSlack = 0.1;
+  const double sound = facts.audio->end - facts.audio->start;
+  if (std::fabs(sound - plan.soundSeconds) > kSoundSlack)
+    return "the output's sound lasts " + Decimal(sound) + " s of the planned " + Decimal(plan.soundSeconds) + " s";
+  return "";
+}
+
+}  // namespace velto

@@ -1,0 +1,66 @@
+#include "encoder/run/output_check_win.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "base/encoder_interface.h"
+#include "base/owned_handles.h"
+#include "base/text_encoding.h"
+#include "encoder/common/ffmpeg_process_win.h"
+
+namespace velto {
+namespace {
+
+// The longest file name a folder takes.
+constexpr std::size_t kLongestName = 255;
+
+}  // namespace
+
+std::wstring PartialOutputFor(const std::wstring& output) {
+  const std::size_t slash = output.find_last_of(L"\\/");
+  const std::size_t nameAt = slash == std::wstring::npos ? 0 : slash + 1;
+  std::wstring name = output.substr(nameAt);
+  const std::size_t room = kLongestName - std::size(kPartialOutputPrefix) - std::size(kPartialOutputSuffix) + 2;
+  if (name.size() > room) name.resize(room);
+  return output.substr(0, nameAt) + kPartialOutputPrefix + name + kPartialOutputSuffix;
+}
+
+std::string CheckWrittenOutput(const std::wstring& prober, const std::wstring& path, const OutputPlan& plan,
+                               RunLog& log) {
+  std::string listing;
+  switch (RunAndCapture(prober, OutputProbeArguments(WideToUtf8(path)), listing, ProberTimeLimitMs())) {
+    case CaptureOutcome::kTimedOut: return "the output could not be read in time";
+    case CaptureOutcome::kFailed: return "the output cannot be read";
+    case CaptureOutcome::kDone: break;
+  }
+  const OutputFacts facts = ReadOutputFacts(listing);
+  char text[320];
+  const StreamFacts none;
+  const StreamFacts& video = facts.video.value_or(none);
+  const StreamFacts& audio = facts.audio.value_or(none);
+  std::snprintf(text, sizeof text,
+                "output check: picture %s %dx%d, %lld frames, %.3f s (planned %s %dx%d, %lld frames, %.3f s); "
+                "sound %.3f s (planned %s%.3f s)",
+                video.codec.c_str(), video.width, video.height, static_cast<long long>(video.packets),
+                video.end - video.start, plan.videoCodec.c_str(), plan.width, plan.height,
+                static_cast<long long>(plan.frames), plan.videoSeconds, audio.end - audio.start,
+                plan.sound ? "" : "none, ", plan.soundSeconds);
+  log.Timed(text);
+  return CheckOutput(plan, facts);
+}
+
+std::uint32_t PublishOutput(const std::wstring& partial, const std::wstring& output) {
+  {
+    const UniqueHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !FlushFileBuffers(file.Get())) return GetLastError();
+  }
+  const DWORD attributes = GetFileAttributesW(partial.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(partial.c_str(), attributes & ~FILE_ATTRIBUTE_HIDDEN);
+  if (!MoveFileExW(partial.c_str(), output.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return GetLastError();
+  return 0;
+}
+
+}  // namespace velto
