@@ -204,10 +204,12 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   // more in one piece.
   const std::wstring folder = SplitFolderFor(job.output);
   const int processors = ProcessorsToUse(LogicalProcessors(), EnvironmentText(L"VELTO_SEGMENTS"));
+  OutputProber checker(*prober);
   if (const auto split = TranslateSplitJob(written, *info, processors, WideToUtf8(folder))) {
+    checker.Start();
     SplitOutcome outcome = ConvertSplit(*ffmpeg, written.output, *split, folder, reporter, log);
     if (outcome == SplitOutcome::kDone) {
-      const std::string why = CheckWrittenOutput(*prober, writing.partial, writing.plan, log);
+      const std::string why = checker.Check(writing.partial, writing.plan, log);
       if (why.empty()) return NameOutput(writing, log);
       log.Line("the split conversion's output is incomplete: " + why);
       outcome = SplitOutcome::kFailed;
@@ -217,6 +219,7 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     log.Line("the split conversion failed; converting in one run");
   }
 
+  checker.Start();
   const FfmpegRunResult run = RunFfmpeg(*ffmpeg, translated.arguments, writing.partial, reporter, log);
   if (!run.started) {
     log.Cause(EncoderCause::kFfmpegMissing);
@@ -233,7 +236,7 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     DeleteIncompleteOutput(writing.partial, log);
     return kExitFfmpegFailed;
   }
-  if (const std::string why = CheckWrittenOutput(*prober, writing.partial, writing.plan, log); !why.empty()) {
+  if (const std::string why = checker.Check(writing.partial, writing.plan, log); !why.empty()) {
     DeleteIncompleteOutput(writing.partial, log);
     return Fail(log, "the output is incomplete: " + why, EncoderCause::kOutputIncomplete, kExitFfmpegFailed, why);
   }

@@ -1,6 +1,7 @@
 #include "encoder/common/ffmpeg_process_win.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/process_win.h"
 #include "base/text_encoding.h"
@@ -13,23 +14,32 @@ namespace {
 // not waited for: a process the program started (under Wine even the
 // desktop process) may hold the pipe's other end for ever.
 void ReadAll(UniqueHandle pipe, HANDLE process, const FfmpegProcess::Sink& sink) {
-  char buffer[4096];
+  // Output that comes in a stream (a prober's listing) is taken as it
+  // comes: a pipe left full stops its writer. While nothing comes, the
+  // looks grow rarer, up to kLongestPauseMs apart (ffmpeg writes its
+  // progress twice a second).
+  constexpr DWORD kLongestPauseMs = 50;
+  std::vector<char> buffer(1 << 16);
+  DWORD pause = 1;
   while (true) {
     DWORD available = 0;
     if (!PeekNamedPipe(pipe.Get(), nullptr, 0, nullptr, &available, nullptr)) break;
     if (available > 0) {
       DWORD got = 0;
-      if (!ReadFile(pipe.Get(), buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) break;
-      if (sink) sink(std::string(buffer, got));
+      const DWORD wanted = std::min<DWORD>(available, static_cast<DWORD>(buffer.size()));
+      if (!ReadFile(pipe.Get(), buffer.data(), wanted, &got, nullptr) || got == 0) break;
+      if (sink) sink(std::string(buffer.data(), got));
+      pause = 1;
       continue;
     }
-    // Nothing to read: wait a moment for more (ffmpeg writes its
-    // progress twice a second), waking at once when the program ends.
-    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) {
+    // Nothing to read: wait a moment for more, waking at once when the
+    // program ends.
+    if (WaitForSingleObject(process, pause) == WAIT_OBJECT_0) {
       // Whatever was written before the end is in the pipe by now.
       if (PeekNamedPipe(pipe.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) continue;
       break;
     }
+    pause = std::min(pause * 2, kLongestPauseMs);
   }
 }
 

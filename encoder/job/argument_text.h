@@ -47,6 +47,14 @@ inline std::string JoinFilters(const std::vector<std::string>& filters) {
   return chain;
 }
 
+// A file named in a list for the concat demuxer: a file: URL, quoted, a
+// quote in it written as '\''.
+inline std::string ListedFile(const std::string& path) {
+  std::string quoted = "'file:";
+  for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 // What every ffmpeg run starts with: quiet, progress on the output pipe.
 inline Arguments FfmpegHead() { return {"-hide_banner", "-loglevel", "error", "-nostats", "-progress", "pipe:1", "-y"}; }
 

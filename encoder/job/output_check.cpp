@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "encoder/job/argument_text.h"
 #include "encoder/job/disc_rules.h"
 #include "encoder/job/picture_arguments.h"
 #include "encoder/job/sound_arguments.h"
@@ -28,17 +29,17 @@ const char* ProberCodecName(VideoCodec codec) {
   }
 }
 
-// "key=value" fields of one line of the prober's compact listing.
-std::map<std::string_view, std::string_view> Fields(std::string_view line) {
-  std::map<std::string_view, std::string_view> fields;
-  while (!line.empty()) {
-    const std::size_t bar = line.find('|');
-    const std::string_view field = line.substr(0, bar);
-    if (const std::size_t equals = field.find('='); equals != std::string_view::npos)
-      fields.emplace(field.substr(0, equals), field.substr(equals + 1));
-    line = bar == std::string_view::npos ? std::string_view() : line.substr(bar + 1);
+// The fields of one line of the prober's listing, in the order it prints
+// them: "packet,STREAM,PTS,DTS,DURATION" (seconds) or
+// "stream,INDEX,CODEC,TYPE[,WIDTH,HEIGHT]".
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  while (true) {
+    const std::size_t comma = line.find(',');
+    fields.push_back(line.substr(0, comma));
+    if (comma == std::string_view::npos) return fields;
+    line = line.substr(comma + 1);
   }
-  return fields;
 }
 
 std::optional<double> Number(std::string_view text) {
@@ -97,11 +98,20 @@ OutputPlan PlanOutput(const EncoderJob& job, const SourceInfo& source) {
   return plan;
 }
 
+// The listing goes out through the prober's own buffered writer (-o):
+// printed on its standard output, line by line, a 60 s DVD's took ten
+// times as long.
 std::vector<std::string> OutputProbeArguments(const std::string& path) {
-  return {"-hide_banner", "-v", "error", "-show_entries",
-          "stream=index,codec_type,codec_name,width,height:packet=stream_index,pts_time,dts_time,duration_time",
-          "-of", "compact", FileUrl(path)};
+  Arguments args = {"-hide_banner", "-v", "error"};
+  if (path.empty()) Add(args, {"-safe", "0", "-protocol_whitelist", "file,pipe", "-f", "concat", "-i", "pipe:0"});
+  Add(args, {"-show_entries",
+             "stream=index,codec_type,codec_name,width,height:packet=stream_index,pts_time,dts_time,duration_time",
+             "-of", "csv", "-o", "pipe:1"});
+  if (!path.empty()) Add(args, {FileUrl(path)});
+  return args;
 }
+
+std::string OutputProbeList(const std::string& path) { return "ffconcat version 1.0\nfile " + ListedFile(path) + "\n"; }
 
 OutputFacts ReadOutputFacts(std::string_view listing) {
   std::map<int, StreamFacts> streams;
@@ -113,31 +123,28 @@ OutputFacts ReadOutputFacts(std::string_view listing) {
     std::string_view line = listing.substr(0, newline);
     listing = newline == std::string_view::npos ? std::string_view() : listing.substr(newline + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const auto fields = Fields(line);
-    const auto field = [&](std::string_view key) {
-      const auto it = fields.find(key);
-      return it == fields.end() ? std::string_view() : it->second;
-    };
-    if (line.starts_with("packet|")) {
-      const int index = Whole(field("stream_index"));
+    const std::vector<std::string_view> fields = Fields(line);
+    const auto field = [&](std::size_t at) { return at < fields.size() ? fields[at] : std::string_view(); };
+    if (field(0) == "packet") {
+      const int index = Whole(field(1));
       StreamFacts& stream = streams[index];
       // Decoding times run in order, whatever order the pictures are shown in.
-      auto time = Number(field("dts_time"));
-      if (!time) time = Number(field("pts_time"));
+      auto time = Number(field(3));
+      if (!time) time = Number(field(2));
       if (!time) continue;
       double& duration = lastDuration[index];
-      duration = Number(field("duration_time")).value_or(duration);
+      duration = Number(field(4)).value_or(duration);
       const double end = *time + duration;
       stream.start = stream.packets == 0 ? *time : std::min(stream.start, *time);
       stream.end = stream.packets == 0 ? end : std::max(stream.end, end);
       ++stream.packets;
-    } else if (line.starts_with("stream|")) {
-      const int index = Whole(field("index"));
+    } else if (field(0) == "stream") {
+      const int index = Whole(field(1));
       StreamFacts& stream = streams[index];
-      stream.codec = std::string(field("codec_name"));
-      stream.width = Whole(field("width"));
-      stream.height = Whole(field("height"));
-      types[index] = std::string(field("codec_type"));
+      stream.codec = std::string(field(2));
+      types[index] = std::string(field(3));
+      stream.width = Whole(field(4));
+      stream.height = Whole(field(5));
     }
   }
   // Where no packet states a duration, the last lasts as long as the

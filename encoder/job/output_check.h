@@ -31,8 +31,12 @@ struct OutputPlan {
 // within -endpos.
 OutputPlan PlanOutput(const EncoderJob& job, const SourceInfo& source);
 
-// The prober's arguments for a written file.
+// The prober's arguments for reading back a written file: its streams and
+// every packet's times. With `path` empty the prober reads the list of one
+// file that OutputProbeList gives on its input, so that it can be started
+// before the file is there.
 std::vector<std::string> OutputProbeArguments(const std::string& path);
+std::string OutputProbeList(const std::string& path);
 
 struct StreamFacts {
   std::string codec;

@@ -73,13 +73,6 @@ Arguments SoundArguments(const EncoderJob& job, const SourceInfo& source, const 
   return args;
 }
 
-// A name in the join's list: quoted, a quote in it written as '\''.
-std::string ListedFile(const std::string& path) {
-  std::string quoted = "'";
-  for (const char c : FileUrl(path)) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 // One part's entry in the join's list.
 std::string ListEntry(const std::string& path, const RangeCut& cut) {
   std::string entry = "file " + ListedFile(path) + "\n";

@@ -26,10 +26,39 @@ std::wstring PartialOutputFor(const std::wstring& output) {
   return output.substr(0, nameAt) + kPartialOutputPrefix + name + kPartialOutputSuffix;
 }
 
-std::string CheckWrittenOutput(const std::wstring& prober, const std::wstring& path, const OutputPlan& plan,
-                               RunLog& log) {
+OutputProber::~OutputProber() {
+  if (starting_.joinable()) starting_.join();
+}
+
+void OutputProber::Start() {
+  if (starting_.joinable()) starting_.join();
+  if (waiting_) return;
+  starting_ = std::jthread([this] {
+    auto process = std::make_unique<FfmpegProcess>();
+    listing_.clear();
+    if (process->Start(prober_, OutputProbeArguments(""), [this](const std::string& bytes) { listing_ += bytes; },
+                       nullptr))
+      waiting_ = std::move(process);
+  });
+}
+
+std::string OutputProber::Check(const std::wstring& path, const OutputPlan& plan, RunLog& log) {
+  if (starting_.joinable()) starting_.join();
   std::string listing;
-  switch (RunAndCapture(prober, OutputProbeArguments(WideToUtf8(path)), listing, ProberTimeLimitMs())) {
+  CaptureOutcome outcome;
+  if (waiting_) {
+    waiting_->GiveInput(OutputProbeList(WideToUtf8(path)));
+    const bool ended = waiting_->Wait(ProberTimeLimitMs());
+    if (!ended) waiting_->Terminate();
+    waiting_->JoinReaders();
+    outcome = !ended ? CaptureOutcome::kTimedOut
+                     : waiting_->ExitCode() == 0 ? CaptureOutcome::kDone : CaptureOutcome::kFailed;
+    listing = std::move(listing_);
+    waiting_.reset();
+  } else {
+    outcome = RunAndCapture(prober_, OutputProbeArguments(WideToUtf8(path)), listing, ProberTimeLimitMs());
+  }
+  switch (outcome) {
     case CaptureOutcome::kTimedOut: return "the output could not be read in time";
     case CaptureOutcome::kFailed: return "the output cannot be read";
     case CaptureOutcome::kDone: break;

@@ -3,8 +3,11 @@
 // back by the prober and held against its plan, and only then given its
 // name.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "encoder/common/ffmpeg_process_win.h"
 #include "encoder/common/run_log_win.h"
 #include "encoder/job/output_check.h"
 
@@ -14,10 +17,30 @@ namespace velto {
 // where the whole would be longer than a file name may be).
 std::wstring PartialOutputFor(const std::wstring& output);
 
-// The file at `path` read back by the prober: empty when it holds what was
-// planned, else what is wrong, in words.
-std::string CheckWrittenOutput(const std::wstring& prober, const std::wstring& path, const OutputPlan& plan,
-                               RunLog& log);
+// Reads a written output back with the prober and holds it against its
+// plan. The prober is started ahead, while the conversion runs, and told
+// the file on its input once the file is there: under Wine its start takes
+// some 20-30 ms, which would otherwise come after ffmpeg's end.
+class OutputProber {
+ public:
+  explicit OutputProber(std::wstring prober) : prober_(std::move(prober)) {}
+  OutputProber(const OutputProber&) = delete;
+  OutputProber& operator=(const OutputProber&) = delete;
+  ~OutputProber();
+
+  // Starts a prober that waits for its file, from a thread of its own so
+  // that the conversion's runs start first; nothing when one waits already.
+  void Start();
+  // The file at `path` read back: empty when it holds what was planned,
+  // else what is wrong, in words. Uses up the prober that waits.
+  std::string Check(const std::wstring& path, const OutputPlan& plan, RunLog& log);
+
+ private:
+  std::wstring prober_;
+  std::jthread starting_;
+  std::string listing_;                      // what the waiting one writes
+  std::unique_ptr<FfmpegProcess> waiting_;  // set when its start is done
+};
 
 // The checked file's data put on the disk, the file shown and renamed to
 // `output`, replacing a file of that name: 0, or the system's error.

@@ -72,14 +72,14 @@ TEST(OutputCheck, PlanFollowsTheStreamsOfTheSourceWithinTheEnd) {
 
 TEST(OutputCheck, ListingGivesEachStreamsPacketsAndTimes) {
   const OutputFacts facts = ReadOutputFacts(
-      "packet|stream_index=0|pts_time=N/A|dts_time=N/A|duration_time=N/A\r\n"
-      "packet|stream_index=1|pts_time=0.533|dts_time=0.500|duration_time=0.040\n"
-      "packet|stream_index=1|pts_time=N/A|dts_time=0.540|duration_time=N/A\n"
-      "packet|stream_index=2|pts_time=0.580|dts_time=N/A|duration_time=N/A\n"
-      "packet|stream_index=2|pts_time=0.620|dts_time=0.620|duration_time=N/A\n"
-      "stream|index=0|codec_name=dvd_nav_packet|codec_type=data\n"
-      "stream|index=1|codec_name=mpeg2video|codec_type=video|width=720|height=480|side_data|\n"
-      "stream|index=2|codec_name=ac3|codec_type=audio\n");
+      "packet,0,N/A,N/A,N/A\r\n"
+      "packet,1,0.533000,0.500000,0.040000\n"
+      "packet,1,N/A,0.540000,N/A\n"
+      "packet,2,0.580000,N/A,N/A\n"
+      "packet,2,0.620000,0.620000,N/A\n"
+      "stream,0,dvd_nav_packet,data\n"
+      "stream,1,mpeg2video,video,720,480\n"
+      "stream,2,ac3,audio\n");
   ASSERT_TRUE(facts.video && facts.audio);
   EXPECT_EQ(facts.video->codec, "mpeg2video");
   EXPECT_EQ(facts.video->width, 720);
