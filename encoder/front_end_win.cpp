@@ -198,6 +198,8 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     translated = TranslateJob(written, *info);
   }
   LeaveFfmpegArguments(translated.arguments);
+  // One that a killed run left would refuse ffmpeg, being hidden.
+  DeleteFileW(writing.partial.c_str());
 
   // Long sources are split by time and their ranges encoded side by side;
   // should that fail, or its output fall short, the conversion runs once

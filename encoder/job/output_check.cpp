@@ -50,7 +50,10 @@ std::optional<double> Number(std::string_view text) {
   return value;
 }
 
-int Whole(std::string_view text) { return static_cast<int>(Number(text).value_or(0)); }
+int Whole(std::string_view text) {
+  const double value = Number(text).value_or(0);
+  return value >= 0 && value <= 1e9 ? static_cast<int>(value) : 0;
+}
 
 std::string Decimal(double value) {
   char text[32];

@@ -89,6 +89,10 @@ TEST(OutputCheck, ListingGivesEachStreamsPacketsAndTimes) {
   EXPECT_EQ(facts.audio->packets, 2);
   EXPECT_NEAR(facts.audio->end - facts.audio->start, 0.080, 1e-9);
   EXPECT_FALSE(ReadOutputFacts("").video);
+  // Numbers beyond any stream or picture are none.
+  const OutputFacts odd = ReadOutputFacts("stream,9e99,x,video,9e99,-1\n");
+  ASSERT_TRUE(odd.video);
+  EXPECT_EQ(odd.video->width, 0);
 }
 
 TEST(OutputCheck, OnlyAnOutputHoldingThePlanPasses) {
