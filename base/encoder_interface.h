@@ -14,13 +14,6 @@ inline constexpr char kEncoderExecutable[] = "veltoenc.exe";
 inline constexpr wchar_t kEncoderLogParent[] = L"Velto ASF Converter";
 inline constexpr wchar_t kEncoderLogSubfolder[] = L"logs";
 
-// While a conversion writes, its output lies beside its place under a
-// hidden temporary name, "<folder>\~velto-<output file name>.partial"; it
-// gets its own name only once it has been checked. One that a killed run
-// left behind may be removed.
-inline constexpr wchar_t kPartialOutputPrefix[] = L"~velto-";
-inline constexpr wchar_t kPartialOutputSuffix[] = L".partial";
-
 // WM_USER + 0x320, sent by the encoder to the window whose handle ends its
 // command line. wParam: the report kind; lParam: the value (signed 32-bit).
 // The handler's result 1 asks the encoder to stop, 0 lets it go on.

@@ -10,22 +10,6 @@
 #include "encoder/common/ffmpeg_process_win.h"
 
 namespace velto {
-namespace {
-
-// The longest file name a folder takes.
-constexpr std::size_t kLongestName = 255;
-
-}  // namespace
-
-std::wstring PartialOutputFor(const std::wstring& output) {
-  const std::size_t slash = output.find_last_of(L"\\/");
-  const std::size_t nameAt = slash == std::wstring::npos ? 0 : slash + 1;
-  std::wstring name = output.substr(nameAt);
-  const std::size_t room = kLongestName - std::size(kPartialOutputPrefix) - std::size(kPartialOutputSuffix) + 2;
-  if (name.size() > room) name.resize(room);
-  return output.substr(0, nameAt) + kPartialOutputPrefix + name + kPartialOutputSuffix;
-}
-
 OutputProber::~OutputProber() {
   if (starting_.joinable()) starting_.join();
 }

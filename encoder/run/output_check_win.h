@@ -7,15 +7,12 @@
 #include <string>
 #include <thread>
 
+#include "base/work_files.h"
 #include "encoder/common/ffmpeg_process_win.h"
 #include "encoder/common/run_log_win.h"
 #include "encoder/job/output_check.h"
 
 namespace velto {
-
-// "<folder>\~velto-<name>.partial" beside `output` (the name shortened
-// where the whole would be longer than a file name may be).
-std::wstring PartialOutputFor(const std::wstring& output);
 
 // Reads a written output back with the prober and holds it against its
 // plan. The prober is started ahead, while the conversion runs, and told
