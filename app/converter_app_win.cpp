@@ -120,6 +120,7 @@ bool ConverterApp::InitInstance() {
     MainDialog dialog;  // loads the settings; its destructor saves them
     LogStep(L"main window constructed");
     SetMainWindow(&dialog);
+    dialog.OfferResumeAtStart();
     dialog.DoModal();
     LogStep(L"main window closed");
   }

@@ -1,12 +1,12 @@
 #include "engine/encoder_process.h"
 
-#include <shlobj.h>
 
 #include "base/encoder_interface.h"
 #include "base/file_system.h"
 #include "base/owned_handles.h"
 #include "base/process_win.h"
 #include "base/text_encoding.h"
+#include "engine/local_data.h"
 #include "framework/window.h"
 
 namespace velto {
@@ -25,15 +25,22 @@ bool IsFullPath(const std::wstring& path) {
   return path.size() >= 3 && separator(path[0]) && separator(path[1]);
 }
 
+// Every veltoenc.exe the converter starts runs in this job, which ends
+// them (and the ffmpeg runs in their own jobs) when the converter ends,
+// however it ends: killed, crashed or closed.
+HANDLE EncoderJob() {
+  static const JobObject job = MakeKillOnCloseJob();
+  return job.Get();
+}
+
 // How long an ended encoder may take to go.
 constexpr DWORD kEndWaitMs = 5000;
 
 }  // namespace
 
 std::string EncoderLogFolder() {
-  wchar_t base[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return {};
-  return WideToUtf8(std::wstring(base) + L"\\" + kEncoderLogParent + L"\\" + kEncoderLogSubfolder);
+  const std::string folder = LocalDataFolder();
+  return folder.empty() ? std::string() : folder + "\\" + WideToUtf8(kEncoderLogSubfolder);
 }
 
 std::string FindEncoderLog(const std::string& folder, const EncoderRunResult& run) {
@@ -83,10 +90,19 @@ StartedEncoder StartEncoderProcess(const EncoderCommand& command) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
+  // Started suspended, so that it is in the job before it can start an
+  // ffmpeg run of its own.
   if (StartTryingTwice(program, [&] {
-        return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              folder.empty() ? nullptr : folder.c_str(), &startup, &process) != FALSE;
+        return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                              nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process) != FALSE;
       })) {
+    if (!AssignProcessToJobObject(EncoderJob(), process.hProcess)) {
+      static bool said = false;  // once per start of the program
+      if (!said) LogConverterLine("veltoenc.exe runs outside a job (system error " + std::to_string(GetLastError()) +
+                                  "): it may outlive the converter");
+      said = true;
+    }
+    ResumeThread(process.hThread);
     started.process = OwnedProcess(process);
     started.processId = process.dwProcessId;
   }

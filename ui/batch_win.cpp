@@ -4,16 +4,21 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/module_directory.h"
-#include "base/text_encoding.h"
-#include "engine/batch_rules.h"
 #include "base/encoder_interface.h"
+#include "base/file_system.h"
+#include "base/text_encoding.h"
+#include "base/work_files.h"
+#include "engine/batch_journal_store.h"
+#include "engine/batch_rules.h"
 #include "engine/disc_fit.h"
 #include "engine/encoder_process.h"
 #include "engine/encoder_reports.h"
 #include "engine/format_duration.h"
+#include "engine/local_data.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
 #include "framework/application.h"
@@ -132,15 +137,50 @@ std::optional<DiscFitPlan> PlanForList() {
   return PlanDiscFit(g_settings, g_mediaList.totalDuration, g_mediaList.count(), *capacity);
 }
 
+// The journal of a batch as it starts: the files an interrupted batch
+// converted before (when it is continued), then the list's files, waiting.
+// The list's files are journal.files[first + index].
+BatchJournal StartJournal(std::optional<BatchJournal> resumed, const std::string& folder,
+                          const std::optional<DiscFitPlan>& fit, std::size_t& first) {
+  BatchJournal journal;
+  if (resumed) {
+    journal = std::move(*resumed);
+    std::erase_if(journal.files, [](const JournalFile& file) { return file.state != JournalState::kDone; });
+  }
+  first = journal.files.size();
+  journal.settings = g_settings;
+  journal.outputFolder = folder;
+  journal.fitKbps = fit ? fit->videoKbps : 0;
+  for (const MediaEntry& entry : g_mediaList.entries()) journal.files.push_back({entry, {}, JournalState::kWaiting});
+  return journal;
+}
+
+// A continued batch's outputs: a file that was being converted keeps the
+// output it was given, so that its kept parts are used.
+void KeepOutputs(const std::optional<BatchJournal>& resumed, BatchJournal& journal, std::size_t first) {
+  if (!resumed) return;
+  std::size_t at = first;
+  for (const JournalFile& file : resumed->files)
+    if (file.state != JournalState::kDone && at < journal.files.size()) journal.files[at++].output = file.output;
+}
+
 }  // namespace
 
 void MainDialog::ConvertAll() {
   if (m_busy) return;
+  // A continued batch keeps the bitrate its disc fit chose for the whole
+  // list, and asks nothing more.
+  std::optional<BatchJournal> resumed = std::exchange(m_resumed, std::nullopt);
   if (g_mediaList.empty()) {
     ShowMessageBox(kNoFileText, MB_OK | MB_ICONWARNING);
     return;
   }
-  const std::optional<DiscFitPlan> fit = PlanForList();
+  std::optional<DiscFitPlan> fit;
+  if (!resumed) {
+    fit = PlanForList();
+  } else if (resumed->fitKbps > 0) {
+    fit = DiscFitPlan{resumed->fitKbps, false, 0};
+  }
   if (fit && fit->belowFloor &&
       ShowMessageBox(DiscFitQuestion(fit->videoKbps), MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
@@ -166,6 +206,12 @@ void MainDialog::ConvertAll() {
   }
   m_outputFolder = folder;
   if (outputFolder.empty()) outputFolder = folder;
+  // Kept on disk while the batch runs, so that an interrupted batch can be
+  // continued; removed when it ends otherwise.
+  std::size_t first = 0;
+  BatchJournal journal = StartJournal(resumed, folder, fit, first);
+  KeepOutputs(resumed, journal, first);
+  SaveBatchJournal(journal);
 
   g_engineState.batchStartTick = startTick;
   g_engineState.stopRequested = false;
@@ -187,6 +233,7 @@ void MainDialog::ConvertAll() {
     g_engineState.completedDuration = 0.0;
 
     const std::string logFolder = EncoderLogFolder();
+    bool progressShown = false;
     for (int i = 0; i < g_mediaList.count(); ++i) {
       if (m_batchInterrupted) {  // between two files
         end = BatchEnd::kInterrupted;
@@ -196,7 +243,8 @@ void MainDialog::ConvertAll() {
       const MediaEntry entry = g_mediaList.at(i);
       // Shown while the encoder starts: under Wine both take some 10 ms.
       const auto showAtWork = [&] {
-        if (i == 0) {
+        if (!progressShown) {
+          progressShown = true;
           EnableWindow(Handle(), FALSE);
           if (g_engineState.progressDialog) g_engineState.progressDialog->ShowForBatch();
           if (m_indicator) m_indicator->Begin();
@@ -204,8 +252,22 @@ void MainDialog::ConvertAll() {
         ShowFileAtWork(i, entry.path);
         reason.ConvertingFile(i + 1, g_mediaList.count());
       };
-      // Never an existing file: nothing has to be deleted before the run.
-      const std::string output = OutputPathFor(outputFolder, entry.path);
+      // Never an existing file: nothing has to be deleted before the run. A
+      // continued file's output that is there was named when its check had
+      // passed, just before the interruption: it is done.
+      JournalFile& journalFile = journal.files[first + static_cast<std::size_t>(i)];
+      if (!journalFile.output.empty() && PathExists(journalFile.output)) {
+        LogConverterLine("already converted before the interruption: " + journalFile.output);
+        journalFile.state = JournalState::kDone;
+        SaveBatchJournal(journal);
+        g_engineState.completedDuration += entry.duration;
+        g_engineState.timeLeft.EndFile(true);
+        continue;
+      }
+      const std::string output = journalFile.output.empty() ? OutputPathFor(outputFolder, entry.path)
+                                                            : journalFile.output;
+      journalFile.output = output;
+      SaveBatchJournal(journal);
       SelectOutputSize(g_settings, m_run);
       const Letterbox bars = ComputeLetterbox(g_settings.letterbox != 0, entry.width, entry.height,
                                               m_run.outputWidth, m_run.outputHeight);
@@ -239,6 +301,8 @@ void MainDialog::ConvertAll() {
       const bool stopConfirmed = StopConfirmedAfterRun(g_engineState, StopConfirmedByEncoder(outcome), stopQuestion);
       const AfterFileRun next = DecideAfterFileRun(outcome, stopConfirmed);
       g_engineState.timeLeft.EndFile(!next.failed);
+      journalFile.state = next.failed ? JournalState::kFailed : JournalState::kDone;
+      SaveBatchJournal(journal);
       if (next.removeOutput) {
         DeleteOutput(output);
       } else {
@@ -256,8 +320,17 @@ void MainDialog::ConvertAll() {
         break;
       }
     }
-    std::string extraLines = fit && end == BatchEnd::kDone ? DiscFitSizeLine(fit->predictedBytes, outputBytes)
-                                                           : std::string();
+    // Only an interrupted batch leaves its journal and its work files, for
+    // the next start to continue.
+    if (end != BatchEnd::kInterrupted) {
+      for (const JournalFile& file : journal.files)
+        if (!file.output.empty()) RemoveWorkFiles(Utf8ToWide(file.output));
+      RemoveBatchJournal();
+    }
+    // A continued batch has no prediction of its own sizes.
+    std::string extraLines = fit && !resumed && end == BatchEnd::kDone
+                                 ? DiscFitSizeLine(fit->predictedBytes, outputBytes)
+                                 : std::string();
     for (const std::string& line : cutShort) extraLines += (extraLines.empty() ? "" : "\n") + line;
     // A stop says nothing more, unless files failed before it.
     if (end == BatchEnd::kDone || (end == BatchEnd::kStopped && !failed.empty()))

@@ -16,6 +16,7 @@
 
 #include "base/owned_handles.h"
 #include "controls/image_button.h"
+#include "engine/batch_journal.h"
 #include "engine/encoder_process.h"
 #include "engine/encoding_profiles.h"
 #include "framework/controls.h"
@@ -41,6 +42,14 @@ class MainDialog : public Dialog {
   // output format wants them.
   void SyncTvModeCombo();
   void FillAspectCombo();
+
+  // Once the window is up, a batch that was interrupted (the program
+  // killed, the power cut) is offered to be continued; for the program,
+  // not for tests of the window.
+  void OfferResumeAtStart() { m_offerResumeAtStart = true; }
+  // The question, and on Yes the batch continued with its own list and
+  // settings.
+  void OfferResume();
 
   // Command handlers.
   void AddFiles();
@@ -106,6 +115,7 @@ class MainDialog : public Dialog {
   LRESULT OnDropFiles(WPARAM drop, LPARAM);
   LRESULT OnDpiChanged(WPARAM dpi, LPARAM);
   LRESULT OnTaskbarButtonCreated(WPARAM, LPARAM);
+  LRESULT OnOfferResume(WPARAM, LPARAM);
   void ShowIconsForDpi();
 
   // Files and folders dropped on the window: the video files are added as
@@ -220,6 +230,10 @@ class MainDialog : public Dialog {
   };
   std::optional<FileAtWork> m_fileAtWork;
   bool m_batchInterrupted = false;  // the session ended during the batch
+  bool m_offerResumeAtStart = false;
+  // The interrupted batch the next Convert continues: its files done, and
+  // those to convert (the list), with the outputs they were given.
+  std::optional<BatchJournal> m_resumed;
   bool m_settingsSaved = false;     // saved once per run: at the session's end or when destroyed
   bool m_busy = false;            // probes or a batch are running
   bool m_closeRequested = false;  // closing waits until they end

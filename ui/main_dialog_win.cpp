@@ -31,6 +31,10 @@ constexpr int kBigIcon = 48;
 constexpr int kHelpIcon = 32;
 constexpr int kSmallIcon = 16;
 
+// Posted once the window is up: the question about an interrupted batch
+// comes over the window, not before it.
+constexpr UINT kOfferResumeMessage = WM_APP + 1;
+
 // The progress window's display, with the taskbar button following its bar
 // and its time left.
 class BatchReportSink : public ProgressDialogSink {
@@ -161,6 +165,7 @@ BOOL MainDialog::OnInitDialog() {
   ShowQuickSettings();
   AcceptDroppedFiles(Handle());
   if (!m_indicator) m_indicator = MakeTaskbarIndicator(Handle());
+  if (m_offerResumeAtStart) PostMessageW(Handle(), kOfferResumeMessage, 0, 0);
   return TRUE;
 }
 
@@ -315,6 +320,7 @@ const MessageMap& MainDialog::GetMessageMap() const {
           .OnCommand(IDC_MAIN_TV_MODE, CBN_SELCHANGE, &MainDialog::OnTvModeChange)
           .OnCommand(IDC_MAIN_ASPECT, CBN_SELCHANGE, &MainDialog::OnAspectChange)
           .OnMessage(kProgressMessage, &MainDialog::OnProgressMessage)
+          .OnMessage(kOfferResumeMessage, &MainDialog::OnOfferResume)
           .OnMessage(WM_SYSCOMMAND, &MainDialog::OnSysCommand)
           .OnMessage(WM_PAINT, &MainDialog::OnPaint)
           .OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon)
@@ -355,6 +361,11 @@ LRESULT MainDialog::OnPaint(WPARAM, LPARAM) {
 }
 
 LRESULT MainDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon.Get()); }
+
+LRESULT MainDialog::OnOfferResume(WPARAM, LPARAM) {
+  OfferResume();
+  return 0;
+}
 
 LRESULT MainDialog::OnTaskbarButtonCreated(WPARAM, LPARAM) {
   if (m_indicator) m_indicator->ButtonCreated();

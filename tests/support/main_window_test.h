@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/batch_journal_store.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
 #include "framework/controls.h"
@@ -49,6 +50,8 @@ class MainWindowTest : public ::testing::Test {
   void TearDown() override {
     list.Detach();
     dialog.reset();
+    // A batch a test interrupted is offered to no program started later.
+    RemoveBatchJournal();
   }
 
   // A source file among the sources with `content`.

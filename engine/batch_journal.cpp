@@ -1,0 +1,182 @@
+#include "engine/batch_journal.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "settings/settings_store.h"
+
+namespace velto {
+namespace {
+
+constexpr std::string_view kFirstLine = "velto batch journal 1";
+constexpr std::string_view kEndLine = "end";
+constexpr std::string_view kSettingPrefix = "setting.";
+
+// Line breaks and '%' in a value are written as %0A, %0D and %25, so that
+// every value stays on its line.
+std::string Escape(std::string_view value) {
+  std::string out;
+  for (char c : value) {
+    if (c == '%') out += "%25";
+    else if (c == '\n') out += "%0A";
+    else if (c == '\r') out += "%0D";
+    else out += c;
+  }
+  return out;
+}
+
+std::optional<std::string> Unescape(std::string_view value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '%') {
+      out += value[i];
+      continue;
+    }
+    const std::string_view code = value.substr(i + 1, 2);
+    if (code == "25") out += '%';
+    else if (code == "0A") out += '\n';
+    else if (code == "0D") out += '\r';
+    else return std::nullopt;
+    i += 2;
+  }
+  return out;
+}
+
+std::string Number(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+template <typename T>
+bool ParseNumber(std::string_view text, T& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+const char* StateName(JournalState state) {
+  switch (state) {
+    case JournalState::kDone: return "done";
+    case JournalState::kFailed: return "failed";
+    default: return "waiting";
+  }
+}
+
+std::optional<JournalState> ParseState(std::string_view name) {
+  if (name == "waiting") return JournalState::kWaiting;
+  if (name == "done") return JournalState::kDone;
+  if (name == "failed") return JournalState::kFailed;
+  return std::nullopt;
+}
+
+// One "key=value" line into the journal; false when it does not fit.
+bool TakeLine(std::string_view key, const std::string& value, BatchJournal& journal) {
+  if (key == "file") {
+    journal.files.push_back({});
+    journal.files.back().media.path = value;
+    return !value.empty();
+  }
+  if (key == "output-folder") {
+    journal.outputFolder = value;
+    return true;
+  }
+  if (key == "fit-kbps") return ParseNumber(value, journal.fitKbps);
+  if (key.starts_with(kSettingPrefix)) {
+    const std::string_view name = key.substr(kSettingPrefix.size());
+    for (const SettingKey& setting : kSettingKeys)
+      if (setting.field && setting.name == name) return ParseNumber(value, journal.settings.*setting.field);
+    return true;  // a setting of a later version: its default stays
+  }
+  if (journal.files.empty()) return false;
+  JournalFile& file = journal.files.back();
+  if (key == "duration") return ParseNumber(value, file.media.duration);
+  if (key == "width") return ParseNumber(value, file.media.width);
+  if (key == "height") return ParseNumber(value, file.media.height);
+  if (key == "frame-rate") return ParseNumber(value, file.media.frameRate);
+  if (key == "stated-duration") return ParseNumber(value, file.media.statedDuration);
+  if (key == "output") {
+    file.output = value;
+    return true;
+  }
+  if (key == "state") {
+    const auto state = ParseState(value);
+    if (state) file.state = *state;
+    return state.has_value();
+  }
+  return false;
+}
+
+}  // namespace
+
+int BatchJournal::DoneCount() const {
+  int done = 0;
+  for (const JournalFile& file : files) done += file.state == JournalState::kDone ? 1 : 0;
+  return done;
+}
+
+std::vector<JournalFile> BatchJournal::NotDone() const {
+  std::vector<JournalFile> rest;
+  for (const JournalFile& file : files)
+    if (file.state != JournalState::kDone) rest.push_back(file);
+  return rest;
+}
+
+std::string FormatBatchJournal(const BatchJournal& journal) {
+  std::string text = std::string(kFirstLine) + "\n";
+  const auto line = [&text](std::string_view key, std::string_view value) {
+    text += std::string(key) + "=" + Escape(value) + "\n";
+  };
+  line("output-folder", journal.outputFolder);
+  line("fit-kbps", std::to_string(journal.fitKbps));
+  for (const SettingKey& setting : kSettingKeys)
+    if (setting.field) line(std::string(kSettingPrefix) + std::string(setting.name), std::to_string(journal.settings.*setting.field));
+  for (const JournalFile& file : journal.files) {
+    line("file", file.media.path);
+    line("duration", Number(file.media.duration));
+    line("width", std::to_string(file.media.width));
+    line("height", std::to_string(file.media.height));
+    line("frame-rate", Number(file.media.frameRate));
+    line("stated-duration", Number(file.media.statedDuration));
+    line("output", file.output);
+    line("state", StateName(file.state));
+  }
+  return text + std::string(kEndLine) + "\n";
+}
+
+std::optional<BatchJournal> ParseBatchJournal(std::string_view text) {
+  BatchJournal journal;
+  bool first = true;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) return std::nullopt;  // cut short
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (first) {
+      if (line != kFirstLine) return std::nullopt;
+      first = false;
+      continue;
+    }
+    if (line == kEndLine) return text.empty() ? std::optional(journal) : std::nullopt;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    const std::optional<std::string> value = Unescape(line.substr(equals + 1));
+    if (!value || !TakeLine(line.substr(0, equals), *value, journal)) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::string ResumeQuestion(const BatchJournal& journal) {
+  return "The last conversion stopped before it finished (" + std::to_string(journal.DoneCount()) + " of " +
+         std::to_string(journal.files.size()) + " files done). Continue it?";
+}
+
+std::string MissingSourcesText(const std::vector<std::string>& missing) {
+  if (missing.empty()) return {};
+  std::string text = missing.size() == 1 ? "This file of the stopped conversion is gone and is left out:"
+                                         : "These files of the stopped conversion are gone and are left out:";
+  for (const std::string& path : missing) text += "\n" + path;
+  return text;
+}
+
+}  // namespace velto
