@@ -21,6 +21,11 @@
 #                   wall time and P5 of each, for a change too small to show
 #                   between two runs of the script on a machine whose speed
 #                   drifts (not part of the default PARTS)
+#   resume          a batch of 4 copies of the clip as DVD, killed when the
+#                   progress bar reaches 60 % of file 3 (650 per mille) and
+#                   continued at the next start, against the same batch
+#                   uninterrupted, taking turns (<= 1.10 + one range's
+#                   share; not part of the default PARTS)
 #   loudness        the P1 conversion of FORMATS with "Even out loudness"
 #                   checked against unchecked, taking turns: the cost of
 #                   measuring the sound first (<= 1.10; not part of the
@@ -32,6 +37,7 @@
 #   PARTS=compare FORMATS="0 7" RUNS=8 COMPARE_FILE=veltoenc.exe \
 #     COMPARE_A=before/veltoenc.exe COMPARE_B=after/veltoenc.exe bench/run.sh
 #   PARTS=loudness FORMATS="0 7" bench/run.sh
+#   PARTS=resume RUNS=3 bench/run.sh
 #
 # Uses its own build folder (VELTO_BUILD, default build-bench); the table is
 # printed at the end and kept in $VELTO_BUILD/bench/table.txt.
@@ -209,6 +215,25 @@ if part loudness; then
   even_loudness() { set_setting "Normalize loudness" "$([ "$1" = on ] && echo 1 || echo 0)"; }
   in_turns loudness off on even_loudness
   set_setting "Normalize loudness" 0
+fi
+
+if part resume; then
+  log "resume: 4 x ${CLIP_SECONDS} s as DVD killed at 60 % of file 3 and continued, against uninterrupted, $RUNS runs each"
+  for i in 1 2 3 4; do cp "$WORK/clips/clip.wmv" "$WORK/clips/clip $i.wmv"; done
+  RESUME_NAMES=("clip 1.wmv" "clip 2.wmv" "clip 3.wmv" "clip 4.wmv")
+  for run in $(seq 1 "$RUNS"); do
+    order="whole resumed"
+    [ $((run % 2)) = 0 ] && order="resumed whole"
+    for who in $order; do
+      rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+      if [ "$who" = whole ]; then
+        record resume whole "$(driver convert 7 "$BINW" "$CLIPS" "$OUT" "$ARGS" "${RESUME_NAMES[@]}")"
+      else
+        record resume resumed "$(driver resume "$BINW" "$CLIPS" "$OUT" 650 "${RESUME_NAMES[@]}")"
+      fi
+    done
+  done
+  rm -f "$WORK/clips/clip "?.wmv
 fi
 
 part memory && log "memory: a batch of $BATCH_FILES files"

@@ -359,6 +359,7 @@ std::wstring ReadLineFromFile(const std::wstring& path) {
 // ------------------------------------------------------------------ the program
 
 bool IsMainWindow(HWND window) { return GetDlgItem(window, IDC_MAIN_FILE_LIST) != nullptr; }
+bool IsProgressWindow(HWND window) { return GetDlgItem(window, IDC_PROGRESS_BAR) != nullptr; }
 bool IsImportDialog(HWND window) { return WideWindowText(window) == L"Import video files"; }
 
 HWND FileNameEdit(HWND dialog) {
@@ -442,8 +443,7 @@ class Converter {
 
 // The encoder front end the program runs for the file at work, waited on
 // by its handle. Found by a process snapshot (one Wine server call) while
-// none is known; the watch the front end starts for itself is its child,
-// not the program's, and is left out.
+// none is known.
 class EncoderWatch {
  public:
   explicit EncoderWatch(DWORD programId) : programId_(programId) {}
@@ -600,6 +600,63 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
   return 0;
 }
 
+// The programs of a conversion running anywhere in the session.
+int ConversionProcesses() {
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
+  int count = 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+    for (const wchar_t* name : {L"veltoenc.exe", L"ffmpeg.exe", L"ffprobe.exe"})
+      if (_wcsicmp(entry.szExeFile, name) == 0) ++count;
+  return count;
+}
+
+// A DVD batch whose converter is killed once the progress bar reaches
+// `killPerMille`, then started again and told Yes: the time from Convert
+// to the continued batch's final message, restarts and all.
+int Resume(const std::wstring& folder, const std::wstring& sourceFolder, const std::wstring& outputFolder,
+           int killPerMille, const std::vector<std::wstring>& names) {
+  constexpr int kDvd = 7;
+  double start = 0, killedMs = 0;
+  {
+    Converter first(folder);
+    const HWND main = first.Main();
+    first.Add(sourceFolder, names);
+    velto::testing::ChooseComboItem(main, IDC_MAIN_FORMAT, kDvd);
+    SetText(GetDlgItem(main, IDC_MAIN_OUTPUT_FOLDER), outputFolder);
+    start = NowMs();
+    PostCommand(main, IDC_MAIN_CONVERT);
+    HWND bar = nullptr;
+    if (!PollUntil(
+            [&] {
+              if (!bar) bar = GetDlgItem(first.Program().FindDialog(IsProgressWindow), IDC_PROGRESS_BAR);
+              return bar && SendMessageW(bar, PBM_GETPOS, 0, 0) >= killPerMille;
+            },
+            kBatchTimeoutMs, 20))
+      Fail("the batch never came so far");
+    killedMs = NowMs() - start;
+    Mark("killed");
+    first.Program().Kill();
+  }
+  if (!PollUntil([] { return ConversionProcesses() == 0; }, 5000, 20)) Fail("conversions outlived the converter");
+  Converter second(folder);
+  HWND box = nullptr;
+  if (!PollUntil([&] { return (box = second.FindMessageBox()) != nullptr; }, kWindowTimeoutMs, 10))
+    Fail("no question at the next start");
+  PostCommand(box, IDYES);
+  PollUntil([&] { return !IsWindow(box); }, kWindowTimeoutMs, 10);
+  if (!PollUntil([&] { return (box = second.FindMessageBox()) != nullptr; }, kBatchTimeoutMs, 10))
+    Fail("the continued batch did not end");
+  const double ms = NowMs() - start;
+  const std::wstring text = velto::testing::MessageBoxText(box);
+  if (text.rfind(L"Mission accomplished!", 0) != 0) Fail("the continued batch failed: " + WideToUtf8(text));
+  PostCommand(box, IDOK);
+  PrintPairs({{"ms", ms}, {"killed_ms", killedMs}});
+  return 0;
+}
+
 int Engine(const std::wstring& argsFile, const std::wstring& folder) {
   const std::wstring arguments = ReadLineFromFile(argsFile);
   if (arguments.empty()) Fail("no engine arguments in " + WideToUtf8(argsFile));
@@ -630,7 +687,7 @@ int Probe(const std::wstring& sourceFolder, const std::vector<std::wstring>& nam
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: velto_bench_driver startup|convert|engine|add|probe ... (see the source)\n");
+  std::fprintf(stderr, "usage: velto_bench_driver startup|convert|resume|engine|add|probe ... (see the source)\n");
   return 2;
 }
 
@@ -650,6 +707,10 @@ int Main(int argc, wchar_t** argv) {
     return Convert(_wtoi(rest[0].c_str()), rest[1], rest[2], rest[3], names);
   }
   if (command == L"engine" && rest.size() == 2) return Engine(rest[0], rest[1]);
+  if (command == L"resume" && rest.size() >= 5) {
+    const std::vector<std::wstring> names(rest.begin() + 4, rest.end());
+    return Resume(rest[0], rest[1], rest[2], _wtoi(rest[3].c_str()), names);
+  }
   if (command == L"add" && rest.size() >= 3) {
     return Add(rest[0], rest[1], std::vector<std::wstring>(rest.begin() + 2, rest.end()));
   }
