@@ -17,6 +17,7 @@
 
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
+#include "engine/batch_journal_store.h"
 #include "tests/support/main_window_test.h"
 #include "tests/support/message_box_answerer.h"
 #include "tests/support/run_program.h"
@@ -537,11 +538,12 @@ TEST_F(Commands, ConvertCreatesTheFolderTwoLevelsDeepAndSaysMissionAccomplished)
   std::filesystem::create_directories(PathFromUtf8(scratch.Directory() + "deep"));
   const std::string folder = scratch.Directory() + "deep\\b c\\d";  // no trailing backslash
   SetWindowTextW(GetDlgItem(hwnd, IDC_MAIN_OUTPUT_FOLDER), Utf8ToWide(folder).c_str());
-  bool progressShown = false, mainDisabled = false;
+  bool progressShown = false, mainDisabled = false, journalKept = false;
   WhenReady watch([] { return true; },
                   [&] {
                     progressShown = IsWindowVisible(ProgressWindow()) != FALSE;
                     mainDisabled = !IsWindowEnabled(hwnd);
+                    journalKept = LoadBatchJournal().journal.has_value();
                   });
   Command(IDC_MAIN_CONVERT_SMALL);
 
@@ -556,6 +558,8 @@ TEST_F(Commands, ConvertCreatesTheFolderTwoLevelsDeepAndSaysMissionAccomplished)
   EXPECT_EQ(done.size(), std::string("Mission accomplished! Total Time:00:00:00").size());
   EXPECT_EQ(answerer.icons, std::vector<std::string>{"information"});
   EXPECT_TRUE(watch.done() && progressShown && mainDisabled);
+  EXPECT_TRUE(journalKept);
+  EXPECT_FALSE(LoadBatchJournal().journal) << "the journal outlived its batch";
   EXPECT_TRUE(IsWindowEnabled(hwnd));
   EXPECT_FALSE(IsWindowVisible(ProgressWindow()));
 }
@@ -906,6 +910,35 @@ TEST_F(Commands, TheSessionsEndInterruptsTheBatch) {
   EXPECT_FALSE(Exists(encoder + "reports.txt"));
   EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + b, "convert " + a}));
   EXPECT_TRUE(answerer.texts.empty());
+  // Kept for the next start, the interrupted file with its output.
+  const LoadedJournal kept = LoadBatchJournal();
+  ASSERT_TRUE(kept.journal);
+  EXPECT_EQ(kept.journal->DoneCount(), 0);
+  ASSERT_EQ(kept.journal->files.size(), 2u);
+  EXPECT_TRUE(kept.journal->files[0].output.ends_with("a.vob")) << kept.journal->files[0].output;
+}
+
+// Yes to the question at the start: the files not done are converted with
+// the journal's settings, the done one is left alone, and the journal goes.
+TEST_F(Commands, AContinuedBatchConvertsWhatWasNotDoneWithItsOwnSettings) {
+  const std::string a = Source("a.wmv", std::string(kOkSource) + "seconds=3\n");
+  const std::string b = Source("b.wmv", std::string(kOkSource) + "seconds=3\n");
+  BatchJournal journal;
+  journal.settings.outputFormat = kFormatDvd;
+  journal.outputFolder = output;
+  journal.files = {{{a, 3.0, 320, 240, 25.0, 0.0}, output + "a.vob", JournalState::kDone},
+                   {{b, 3.0, 320, 240, 25.0, 0.0}, "", JournalState::kWaiting}};
+  ASSERT_TRUE(SaveBatchJournal(journal));
+  MessageBoxAnswerer answerer(IDYES);
+  dialog->OfferResume();
+
+  ASSERT_EQ(answerer.texts.size(), 2u);
+  EXPECT_EQ(WideToUtf8(answerer.texts[0]),
+            "The last conversion stopped before it finished (1 of 2 files done). Continue it?");
+  EXPECT_EQ(Calls(), std::vector<std::string>{"convert " + b});
+  EXPECT_TRUE(Exists(output + "b.vob"));
+  EXPECT_EQ(Column(1), std::vector<std::string>{b});
+  EXPECT_FALSE(LoadBatchJournal().journal);
 }
 
 // The pointer passed over Remove; Enter then removes nothing.
