@@ -7,7 +7,6 @@
 
 #include "base/encoder_interface.h"
 #include "base/text_encoding.h"
-#include "engine/encoder_process.h"
 
 namespace velto {
 namespace {
@@ -26,8 +25,9 @@ std::string LocalDataFolder() {
 }
 
 void LogConverterLine(const std::string& line) {
-  const std::string folder = EncoderLogFolder();
-  if (folder.empty()) return;
+  const std::string data = LocalDataFolder();
+  if (data.empty()) return;
+  const std::string folder = data + "\\" + WideToUtf8(kEncoderLogSubfolder);
   SHCreateDirectoryExW(nullptr, Utf8ToWide(folder).c_str(), nullptr);
   SYSTEMTIME now;
   GetLocalTime(&now);
