@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/owned_handles.h"
 #include "engine/batch_journal.h"
 
 namespace velto {
@@ -22,6 +23,21 @@ struct LoadedJournal {
 LoadedJournal LoadBatchJournal();
 
 void RemoveBatchJournal();
+
+// One journal for the user: a batch keeps it while it holds this claim (a
+// named mutex, gone when its program ends, however it ends). A batch that
+// another running converter's batch already keeps runs without one.
+class BatchJournalClaim {
+ public:
+  BatchJournalClaim();
+  bool Held() const { return static_cast<bool>(mutex_); }
+
+ private:
+  UniqueHandle mutex_;
+};
+// Whether a running converter's batch keeps the journal now: then it is no
+// interrupted batch's.
+bool BatchJournalInUse();
 // A journal that could not be read, or whose sources are gone, is kept as
 // "batch.journal.bad" (replacing an older one), for whoever wants to look.
 void SetBatchJournalAside();

@@ -11,6 +11,7 @@ namespace {
 
 constexpr char kJournalName[] = "batch.journal";
 constexpr char kAsideSuffix[] = ".bad";
+constexpr wchar_t kClaimName[] = L"Local\\Velto ASF Converter batch journal";
 // A journal larger than this is no journal of ours (99 files take some 30 KiB).
 constexpr std::size_t kLargestJournal = 1 << 20;
 
@@ -31,10 +32,30 @@ bool SaveBatchJournal(const BatchJournal& journal) {
   return false;
 }
 
+// What a write cut short by a power cut left: ReplaceFileAtomically's
+// temporary files beside the journal.
+void RemoveUnfinishedWrites(const std::string& path) {
+  const std::wstring folder = Utf8ToWide(LocalDataFolder()) + L"\\";
+  WIN32_FIND_DATAW found;
+  const FileSearch search(FindFirstFileW((Utf8ToWide(path) + L".~*.tmp").c_str(), &found));
+  if (!search) return;
+  do DeleteFileW((folder + found.cFileName).c_str());
+  while (FindNextFileW(search.Get(), &found));
+}
+
+BatchJournalClaim::BatchJournalClaim() {
+  UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kClaimName));
+  if (mutex && GetLastError() != ERROR_ALREADY_EXISTS) mutex_ = std::move(mutex);
+}
+
+bool BatchJournalInUse() { return UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, kClaimName)).Get() != nullptr; }
+
 LoadedJournal LoadBatchJournal() {
   LoadedJournal loaded;
   const std::string path = BatchJournalPath();
-  if (path.empty() || !PathExists(path)) return loaded;
+  if (path.empty()) return loaded;
+  if (!BatchJournalInUse()) RemoveUnfinishedWrites(path);
+  if (!PathExists(path)) return loaded;
   if (const std::optional<std::string> text = ReadWholeFile(path, kLargestJournal))
     loaded.journal = ParseBatchJournal(*text);
   loaded.damaged = !loaded.journal;

@@ -211,7 +211,11 @@ void MainDialog::ConvertAll() {
   std::size_t first = 0;
   BatchJournal journal = StartJournal(resumed, folder, fit, first);
   KeepOutputs(resumed, journal, first);
-  SaveBatchJournal(journal);
+  const BatchJournalClaim claim;
+  const auto keep = [&claim](const BatchJournal& kept) {
+    if (claim.Held()) SaveBatchJournal(kept);
+  };
+  keep(journal);
 
   g_engineState.batchStartTick = startTick;
   g_engineState.stopRequested = false;
@@ -259,7 +263,7 @@ void MainDialog::ConvertAll() {
       if (!journalFile.output.empty() && PathExists(journalFile.output)) {
         LogConverterLine("already converted before the interruption: " + journalFile.output);
         journalFile.state = JournalState::kDone;
-        SaveBatchJournal(journal);
+        keep(journal);
         g_engineState.completedDuration += entry.duration;
         g_engineState.timeLeft.EndFile(true);
         continue;
@@ -267,7 +271,7 @@ void MainDialog::ConvertAll() {
       const std::string output = journalFile.output.empty() ? OutputPathFor(outputFolder, entry.path)
                                                             : journalFile.output;
       journalFile.output = output;
-      SaveBatchJournal(journal);
+      keep(journal);
       SelectOutputSize(g_settings, m_run);
       const Letterbox bars = ComputeLetterbox(g_settings.letterbox != 0, entry.width, entry.height,
                                               m_run.outputWidth, m_run.outputHeight);
@@ -302,7 +306,7 @@ void MainDialog::ConvertAll() {
       const AfterFileRun next = DecideAfterFileRun(outcome, stopConfirmed);
       g_engineState.timeLeft.EndFile(!next.failed);
       journalFile.state = next.failed ? JournalState::kFailed : JournalState::kDone;
-      SaveBatchJournal(journal);
+      keep(journal);
       if (next.removeOutput) {
         DeleteOutput(output);
       } else {
@@ -325,7 +329,7 @@ void MainDialog::ConvertAll() {
     if (end != BatchEnd::kInterrupted) {
       for (const JournalFile& file : journal.files)
         if (!file.output.empty()) RemoveWorkFiles(Utf8ToWide(file.output));
-      RemoveBatchJournal();
+      if (claim.Held()) RemoveBatchJournal();
     }
     // A continued batch has no prediction of its own sizes.
     std::string extraLines = fit && !resumed && end == BatchEnd::kDone

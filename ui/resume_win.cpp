@@ -25,6 +25,8 @@ void RemoveWorkFilesOf(const JournalFile& file) {
 }  // namespace
 
 void MainDialog::OfferResume() {
+  // The journal of a batch another converter is running is not offered.
+  if (BatchJournalInUse()) return;
   const LoadedJournal loaded = LoadBatchJournal();
   if (loaded.damaged) {
     LogConverterLine("the batch journal could not be read; it is set aside as batch.journal.bad");
