@@ -57,21 +57,31 @@ std::optional<StartedProcess> StartHidden(const ProcessStart& start) {
     if (handle && handle != INVALID_HANDLE_VALUE &&
         std::find(inherited.begin(), inherited.end(), handle) == inherited.end())
       inherited.push_back(handle);
+  // Windows 10 and later put the program in its job as it is made; older
+  // ones refuse the attribute, and the program is made suspended and put
+  // in the job before it runs, which a kill of this process in between
+  // would leave outside the job.
+  constexpr DWORD_PTR kJobListAttribute = 0x0002000D;  // PROC_THREAD_ATTRIBUTE_JOB_LIST
+  HANDLE jobs[1] = {start.job};
+  const DWORD listed = (inherited.empty() ? 0 : 1) + (start.job ? 1 : 0);
   std::vector<char> attributes;
-  if (!inherited.empty()) {
+  if (listed > 0) {
     SIZE_T size = 0;
-    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    InitializeProcThreadAttributeList(nullptr, listed, 0, &size);
     attributes.resize(size);
     startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
-    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size)) return std::nullopt;
-    if (!UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, listed, 0, &size)) return std::nullopt;
+    if (!inherited.empty() &&
+        !UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
                                    inherited.size() * sizeof(HANDLE), nullptr, nullptr)) {
       DeleteProcThreadAttributeList(startup.lpAttributeList);
       return std::nullopt;
     }
+    if (start.job)
+      UpdateProcThreadAttribute(startup.lpAttributeList, 0, kJobListAttribute, jobs, sizeof jobs, nullptr, nullptr);
   }
   const DWORD flags = (start.console ? CREATE_NO_WINDOW : DETACHED_PROCESS) | CREATE_UNICODE_ENVIRONMENT |
-                      (start.job ? CREATE_SUSPENDED : 0) | (inherited.empty() ? 0 : EXTENDED_STARTUPINFO_PRESENT);
+                      (start.job ? CREATE_SUSPENDED : 0) | (listed > 0 ? EXTENDED_STARTUPINFO_PRESENT : 0);
   std::wstring line = start.commandLine;
   PROCESS_INFORMATION info{};
   const BOOL created =
@@ -82,7 +92,9 @@ std::optional<StartedProcess> StartHidden(const ProcessStart& start) {
   if (!created) return std::nullopt;
   started.handles = OwnedProcess(info);
   if (start.job) {
-    AssignProcessToJobObject(start.job, info.hProcess);
+    BOOL member = FALSE;
+    started.inJob = (IsProcessInJob(info.hProcess, start.job, &member) && member) ||
+                    AssignProcessToJobObject(start.job, info.hProcess);
     ResumeThread(info.hThread);
   }
   return started;

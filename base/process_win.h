@@ -33,6 +33,8 @@ struct ProcessStart {
 struct StartedProcess {
   OwnedProcess handles;
   UniqueHandle input, output, error;  // our ends of its pipes
+  // It was put into the job asked for (false when none was asked for).
+  bool inJob = false;
 };
 
 // The program inherits the handles of its streams and no other, so that

@@ -60,7 +60,11 @@ void SweepWorkFiles(const std::wstring& folder, const std::wstring& keep) {
   if (!search) return;
   do {
     const std::wstring name = found.cFileName;
-    if (!IsWorkFileName(name) || name == keepPartial || name == keepParts) continue;
+    // Names are the same in any letter case.
+    const auto same = [&name](const std::wstring& kept) {
+      return CompareStringOrdinal(name.c_str(), -1, kept.c_str(), -1, TRUE) == CSTR_EQUAL;
+    };
+    if (!IsWorkFileName(name) || same(keepPartial) || same(keepParts)) continue;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       RemovePartsFolder(folder + name);
     } else {

@@ -12,6 +12,7 @@
 #include "base/encoder_interface.h"
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
+#include "base/work_files.h"
 #include "encoder/common/command_line_tokens.h"
 #include "encoder/common/ffmpeg_search_win.h"
 #include "encoder/common/file_access_win.h"
@@ -21,6 +22,7 @@
 #include "encoder/job/output_check.h"
 #include "encoder/job/segment_plan.h"
 #include "encoder/job/split_arguments.h"
+#include "encoder/run/converter_watch_win.h"
 #include "encoder/run/ffmpeg_run_win.h"
 #include "encoder/run/loudness_run_win.h"
 #include "encoder/run/output_check_win.h"
@@ -117,6 +119,15 @@ int NameOutput(const Writing& writing, RunLog& log) {
   return kExitDone;
 }
 
+// ffmpeg's name and version, as the build wrote them into version.ini
+// beside the program; nothing is started to learn them.
+std::string FfmpegVersion() {
+  wchar_t text[256] = {};
+  const std::wstring ini = Utf8ToWide(ModuleDirectory() + "version.ini");
+  GetPrivateProfileStringW(L"General", L"Engine", L"", text, 256, ini.c_str());
+  return text[0] ? WideToUtf8(text) : "unknown";
+}
+
 int LogicalProcessors() {
   const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
   return count > 0 ? static_cast<int>(count) : 1;
@@ -162,6 +173,10 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   if (SameFile(Utf8ToWide(original.source), output) || (source.path && SameFile(Utf8ToWide(*source.path), output)))
     return Fail(log, "refused: the output would overwrite the source", EncoderCause::kBadArguments,
                 kExitBadArguments);
+  // What killed runs left beside the output for other outputs goes; this
+  // output's own parts folder waits for the split below.
+  const std::wstring fullOutput = FullPath(output);
+  SweepWorkFiles(fullOutput.substr(0, fullOutput.find_last_of(L"\\/") + 1), fullOutput);
   const auto ffmpeg = FindFfmpegProgram(L"ffmpeg.exe");
   const auto prober = FindFfmpegProgram(L"ffprobe.exe");
   if (!ffmpeg || !prober)
@@ -201,24 +216,32 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   // One that a killed run left would refuse ffmpeg, being hidden.
   DeleteFileW(writing.partial.c_str());
 
-  // Long sources are split by time and their ranges encoded side by side;
-  // should that fail, or its output fall short, the conversion runs once
-  // more in one piece.
-  const std::wstring folder = SplitFolderFor(job.output);
+  // Long sources are split by time and their ranges encoded side by side
+  // in the output's parts folder, where the parts a killed run finished
+  // wait; the folder goes once the output is named, stopped or failed.
+  // Should the split fail, or its output fall short, the conversion runs
+  // once more in one piece.
   const int processors = ProcessorsToUse(LogicalProcessors(), EnvironmentText(L"VELTO_SEGMENTS"));
   OutputProber checker(*prober);
-  if (const auto split = TranslateSplitJob(written, *info, processors, WideToUtf8(folder))) {
-    checker.Start();
-    SplitOutcome outcome = ConvertSplit(*ffmpeg, written.output, *split, folder, reporter, log);
-    if (outcome == SplitOutcome::kDone) {
-      const std::string why = checker.Check(writing.partial, writing.plan, log);
-      if (why.empty()) return NameOutput(writing, log);
-      log.Line("the split conversion's output is incomplete: " + why);
-      outcome = SplitOutcome::kFailed;
+  if (const auto split = TranslateSplitJob(written, *info, processors, WideToUtf8(PartsFolderFor(fullOutput)),
+                                           LongestRangeSeconds(EnvironmentText(L"VELTO_RANGE_SECONDS")))) {
+    SplitFolder folder(fullOutput, log);
+    if (!folder.Held()) {
+      log.Line("no split: converting in one run");
+    } else {
+      checker.Start();
+      const std::string salt = FfmpegVersion() + "|" + FileStamp(Utf8ToWide(job.source));
+      SplitOutcome outcome = ConvertSplit(*ffmpeg, written.output, *split, folder, salt, reporter, log);
+      if (outcome == SplitOutcome::kDone) {
+        const std::string why = checker.Check(writing.partial, writing.plan, log);
+        if (why.empty()) return NameOutput(writing, log);
+        log.Line("the split conversion's output is incomplete: " + why);
+        outcome = SplitOutcome::kFailed;
+      }
+      DeleteIncompleteOutput(writing.partial, log);
+      if (outcome == SplitOutcome::kStopped) return kExitStopped;
+      log.Line("the split conversion failed; converting in one run");
     }
-    DeleteIncompleteOutput(writing.partial, log);
-    if (outcome == SplitOutcome::kStopped) return kExitStopped;
-    log.Line("the split conversion failed; converting in one run");
   }
 
   checker.Start();
@@ -273,21 +296,11 @@ const char* ExitName(int code) {
   }
 }
 
-// ffmpeg's name and version, as the build wrote them into version.ini
-// beside the program; nothing is started to learn them.
-std::string FfmpegVersion() {
-  wchar_t text[256] = {};
-  const std::wstring ini = Utf8ToWide(ModuleDirectory() + "version.ini");
-  GetPrivateProfileStringW(L"General", L"Engine", L"", text, 256, ini.c_str());
-  return text[0] ? WideToUtf8(text) : "unknown";
-}
-
 }  // namespace
 
 int RunEncoderFrontEnd(const std::wstring& commandLine) {
   const std::string line = WideToUtf8(commandLine);
   const std::vector<std::string> words = SplitCommandLine(line, true);
-  if (WatchSplitFolder(words)) return kExitDone;  // no log of its own
   RunLog log;
   log.Line("arguments: " + line);
   log.Line("engine version: " + FfmpegVersion());
@@ -300,6 +313,8 @@ int RunEncoderFrontEnd(const std::wstring& commandLine) {
   } else {
     const bool probe = parsed.job->runMode == kRunProbe;
     Reporter reporter(parsed.job->windowHandle);
+    // A probe is over in moments; a conversion ends with its converter.
+    const ConverterWatch watch(probe ? 0 : parsed.job->windowHandle, log);
     try {
       exit = probe ? Probe(*parsed.job, reporter, log) : Convert(*parsed.job, reporter, log);
     } catch (const SourceReadTimedOut&) {

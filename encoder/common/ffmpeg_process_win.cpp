@@ -1,6 +1,8 @@
 #include "encoder/common/ffmpeg_process_win.h"
 
 #include <algorithm>
+#include <optional>
+#include <shared_mutex>
 #include <vector>
 
 #include "base/process_win.h"
@@ -49,6 +51,13 @@ HANDLE FfmpegJob() {
   return job.Get();
 }
 
+// Starts share this lock and the end of the process takes it whole, so
+// that no program is between its making and its joining the job then.
+std::shared_mutex& StartLock() {
+  static std::shared_mutex lock;
+  return lock;
+}
+
 }  // namespace
 
 FfmpegProcess::~FfmpegProcess() {
@@ -66,9 +75,14 @@ bool FfmpegProcess::Start(const std::wstring& program, const std::vector<std::st
   how.commandLine = commandLine_;
   how.input = how.output = how.error = StreamUse::kPipe;
   how.job = FfmpegJob();
-  auto started = StartHidden(how);
+  std::optional<StartedProcess> started;
+  {
+    const std::shared_lock<std::shared_mutex> starting(StartLock());
+    started = StartHidden(how);
+  }
   if (!started) return false;
   process_ = std::move(started->handles.process);
+  inJob_ = started->inJob;
   input_ = std::move(started->input);
   outputReader_ = std::thread(ReadAll, std::move(started->output), process_.Get(), std::move(onOutput));
   errorReader_ = std::thread(ReadAll, std::move(started->error), process_.Get(), std::move(onError));
@@ -111,6 +125,13 @@ DWORD FfmpegProcess::ExitCode() const {
   DWORD code = 1;
   if (!process_ || !GetExitCodeProcess(process_.Get(), &code)) return 1;
   return code;
+}
+
+void EndWithEveryFfmpegRun(UINT exitCode) {
+  StartLock().lock();  // held until the end
+  if (const HANDLE job = FfmpegJob()) TerminateJobObject(job, exitCode);
+  TerminateProcess(GetCurrentProcess(), exitCode);
+  ExitProcess(exitCode);  // not reached
 }
 
 DWORD ProberTimeLimitMs() {

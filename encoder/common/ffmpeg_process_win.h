@@ -38,6 +38,8 @@ class FfmpegProcess {
   void JoinReaders();
   DWORD ExitCode() const;
   const std::wstring& CommandLine() const { return commandLine_; }
+  // It runs in the job that ends it with this process.
+  bool InJob() const { return inJob_; }
   // The process, to wait on with others; null before a start.
   HANDLE Process() const { return process_.Get(); }
 
@@ -46,7 +48,13 @@ class FfmpegProcess {
   UniqueHandle input_;
   std::thread outputReader_, errorReader_;
   std::wstring commandLine_;
+  bool inJob_ = false;
 };
+
+// Ends this process at once with `exitCode`, and with it every program
+// started here (their job closes with it); a start under way is let finish
+// first, so that none is left outside the job, suspended.
+[[noreturn]] void EndWithEveryFfmpegRun(UINT exitCode);
 
 enum class CaptureOutcome {
   kDone,      // ended with code 0; its output is given

@@ -71,6 +71,53 @@ bool WriteTextFile(const std::wstring& path, std::string_view text) {
          written == text.size();
 }
 
+bool ReplaceFileDurably(const std::wstring& path, std::string_view text) {
+  const std::wstring temporary = path + L".new";
+  const bool written = [&] {
+    const UniqueHandle file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD done = 0;
+    return file && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+           done == text.size() && FlushFileBuffers(file.Get());
+  }();
+  if (written && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileW(temporary.c_str());
+  return false;
+}
+
+bool FlushToDisk(const std::wstring& path) {
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && FlushFileBuffers(file.Get());
+}
+
+namespace {
+
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> FileData(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  return data;
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> FileBytes(const std::wstring& path) {
+  const auto data = FileData(path);
+  if (!data) return std::nullopt;
+  return (std::uint64_t{data->nFileSizeHigh} << 32) | data->nFileSizeLow;
+}
+
+std::string FileStamp(const std::wstring& path) {
+  const auto data = FileData(path);
+  if (!data) return "";
+  const std::uint64_t time =
+      (std::uint64_t{data->ftLastWriteTime.dwHighDateTime} << 32) | data->ftLastWriteTime.dwLowDateTime;
+  return std::to_string(*FileBytes(path)) + "@" + std::to_string(time);
+}
+
 std::uint32_t WriteOpenError(const std::wstring& path) {
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

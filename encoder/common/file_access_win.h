@@ -30,6 +30,19 @@ std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit)
 // cannot be written.
 bool WriteTextFile(const std::wstring& path, std::string_view text);
 
+// A file whole or not at all: written under a temporary name beside it,
+// its data put on the disk, then renamed over `path` (write-through).
+bool ReplaceFileDurably(const std::wstring& path, std::string_view text);
+
+// A written file's data put on the disk; false when it cannot be.
+bool FlushToDisk(const std::wstring& path);
+
+// A file's size; nullopt when it is not there.
+std::optional<std::uint64_t> FileBytes(const std::wstring& path);
+
+// A file's size and last write time, in one word; empty when not there.
+std::string FileStamp(const std::wstring& path);
+
 // Whether a file can be made (or opened) for writing at path: 0, or the
 // system's error code. A file made for the test is removed again.
 std::uint32_t WriteOpenError(const std::wstring& path);

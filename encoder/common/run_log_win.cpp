@@ -68,6 +68,9 @@ std::vector<std::string> LogNames(const std::wstring& folder) {
 void RunLog::Timed(const std::string& text) { Line("[" + std::to_string(MsSinceStart()) + " ms] " + text); }
 
 void RunLog::Write() {
+  const std::lock_guard<std::mutex> guard(lock_);
+  if (written_) return;
+  written_ = true;
   const std::wstring folder = LogFolder();
   if (folder.empty()) return;
   SYSTEMTIME now;

@@ -4,20 +4,36 @@
 #include <cmath>
 
 namespace velto {
+namespace {
 
-int RangeCount(double durationSeconds, int processors) {
+// A whole number from 1 to 9999 in decimal digits; 0 for anything else.
+int PositiveNumber(std::string_view text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || value > 999) return 0;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+int RangeCount(double durationSeconds, int processors, double longestRangeSeconds) {
   if (!(durationSeconds >= kShortestSplitSeconds) || processors < 2) return 1;
   const double byLength = std::floor(durationSeconds / kShortestRangeSeconds);
-  return static_cast<int>(std::min<double>(processors, byLength));
+  const double side = std::min<double>(processors, byLength);
+  const double longest = longestRangeSeconds > 0 ? longestRangeSeconds : kLongestRangeSeconds;
+  return static_cast<int>(std::max(side, std::ceil(durationSeconds / longest)));
 }
 
 int ProcessorsToUse(int logicalProcessors, std::string_view segmentsVariable) {
-  int asked = 0;
-  for (char c : segmentsVariable) {
-    if (c < '0' || c > '9' || asked > 999) return logicalProcessors;
-    asked = asked * 10 + (c - '0');
-  }
+  const int asked = PositiveNumber(segmentsVariable);
   return asked > 0 ? asked : logicalProcessors;
+}
+
+double LongestRangeSeconds(std::string_view rangeSecondsVariable) {
+  const int asked = PositiveNumber(rangeSecondsVariable);
+  return asked > 0 ? asked : kLongestRangeSeconds;
 }
 
 std::vector<FrameRange> SplitFrames(std::int64_t frames, int count) {

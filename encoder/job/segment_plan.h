@@ -12,15 +12,23 @@ namespace velto {
 inline constexpr double kShortestSplitSeconds = 30.0;
 // No range is shorter than this: each run's start costs time.
 inline constexpr double kShortestRangeSeconds = 15.0;
+// No range is longer than this: the finished ranges of a killed conversion
+// are kept, so a kill loses at most the ranges that were running.
+inline constexpr double kLongestRangeSeconds = 300.0;
 
 // How many ranges a conversion of this length gets on this many logical
-// processors: min(processors, duration / 15 s), or 1 (no split) for a
-// source under 30 s or a machine with one processor.
-int RangeCount(double durationSeconds, int processors);
+// processors: max(min(processors, duration / 15 s), duration / longest
+// rounded up), or 1 (no split) for a source under 30 s or a machine with
+// one processor. Ranges beyond the processors wait their turn.
+int RangeCount(double durationSeconds, int processors, double longestRangeSeconds = kLongestRangeSeconds);
 
 // The processors to plan for: the machine's, unless VELTO_SEGMENTS names a
 // number (1 keeps every conversion in one run, for comparisons).
 int ProcessorsToUse(int logicalProcessors, std::string_view segmentsVariable);
+
+// The longest range in seconds: 300, unless VELTO_RANGE_SECONDS names a
+// number of seconds (for tests, which may ask for ranges under 15 s).
+double LongestRangeSeconds(std::string_view rangeSecondsVariable);
 
 struct FrameRange {
   std::int64_t first = 0;  // the output frame it starts with

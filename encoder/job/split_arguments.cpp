@@ -135,10 +135,10 @@ RangeCut CutRange(const FrameTiming& timing, const std::vector<FrameRange>& rang
 }
 
 std::optional<SplitArguments> TranslateSplitJob(const EncoderJob& job, const SourceInfo& source, int processors,
-                                                const std::string& folder) {
+                                                const std::string& folder, double longestRangeSeconds) {
   if (!Refusal(job, source).empty()) return std::nullopt;
   const double length = std::min(source.durationSeconds, job.endSeconds.value_or(source.durationSeconds));
-  const int count = RangeCount(length, processors);
+  const int count = RangeCount(length, processors, longestRangeSeconds);
   if (count < 2) return std::nullopt;
   const std::optional<DiscRules> discRules = DiscRulesFor(job);
   const DiscRules* disc = discRules ? &*discRules : nullptr;
@@ -152,12 +152,16 @@ std::optional<SplitArguments> TranslateSplitJob(const EncoderJob& job, const Sou
 
   SplitArguments split;
   split.partList = "ffconcat version 1.0\n";
-  const int threads = std::max(1, processors / static_cast<int>(ranges.size()));
+  split.mostAtOnce = std::min(processors, static_cast<int>(ranges.size()));
+  const int threads = std::max(1, processors / split.mostAtOnce);
   for (std::size_t i = 0; i < ranges.size(); ++i) {
     const RangeCut cut = CutRange(*timing, ranges, i, end);
     const std::string name = "video-" + std::to_string(i + 1) + PartExtension(job);
     split.video.push_back(RangeArguments(job, source, disc, cut, threads, folder + name));
+    split.ranges.push_back(ranges[i]);
     split.frames.push_back(cut.frames);
+    const double start = ranges[i].first * frameSeconds;
+    split.seconds.push_back(ranges[i].count > 0 ? ranges[i].count * frameSeconds : std::max(0.0, length - start));
     split.files.push_back(name);
     split.partList += ListEntry(folder + name, cut);
   }

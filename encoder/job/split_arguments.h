@@ -53,7 +53,10 @@ RangeCut CutRange(const FrameTiming& timing, const std::vector<FrameRange>& rang
 
 struct SplitArguments {
   std::vector<std::vector<std::string>> video;  // one run per range, in order
+  std::vector<FrameRange> ranges;               // each range's place in the output's frames
   std::vector<std::int64_t> frames;             // each range's frames where fixed, else 0
+  std::vector<double> seconds;                  // each range's length
+  int mostAtOnce = 1;                           // ranges encoded at once, one a processor
   std::vector<std::string> audio;               // empty when the output has no sound
   std::vector<std::string> join;
   std::string partList;                         // the join's list of the parts, for its input
@@ -64,6 +67,7 @@ struct SplitArguments {
 // one processor, or an output whose frame times are not known beforehand.
 // `folder` ends with a path separator.
 std::optional<SplitArguments> TranslateSplitJob(const EncoderJob& job, const SourceInfo& source, int processors,
-                                                const std::string& folder);
+                                                const std::string& folder,
+                                                double longestRangeSeconds = kLongestRangeSeconds);
 
 }  // namespace velto

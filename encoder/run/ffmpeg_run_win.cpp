@@ -73,8 +73,10 @@ constexpr DWORD kQuietReportMs = 1000;
 }  // namespace
 
 struct FfmpegGroup::Member {
+  std::vector<std::string> arguments;
   FfmpegOutputs outputs;
   FfmpegProcess process;
+  bool started = false;
   bool ended = false;
 };
 
@@ -84,19 +86,35 @@ FfmpegGroup::FfmpegGroup() = default;
 FfmpegGroup::~FfmpegGroup() = default;
 
 bool FfmpegGroup::Start(const std::wstring& ffmpeg, const std::vector<std::vector<std::string>>& runs, RunLog& log) {
+  ffmpeg_ = ffmpeg;
   for (const auto& arguments : runs) {
     auto member = std::make_unique<Member>();
-    FfmpegOutputs& outputs = member->outputs;
-    const bool started = member->process.Start(
-        ffmpeg, arguments, [&outputs](const std::string& bytes) { outputs.FeedProgress(bytes); },
-        [&outputs](const std::string& bytes) { outputs.FeedErrors(bytes); });
-    log.Timed("engine: " + WideToUtf8(member->process.CommandLine()));
+    member->arguments = arguments;
     members_.push_back(std::move(member));
-    if (!started) {
+  }
+  return StartDue(log);
+}
+
+bool FfmpegGroup::StartDue(RunLog& log) {
+  std::size_t going = 0;
+  for (std::size_t i = 0; i < members_.size() && i < limited_; ++i)
+    if (members_[i]->started && !members_[i]->process.Wait(0)) ++going;
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    Member& m = *members_[i];
+    if (m.started || (i < limited_ && going >= mostAtOnce_)) continue;
+    if (i < limited_) ++going;
+    FfmpegOutputs& outputs = m.outputs;
+    m.started = m.process.Start(
+        ffmpeg_, m.arguments, [&outputs](const std::string& bytes) { outputs.FeedProgress(bytes); },
+        [&outputs](const std::string& bytes) { outputs.FeedErrors(bytes); });
+    log.Timed("engine: " + WideToUtf8(m.process.CommandLine()));
+    if (!m.started) {
       log.Line("the engine could not be started");
       EndAll(false);
       return false;
     }
+    // A run outside the job would outlive a kill of this process.
+    if (!m.process.InJob()) log.Line("engine run " + std::to_string(i + 1) + " could not be put in the encoder's job");
   }
   return true;
 }
@@ -136,20 +154,27 @@ FfmpegGroup::State FfmpegGroup::Look(RunLog& log) {
   bool allEnded = true, failed = false;
   for (std::size_t i = 0; i < members_.size(); ++i) {
     Member& m = *members_[i];
-    if (!m.process.Wait(0)) {
+    if (!m.started || !m.process.Wait(0)) {
       allEnded = false;
       continue;
     }
-    if (!m.ended) log.Timed("engine run " + std::to_string(i + 1) + " ended");
-    m.ended = true;
+    if (!m.ended) {
+      m.ended = true;
+      log.Timed("engine run " + std::to_string(i + 1) + " ended");
+      if (onEnd_) {
+        m.process.JoinReaders();
+        onEnd_(i, m.process.ExitCode(), m.outputs.Frames());
+      }
+    }
     if (m.process.ExitCode() != 0) failed = true;
   }
   if (failed) return State::kFailed;
-  return allEnded ? State::kAllEnded : State::kRunning;
+  if (allEnded) return State::kAllEnded;
+  return StartDue(log) ? State::kRunning : State::kFailed;
 }
 
 std::int32_t FfmpegGroup::WrittenSeconds(std::size_t counted) {
-  std::int64_t written = 0;
+  std::int64_t written = doneMicroseconds_;
   for (std::size_t i = 0; i < members_.size() && i < counted; ++i) written += members_[i]->outputs.Microseconds();
   return static_cast<std::int32_t>(written / 1'000'000);
 }
@@ -201,6 +226,7 @@ FfmpegGroupResult FfmpegGroup::Follow(std::size_t counted, std::int32_t& positio
     result.frames.push_back(m.outputs.Frames());
     const DWORD code = m.process.ExitCode();
     result.exitCodes.push_back(code);
+    if (!m.started) continue;  // its turn never came
     if (code != 0 && !result.stopped) log.Line("engine run " + std::to_string(i + 1) + " ended with code " + std::to_string(code));
     const std::vector<std::string> errors = m.outputs.ErrorLines();
     for (const auto& line : errors) log.Line("engine said: " + line);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,20 +39,34 @@ struct FfmpegGroupResult {
 
 // ffmpeg runs side by side, e.g. the ranges of a split conversion. The
 // window is told `position`: the seconds written by the first `counted`
-// runs together, never less than it was, when it changes and otherwise
-// once a second, since only the answer to a report can ask for a stop. The
-// first run that fails ends the others at once; a stop asks each to
-// finish, then ends what is left within a second. A run can be started
-// ahead of its input (the join of a split conversion, whose start under
-// Wine takes a while, started while the ranges encode) and given it later.
-// Runs still going when the group is dropped are ended.
+// runs together (and those done before, CountDone), never less than it
+// was, when it changes and otherwise once a second, since only the answer
+// to a report can ask for a stop. The first run that fails ends the others
+// at once; a stop asks each to finish, then ends what is left within a
+// second. A run can be started ahead of its input (the join of a split
+// conversion, whose start under Wine takes a while, started while the
+// ranges encode) and given it later. Runs still going when the group is
+// dropped are ended.
 class FfmpegGroup {
  public:
+  // Run `run` has ended with `exitCode` after `frames` frames.
+  using RunEnded = std::function<void(std::size_t run, DWORD exitCode, std::int64_t frames)>;
+
   FfmpegGroup();
   FfmpegGroup(const FfmpegGroup&) = delete;
   FfmpegGroup& operator=(const FfmpegGroup&) = delete;
   ~FfmpegGroup();
 
+  // Before Start: of the first `limited` runs at most `mostAtOnce` go at
+  // once, the others waiting their turn in order; the rest start at once.
+  void Limit(std::size_t limited, std::size_t mostAtOnce) {
+    limited_ = limited;
+    mostAtOnce_ = mostAtOnce;
+  }
+  // Seconds written before the group, counted in its position.
+  void CountDone(std::int64_t microseconds) { doneMicroseconds_ = microseconds; }
+  // Told of every run's end as it is seen, its last output read.
+  void WhenRunEnds(RunEnded onEnd) { onEnd_ = std::move(onEnd); }
   // False when a run could not be started; the others are then ended.
   bool Start(const std::wstring& ffmpeg, const std::vector<std::vector<std::string>>& runs, RunLog& log);
   // Writes `bytes` on run `run`'s input and closes it.
@@ -68,6 +83,8 @@ class FfmpegGroup {
   enum class State { kRunning, kAllEnded, kFailed };
 
   State Look(RunLog& log);
+  // Starts the runs whose turn has come; false when one could not start.
+  bool StartDue(RunLog& log);
   void WaitForAnyEnd(DWORD timeoutMs);
   // Seconds written by the first `counted` runs together.
   std::int32_t WrittenSeconds(std::size_t counted);
@@ -75,6 +92,10 @@ class FfmpegGroup {
 
   std::vector<std::unique_ptr<Member>> members_;
   std::wstring hide_;
+  std::wstring ffmpeg_;
+  std::size_t limited_ = 0, mostAtOnce_ = 0;
+  std::int64_t doneMicroseconds_ = 0;
+  RunEnded onEnd_;
 };
 
 }  // namespace velto

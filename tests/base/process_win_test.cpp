@@ -64,6 +64,7 @@ TEST(ProcessStart, ClosingTheJobEndsItsProcesses) {
   how.job = job.Get();
   auto started = StartHidden(how);
   ASSERT_TRUE(started);
+  EXPECT_TRUE(started->inJob);
   const HANDLE process = started->handles.process.Get();
   ASSERT_EQ(WaitForSingleObject(process, 300), static_cast<DWORD>(WAIT_TIMEOUT));
   job.Reset();

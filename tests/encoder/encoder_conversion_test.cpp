@@ -23,12 +23,14 @@
 #include "base/file_system.h"
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
+#include "base/work_files.h"
 #include "encoder/common/command_line_tokens.h"
 #include "encoder/common/ffmpeg_process_win.h"
 #include "encoder/job/loudness_arguments.h"
 #include "encoder/source/asf_header.h"
 #include "encoder/source/asf_objects.h"
 #include "job_strings.h"
+#include "tests/support/process_list.h"
 #include "tests/support/report_window.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/stand_in_ffmpeg.h"
@@ -720,7 +722,10 @@ class SplitConversion : public EncoderConversion {
                                           "-ac", "2", "-f", "asf", "file:" + g_long}, nullptr, nullptr));
   }
 
-  void TearDown() override { SetEnvironmentVariableW(L"VELTO_SEGMENTS", nullptr); }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"VELTO_SEGMENTS", nullptr);
+    SetEnvironmentVariableW(L"VELTO_RANGE_SECONDS", nullptr);
+  }
 
   // A conversion of the long clip in `ranges` ranges (1: one run).
   DWORD ConvertLong(const char* pattern, const std::string& output, int ranges, bool withWindow = false) {
@@ -729,17 +734,20 @@ class SplitConversion : public EncoderConversion {
   }
 };
 
-// The split folders of runs in the test folder (or in `folder`).
-int SplitFolders(const std::string& folder = g_folder) {
+// How many files in `folder` match `pattern`.
+int Files(const std::string& folder, const wchar_t* pattern) {
   WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW((Utf8ToWide(folder) + L"~velto-*.parts").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  const FileSearch search(FindFirstFileW((Utf8ToWide(folder) + pattern).c_str(), &found));
   int count = 0;
-  do ++count;
-  while (FindNextFileW(search, &found));
-  FindClose(search);
+  if (search) {
+    do ++count;
+    while (FindNextFileW(search.Get(), &found));
+  }
   return count;
 }
+
+// The parts folders of runs in the test folder (or in `folder`).
+int SplitFolders(const std::string& folder = g_folder) { return Files(folder, L"~velto-*.parts"); }
 
 double Number(const json& object, const char* key) { return std::atof(object.value(key, "0").c_str()); }
 
@@ -967,23 +975,122 @@ TEST_F(SplitConversion, AShortPartEndsInOneRun) {
   EXPECT_EQ(SplitFolders(), 0);
 }
 
-TEST_F(SplitConversion, AKilledEncoderLeavesNoParts) {
-  SetEnvironmentVariableW(L"VELTO_SEGMENTS", L"2");
-  const std::string out = Output("long killed.vob");
-  std::wstring line = L"\"" + Beside(L"veltoenc.exe") + L"\" " +
-                      Utf8ToWide(test::Fill(test::kDvdNtscAc3, g_long, out, kRunConvert, 0));
+// ---- kept parts ------------------------------------------------------------
+
+// veltoenc.exe started on an argument string, not waited for.
+OwnedProcess StartEncoder(const std::string& arguments) {
+  std::wstring line = L"\"" + Beside(L"veltoenc.exe") + L"\" " + Utf8ToWide(arguments);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  const OwnedProcess encoder(pi);
-  // Killed while its ranges are being encoded.
-  for (int i = 0; i < 200 && SplitFolders() == 0; ++i) Sleep(25);
-  ASSERT_EQ(SplitFolders(), 1);
-  Sleep(500);
-  TerminateProcess(encoder.process.Get(), 1);
-  for (int i = 0; i < 200 && SplitFolders() > 0; ++i) Sleep(50);
-  EXPECT_EQ(SplitFolders(), 0);
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
+  return OwnedProcess(pi);
+}
+
+std::string PartsOf(const std::string& output) { return WideToUtf8(PartsFolderFor(Utf8ToWide(output))); }
+
+// Once a range's manifest is there: true when it came within a minute.
+bool WaitForAFinishedRange(const std::string& parts) {
+  for (int i = 0; i < 3000 && Files(parts, L"video-*.manifest") == 0; ++i) Sleep(20);
+  return Files(parts, L"video-*.manifest") > 0;
+}
+
+// Whether every ffmpeg.exe the encoder started has ended within 3 s.
+bool EnginesEnded(const OwnedProcess& encoder) {
+  const DWORD id = GetProcessId(encoder.process.Get());
+  for (int i = 0; i < 60 && !testing::ChildProcesses(id, L"ffmpeg.exe").empty(); ++i) Sleep(50);
+  return testing::ChildProcesses(id, L"ffmpeg.exe").empty();
+}
+
+// What killed runs left beside an output for other outputs goes with its
+// conversion; the parts folder of a live run stays.
+TEST_F(EncoderConversion, AConversionRemovesWhatKilledRunsLeftBesideIt) {
+  const std::string folder = g_folder + "left over\\";
+  const std::string stale = folder + "~velto-other.avi.parts\\", live = folder + "~velto-live.avi.parts\\";
+  for (const std::string& made : {folder, stale, live}) CreateDirectoryW(Utf8ToWide(made).c_str(), nullptr);
+  testing::WriteBytes(stale + "video-1.avi", "part");
+  testing::WriteBytes(stale + "video-1.avi.manifest", "velto-part 1\n");
+  testing::WriteBytes(folder + "~velto-other.avi.partial", "output");
+  SetFileAttributesW(Utf8ToWide(folder + "~velto-other.avi.partial").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  const UniqueHandle lock(CreateFileW(Utf8ToWide(live + "lock").c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                      FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  ASSERT_TRUE(lock);
+  EXPECT_EQ(Convert(test::kWmv, g_videoOnly, folder + "short.wmv"), 0u);
+  EXPECT_EQ(Files(folder, L"~velto-other*"), 0);
+  EXPECT_TRUE(Exists(live + "lock"));
+}
+
+// Four ranges of 9 s (the last a frame longer), two at a time: a kill after
+// the first ranges keeps them, and the next conversion of the output
+// encodes only the others.
+TEST_F(SplitConversion, AKilledConversionResumesFromItsFinishedParts) {
+  const std::string whole = Output("long resumed one run.vob"), out = Output("long resumed.vob");
+  ASSERT_EQ(ConvertLong(test::kDvdPalMp2, whole, 1), 0u);
+  SetEnvironmentVariableW(L"VELTO_RANGE_SECONDS", L"10");
+  SetEnvironmentVariableW(L"VELTO_SEGMENTS", L"2");
+  const std::string parts = PartsOf(out);
+  {
+    const OwnedProcess encoder = StartEncoder(test::Fill(test::kDvdPalMp2, g_long, out, kRunConvert, 0));
+    ASSERT_TRUE(encoder.process);
+    ASSERT_TRUE(WaitForAFinishedRange(parts));
+    TerminateProcess(encoder.process.Get(), 1);
+    EXPECT_TRUE(EnginesEnded(encoder));
+  }
+  const int kept = Files(parts, L"*.manifest"), keptRanges = Files(parts, L"video-*.manifest");
+  ASSERT_LT(keptRanges, 4);
+
+  ASSERT_EQ(ConvertLong(test::kDvdPalMp2, out, 2, true), 0u);
+  const std::string log = NewestLog();
+  EXPECT_NE(log.find("split into 4 ranges"), std::string::npos) << log;
+  EXPECT_NE(log.find("reused " + std::to_string(kept) + " of 5 parts"), std::string::npos) << log;
+  ASSERT_FALSE(g_reports.empty());
+  EXPECT_EQ(g_reports.front().value, 9 * keptRanges);  // the bar starts where the work stands
+  ExpectAlike(out, whole, 25);
+  EXPECT_EQ(Files(g_folder, L"~velto-*"), 0);
+}
+
+// The converter's end ends the conversion within a second or so, as a kill
+// would: no engine run is left, the finished parts are.
+TEST_F(SplitConversion, AConversionEndsWithItsConverter) {
+  // Another process with a window stands in for the converter.
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  wchar_t notepad[] = L"notepad.exe";
+  if (!CreateProcessW(nullptr, notepad, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    GTEST_SKIP() << "no notepad.exe to own a window";
+  const OwnedProcess converter(pi);
+  WaitForInputIdle(pi.hProcess, 10000);
+  std::pair<DWORD, HWND> owned{pi.dwProcessId, nullptr};  // the process, its first window
+  const auto findWindow = [](HWND window, LPARAM found) -> BOOL {
+    auto& [process, first] = *reinterpret_cast<std::pair<DWORD, HWND>*>(found);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process) first = window;
+    return !first;
+  };
+  for (int i = 0; i < 100 && !owned.second; ++i) {
+    EnumWindows(findWindow, reinterpret_cast<LPARAM>(&owned));
+    if (!owned.second) Sleep(50);
+  }
+  ASSERT_TRUE(owned.second);
+
+  SetEnvironmentVariableW(L"VELTO_RANGE_SECONDS", L"10");
+  SetEnvironmentVariableW(L"VELTO_SEGMENTS", L"2");
+  const std::string out = Output("long orphaned.vob");
+  const long long window = reinterpret_cast<INT_PTR>(owned.second);
+  const OwnedProcess encoder = StartEncoder(test::Fill(test::kDvdPalMp2, g_long, out, kRunConvert, window));
+  ASSERT_TRUE(WaitForAFinishedRange(PartsOf(out)));
+  TerminateProcess(converter.process.Get(), 1);
+  EXPECT_EQ(WaitForSingleObject(encoder.process.Get(), 2000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(encoder.process.Get(), &code);
+  EXPECT_EQ(code, static_cast<DWORD>(kExitStopped));
+  EXPECT_TRUE(EnginesEnded(encoder));
+  EXPECT_GE(Files(PartsOf(out), L"video-*.manifest"), 1);
+  EXPECT_NE(NewestLog().find("the converter has ended"), std::string::npos) << NewestLog();
+  EXPECT_TRUE(RemoveWorkFiles(Utf8ToWide(out)));
 }
 
 }  // namespace

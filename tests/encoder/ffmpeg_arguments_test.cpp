@@ -309,5 +309,17 @@ TEST(SplitArguments, ShortLonelyOrUntimedJobsStayOneRun) {
   EXPECT_NE(JoinCommandLine(bounded->video[1]).find("-t 20.000000 -f avi"), std::string::npos);
 }
 
+// More ranges than processors: two at once, each with one processor's
+// threads; the last range runs to the end.
+TEST(SplitArguments, LongSourcesGetRangesOfAtMostFiveMinutes) {
+  const auto split = Split(test::kAviMp3, 1000.0, 2, "out.avi");
+  ASSERT_TRUE(split);
+  ASSERT_EQ(split->video.size(), 4u);
+  EXPECT_EQ(split->mostAtOnce, 2);
+  EXPECT_NE(JoinCommandLine(split->video[3]).find(" -threads 1 -an "), std::string::npos);
+  EXPECT_EQ(split->ranges[3].first, 18750);
+  EXPECT_EQ(split->seconds, (std::vector<double>{250.0, 250.0, 250.0, 250.0}));
+}
+
 }  // namespace
 }  // namespace velto
