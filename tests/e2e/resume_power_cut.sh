@@ -33,8 +33,10 @@ done
 eval "$(grep '^export WINEPREFIX=' "$run")"
 wineserver -k
 wait "$first" 2>/dev/null
-# The new session's server must not hold ctest's pipes.
+wineserver -w
+# The new session's server and services must not hold ctest's pipes.
 wineserver -p </dev/null >/dev/null 2>&1
+"$run" wineboot </dev/null >/dev/null 2>&1
 echo "the session was ended; continuing in a new one"
 "$run" "$tests" --gtest_color=no --gtest_also_run_disabled_tests \
   --gtest_filter='PowerCutContinued.DISABLED_*' </dev/null
