@@ -139,29 +139,29 @@ std::optional<DiscFitPlan> PlanForList() {
 
 // The journal of a batch as it starts: the files an interrupted batch
 // converted before (when it is continued), then the list's files, waiting.
-// The list's files are journal.files[first + index].
-BatchJournal StartJournal(std::optional<BatchJournal> resumed, const std::string& folder,
+// The list's files are journal.files[first + index]; a continued file keeps
+// the output it was given, so that its kept parts are used.
+BatchJournal StartJournal(const std::optional<BatchJournal>& resumed, const std::string& folder,
                           const std::optional<DiscFitPlan>& fit, std::size_t& first) {
   BatchJournal journal;
+  std::vector<std::string> outputs;  // of the continued files, in list order
   if (resumed) {
-    journal = std::move(*resumed);
-    std::erase_if(journal.files, [](const JournalFile& file) { return file.state != JournalState::kDone; });
+    for (const JournalFile& file : resumed->files) {
+      if (file.state == JournalState::kDone) {
+        journal.files.push_back(file);
+      } else {
+        outputs.push_back(file.output);
+      }
+    }
   }
   first = journal.files.size();
   journal.settings = g_settings;
   journal.outputFolder = folder;
   journal.fitKbps = fit ? fit->videoKbps : 0;
-  for (const MediaEntry& entry : g_mediaList.entries()) journal.files.push_back({entry, {}, JournalState::kWaiting});
+  for (std::size_t i = 0; i < g_mediaList.entries().size(); ++i)
+    journal.files.push_back({g_mediaList.entries()[i], i < outputs.size() ? outputs[i] : std::string(),
+                             JournalState::kWaiting});
   return journal;
-}
-
-// A continued batch's outputs: a file that was being converted keeps the
-// output it was given, so that its kept parts are used.
-void KeepOutputs(const std::optional<BatchJournal>& resumed, BatchJournal& journal, std::size_t first) {
-  if (!resumed) return;
-  std::size_t at = first;
-  for (const JournalFile& file : resumed->files)
-    if (file.state != JournalState::kDone && at < journal.files.size()) journal.files[at++].output = file.output;
 }
 
 }  // namespace
@@ -210,7 +210,6 @@ void MainDialog::ConvertAll() {
   // continued; removed when it ends otherwise.
   std::size_t first = 0;
   BatchJournal journal = StartJournal(resumed, folder, fit, first);
-  KeepOutputs(resumed, journal, first);
   const BatchJournalClaim claim;
   const auto keep = [&claim](const BatchJournal& kept) {
     if (claim.Held()) SaveBatchJournal(kept);

@@ -46,6 +46,7 @@
 #include "base/process_win.h"
 #include "base/text_encoding.h"
 #include "res/resource_ids.h"
+#include "tests/support/process_list.h"
 #include "tests/support/remote_program.h"
 
 namespace velto::bench {
@@ -600,19 +601,6 @@ int Convert(int format, const std::wstring& folder, const std::wstring& sourceFo
   return 0;
 }
 
-// The programs of a conversion running anywhere in the session.
-int ConversionProcesses() {
-  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return 0;
-  int count = 0;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
-    for (const wchar_t* name : {L"veltoenc.exe", L"ffmpeg.exe", L"ffprobe.exe"})
-      if (_wcsicmp(entry.szExeFile, name) == 0) ++count;
-  return count;
-}
-
 // A DVD batch whose converter is killed once the progress bar reaches
 // `killPerMille`, then started again and told Yes: the time from Convert
 // to the continued batch's final message, restarts and all.
@@ -640,7 +628,10 @@ int Resume(const std::wstring& folder, const std::wstring& sourceFolder, const s
     Mark("killed");
     first.Program().Kill();
   }
-  if (!PollUntil([] { return ConversionProcesses() == 0; }, 5000, 20)) Fail("conversions outlived the converter");
+  const auto allEnded = [] {
+    return velto::testing::ProcessesNamed({L"veltoenc.exe", L"ffmpeg.exe", L"ffprobe.exe"}).empty();
+  };
+  if (!PollUntil(allEnded, 5000, 20)) Fail("conversions outlived the converter");
   Converter second(folder);
   HWND box = nullptr;
   if (!PollUntil([&] { return (box = second.FindMessageBox()) != nullptr; }, kWindowTimeoutMs, 10))

@@ -6,11 +6,10 @@
 // touching what was done and without leaving a hidden file.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <sstream>
 
 #include "tests/e2e/program_test.h"
+#include "tests/support/process_list.h"
 
 namespace velto::testing {
 namespace {
@@ -24,19 +23,7 @@ struct Clip {
 constexpr Clip kClips[] = {{L"one", 3}, {L"single", 20}, {L"split", 40}, {L"four", 3}};
 
 // The programs of a conversion still running anywhere in the session.
-std::vector<std::wstring> ConversionProcesses() {
-  std::vector<std::wstring> names;
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return names;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    const std::wstring name = entry.szExeFile;
-    if (name == L"veltoenc.exe" || name == L"ffmpeg.exe" || name == L"ffprobe.exe") names.push_back(name);
-  }
-  CloseHandle(snapshot);
-  return names;
-}
+std::vector<DWORD> ConversionProcesses() { return ProcessesNamed({L"veltoenc.exe", L"ffmpeg.exe", L"ffprobe.exe"}); }
 
 // What a done output must keep: its bytes and its time.
 struct Stamp {

@@ -3,24 +3,41 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "base/owned_handles.h"
 
 namespace velto::testing {
 
-// The processes named `name` (any letter case) that `parent` started; they
-// keep its number after it has ended.
-inline std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* name) {
-  std::vector<DWORD> children;
+// The numbers of the processes for which `matches` holds.
+inline std::vector<DWORD> ProcessesWhere(const std::function<bool(const PROCESSENTRY32W&)>& matches) {
+  std::vector<DWORD> found;
   const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return children;
+  if (!snapshot) return found;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
-    if (entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, name) == 0)
-      children.push_back(entry.th32ProcessID);
-  return children;
+    if (matches(entry)) found.push_back(entry.th32ProcessID);
+  return found;
+}
+
+// The processes running under any of `names` (any letter case).
+inline std::vector<DWORD> ProcessesNamed(std::initializer_list<const wchar_t*> names) {
+  return ProcessesWhere([&](const PROCESSENTRY32W& entry) {
+    for (const wchar_t* name : names)
+      if (_wcsicmp(entry.szExeFile, name) == 0) return true;
+    return false;
+  });
+}
+
+// The processes named `name` (any letter case) that `parent` started; they
+// keep its number after it has ended.
+inline std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* name) {
+  return ProcessesWhere([&](const PROCESSENTRY32W& entry) {
+    return entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, name) == 0;
+  });
 }
 
 }  // namespace velto::testing
