@@ -1,5 +1,7 @@
 #include "base/process_win.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -107,6 +109,24 @@ JobObject MakeKillOnCloseJob() {
   if (job && !SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
     job.Reset();
   return job;
+}
+
+bool AllThreadsSuspended(DWORD id) {
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return false;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  bool any = false;
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
+    if (entry.th32OwnerProcessID != id) continue;
+    const UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+    const DWORD before = thread ? SuspendThread(thread.Get()) : static_cast<DWORD>(-1);
+    if (before == static_cast<DWORD>(-1)) continue;
+    ResumeThread(thread.Get());
+    if (before == 0) return false;
+    any = true;
+  }
+  return any;
 }
 
 }  // namespace velto

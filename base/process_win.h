@@ -57,4 +57,9 @@ inline bool StartTryingTwice(const std::wstring& program, const std::function<bo
 // process's handles are when it ends, killed or not. Empty on failure.
 JobObject MakeKillOnCloseJob();
 
+// Whether every thread of process `id` is suspended, as a program made
+// suspended is until it is resumed. Asked by suspending each thread once
+// more and resuming it at once.
+bool AllThreadsSuspended(DWORD id);
+
 }  // namespace velto

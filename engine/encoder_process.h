@@ -54,6 +54,14 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::fun
 // its ffmpeg runs in ends them with it) and waits a moment for it to go.
 void EndEncoderProcess(StartedEncoder& encoder);
 
+// Ends the runs of `folder` (the program's own, with its closing backslash)
+// whose starter is gone: ffmpeg.exe and ffprobe.exe whose veltoenc.exe has
+// ended, and a veltoenc.exe that never ran. A program started as its
+// starter was killed can miss the end of the job (Wine's jobs pass over a
+// process that is still starting) and wait, suspended, for ever. Each one
+// ended is logged; returns how many there were.
+int EndOrphanedRuns(const std::wstring& folder);
+
 // The folder where veltoenc.exe keeps its run logs; empty when unknown.
 std::string EncoderLogFolder();
 

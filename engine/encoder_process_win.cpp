@@ -1,5 +1,8 @@
 #include "engine/encoder_process.h"
 
+#include <tlhelp32.h>
+
+#include <map>
 
 #include "base/encoder_interface.h"
 #include "base/file_system.h"
@@ -36,7 +39,53 @@ HANDLE EncoderJob() {
 // How long an ended encoder may take to go.
 constexpr DWORD kEndWaitMs = 5000;
 
+// When the process started; 0 when it cannot be asked.
+ULONGLONG StartTime(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
 }  // namespace
+
+int EndOrphanedRuns(const std::wstring& folder) {
+  std::map<DWORD, PROCESSENTRY32W> running;
+  {
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+      running[entry.th32ProcessID] = entry;
+  }
+  int ended = 0;
+  for (const auto& [id, entry] : running) {
+    const bool encoder = _wcsicmp(entry.szExeFile, L"veltoenc.exe") == 0;
+    if (!encoder && _wcsicmp(entry.szExeFile, L"ffmpeg.exe") != 0 && _wcsicmp(entry.szExeFile, L"ffprobe.exe") != 0)
+      continue;
+    const UniqueHandle run(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    wchar_t image[1024];
+    DWORD length = 1024;
+    if (!run || !QueryFullProcessImageNameW(run.Get(), 0, image, &length)) continue;
+    if (_wcsicmp(std::wstring(image, length).c_str(), (folder + entry.szExeFile).c_str()) != 0) continue;
+    // Its starter is there when the process of that number started before
+    // it (numbers are used again), and for a run of the engine is a
+    // veltoenc.exe. A veltoenc.exe started by others may outlive them: it
+    // is ended only when it never ran.
+    const auto parent = running.find(entry.th32ParentProcessID);
+    if (parent != running.end() && (encoder || _wcsicmp(parent->second.szExeFile, L"veltoenc.exe") == 0)) {
+      const UniqueHandle starter(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent->first));
+      if (starter && StartTime(starter.Get()) <= StartTime(run.Get())) continue;
+    }
+    if (encoder && !AllThreadsSuspended(id)) continue;
+    if (!TerminateProcess(run.Get(), kExitStopped)) continue;
+    WaitForSingleObject(run.Get(), kEndWaitMs);
+    LogConverterLine("ended " + WideToUtf8(entry.szExeFile) + " (process " + std::to_string(id) +
+                     "): what started it had gone");
+    ++ended;
+  }
+  return ended;
+}
 
 std::string EncoderLogFolder() {
   const std::string folder = LocalDataFolder();

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "base/module_directory.h"
 #include "base/text_encoding.h"
 #include "base/work_files.h"
 #include "engine/batch_journal_store.h"
+#include "engine/encoder_process.h"
 #include "engine/local_data.h"
 #include "engine/media_list.h"
 #include "framework/application.h"
@@ -25,6 +27,7 @@ void RemoveWorkFilesOf(const JournalFile& file) {
 }  // namespace
 
 void MainDialog::OfferResume() {
+  EndOrphanedRuns(Utf8ToWide(ModuleDirectory()));
   // The journal of a batch another converter is running is not offered.
   if (BatchJournalInUse()) return;
   const LoadedJournal loaded = LoadBatchJournal();

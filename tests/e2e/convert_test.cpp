@@ -204,9 +204,11 @@ TEST_F(ConverterEndToEnd, EvensOutTheLoudnessOfAList) {
 
 // Four clips of unequal length converted while nobody watches: at about 40 %
 // of the batch the time left is within 35 % of the time the batch then
-// takes. (The estimate counts media seconds alone; each file's start, some
-// second here, makes it high when the short files come first, low when they
-// come last: the clips are in no order of length.) "Do nothing" is the choice at every start; Shut down and Sleep
+// takes, give or take the 2 s a figure in whole seconds, shown once a
+// second and read four times a second, can be off by. (The estimate counts
+// media seconds alone; each file's start, some second here, makes it high
+// when the short files come first, low when they come last: the clips are
+// in no order of length.) "Do nothing" is the choice at every start; Shut down and Sleep
 // (written down instead of done, by the test's setting) come after their
 // countdown; Cancel in the countdown leaves the computer alone.
 TEST_F(ConverterEndToEnd, TellsTheTimeLeftAndSleepsOrShutsDownWhenDoneAfterACountdown) {
@@ -272,7 +274,7 @@ TEST_F(ConverterEndToEnd, TellsTheTimeLeftAndSleepsOrShutsDownWhenDoneAfterACoun
   });
   ASSERT_NE(countdown, nullptr) << "no countdown";
   const double taken = static_cast<double>(GetTickCount64() - at) / 1000.0;
-  EXPECT_NEAR(figure, taken, taken * 0.35) << Narrow(line);
+  EXPECT_NEAR(figure, taken, taken * 0.35 + 2.0) << Narrow(line);
   EXPECT_TRUE(std::regex_match(Narrow(WideWindowText(GetDlgItem(countdown, IDC_COUNTDOWN_TEXT))),
                                std::regex("The computer will shut down in [12] seconds?\\.")));
   ASSERT_NO_FATAL_FAILURE(closeSession("shut down\n"));

@@ -6,8 +6,10 @@
 // touching what was done and without leaving a hidden file.
 #include <windows.h>
 
+#include <algorithm>
 #include <sstream>
 
+#include "base/process_win.h"
 #include "tests/e2e/program_test.h"
 #include "tests/support/process_list.h"
 
@@ -24,6 +26,26 @@ constexpr Clip kClips[] = {{L"one", 3}, {L"single", 20}, {L"split", 40}, {L"four
 
 // The programs of a conversion still running anywhere in the session.
 std::vector<DWORD> ConversionProcesses() { return ProcessesNamed({L"veltoenc.exe", L"ffmpeg.exe", L"ffprobe.exe"}); }
+
+// Those programs by name and starter, for a failure's message.
+std::string DescribeConversionProcesses() {
+  std::string described;
+  for (const DWORD id : ConversionProcesses())
+    ProcessesWhere([&](const PROCESSENTRY32W& entry) {
+      if (entry.th32ProcessID == id)
+        described += " " + WideToUtf8(entry.szExeFile) + " (of " + std::to_string(entry.th32ParentProcessID) +
+                     (AllThreadsSuspended(id) ? ", suspended)" : ")");
+      return false;
+    });
+  return described;
+}
+
+// Ends whatever of a conversion is left: a failed test leaves nothing that
+// outlives it.
+void EndConversionProcesses() {
+  for (const DWORD id : ConversionProcesses())
+    if (const UniqueHandle process{OpenProcess(PROCESS_TERMINATE, FALSE, id)}) TerminateProcess(process.Get(), 1);
+}
 
 // What a done output must keep: its bytes and its time.
 struct Stamp {
@@ -75,6 +97,7 @@ class ResumedBatch : public ConverterEndToEnd {
     WritePrivateProfileStringW(L"Destinate", L"TV mode", std::to_wstring(kPalMode).c_str(), settingsPath.c_str());
   }
   void TearDown() override {
+    EndConversionProcesses();
     SetEnvironmentVariableW(L"VELTO_RANGE_SECONDS", nullptr);
     SetEnvironmentVariableW(L"VELTO_SEGMENTS", nullptr);
     ConverterEndToEnd::TearDown();
@@ -121,12 +144,25 @@ class ResumedBatch : public ConverterEndToEnd {
   }
 
   // The converter killed: within 3 s nothing of its conversion runs. What
-  // was done by then is kept as it is.
+  // was done by then is kept as it is. (A program started as the converter
+  // or a veltoenc was killed can be left, suspended, by Wine's end of the
+  // job; the next start ends it.)
   void KillConverter() {
     program.Kill();
-    EXPECT_TRUE(WaitUntil([] { return ConversionProcesses().empty(); }, 3000))
-        << ConversionProcesses().size() << " conversion programs outlived the converter";
+    EXPECT_TRUE(WaitUntil(
+        [] {
+          const std::vector<DWORD> left = ConversionProcesses();
+          return std::all_of(left.begin(), left.end(), AllThreadsSuspended);
+        },
+        3000))
+        << "conversion programs outlived the converter:" << DescribeConversionProcesses();
     RecordDone();
+  }
+
+  // Once the next start asks its question, nothing of the killed
+  // conversion is left.
+  static void ExpectNothingLeftAtTheQuestion() {
+    EXPECT_TRUE(ConversionProcesses().empty()) << "left after the next start:" << DescribeConversionProcesses();
   }
 
   void RecordDone() {
@@ -139,6 +175,7 @@ class ResumedBatch : public ConverterEndToEnd {
     ASSERT_NE(StartProgram(), nullptr) << "no main window after the interruption";
     const HWND question = WaitForMessageBox(kWindowTimeoutMs);
     ASSERT_NE(question, nullptr) << "no question about the stopped batch";
+    ExpectNothingLeftAtTheQuestion();
     const std::wregex asked(L"The last conversion stopped before it finished \\([0-3] of 4 files done\\)\\. "
                             L"Continue it\\?");
     EXPECT_TRUE(std::regex_match(MessageBoxText(question), asked)) << Narrow(MessageBoxText(question));
@@ -202,9 +239,12 @@ TEST_F(ResumedBatch, NoContinuesNothingAndADamagedJournalIsSetAside) {
   ASSERT_NE(StartProgram(), nullptr);
   HWND question = WaitForMessageBox(kWindowTimeoutMs);
   ASSERT_NE(question, nullptr);
+  ExpectNothingLeftAtTheQuestion();
   PostCommand(question, IDNO);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kWindowTimeoutMs));
-  EXPECT_TRUE(WorkFilesIn(outputs).empty()) << "kept parts stayed after No";
+  // The question closes before the parts are removed.
+  EXPECT_TRUE(WaitUntil([&] { return WorkFilesIn(outputs).empty(); }, kWindowTimeoutMs))
+      << "kept parts stayed after No";
   EXPECT_FALSE(FileExists(OutputOf(kClips[2])));
   PostMessageW(program.FindDialog(IsMainWindow), WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForEnd(30000));

@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/encoder_interface.h"
 #include "base/module_directory.h"
+#include "base/text_encoding.h"
 #include "engine/encoder_reports.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
@@ -145,6 +148,55 @@ TEST_F(EncoderStop, StopAnsweredNoLetsTheRunFinish) {
   EXPECT_FALSE(g_engineState.stopRequested);
   EXPECT_NE(dialog.StatusText().find("Finished 5.0%"), std::string::npos) << dialog.StatusText();
   EXPECT_EQ(dialog.Bar().GetPos(), 50);
+}
+
+// A program of `folder` started suspended, as a child of `parent` when
+// one is given.
+PROCESS_INFORMATION StartSuspended(const std::string& program, HANDLE parent) {
+  SIZE_T size = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  std::vector<char> attributes(size);
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+  InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size);
+  if (parent)
+    UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_PARENT_PROCESS, &parent, sizeof parent,
+                              nullptr, nullptr);
+  const std::wstring path = Utf8ToWide(program);
+  std::wstring line = L"\"" + path + L"\"";
+  PROCESS_INFORMATION info{};
+  CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,
+                 nullptr, nullptr, &startup.StartupInfo, &info);
+  DeleteProcThreadAttributeList(startup.lpAttributeList);
+  return info;
+}
+
+// An ffmpeg run whose veltoenc was killed as it started the run stays
+// suspended, as does a veltoenc whose converter was killed as it started
+// it; the sweep ends both and leaves a run whose veltoenc lives.
+TEST_F(EncoderProcess, EndsTheRunsWhoseStarterHasGone) {
+  std::filesystem::copy_file(testing::PathFromUtf8(encoder + "veltoenc.exe"),
+                             testing::PathFromUtf8(encoder + "ffmpeg.exe"));
+  const PROCESS_INFORMATION living = StartSuspended(encoder + "veltoenc.exe", nullptr);
+  const PROCESS_INFORMATION killed = StartSuspended(encoder + "veltoenc.exe", nullptr);
+  const PROCESS_INFORMATION kept = StartSuspended(encoder + "ffmpeg.exe", living.hProcess);
+  const PROCESS_INFORMATION orphan = StartSuspended(encoder + "ffmpeg.exe", killed.hProcess);
+  const PROCESS_INFORMATION lostEncoder = StartSuspended(encoder + "veltoenc.exe", killed.hProcess);
+  ASSERT_TRUE(kept.hProcess && orphan.hProcess && lostEncoder.hProcess);
+  TerminateProcess(killed.hProcess, 1);
+  WaitForSingleObject(killed.hProcess, 5000);
+
+  EXPECT_EQ(EndOrphanedRuns(Utf8ToWide(encoder)), 2);
+  EXPECT_EQ(WaitForSingleObject(orphan.hProcess, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(lostEncoder.hProcess, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(kept.hProcess, 0), WAIT_TIMEOUT);
+  for (const PROCESS_INFORMATION& started : {living, killed, kept, orphan, lostEncoder}) {
+    TerminateProcess(started.hProcess, 1);
+    WaitForSingleObject(started.hProcess, 5000);
+    CloseHandle(started.hProcess);
+    CloseHandle(started.hThread);
+  }
 }
 
 }  // namespace
