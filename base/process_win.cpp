@@ -1,7 +1,5 @@
 #include "base/process_win.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -109,6 +107,17 @@ JobObject MakeKillOnCloseJob() {
   if (job && !SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
     job.Reset();
   return job;
+}
+
+std::vector<PROCESSENTRY32W> RunningProcesses() {
+  std::vector<PROCESSENTRY32W> running;
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return running;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+    running.push_back(entry);
+  return running;
 }
 
 bool AllThreadsSuspended(DWORD id) {

@@ -2,10 +2,12 @@
 // Starting a program hidden, its standard streams joined to pipes of ours,
 // to the null device or to nothing, optionally inside a job.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/owned_handles.h"
 
@@ -56,6 +58,9 @@ inline bool StartTryingTwice(const std::wstring& program, const std::function<bo
 // A job whose processes end when its last handle is closed, as this
 // process's handles are when it ends, killed or not. Empty on failure.
 JobObject MakeKillOnCloseJob();
+
+// The processes running now, as the system lists them.
+std::vector<PROCESSENTRY32W> RunningProcesses();
 
 // Whether every thread of process `id` is suspended, as a program made
 // suspended is until it is resumed. Asked by suspending each thread once

@@ -9,6 +9,7 @@
 #include "base/owned_handles.h"
 #include "engine/command_line.h"
 #include "engine/encoder_reports.h"
+#include "engine/local_data.h"
 #include "engine/media_list.h"
 
 namespace velto {
@@ -61,9 +62,6 @@ void EndEncoderProcess(StartedEncoder& encoder);
 // process that is still starting) and wait, suspended, for ever. Each one
 // ended is logged; returns how many there were.
 int EndOrphanedRuns(const std::wstring& folder);
-
-// The folder where veltoenc.exe keeps its run logs; empty when unknown.
-std::string EncoderLogFolder();
 
 // The log the run wrote in `folder`; empty when there is none.
 std::string FindEncoderLog(const std::string& folder, const EncoderRunResult& run);

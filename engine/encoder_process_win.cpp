@@ -1,7 +1,5 @@
 #include "engine/encoder_process.h"
 
-#include <tlhelp32.h>
-
 #include <map>
 
 #include "base/encoder_interface.h"
@@ -50,14 +48,7 @@ ULONGLONG StartTime(HANDLE process) {
 
 int EndOrphanedRuns(const std::wstring& folder) {
   std::map<DWORD, PROCESSENTRY32W> running;
-  {
-    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return 0;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
-      running[entry.th32ProcessID] = entry;
-  }
+  for (const PROCESSENTRY32W& entry : RunningProcesses()) running[entry.th32ProcessID] = entry;
   int ended = 0;
   for (const auto& [id, entry] : running) {
     const bool encoder = _wcsicmp(entry.szExeFile, L"veltoenc.exe") == 0;
@@ -85,11 +76,6 @@ int EndOrphanedRuns(const std::wstring& folder) {
     ++ended;
   }
   return ended;
-}
-
-std::string EncoderLogFolder() {
-  const std::string folder = LocalDataFolder();
-  return folder.empty() ? std::string() : folder + "\\" + WideToUtf8(kEncoderLogSubfolder);
 }
 
 std::string FindEncoderLog(const std::string& folder, const EncoderRunResult& run) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/encoder_interface.h"
+#include "base/owned_handles.h"
 #include "base/text_encoding.h"
 
 namespace velto {
@@ -24,10 +25,14 @@ std::string LocalDataFolder() {
   return WideToUtf8(std::wstring(base) + L"\\" + kEncoderLogParent);
 }
 
+std::string EncoderLogFolder() {
+  const std::string folder = LocalDataFolder();
+  return folder.empty() ? std::string() : folder + "\\" + WideToUtf8(kEncoderLogSubfolder);
+}
+
 void LogConverterLine(const std::string& line) {
-  const std::string data = LocalDataFolder();
-  if (data.empty()) return;
-  const std::string folder = data + "\\" + WideToUtf8(kEncoderLogSubfolder);
+  const std::string folder = EncoderLogFolder();
+  if (folder.empty()) return;
   SHCreateDirectoryExW(nullptr, Utf8ToWide(folder).c_str(), nullptr);
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -35,12 +40,11 @@ void LogConverterLine(const std::string& line) {
   std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
                 now.wMinute, now.wSecond);
   const std::string text = stamp + line + "\r\n";
-  const HANDLE file = CreateFileW(Utf8ToWide(folder + "\\" + kConverterLogName).c_str(), FILE_APPEND_DATA,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  const UniqueHandle file(CreateFileW(Utf8ToWide(folder + "\\" + kConverterLogName).c_str(), FILE_APPEND_DATA,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr));
+  if (!file) return;
   DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 }  // namespace velto

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "base/module_directory.h"
 #include "base/encoder_interface.h"
 #include "base/file_system.h"
+#include "base/module_directory.h"
 #include "base/text_encoding.h"
 #include "base/work_files.h"
 #include "engine/batch_journal_store.h"

@@ -31,7 +31,6 @@
 #include <commctrl.h>
 #include <dlgs.h>
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -453,14 +452,9 @@ class EncoderWatch {
   bool Running() {
     if (Alive()) return true;
     running_.Reset();
-    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return false;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
-      if (entry.th32ParentProcessID != programId_ || _wcsicmp(entry.szExeFile, L"veltoenc.exe") != 0) continue;
-      if (!seen_.insert(entry.th32ProcessID).second) continue;
-      running_.Reset(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    for (const DWORD id : velto::testing::ChildProcesses(programId_, L"veltoenc.exe")) {
+      if (!seen_.insert(id).second) continue;
+      running_.Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
       if (Alive()) return true;
     }
     running_.Reset();

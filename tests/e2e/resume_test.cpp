@@ -24,19 +24,22 @@ struct Clip {
 // The second is converted in one run, the third in ranges.
 constexpr Clip kClips[] = {{L"one", 3}, {L"single", 20}, {L"split", 40}, {L"four", 3}};
 
+bool IsConversionProgram(const PROCESSENTRY32W& entry) {
+  for (const wchar_t* name : {L"veltoenc.exe", L"ffmpeg.exe", L"ffprobe.exe"})
+    if (_wcsicmp(entry.szExeFile, name) == 0) return true;
+  return false;
+}
+
 // The programs of a conversion still running anywhere in the session.
-std::vector<DWORD> ConversionProcesses() { return ProcessesNamed({L"veltoenc.exe", L"ffmpeg.exe", L"ffprobe.exe"}); }
+std::vector<DWORD> ConversionProcesses() { return ProcessesWhere(IsConversionProgram); }
 
 // Those programs by name and starter, for a failure's message.
 std::string DescribeConversionProcesses() {
   std::string described;
-  for (const DWORD id : ConversionProcesses())
-    ProcessesWhere([&](const PROCESSENTRY32W& entry) {
-      if (entry.th32ProcessID == id)
-        described += " " + WideToUtf8(entry.szExeFile) + " (of " + std::to_string(entry.th32ParentProcessID) +
-                     (AllThreadsSuspended(id) ? ", suspended)" : ")");
-      return false;
-    });
+  for (const PROCESSENTRY32W& entry : RunningProcesses())
+    if (IsConversionProgram(entry))
+      described += " " + WideToUtf8(entry.szExeFile) + " (of " + std::to_string(entry.th32ParentProcessID) +
+                   (AllThreadsSuspended(entry.th32ProcessID) ? ", suspended)" : ")");
   return described;
 }
 

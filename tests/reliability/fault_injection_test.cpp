@@ -6,28 +6,23 @@
 // told which files failed.
 #include "tests/reliability/reliability_support.h"
 
-#include <tlhelp32.h>
-
 #include <cstdlib>
+
+#include "base/process_win.h"
 
 namespace velto::reliability {
 namespace {
 
 // Ends every ffmpeg.exe whose parent is a veltoenc.exe; how many it ended.
 int KillEngines() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
   std::map<DWORD, std::wstring> names;
   std::vector<std::pair<DWORD, DWORD>> engines;  // (pid, parent)
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (const PROCESSENTRY32W& entry : RunningProcesses()) {
     names[entry.th32ProcessID] = entry.szExeFile;
     if (_wcsicmp(entry.szExeFile, L"ffmpeg.exe") == 0) {
       engines.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
     }
   }
-  CloseHandle(snapshot);
   int killed = 0;
   for (const auto& [pid, parent] : engines) {
     if (_wcsicmp(names[parent].c_str(), L"veltoenc.exe") != 0) continue;

@@ -1,24 +1,19 @@
 #pragma once
-// The processes running now, as the system lists them.
+// The processes running now, picked by name or by parent.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <functional>
 #include <initializer_list>
 #include <vector>
 
-#include "base/owned_handles.h"
+#include "base/process_win.h"
 
 namespace velto::testing {
 
 // The numbers of the processes for which `matches` holds.
 inline std::vector<DWORD> ProcessesWhere(const std::function<bool(const PROCESSENTRY32W&)>& matches) {
   std::vector<DWORD> found;
-  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return found;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+  for (const PROCESSENTRY32W& entry : RunningProcesses())
     if (matches(entry)) found.push_back(entry.th32ProcessID);
   return found;
 }
