@@ -34,7 +34,15 @@ enum ReportKind : unsigned {
 enum RunMode : std::int32_t {
   kRunConvert = 0,
   kRunProbe = 1,
+  kRunPreview = 2,  // one picture of the output at -ss T, written as a 24-bit BMP
 };
+
+// WM_COPYDATA's dwData for the name a conversion's checked output was given,
+// sent by the encoder to the window that gets its reports as soon as the
+// output has its name: the output's full path in UTF-16, no terminating
+// zero. It is the name the command line asked for, unless another run took
+// that meanwhile; the output then has the next free name.
+inline constexpr std::uintptr_t kOutputNamedCopyData = 0x564E414D;
 
 // The encoder's exit codes. On any code but kExitDone no incomplete output
 // file is left behind.
