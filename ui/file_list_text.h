@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/encoder_cause.h"
+#include "engine/batch_runner.h"
 
 namespace velto {
 
@@ -75,15 +76,6 @@ struct RefusedDrop {
 // named one by one, the rest are counted.
 std::string RefusedDropText(const std::vector<RefusedDrop>& refused, std::size_t listed = 12);
 
-// A file the batch could not convert, why, and where its encoder wrote its
-// log.
-struct FailedConversion {
-  std::string path;
-  bool encoderStarted = true;
-  std::uint32_t exitCode = 0;
-  std::string logPath;        // empty: no log found
-  EncoderCauseRecord cause;   // unknown: the exit code is named instead
-};
 
 // The closing message of a batch in which files failed: how many, each
 // failed file with its cause in words and its log (or why there is none),
