@@ -87,8 +87,10 @@ TEST(BatchRunner, StartsFilesInListOrderOneAtATimeWithDistinctNames) {
   EXPECT_TRUE(batch.runner.ShowsClosingMessage());
 }
 
-TEST(BatchRunner, FailedFileIsListedAndTheBatchGoesOn) {
-  Batch batch(Files({"a.wmv", "b.wmv"}));
+TEST(BatchRunner, FailedFileIsListedAndTheBatchGoesOnAndACutShortSourceIsNamed) {
+  std::vector<MediaEntry> list = Files({"a.wmv", "b.wmv"});
+  list[1].statedDuration = 60.0;
+  Batch batch(list);
   const AfterFileRun failed = batch.Run({true, 5, -1});
   EXPECT_TRUE(failed.failed);
   EXPECT_EQ(batch.store.partialRemoved, std::vector<std::string>{"C:\\out\\a.avi"});
@@ -97,6 +99,8 @@ TEST(BatchRunner, FailedFileIsListedAndTheBatchGoesOn) {
   ASSERT_EQ(batch.runner.Failed().size(), 1u);
   EXPECT_EQ(batch.runner.Failed()[0].path, "a.wmv");
   EXPECT_EQ(batch.runner.OutputBytes(), 1000);
+  ASSERT_EQ(batch.runner.CutShort().size(), 1u);
+  EXPECT_EQ(batch.runner.CutShort()[0].path, "b.wmv");
   EXPECT_EQ(batch.runner.End(), BatchEnd::kDone);
 }
 
@@ -112,15 +116,6 @@ TEST(BatchRunner, ConfirmedStopEndsTheBatchAndSaysNothingUnlessFilesFailed) {
   failedFirst.Run({true, 5, -1});
   failedFirst.Run({true, kExitStopped, -1}, true);
   EXPECT_TRUE(failedFirst.runner.ShowsClosingMessage());
-}
-
-TEST(BatchRunner, CutShortSourceIsNamedWhenConverted) {
-  std::vector<MediaEntry> list = Files({"a.wmv"});
-  list[0].statedDuration = 60.0;
-  Batch batch(list);
-  batch.Run(kConverted);
-  ASSERT_EQ(batch.runner.CutShort().size(), 1u);
-  EXPECT_EQ(batch.runner.CutShort()[0].path, "a.wmv");
 }
 
 TEST(BatchRunner, InterruptedBatchKeepsJournalAndWorkFilesAndTheFileAtWorkWaits) {
