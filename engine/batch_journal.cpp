@@ -98,6 +98,11 @@ bool TakeLine(std::string_view key, const std::string& value, BatchJournal& jour
     file.output = value;
     return true;
   }
+  if (key == "named") {
+    file.named = value;
+    return true;
+  }
+  if (key == "started") return ParseNumber(value, file.started);
   if (key == "state") {
     const auto state = ParseState(value);
     if (state) file.state = *state;
@@ -106,7 +111,36 @@ bool TakeLine(std::string_view key, const std::string& value, BatchJournal& jour
   return false;
 }
 
+// FAT's write times are even seconds.
+constexpr std::uint64_t kWriteTimeSlack = 2 * 10'000'000ull;
+
+bool SamePath(std::string_view a, std::string_view b) {
+  if (a.empty() || a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool GivenOut(const BatchJournal& journal, std::string_view path) {
+  for (const JournalFile& file : journal.files)
+    if (SamePath(file.output, path) || SamePath(file.named, path)) return true;
+  return false;
+}
+
+bool OutputIsFilesOwn(const BatchJournal& journal, std::size_t index, std::uint64_t written) {
+  if (index >= journal.files.size()) return false;
+  const JournalFile& file = journal.files[index];
+  if (file.started == 0 || written + kWriteTimeSlack < file.started) return false;
+  for (std::size_t i = 0; i < journal.files.size(); ++i)
+    if (i != index && journal.files[i].state == JournalState::kDone &&
+        SamePath(journal.files[i].Published(), file.Published()))
+      return false;
+  return true;
+}
 
 int BatchJournal::DoneCount() const {
   int done = 0;
@@ -138,6 +172,8 @@ std::string FormatBatchJournal(const BatchJournal& journal) {
     line("frame-rate", Number(file.media.frameRate));
     line("stated-duration", Number(file.media.statedDuration));
     line("output", file.output);
+    line("named", file.named);
+    line("started", std::to_string(file.started));
     line("state", StateName(file.state));
   }
   return text + std::string(kEndLine) + "\n";

@@ -19,10 +19,20 @@ enum class JournalState { kWaiting, kDone, kFailed };
 
 struct JournalFile {
   MediaEntry media;
-  std::string output;  // the output's full path, chosen as its conversion starts; empty before
+  // The output's full path, chosen as its conversion starts; empty before.
+  // Its run's hidden work files are named after it.
+  std::string output;
   JournalState state = JournalState::kWaiting;
+  // The name the output got when another run had taken `output` meanwhile;
+  // empty otherwise.
+  std::string named;
+  // When its last run started, as a file time (100 ns units since 1601,
+  // UTC); 0 when unknown (journals written before it was kept).
+  std::uint64_t started = 0;
 
   bool operator==(const JournalFile&) const = default;
+  // Where its output is once its run has published it.
+  const std::string& Published() const { return named.empty() ? output : named; }
 };
 
 struct BatchJournal {
@@ -39,6 +49,19 @@ struct BatchJournal {
   // Whether any file is still to be converted.
   bool Unfinished() const { return DoneCount() < static_cast<int>(files.size()); }
 };
+
+// Whether the batch has given out `path` (letter case aside) as a file's
+// output, asked for or got, whatever became of that file: no later file of
+// the batch is given the name.
+bool GivenOut(const BatchJournal& journal, std::string_view path);
+
+// Whether the existing output of file `index`, last written at `written` (a
+// file time), is that file's own: written since its last run started (a
+// FAT disc keeps write times to 2 s), and no other file is done with it.
+// So a file killed after its output was published and before the journal
+// learnt of it counts as done, and one whose name another file's output
+// took does not.
+bool OutputIsFilesOwn(const BatchJournal& journal, std::size_t index, std::uint64_t written);
 
 std::string FormatBatchJournal(const BatchJournal& journal);
 // nullopt for a text that is not a whole journal: another first line, a

@@ -1,5 +1,6 @@
 #include "engine/batch_rules.h"
 
+#include <cctype>
 #include <cstdint>
 
 #include "base/encoder_interface.h"
@@ -80,6 +81,21 @@ bool StopConfirmedByEncoder(const FileRun& run) { return run.started && run.exit
 AfterFileRun DecideAfterFileRun(const FileRun& run, bool stopConfirmed) {
   const bool converted = Converted(run);
   return {!converted, !converted && !stopConfirmed, stopConfirmed};
+}
+
+bool PublishedNameFits(std::string_view asked, std::string_view got) {
+  const std::size_t askedName = FileNameStart(asked), gotName = FileNameStart(got);
+  const std::string_view name = got.substr(gotName);
+  if (name.empty() || name == "." || name == ".." || name.find(':') != std::string_view::npos) return false;
+  const auto sameText = [](std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        return false;
+    return true;
+  };
+  return askedName > 0 && sameText(asked.substr(0, askedName), got.substr(0, gotName)) &&
+         sameText(ExtensionOf(asked), ExtensionOf(got)) && !ExtensionOf(got).empty();
 }
 
 }  // namespace velto

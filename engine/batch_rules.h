@@ -67,16 +67,22 @@ bool StopConfirmedByEncoder(const FileRun& run);
 
 // What the batch does after a file's run.
 struct AfterFileRun {
-  bool removeOutput = false;  // the output file goes
-  bool failed = false;        // the file is named in the closing message
-  bool endBatch = false;      // no further file, no closing message
+  // The run's temporary output goes: an encoder that was ended, or that
+  // crashed, could not remove it. A published output is never removed: its
+  // name may be another's file by then.
+  bool removePartial = false;
+  bool failed = false;    // the file is named in the closing message
+  bool endBatch = false;  // no further file, no closing message
 };
 
 // `stopConfirmed`: a Cancel pressed during the run was confirmed. A stopped
-// batch ends and removes the file's output unless it was converted
-// meanwhile; it names no failure. Otherwise a file not converted is removed
-// and named as failed, and the batch goes on. Existing files are never at
-// stake: MakeOutputPath does not choose one.
+// batch ends; it names no failure. Otherwise a file not converted is named
+// as failed, and the batch goes on.
 AfterFileRun DecideAfterFileRun(const FileRun& run, bool stopConfirmed);
+
+// Whether `got`, the name an encoder says its output was published under,
+// can be the output asked for as `asked`: a file of the same folder (letter
+// case aside) with the same extension (so never a hidden work file).
+bool PublishedNameFits(std::string_view asked, std::string_view got);
 
 }  // namespace velto

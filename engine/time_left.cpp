@@ -24,13 +24,26 @@ void TimeLeftEstimate::Begin(std::vector<double> durations, std::uint32_t startM
   begun_ = true;
 }
 
-void TimeLeftEstimate::SetPosition(double seconds) { position_ = std::max(0.0, seconds); }
+void TimeLeftEstimate::SetPosition(double seconds) {
+  position_ = std::max(0.0, seconds);
+  if (std::exchange(reusedPending_, false)) reused_ = position_;
+}
 
 void TimeLeftEstimate::EndFile(bool converted) {
   if (current_ >= durations_.size()) return;
-  worked_ += converted ? std::max(durations_[current_], position_) : position_;
+  worked_ += (converted ? std::max(durations_[current_], position_) : position_) - reused_;
   ++current_;
   position_ = 0.0;
+  reused_ = 0.0;
+  reusedPending_ = false;
+}
+
+void TimeLeftEstimate::SkipFile() {
+  if (current_ >= durations_.size()) return;
+  ++current_;
+  position_ = 0.0;
+  reused_ = 0.0;
+  reusedPending_ = false;
 }
 
 double TimeLeftEstimate::SecondsToDo() const {
@@ -45,7 +58,7 @@ double TimeLeftEstimate::SecondsToDo() const {
 void TimeLeftEstimate::SampleSpeed(std::int64_t elapsedMs) {
   const std::int64_t sinceMs = elapsedMs - sampledAtMs_;
   if (sinceMs < kShownAtMostEveryMs) return;
-  const double worked = worked_ + position_;
+  const double worked = worked_ + position_ - reused_;
   const double sample = (worked - workedAtSample_) / static_cast<double>(sinceMs);
   const double weight = std::min(1.0, static_cast<double>(sinceMs) /
                                           static_cast<double>(std::min(elapsedMs, kSpeedTimeConstantMs)));

@@ -32,6 +32,13 @@ class TimeLeftEstimate {
   // file counts as converted whole; one that was not counts what it
   // reached, and the rest of it is no longer to be done.
   void EndFile(bool converted);
+  // The current file was converted before the batch was interrupted: it is
+  // passed over without counting in the speed.
+  void SkipFile();
+  // The current file continues from kept parts: its first position, which
+  // arrives at once, is media converted before and does not count in the
+  // speed.
+  void ExpectReusedStart() { reusedPending_ = true; }
 
   // The line for the moment nowMs: "About 00:01:23 left", or "" before
   // enough is measured; nullopt while the line shown stays as it is (the
@@ -47,7 +54,9 @@ class TimeLeftEstimate {
   std::vector<double> durations_;
   std::size_t current_ = 0;  // index of the file at work
   double position_ = 0.0;    // seconds it has written
-  double worked_ = 0.0;      // media seconds that the ended files took work for
+  double reused_ = 0.0;      // of those, the seconds its kept parts held
+  bool reusedPending_ = false;
+  double worked_ = 0.0;      // media seconds that the ended files took work for in this run
   std::uint32_t startMs_ = 0;
   bool begun_ = false;
   double speed_ = 0.0;  // media seconds per wall millisecond, smoothed

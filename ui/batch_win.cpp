@@ -69,10 +69,26 @@ long long FileSize(const std::string& path) {
   return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// The output of a run that did not convert. ffmpeg may hold it for a moment
-// after its encoder was ended.
-void DeleteOutput(const std::string& path) {
-  const std::wstring wide = Utf8ToWide(path);
+// When a file was last written, as a file time; none when there is no such
+// file.
+std::optional<std::uint64_t> LastWritten(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+std::uint64_t FileTimeNow() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// The temporary output of a run that did not convert; only what the run
+// wrote, never a published name. ffmpeg may hold it for a moment after its
+// encoder was ended.
+void RemovePartialOutput(const std::string& output) {
+  const std::wstring wide = PartialOutputFor(Utf8ToWide(output));
   for (int attempt = 0; attempt < 30; ++attempt) {
     if (DeleteFileW(wide.c_str()) || GetLastError() != ERROR_SHARING_VIOLATION) return;
     Sleep(100);
@@ -140,17 +156,18 @@ std::optional<DiscFitPlan> PlanForList() {
 // The journal of a batch as it starts: the files an interrupted batch
 // converted before (when it is continued), then the list's files, waiting.
 // The list's files are journal.files[first + index]; a continued file keeps
-// the output it was given, so that its kept parts are used.
+// the output it was given, so that its kept parts are used, with the start
+// of its last run, which tells whether an output there is its own.
 BatchJournal StartJournal(const std::optional<BatchJournal>& resumed, const std::string& folder,
                           const std::optional<DiscFitPlan>& fit, std::size_t& first) {
   BatchJournal journal;
-  std::vector<std::string> outputs;  // of the continued files, in list order
+  std::vector<JournalFile> continued;  // in list order
   if (resumed) {
     for (const JournalFile& file : resumed->files) {
       if (file.state == JournalState::kDone) {
         journal.files.push_back(file);
       } else {
-        outputs.push_back(file.output);
+        continued.push_back(file);
       }
     }
   }
@@ -158,9 +175,12 @@ BatchJournal StartJournal(const std::optional<BatchJournal>& resumed, const std:
   journal.settings = g_settings;
   journal.outputFolder = folder;
   journal.fitKbps = fit ? fit->videoKbps : 0;
-  for (std::size_t i = 0; i < g_mediaList.entries().size(); ++i)
-    journal.files.push_back({g_mediaList.entries()[i], i < outputs.size() ? outputs[i] : std::string(),
-                             JournalState::kWaiting});
+  for (std::size_t i = 0; i < g_mediaList.entries().size(); ++i) {
+    JournalFile file = i < continued.size() ? continued[i] : JournalFile{};
+    file.media = g_mediaList.entries()[i];
+    file.state = JournalState::kWaiting;
+    journal.files.push_back(std::move(file));
+  }
   return journal;
 }
 
@@ -255,22 +275,37 @@ void MainDialog::ConvertAll() {
         ShowFileAtWork(i, entry.path);
         reason.ConvertingFile(i + 1, g_mediaList.count());
       };
-      // Never an existing file: nothing has to be deleted before the run. A
-      // continued file's output that is there was named when its check had
-      // passed, just before the interruption: it is done.
-      JournalFile& journalFile = journal.files[first + static_cast<std::size_t>(i)];
-      if (!journalFile.output.empty() && PathExists(journalFile.output)) {
-        LogConverterLine("already converted before the interruption: " + journalFile.output);
-        journalFile.state = JournalState::kDone;
-        keep(journal);
-        g_engineState.completedDuration += entry.duration;
-        g_engineState.timeLeft.EndFile(true);
-        continue;
+      // A continued file's output that is there and is its own was
+      // published just before the interruption: it is done.
+      const std::size_t index = first + static_cast<std::size_t>(i);
+      JournalFile& journalFile = journal.files[index];
+      if (!journalFile.output.empty()) {
+        const std::optional<std::uint64_t> written = LastWritten(journalFile.Published());
+        if (written && OutputIsFilesOwn(journal, index, *written)) {
+          LogConverterLine("already converted before the interruption: " + journalFile.Published());
+          journalFile.state = JournalState::kDone;
+          keep(journal);
+          g_engineState.completedDuration += entry.duration;
+          g_engineState.timeLeft.SkipFile();
+          continue;
+        }
+        // A file that is not its own has its name now (another run's, or
+        // another file's of the batch): it gets a new name, and what its
+        // runs kept under the old one goes.
+        journalFile.named.clear();
+        if (PathExists(journalFile.output)) {
+          RemoveWorkFiles(Utf8ToWide(journalFile.output));
+          journalFile.output.clear();
+        }
       }
-      const std::string output = journalFile.output.empty() ? OutputPathFor(outputFolder, entry.path)
+      // Never an existing file, nor a name given out in this batch: nothing
+      // has to be deleted before the run.
+      const std::string output = journalFile.output.empty() ? OutputPathFor(outputFolder, entry.path, &journal)
                                                             : journalFile.output;
       journalFile.output = output;
+      journalFile.started = FileTimeNow();
       keep(journal);
+      if (PathExists(WideToUtf8(PartsFolderFor(Utf8ToWide(output))))) g_engineState.timeLeft.ExpectReusedStart();
       SelectOutputSize(g_settings, m_run);
       const Letterbox bars = ComputeLetterbox(g_settings.letterbox != 0, entry.width, entry.height,
                                               m_run.outputWidth, m_run.outputHeight);
@@ -289,7 +324,11 @@ void MainDialog::ConvertAll() {
         struct Forget {
           std::optional<FileAtWork>& atWork;
           ~Forget() { atWork.reset(); }
-        } forget{m_fileAtWork = FileAtWork{&encoder, output}};
+        } forget{m_fileAtWork = FileAtWork{&encoder, output, [&](const std::string& name) {
+                   // Journaled at once: a kill before the run's end leaves it done.
+                   journalFile.named = name == output ? std::string() : name;
+                   keep(journal);
+                 }}};
         run = WaitForEncoder(encoder, &watch);
       }
       if (m_batchInterrupted) {
@@ -297,7 +336,8 @@ void MainDialog::ConvertAll() {
         break;
       }
       g_engineState.completedDuration += entry.duration;
-      const FileRun outcome{run.started, static_cast<std::uint32_t>(run.exitCode), FileSize(output)};
+      const FileRun outcome{run.started, static_cast<std::uint32_t>(run.exitCode),
+                            FileSize(journalFile.Published())};
 
       // A Cancel that was not answered during the run is asked about now;
       // answered No, the batch goes on.
@@ -306,8 +346,8 @@ void MainDialog::ConvertAll() {
       g_engineState.timeLeft.EndFile(!next.failed);
       journalFile.state = next.failed ? JournalState::kFailed : JournalState::kDone;
       keep(journal);
-      if (next.removeOutput) {
-        DeleteOutput(output);
+      if (next.removePartial) {
+        RemovePartialOutput(output);
       } else {
         outputBytes += outcome.outputSize;
       }
@@ -371,7 +411,7 @@ void MainDialog::InterruptBatch() {
   m_batchInterrupted = true;  // a batch that starts later sets it back
   if (!m_fileAtWork) return;
   EndEncoderProcess(*m_fileAtWork->encoder);
-  DeleteOutput(m_fileAtWork->output);
+  RemovePartialOutput(m_fileAtWork->output);
 }
 
 void MainDialog::EndBatch() {

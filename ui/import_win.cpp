@@ -12,6 +12,7 @@
 
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
+#include "base/work_files.h"
 #include "engine/batch_rules.h"
 #include "engine/command_line.h"
 #include "base/encoder_interface.h"
@@ -60,10 +61,16 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
                               TRUE) == CSTR_EQUAL;
 }
 
-// Taken: an existing file or folder, or a source file of the list.
-bool OutputPathTaken(const std::string& path) {
+// Taken: an existing file or folder, a name whose hidden work files are
+// there (another run's, or kept for an interrupted batch), a source file of
+// the list, or an output the running batch has given out.
+bool OutputPathTaken(const std::string& path, const BatchJournal* batch) {
   if (FileOrFolderExists(path)) return true;
-  const std::wstring full = FullPath(Utf8ToWide(path));
+  const std::wstring wide = Utf8ToWide(path);
+  for (const std::wstring& work : {PartialOutputFor(wide), PartsFolderFor(wide)})
+    if (GetFileAttributesW(work.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  if (batch && GivenOut(*batch, path)) return true;
+  const std::wstring full = FullPath(wide);
   for (const MediaEntry& entry : g_mediaList.entries()) {
     if (SamePath(full, FullPath(Utf8ToWide(entry.path)))) return true;
   }
@@ -72,8 +79,10 @@ bool OutputPathTaken(const std::string& path) {
 
 }  // namespace
 
-std::string MainDialog::OutputPathFor(const std::string& folder, const std::string& source) const {
-  return MakeOutputPath(folder, source, g_settings.outputFormat, &OutputPathTaken);
+std::string MainDialog::OutputPathFor(const std::string& folder, const std::string& source,
+                                      const BatchJournal* batch) const {
+  return MakeOutputPath(folder, source, g_settings.outputFormat,
+                        [batch](const std::string& path) { return OutputPathTaken(path, batch); });
 }
 
 std::string MainDialog::EncoderDirectory() const { return m_encoderDirectory.value_or(ModuleDirectory()); }

@@ -116,6 +116,8 @@ class MainDialog : public Dialog {
   LRESULT OnDpiChanged(WPARAM dpi, LPARAM);
   LRESULT OnTaskbarButtonCreated(WPARAM, LPARAM);
   LRESULT OnOfferResume(WPARAM, LPARAM);
+  // The encoder at work names the output it published.
+  LRESULT OnCopyData(WPARAM, LPARAM data);
   void ShowIconsForDpi();
 
   // Files and folders dropped on the window: the video files are added as
@@ -144,7 +146,9 @@ class MainDialog : public Dialog {
   // videoBitrate > 0: kbit/s instead of the quality preset's.
   EncoderCommand EncoderCommandFor(const std::string& source, const std::string& output, std::int32_t padWidth,
                                    std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate);
-  std::string OutputPathFor(const std::string& folder, const std::string& source) const;
+  // `batch`: the running batch, whose outputs no later file is given.
+  std::string OutputPathFor(const std::string& folder, const std::string& source,
+                            const BatchJournal* batch = nullptr) const;
   // Selects the file's row and names it in the progress window; index
   // counts from 0.
   void ShowFileAtWork(int index, const std::string& path);
@@ -159,9 +163,9 @@ class MainDialog : public Dialog {
   // The main window or one of the windows it owns is the active one.
   bool IsProgramActive() const;
   void EndBatch();
-  // The session ends: the encoder at work is ended and its output removed
-  // at once, since the process may be ended as soon as this returns; the
-  // batch then ends as interrupted, not as stopped by the user.
+  // The session ends: the encoder at work is ended and its temporary
+  // output removed at once, since the process may be ended as soon as this
+  // returns; the batch then ends as interrupted, not as stopped by the user.
   void InterruptBatch();
   LRESULT OnEndSession(WPARAM ending, LPARAM);
   // Ends the dialog when a close was asked for while busy.
@@ -223,10 +227,12 @@ class MainDialog : public Dialog {
     StartedEncoder encoder;
   };
   std::optional<EarlyProbe> m_earlyProbe;
-  // The file a batch converts while its encoder runs.
+  // The file a batch converts while its encoder runs: the output asked
+  // for, and what is done when the encoder names the one it published.
   struct FileAtWork {
     StartedEncoder* encoder;
     std::string output;
+    std::function<void(const std::string&)> published;
   };
   std::optional<FileAtWork> m_fileAtWork;
   bool m_batchInterrupted = false;  // the session ended during the batch

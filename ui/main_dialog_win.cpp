@@ -9,6 +9,7 @@
 
 #include "base/text_encoding.h"
 #include "base/encoder_interface.h"
+#include "engine/batch_rules.h"
 #include "engine/encoder_reports.h"
 #include "engine/media_list.h"
 #include "engine/progress_dialog.h"
@@ -321,6 +322,7 @@ const MessageMap& MainDialog::GetMessageMap() const {
           .OnCommand(IDC_MAIN_ASPECT, CBN_SELCHANGE, &MainDialog::OnAspectChange)
           .OnMessage(kProgressMessage, &MainDialog::OnProgressMessage)
           .OnMessage(kOfferResumeMessage, &MainDialog::OnOfferResume)
+          .OnMessage(WM_COPYDATA, &MainDialog::OnCopyData)
           .OnMessage(WM_SYSCOMMAND, &MainDialog::OnSysCommand)
           .OnMessage(WM_PAINT, &MainDialog::OnPaint)
           .OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon)
@@ -337,6 +339,24 @@ LRESULT MainDialog::OnProgressMessage(WPARAM kind, LPARAM value) {
   BatchReportSink sink(g_engineState.progressDialog, m_indicator.get());
   return HandleEncoderReport(static_cast<unsigned>(kind), static_cast<std::int32_t>(value), g_mediaList,
                              g_engineState, sink);
+}
+
+// Taken only while a file is at work, and only a name that fits its output:
+// an existing file in the output folder.
+LRESULT MainDialog::OnCopyData(WPARAM, LPARAM data) {
+  const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(data);
+  if (!copy || copy->dwData != kOutputNamedCopyData || !m_fileAtWork || !copy->lpData) return FALSE;
+  constexpr DWORD kLongestPath = 32767;
+  if (copy->cbData == 0 || copy->cbData % sizeof(wchar_t) != 0 || copy->cbData / sizeof(wchar_t) > kLongestPath)
+    return FALSE;
+  const std::wstring wide(static_cast<const wchar_t*>(copy->lpData), copy->cbData / sizeof(wchar_t));
+  if (wide.find(L'\0') != std::wstring::npos) return FALSE;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FALSE;
+  const std::string name = WideToUtf8(wide);
+  if (!PublishedNameFits(m_fileAtWork->output, name)) return FALSE;
+  if (m_fileAtWork->published) m_fileAtWork->published(name);
+  return TRUE;
 }
 
 LRESULT MainDialog::OnSysCommand(WPARAM command, LPARAM) {

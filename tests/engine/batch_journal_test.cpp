@@ -5,6 +5,17 @@
 namespace velto {
 namespace {
 
+JournalFile File(std::string source, std::string output, JournalState state, std::string named,
+                 std::uint64_t started) {
+  JournalFile file;
+  file.media.path = std::move(source);
+  file.output = std::move(output);
+  file.state = state;
+  file.named = std::move(named);
+  file.started = started;
+  return file;
+}
+
 BatchJournal ThreeFiles() {
   BatchJournal journal;
   journal.settings.outputFormat = 7;
@@ -12,9 +23,10 @@ BatchJournal ThreeFiles() {
   journal.outputFolder = "C:\\out 100%\\";
   journal.fitKbps = 4321;
   journal.files = {
-      {{"C:\\v\\vidéo #1.wmv", 61.5, 720, 576, 25.0, 0.0}, "C:\\out 100%\\vidéo #1.vob", JournalState::kDone},
-      {{"C:\\v\\b.wmv", 1.0, 320, 240, 30000.0 / 1001, 6.0}, "C:\\out 100%\\b.vob", JournalState::kFailed},
-      {{"C:\\v\\c.asx", 3600.25, 640, 480, 29.97, 0.0}, "", JournalState::kWaiting},
+      {{"C:\\v\\vidéo #1.wmv", 61.5, 720, 576, 25.0, 0.0}, "C:\\out 100%\\vidéo #1.vob", JournalState::kDone, "", 0},
+      {{"C:\\v\\b.wmv", 1.0, 320, 240, 30000.0 / 1001, 6.0}, "C:\\out 100%\\b.vob", JournalState::kFailed,
+       "C:\\out 100%\\b_2.vob", 133'000'000'000'000'000ull},
+      {{"C:\\v\\c.asx", 3600.25, 640, 480, 29.97, 0.0}, "", JournalState::kWaiting, "", 0},
   };
   return journal;
 }
@@ -28,6 +40,41 @@ TEST(BatchJournal, ReadsBackWhatItWrote) {
   EXPECT_EQ(journal.NotDone()[0].media.path, "C:\\v\\b.wmv");
   EXPECT_EQ(ResumeQuestion(journal),
             "The last conversion stopped before it finished (1 of 3 files done). Continue it?");
+}
+
+// A journal written before the start times and the names got were kept
+// reads as one without them.
+TEST(BatchJournal, AnOlderJournalWithoutStartTimesReads) {
+  std::string text = FormatBatchJournal(ThreeFiles());
+  for (const char* key : {"named=", "started="})
+    for (std::size_t at; (at = text.find(key)) != std::string::npos;) text.erase(at, text.find('\n', at) + 1 - at);
+  const std::optional<BatchJournal> old = ParseBatchJournal(text);
+  ASSERT_TRUE(old);
+  EXPECT_EQ(old->files[1].started, 0u);
+  EXPECT_EQ(old->files[1].Published(), "C:\\out 100%\\b.vob");
+}
+
+// An existing output is a file's own only when written since its run
+// started, and when no other file is done with it; the batch's names stay
+// given out whatever became of their files.
+TEST(BatchJournal, AnOutputThatIsThereIsAFilesOwnOnlyWhenItCanBe) {
+  constexpr std::uint64_t kSecond = 10'000'000, kStart = 133'000'000'000'000'000ull;
+  BatchJournal journal;
+  journal.files = {File("C:\\v\\clip.asf", "C:\\out\\clip.vob", JournalState::kWaiting, "", kStart),
+                   File("C:\\v\\talk.wmv", "C:\\out\\talk.vob", JournalState::kWaiting, "C:\\out\\talk_2.vob", 0)};
+  EXPECT_TRUE(OutputIsFilesOwn(journal, 0, kStart + 60 * kSecond));
+  EXPECT_TRUE(OutputIsFilesOwn(journal, 0, kStart - kSecond)) << "a FAT write time";
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 0, kStart - 3 * kSecond)) << "older than the run";
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 1, kStart)) << "a start time unknown";
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 2, kStart));
+  journal.files.push_back(File("C:\\w\\clip.wmv", "C:\\OUT\\clip.vob", JournalState::kDone, "", kStart));
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 0, kStart + 60 * kSecond)) << "another file's output";
+
+  EXPECT_TRUE(GivenOut(journal, "c:\\out\\CLIP.vob"));
+  EXPECT_TRUE(GivenOut(journal, "C:\\out\\talk.vob"));
+  EXPECT_TRUE(GivenOut(journal, "C:\\out\\talk_2.vob"));
+  EXPECT_FALSE(GivenOut(journal, "C:\\out\\clip_asf.vob"));
+  EXPECT_FALSE(GivenOut(journal, ""));
 }
 
 TEST(BatchJournal, DamagedTextIsNoJournal) {

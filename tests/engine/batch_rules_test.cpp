@@ -147,8 +147,8 @@ TEST(EnsureFolder, FailuresGiveMinusOne) {
 
 FileRun Ran(std::uint32_t exitCode, long long outputSize) { return {true, exitCode, outputSize}; }
 
-void ExpectStep(const AfterFileRun& step, bool removeOutput, bool failed, bool endBatch) {
-  EXPECT_EQ(step.removeOutput, removeOutput);
+void ExpectStep(const AfterFileRun& step, bool removePartial, bool failed, bool endBatch) {
+  EXPECT_EQ(step.removePartial, removePartial);
   EXPECT_EQ(step.failed, failed);
   EXPECT_EQ(step.endBatch, endBatch);
 }
@@ -157,7 +157,7 @@ TEST(AfterFileRun, AConvertedFileIsKeptAndTheBatchGoesOn) {
   ExpectStep(DecideAfterFileRun(Ran(kExitDone, 1), false), false, false, false);
 }
 
-TEST(AfterFileRun, AFileNotConvertedIsRemovedAndNamed) {
+TEST(AfterFileRun, AFileNotConvertedLosesItsTemporaryOutputAndIsNamed) {
   for (const FileRun& run : {FileRun{false, 0, -1}, Ran(kExitFfmpegFailed, 4096), Ran(kExitDone, 0),
                              Ran(kExitDone, -1), Ran(kExitStopped, -1)}) {
     SCOPED_TRACE(run.exitCode);
@@ -166,7 +166,7 @@ TEST(AfterFileRun, AFileNotConvertedIsRemovedAndNamed) {
   }
 }
 
-TEST(AfterFileRun, AConfirmedStopEndsTheBatchKeepingOnlyAFinishedFile) {
+TEST(AfterFileRun, AConfirmedStopEndsTheBatchKeepingAFinishedFile) {
   ExpectStep(DecideAfterFileRun(Ran(kExitStopped, 4096), true), true, false, true);
   ExpectStep(DecideAfterFileRun(Ran(kExitDone, 4096), true), false, false, true);
 }
@@ -176,6 +176,18 @@ TEST(AfterFileRun, OnlyTheEncodersStopExitConfirmsAStopByItself) {
   EXPECT_FALSE(StopConfirmedByEncoder(Ran(kExitDone, 4096)));
   EXPECT_FALSE(StopConfirmedByEncoder(Ran(kExitFfmpegFailed, -1)));
   EXPECT_FALSE(StopConfirmedByEncoder(FileRun{false, kExitStopped, -1}));
+}
+
+// The name an encoder says it published: one beside the name asked for,
+// never elsewhere, never a folder's or a hidden work file's.
+TEST(PublishedName, FitsOnlyBesideTheNameAskedFor) {
+  const std::string asked = "C:\\Out\\talk.vob";
+  for (const char* fits : {"C:\\Out\\talk.vob", "c:\\out\\talk_2.VOB", "C:\\Out\\talk_wmv_3.vob"})
+    EXPECT_TRUE(PublishedNameFits(asked, fits)) << fits;
+  for (const char* wrong : {"C:\\Other\\talk.vob", "C:\\Out\\sub\\talk.vob", "C:\\Out\\talk.exe",
+                           "C:\\Out\\~velto-talk.vob.partial", "C:\\Out\\", "C:\\Out\\..", "talk.vob",
+                           "C:\\Out\\talk.vob:stream.vob", ""})
+    EXPECT_FALSE(PublishedNameFits(asked, wrong)) << wrong;
 }
 
 }  // namespace

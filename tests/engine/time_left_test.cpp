@@ -57,6 +57,17 @@ TEST_F(TimeLeft, AFailedFilesRestIsNoLongerToDo) {
   EXPECT_EQ(At(10, 0), "About 00:01:00 left");
 }
 
+// A continued batch: a file done before the interruption is passed over,
+// and the kept parts of the next arrive at once; neither counts in the
+// speed. 30 s of media converted in 10 s: the 60 s left take 20 s.
+TEST_F(TimeLeft, WorkDoneBeforeAnInterruptionIsNotCountedAsSpeed) {
+  estimate.Begin({600, 120, 30}, kStart);
+  estimate.SkipFile();
+  estimate.ExpectReusedStart();
+  EXPECT_EQ(At(0.1, 60), std::nullopt);
+  EXPECT_EQ(At(10, 90), "About 00:00:20 left");
+}
+
 // After a minute the speed follows what the batch does now: from 10 to 5
 // media seconds a second, two minutes later it is near 5 (25:54 left), not
 // the 6.7 of the whole batch (22:00 left).

@@ -21,8 +21,15 @@
 //   write                       0: a conversion writes no output (default 1)
 //   echo                        0: the finished output holds "converted"
 //                               instead of the command line (default 1)
-// An unreadable source ends a run with code 3 (a probe reports four zeros
-// first). A report answered 1 deletes the output and ends with code 2. Every
+//   taken                       1: another's file takes the output's name
+//                               just before the output is published
+//   after_ms                    pause after publishing (default 0)
+// A conversion writes its hidden temporary output, and on code 0 publishes
+// it without replacing a file (when the name is taken, as "name_2.ext"...)
+// and names it to the window; on another code the temporary output is left
+// as a crash would leave it. An unreadable source ends a run with code 3 (a
+// probe reports four zeros first). A report answered 1 deletes the
+// temporary output and ends with code 2. Every
 // run appends its run mode and source to calls.txt beside this program, a
 // conversion writes the folder it was started in to folder.txt there and
 // the count of reports it sent to reports.txt, and every run ending with a
@@ -44,6 +51,7 @@
 #include "base/file_system.h"
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
+#include "base/work_files.h"
 #include "tests/support/scratch_dir.h"
 
 namespace {
@@ -109,12 +117,24 @@ int Probe(HWND target, const Keys& keys, bool readable, const std::string& outpu
   return Finish(static_cast<int>(Get(keys, "probe_exit", 0)), commandLine);
 }
 
+// The temporary output under the first free one of `output`,
+// "name_2.ext"..., named to the window.
+void Publish(HWND target, const std::string& partial, const std::string& output) {
+  const std::size_t dot = output.rfind('.');
+  std::wstring name = velto::Utf8ToWide(output);
+  for (int n = 2; !MoveFileW(velto::Utf8ToWide(partial).c_str(), name.c_str()) && n < 100; ++n)
+    name = velto::Utf8ToWide(output.substr(0, dot) + "_" + std::to_string(n) + output.substr(dot));
+  COPYDATASTRUCT named{velto::kOutputNamedCopyData, static_cast<DWORD>(name.size() * sizeof(wchar_t)), name.data()};
+  SendMessageW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&named));
+}
+
 int Convert(HWND target, const Keys& keys, const std::string& output, const std::string& commandLine) {
   wchar_t folder[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, folder);
   WriteBytes(velto::ModuleDirectory() + "folder.txt", velto::WideToUtf8(folder));
   const bool write = Get(keys, "write", 1) != 0;
-  if (write) WriteBytes(output, "partial\r\n");
+  const std::string partial = velto::WideToUtf8(velto::PartialOutputFor(velto::Utf8ToWide(output)));
+  if (write) WriteBytes(partial, "partial\r\n");
   Sleep(static_cast<DWORD>(Get(keys, "stall_ms", 0)));
   const long long first = Get(keys, "first", 1);
   const long long reports = Get(keys, "reports", Get(keys, "seconds", 1) - first + 1);
@@ -126,7 +146,7 @@ int Convert(HWND target, const Keys& keys, const std::string& output, const std:
     ++sent;
     if (Report(target, velto::kReportPosition, first + (i - 1) * (seconds - first + 1) / reports)) {
       std::error_code ignored;
-      std::filesystem::remove(velto::testing::PathFromUtf8(output), ignored);
+      std::filesystem::remove(velto::testing::PathFromUtf8(partial), ignored);
       code = velto::kExitStopped;
       break;
     }
@@ -134,7 +154,12 @@ int Convert(HWND target, const Keys& keys, const std::string& output, const std:
   }
   WriteBytes(velto::ModuleDirectory() + "reports.txt", std::to_string(sent));
   if (write && code != velto::kExitStopped) {
-    WriteBytes(output, Get(keys, "echo", 1) ? commandLine + "\r\n" : std::string("converted\r\n"));
+    WriteBytes(partial, Get(keys, "echo", 1) ? commandLine + "\r\n" : std::string("converted\r\n"));
+  }
+  if (write && code == 0) {
+    if (Get(keys, "taken", 0) != 0) WriteBytes(output, "another's\r\n");
+    Publish(target, partial, output);
+    Sleep(static_cast<DWORD>(Get(keys, "after_ms", 0)));
   }
   return Finish(code, commandLine);
 }

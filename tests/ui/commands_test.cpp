@@ -17,6 +17,7 @@
 
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
+#include "base/work_files.h"
 #include "engine/batch_journal_store.h"
 #include "tests/support/main_window_test.h"
 #include "tests/support/message_box_answerer.h"
@@ -139,6 +140,10 @@ class Commands : public testing::MainWindowTest {
 
   std::string Source(const std::string& name, const std::string& content = kOkSource) {
     return MainWindowTest::Source(name, content);
+  }
+  // Where the stand-in encoder writes the output `name` until it publishes it.
+  std::string Partial(const std::string& name) const {
+    return WideToUtf8(PartialOutputFor(Utf8ToWide(output + name)));
   }
   // A row added without a probe, for the list commands.
   void AddRow(const std::string& path, double duration, int width = 320, int height = 240, double fps = 25.0) {
@@ -599,7 +604,7 @@ TEST_F(Commands, TheProgressWindowNamesTheFileAtWorkOverTheMainWindowAndItsRowIs
   const std::string longName =
       "a talk given at the yearly meeting on moving pictures, recorded from the back of the hall, part two.wmv";
   AddRow(Source(longName, std::string(kOkSource) + "seconds=20\nsleep_ms=40\n"), 65.0);
-  const std::string longOutput = output + longName.substr(0, longName.size() - 4) + ".avi";
+  const std::string longOutput = longName.substr(0, longName.size() - 4) + ".avi";
   SetWindowPos(hwnd, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   std::string second, last;
   std::pair<int, int> lastWidths;
@@ -608,7 +613,7 @@ TEST_F(Commands, TheProgressWindowNamesTheFileAtWorkOverTheMainWindowAndItsRowIs
   MessageBoxAnswerer answerer(IDOK);
   WhenReady atSecond([] { return g_engineState.currentIndex == 1; },
                      [&] { second = WindowText(GetDlgItem(ProgressWindow(), IDC_PROGRESS_FILE)); });
-  WhenReady atLast([&] { return g_engineState.currentIndex == kFiles - 1 && Exists(longOutput); },
+  WhenReady atLast([&] { return g_engineState.currentIndex == kFiles - 1 && Exists(Partial(longOutput)); },
                    [&] {
                      const HWND line = GetDlgItem(ProgressWindow(), IDC_PROGRESS_FILE);
                      last = WindowText(line);
@@ -730,6 +735,7 @@ TEST_F(Commands, FailedFilesAreNamedWithTheirLogsAndTheBatchGoesOn) {
 
   EXPECT_TRUE(Exists(output + "a.avi"));
   EXPECT_FALSE(Exists(output + "b.avi"));
+  EXPECT_FALSE(Exists(Partial("b.avi")));
   EXPECT_FALSE(Exists(output + "c.avi"));
   EXPECT_TRUE(Exists(output + "d.avi"));
   ASSERT_EQ(answerer.texts.size(), 1u);
@@ -844,7 +850,7 @@ TEST_F(Commands, ConfirmedCancelDuringTheThirdFileNamesOnlyTheFilesThatFailedBef
   WriteBytes(b, std::string(kOkSource) + "convert_exit=5\n");
   WriteBytes(c, std::string(kOkSource) + "seconds=500\nsleep_ms=20\n");
   std::string cancelText;
-  WhenReady cancel([&] { return g_engineState.currentIndex == 2 && Exists(output + "c.avi"); },
+  WhenReady cancel([&] { return g_engineState.currentIndex == 2 && Exists(Partial("c.avi")); },
                    [&] {
                      ClickCancel();
                      cancelText = WindowText(GetDlgItem(ProgressWindow(), IDC_PROGRESS_STATUS));
@@ -877,7 +883,7 @@ TEST_F(Commands, CancelWithASilentEncoderIsAskedAnywayAndYesEndsIt) {
   MessageBoxAnswerer answerer(IDYES);
   dialog->AddFilesFrom({a, b});
   WriteBytes(a, std::string(kOkSource) + "reports=0\nstall_ms=120000\n");
-  WhenReady cancel([&] { return Exists(output + "a.avi"); }, [&] { ClickCancel(); });
+  WhenReady cancel([&] { return Exists(Partial("a.avi")); }, [&] { ClickCancel(); });
   Command(IDC_MAIN_CONVERT);
 
   ASSERT_TRUE(cancel.done());
@@ -897,7 +903,7 @@ TEST_F(Commands, TheSessionsEndInterruptsTheBatch) {
   dialog->AddFilesFrom({a, b});
   WriteBytes(a, std::string(kOkSource) + "reports=0\nstall_ms=120000\n");
   g_settings.outputFormat = kFormatDvd;
-  WhenReady end([&] { return Exists(output + "a.vob"); },
+  WhenReady end([&] { return Exists(Partial("a.vob")); },
                 [&] {
                   SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
                   SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
@@ -906,6 +912,7 @@ TEST_F(Commands, TheSessionsEndInterruptsTheBatch) {
 
   ASSERT_TRUE(end.done());
   EXPECT_NE(ReadBytes(scratch.File("option.ini")).find("Output format=7"), std::string::npos);
+  EXPECT_FALSE(Exists(Partial("a.vob")));
   EXPECT_FALSE(Exists(output + "a.vob"));
   EXPECT_FALSE(Exists(encoder + "reports.txt"));
   EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + b, "convert " + a}));
@@ -926,8 +933,8 @@ TEST_F(Commands, AContinuedBatchConvertsWhatWasNotDoneWithItsOwnSettings) {
   BatchJournal journal;
   journal.settings.outputFormat = kFormatDvd;
   journal.outputFolder = output;
-  journal.files = {{{a, 3.0, 320, 240, 25.0, 0.0}, output + "a.vob", JournalState::kDone},
-                   {{b, 3.0, 320, 240, 25.0, 0.0}, "", JournalState::kWaiting}};
+  journal.files = {{{a, 3.0, 320, 240, 25.0, 0.0}, output + "a.vob", JournalState::kDone, "", 0},
+                   {{b, 3.0, 320, 240, 25.0, 0.0}, "", JournalState::kWaiting, "", 0}};
   ASSERT_TRUE(SaveBatchJournal(journal));
   MessageBoxAnswerer answerer(IDYES);
   dialog->OfferResume();
@@ -939,6 +946,53 @@ TEST_F(Commands, AContinuedBatchConvertsWhatWasNotDoneWithItsOwnSettings) {
   EXPECT_TRUE(Exists(output + "b.vob"));
   EXPECT_EQ(Column(1), std::vector<std::string>{b});
   EXPECT_FALSE(LoadBatchJournal().journal);
+}
+
+// Another's file took the output's name as it was published: the name the
+// output got is journaled at once, the session's end removes neither file,
+// and the continued batch counts the file done.
+TEST_F(Commands, TheNameAnOutputGotIsKeptAndCountsAsDoneAfterAnInterruption) {
+  const std::string a = Source("a.wmv");
+  MessageBoxAnswerer answerer(IDYES);
+  dialog->AddFilesFrom({a});
+  WriteBytes(a, std::string(kOkSource) + "taken=1\nafter_ms=120000\n");
+  WhenReady end([&] { return Exists(output + "a_2.avi"); },
+                [&] {
+                  SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+                  SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+                });
+  Command(IDC_MAIN_CONVERT);
+  ASSERT_TRUE(end.done());
+  EXPECT_EQ(ReadBytes(output + "a.avi"), "another's\r\n");
+  EXPECT_TRUE(Exists(output + "a_2.avi"));
+
+  dialog->OfferResume();
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "convert " + a}));
+  ASSERT_EQ(answerer.texts.size(), 2u);
+  EXPECT_EQ(WideToUtf8(answerer.texts[1]).rfind("Mission accomplished!", 0), 0u) << WideToUtf8(answerer.texts[1]);
+  EXPECT_TRUE(Exists(output + "a_2.avi"));
+}
+
+// A file that failed gave its name up to a later file of the same name in
+// an older journal: it is converted again under a name of its own, and the
+// other's output is left alone.
+TEST_F(Commands, AFailedFileWhoseNameAnotherFileTookIsConvertedOnResume) {
+  const std::string asf = Source("clip.asf", std::string(kOkSource) + "seconds=3\n");
+  const std::string wmv = Source("clip.wmv", std::string(kOkSource) + "seconds=3\n");
+  WriteBytes(output + "clip.avi", "clip.wmv's\r\n");
+  BatchJournal journal;
+  journal.outputFolder = output;
+  journal.files = {{{asf, 3.0, 320, 240, 25.0, 0.0}, output + "clip.avi", JournalState::kFailed, "", 0},
+                   {{wmv, 3.0, 320, 240, 25.0, 0.0}, output + "clip.avi", JournalState::kDone, "", 0}};
+  ASSERT_TRUE(SaveBatchJournal(journal));
+  MessageBoxAnswerer answerer(IDYES);
+  dialog->OfferResume();
+
+  EXPECT_EQ(Calls(), std::vector<std::string>{"convert " + asf});
+  EXPECT_EQ(ReadBytes(output + "clip.avi"), "clip.wmv's\r\n");
+  EXPECT_TRUE(Exists(output + "clip_asf.avi"));
+  ASSERT_EQ(answerer.texts.size(), 2u);
+  EXPECT_EQ(WideToUtf8(answerer.texts[1]).rfind("Mission accomplished!", 0), 0u) << WideToUtf8(answerer.texts[1]);
 }
 
 // The pointer passed over Remove; Enter then removes nothing.
