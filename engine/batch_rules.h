@@ -9,7 +9,7 @@
 
 namespace velto {
 
-// "avi", "mpeg", "vob", "wmv" or "asf" for an output format; "avi" for a
+// "avi", "mpeg", "vob", "wmv", "asf" or "mp4" for an output format; "avi" for a
 // value outside the list.
 std::string_view OutputExtension(std::int32_t outputFormat);
 

@@ -295,9 +295,32 @@ TEST(CommandLine, WindowsMediaQualityOutsideTheListIsClamped) {
   }
 }
 
+// MP4: the preset's rates, a peak and buffer of twice the video rate, the
+// AVI rate choice and scaling, and no size at all for "Original".
+TEST(CommandLine, Mp4) {
+  ConversionSettings s = With([](auto& st) {
+    st.outputFormat = kFormatMp4;
+    st.mp4Quality = 7;
+    st.volume = 23;
+    st.normalizeLoudness = 1;
+  });
+  const std::string body =
+      " -oac faac -ovc x264 -faacopts br=192:mpeg=4:object=2"
+      " -x264encopts bitrate=2500:vbv_maxrate=5000:vbv_bufsize=5000:profile=high"
+      " -of lavf -lavfopts format=mp4 -sws 2 -af volume=+3db:0:channels=2 -ofps 30000/1001";
+  EXPECT_EQ(Arguments(s, 29.97), kHead + body + " -even-loudness" + kTail);
+  EncodingParameters p;
+  p.outputWidth = 1280;
+  p.outputHeight = 720;
+  EncoderRun run = Conversion();
+  run.padHeight = 90;
+  EXPECT_EQ(Arguments(s, 29.97, p, run),
+            kHead + body + " -vf scale=1280:-3,harddup,expand=1280:720 -even-loudness" + kTail);
+}
+
 TEST(CommandLine, UnknownFormatSendsOnlyRateAndEnding) {
   ConversionSettings s = Defaults();
-  s.outputFormat = 10;
+  s.outputFormat = kFormatCount;
   EXPECT_EQ(Arguments(s, 25.0), kHead + " -ofps 1000.000000" + kTail);
 }
 
@@ -406,7 +429,7 @@ TEST(CommandLine, ProbeCarriesTheHeldSizeButNoExpand) {
 
 TEST(CommandLine, WindowHandleIsASigned32BitNumber) {
   ConversionSettings s = Defaults();
-  s.outputFormat = 10;
+  s.outputFormat = kFormatCount;
   EncoderRun run = Conversion();
   run.mainWindow = static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80001234u));
   EXPECT_EQ(Arguments(s, 25.0, {}, run), kHead + " -ofps 1000.000000 -endpos 9:0:0 0 -2147478988");
@@ -418,7 +441,7 @@ TEST(CommandLine, WindowHandleIsASigned32BitNumber) {
 
 TEST(CommandLine, PathsAreCopiedAsTheyAre) {
   ConversionSettings s = Defaults();
-  s.outputFormat = 10;
+  s.outputFormat = kFormatCount;
   EncoderRun run = Conversion();
   run.sourcePath = "C:\\Vidéo 100% & !^\\%s %d.wmv";
   run.outputPath = "D:\\Ausgabe ü\\%s %d.avi";
