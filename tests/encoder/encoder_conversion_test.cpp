@@ -1017,8 +1017,9 @@ std::string JournalNaming(const std::string& output) {
 }
 
 // What killed runs left beside an output for other outputs goes with its
-// conversion, but for the parts folder of a live run and that of an output
-// the interrupted batch's journal names, which goes once the journal does.
+// conversion, but for the work files of a live run and the parts folder of
+// an output the interrupted batch's journal names, which goes once the
+// journal does.
 TEST_F(EncoderConversion, AConversionRemovesWhatKilledRunsLeftBesideIt) {
   const std::string folder = g_folder + "left over\\";
   const std::string stale = folder + "~velto-other.avi.parts\\", live = folder + "~velto-live.avi.parts\\";
@@ -1028,8 +1029,12 @@ TEST_F(EncoderConversion, AConversionRemovesWhatKilledRunsLeftBesideIt) {
     testing::WriteBytes(parts + "video-1.avi", "part");
     testing::WriteBytes(parts + "video-1.avi.manifest", "velto-part 1\n");
   }
-  testing::WriteBytes(folder + "~velto-other.avi.partial", "output");
-  SetFileAttributesW(Utf8ToWide(folder + "~velto-other.avi.partial").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  // A live run's finished temporary output, not open between the engine's
+  // end and its naming, stays as well.
+  for (const char* partial : {"~velto-other.avi.partial", "~velto-live.avi.partial"}) {
+    testing::WriteBytes(folder + partial, "output");
+    SetFileAttributesW(Utf8ToWide(folder + partial).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  }
   const UniqueHandle lock(CreateFileW(Utf8ToWide(live + "lock").c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                       FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
@@ -1038,6 +1043,7 @@ TEST_F(EncoderConversion, AConversionRemovesWhatKilledRunsLeftBesideIt) {
   EXPECT_EQ(Convert(test::kWmv, g_videoOnly, folder + "short.wmv"), 0u);
   EXPECT_EQ(Files(folder, L"~velto-other*"), 0);
   EXPECT_TRUE(Exists(live + "lock"));
+  EXPECT_TRUE(Exists(folder + "~velto-live.avi.partial"));
   EXPECT_TRUE(Exists(waiting + "video-1.avi.manifest"));
 
   DeleteFileW(Utf8ToWide(journal).c_str());
