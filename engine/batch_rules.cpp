@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/encoder_interface.h"
+#include "base/output_names.h"
 #include "settings/format_traits.h"
 
 namespace velto {
@@ -12,13 +13,6 @@ namespace {
 std::size_t FileNameStart(std::string_view path) {
   const auto cut = path.find_last_of("\\/");
   return cut == std::string_view::npos ? 0 : cut + 1;
-}
-
-// The extension of a path's file name (after its last '.'), or "".
-std::string_view ExtensionOf(std::string_view path) {
-  const std::string_view name = path.substr(FileNameStart(path));
-  const auto dot = name.rfind('.');
-  return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
 }
 
 bool IsDriveRoot(std::string_view path) {
@@ -37,18 +31,8 @@ std::string MakeOutputPath(std::string_view folder, std::string_view sourcePath,
   std::string stem(folder);
   if (!stem.empty() && stem.back() != '\\' && stem.back() != '/') stem += '\\';
   const std::string_view name = sourcePath.substr(FileNameStart(sourcePath));
-  const auto dot = name.rfind('.');
-  stem += name.substr(0, dot);  // the whole name when it has no '.'
-
-  const std::string extension(OutputExtension(outputFormat));
-  std::string path = stem + "." + extension;
-  if (!taken(path)) return path;
-
-  const std::string_view sourceExtension = ExtensionOf(sourcePath);
-  if (!sourceExtension.empty()) stem += "_" + std::string(sourceExtension);
-  path = stem + "." + extension;
-  for (int n = 2; taken(path); ++n) path = stem + "_" + std::to_string(n) + "." + extension;
-  return path;
+  stem += name.substr(0, name.rfind('.'));  // the whole name when it has no '.'
+  return FirstFreeOutputPath(stem, sourcePath, OutputExtension(outputFormat), taken);
 }
 
 Letterbox ComputeLetterbox(bool letterboxOn, std::int32_t sourceWidth, std::int32_t sourceHeight,

@@ -62,6 +62,21 @@ std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit)
   return bytes;
 }
 
+std::optional<std::string> ReadTail(const std::wstring& path, std::size_t limit) {
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.Get(), &size)) return std::nullopt;
+  LARGE_INTEGER start{};
+  start.QuadPart = size.QuadPart > static_cast<LONGLONG>(limit) ? size.QuadPart - static_cast<LONGLONG>(limit) : 0;
+  if (!SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN)) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart - start.QuadPart), '\0');
+  DWORD got = 0;
+  if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return std::nullopt;
+  bytes.resize(got);
+  return bytes;
+}
+
 bool WriteTextFile(const std::wstring& path, std::string_view text) {
   const UniqueHandle file(
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

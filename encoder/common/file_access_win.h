@@ -26,6 +26,10 @@ bool HideFile(const std::wstring& path);
 // read.
 std::optional<std::string> ReadHead(const std::wstring& path, std::size_t limit);
 
+// Up to `limit` bytes from the end of a file; nullopt when it cannot be
+// read.
+std::optional<std::string> ReadTail(const std::wstring& path, std::size_t limit);
+
 // Makes or replaces a file with text as its whole content; false when it
 // cannot be written.
 bool WriteTextFile(const std::wstring& path, std::string_view text);

@@ -11,6 +11,9 @@
 
 namespace velto {
 
+// The user's local application-data folder; empty when unknown.
+std::wstring LocalAppDataFolder();
+
 class RunLog {
  public:
   void Line(const std::string& text) {

@@ -187,4 +187,9 @@ std::string CheckOutput(const OutputPlan& plan, const OutputFacts& facts) {
   return "";
 }
 
+std::uint32_t CheckTimeLimitMs(std::uint32_t proberMs, std::uint64_t bytes) {
+  const std::uint64_t ms = proberMs + bytes / 20'000;  // a millisecond for every 20 kB
+  return ms > 0xFFFF'0000u ? 0xFFFF'0000u : static_cast<std::uint32_t>(ms);
+}
+
 }  // namespace velto
