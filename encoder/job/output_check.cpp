@@ -25,6 +25,7 @@ const char* ProberCodecName(VideoCodec codec) {
     case VideoCodec::kWmv2: return "wmv2";
     case VideoCodec::kMsmpeg4: return "msmpeg4v3";
     case VideoCodec::kMsmpeg4v2: return "msmpeg4v2";
+    case VideoCodec::kH264: return "h264";
     default: return "";
   }
 }

@@ -902,6 +902,22 @@ TEST_F(SplitConversion, AviAndWmvAreTheOneRunsFiles) {
   EXPECT_EQ(SplitFolders(g_folder + "it's\\"), 0);
 }
 
+// MP4 split and joined is the one run's file: H.264 and AAC, a key frame at
+// every join and at least every 10 s, and the index before the media data.
+TEST_F(SplitConversion, Mp4IsTheOneRunsFileWithItsIndexFirst) {
+  const std::string whole = Output("long one run.mp4"), split = Output("long split.mp4");
+  ASSERT_EQ(ConvertLong(test::kMp4, whole, 1), 0u);
+  ASSERT_EQ(ConvertLong(test::kMp4, split, 2), 0u);
+  EXPECT_NE(NewestLog().find("split into 2 ranges"), std::string::npos) << NewestLog();
+  CheckOutput(split, {"mov,mp4,m4a,3gp,3g2,mj2", "h264", "", "aac", 320, 240, 25, 44100, 2, ""}, 36.0);
+  EXPECT_EQ(Stream(Probe(split), "video")->value("profile", ""), "High");
+  EXPECT_LE(LongestGop(split), 250);
+  EXPECT_EQ(PictureTypes(split).substr(450, 1), "I");  // the second range's first frame
+  ExpectAlike(split, whole, 25);
+  const std::string bytes = ReadWholeFile(split).value_or("");
+  EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+}
+
 // The sound is measured once, before the ranges; the one sound run carries
 // the gain.
 TEST_F(SplitConversion, EvenLoudnessMeasuresTheSoundOnce) {
