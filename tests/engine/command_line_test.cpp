@@ -295,27 +295,13 @@ TEST(CommandLine, WindowsMediaQualityOutsideTheListIsClamped) {
   }
 }
 
-// MP4: the preset's rates, a peak and buffer of twice the video rate, the
-// AVI rate choice and scaling, and no size at all for "Original".
+// MP4: the preset's rates, a peak and buffer of twice the video rate.
 TEST(CommandLine, Mp4) {
-  ConversionSettings s = With([](auto& st) {
-    st.outputFormat = kFormatMp4;
-    st.mp4Quality = 7;
-    st.volume = 23;
-    st.normalizeLoudness = 1;
-  });
-  const std::string body =
-      " -oac faac -ovc x264 -faacopts br=192:mpeg=4:object=2"
-      " -x264encopts bitrate=2500:vbv_maxrate=5000:vbv_bufsize=5000:profile=high"
-      " -of lavf -lavfopts format=mp4 -sws 2 -af volume=+3db:0:channels=2 -ofps 30000/1001";
-  EXPECT_EQ(Arguments(s, 29.97), kHead + body + " -even-loudness" + kTail);
-  EncodingParameters p;
-  p.outputWidth = 1280;
-  p.outputHeight = 720;
-  EncoderRun run = Conversion();
-  run.padHeight = 90;
-  EXPECT_EQ(Arguments(s, 29.97, p, run),
-            kHead + body + " -vf scale=1280:-3,harddup,expand=1280:720 -even-loudness" + kTail);
+  const ConversionSettings s = With([](auto& st) { st.outputFormat = kFormatMp4; st.mp4Quality = 7; st.volume = 23; });
+  EXPECT_EQ(Arguments(s, 29.97),
+            kHead + " -oac faac -ovc x264 -faacopts br=192:mpeg=4:object=2"
+                    " -x264encopts bitrate=2500:vbv_maxrate=5000:vbv_bufsize=5000:profile=high"
+                    " -of lavf -lavfopts format=mp4 -sws 2 -af volume=+3db:0:channels=2 -ofps 30000/1001" + kTail);
 }
 
 TEST(CommandLine, UnknownFormatSendsOnlyRateAndEnding) {
