@@ -26,6 +26,8 @@ namespace {
 // What one decoding gave: the picture's frame (the first or the last),
 // how many frames came, and how ffmpeg ended.
 struct Decoded {
+  bool started = false;
+  bool whole = false;  // the output came in whole frames of the planned size
   std::string frame;
   std::int64_t frames = 0;
   DWORD exitCode = 1;
@@ -51,6 +53,7 @@ Decoded Decode(const std::wstring& ffmpeg, const std::vector<std::string>& argum
       },
       [&](const std::string& bytes) { errors.Feed(bytes); });
   log.Timed("engine: " + WideToUtf8(process.CommandLine()));
+  result.started = started;
   if (!started) return result;
   if (!process.Wait(ProberTimeLimitMs())) {
     process.Terminate();
@@ -59,6 +62,7 @@ Decoded Decode(const std::wstring& ffmpeg, const std::vector<std::string>& argum
   }
   process.JoinReaders();
   result.exitCode = process.ExitCode();
+  result.whole = pending.empty();
   for (const std::string& line : errors.Lines()) {
     log.Line("engine: " + line);
     result.lastError = line;
@@ -92,7 +96,7 @@ int RunPreview(const EncoderJob& asked, Reporter& reporter, RunLog& log) {
   const std::wstring output = Utf8ToWide(asked.output);
   if (SameFile(Utf8ToWide(asked.source), output) || SameFile(Utf8ToWide(*source.path), output))
     return log.Fail("refused: the picture would overwrite the source", EncoderCause::kBadArguments,
-                kExitBadArguments);
+                    kExitBadArguments);
   EncoderJob job = asked;
   job.source = *source.path;
   auto info = ReadSourceHeader(job.source, log);
@@ -110,13 +114,19 @@ int RunPreview(const EncoderJob& asked, Reporter& reporter, RunLog& log) {
   LeaveFfmpegArguments(PreviewArguments(job, *info, decodes.front()));
   for (const PreviewDecode& decode : decodes) {
     decoded = Decode(*ffmpeg, PreviewArguments(job, *info, decode), frameBytes, decode.lastFrame, log);
+    if (!decoded.started)
+      return log.Fail("the engine could not be started", EncoderCause::kFfmpegMissing, kExitFfmpegMissing);
+    // A frame of another size than planned would come out scrambled.
+    if (!decoded.whole)
+      return log.Fail("the engine's frames are not of the planned size", EncoderCause::kFfmpegFailed,
+                      kExitFfmpegFailed, "frames of another size");
     if (decoded.frame.empty()) continue;
     const std::int32_t shown = ShownSecond(job, *info, decode, seconds, decoded.frames);
     log.Timed("picture of " + std::to_string(size.width) + " x " + std::to_string(size.height) + " at " +
               std::to_string(shown) + " s");
     if (const std::uint32_t error = WriteOutputWhole(output, BitmapFile(size.width, size.height, decoded.frame)))
       return log.Fail("the picture cannot be written (system error " + std::to_string(error) + ")",
-                  CauseOfOutputError(error), kExitFfmpegFailed);
+                      CauseOfOutputError(error), kExitFfmpegFailed);
     reporter.Send(kReportPosition, shown);
     return kExitDone;
   }
