@@ -272,7 +272,9 @@ TEST(DpiChild, EveryTextFitsItsControl) {
       for (const DWORD end = GetTickCount() + 30000; preview.Working() && GetTickCount() < end;) testing::PumpFor(50);
       fit.CheckDialog("Preview", preview.Handle());
       EXPECT_EQ(preview.PictureWidth(), 720);
-      if (dpi != 144) EXPECT_TRUE(testing::ShowForPicture(preview.Handle(), "preview-" + percent));
+      if (dpi != 144) {
+        EXPECT_TRUE(testing::ShowForPicture(preview.Handle(), "preview-" + percent));
+      }
     }
   }
   for (const std::string& misfit : fit.Misfits()) ADD_FAILURE() << misfit;
