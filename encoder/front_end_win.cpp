@@ -26,6 +26,7 @@
 #include "encoder/run/ffmpeg_run_win.h"
 #include "encoder/run/loudness_run_win.h"
 #include "encoder/run/output_check_win.h"
+#include "encoder/run/preview_run_win.h"
 #include "encoder/run/reporter_win.h"
 #include "encoder/run/split_folder_win.h"
 #include "encoder/run/split_run_win.h"
@@ -39,9 +40,7 @@ namespace {
 // A run that ends early: why in the log, the cause for the converter, and
 // the exit code.
 int Fail(RunLog& log, const std::string& why, EncoderCause cause, int exitCode, std::string detail = {}) {
-  log.Line(why);
-  log.Cause(cause, std::move(detail));
-  return exitCode;
+  return log.Fail(why, cause, exitCode, std::move(detail));
 }
 
 // A source that gave no media, or media without video.
@@ -316,7 +315,9 @@ int RunEncoderFrontEnd(const std::wstring& commandLine) {
     // A probe is over in moments; a conversion ends with its converter.
     const ConverterWatch watch(probe ? 0 : parsed.job->windowHandle, log);
     try {
-      exit = probe ? Probe(*parsed.job, reporter, log) : Convert(*parsed.job, reporter, log);
+      exit = probe ? Probe(*parsed.job, reporter, log)
+             : parsed.job->runMode == kRunPreview ? RunPreview(*parsed.job, reporter, log)
+                                                   : Convert(*parsed.job, reporter, log);
     } catch (const SourceReadTimedOut&) {
       exit = Fail(log, "source refused: it could not be read in time", EncoderCause::kSourceReadTimeout,
                   kExitSourceUnreadable);

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "base/owned_handles.h"
+#include "base/work_files.h"
 
 namespace velto {
 
@@ -84,6 +87,57 @@ bool ReplaceFileDurably(const std::wstring& path, std::string_view text) {
     return true;
   DeleteFileW(temporary.c_str());
   return false;
+}
+
+namespace {
+
+bool MarkForDeletion(HANDLE file, bool gone) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = gone;
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Renames an open file, shown, over `path`.
+bool NameOpenFile(HANDLE file, const std::wstring& path) {
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  if (!SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic)) return false;
+  const std::wstring full = FullPath(path);
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + full.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(full.size() * sizeof(wchar_t));
+  std::memcpy(rename->FileName, full.c_str(), rename->FileNameLength);
+  return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
+}
+
+}  // namespace
+
+std::uint32_t WriteOutputWhole(const std::wstring& path, std::string_view bytes) {
+  const std::wstring temporary = PartialOutputFor(path);
+  UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_HIDDEN, nullptr));
+  if (!file) return GetLastError();
+  const bool marked = MarkForDeletion(file.Get(), true);
+  DWORD done = 0;
+  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) ||
+      done != bytes.size() || !FlushFileBuffers(file.Get())) {
+    const DWORD error = GetLastError();
+    file.Reset();
+    if (!marked) DeleteFileW(temporary.c_str());
+    return error == 0 ? ERROR_WRITE_FAULT : error;
+  }
+  // Kept from here on; a kill between these two steps leaves the hidden
+  // temporary file, which a sweep of the folder removes.
+  if (marked && !MarkForDeletion(file.Get(), false)) return GetLastError();
+  if (NameOpenFile(file.Get(), path)) return 0;
+  file.Reset();
+  SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+  const DWORD error = GetLastError();
+  DeleteFileW(temporary.c_str());
+  return error;
 }
 
 bool FlushToDisk(const std::wstring& path) {

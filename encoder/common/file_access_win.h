@@ -34,6 +34,12 @@ bool WriteTextFile(const std::wstring& path, std::string_view text);
 // its data put on the disk, then renamed over `path` (write-through).
 bool ReplaceFileDurably(const std::wstring& path, std::string_view text);
 
+// A file whole or not at all, for an output: written and put on the disk
+// under the output's hidden temporary name, which goes with its handle
+// should this process end meanwhile, then given `path`, replacing a file
+// there. 0, or the system's error.
+std::uint32_t WriteOutputWhole(const std::wstring& path, std::string_view bytes);
+
 // A written file's data put on the disk; false when it cannot be.
 bool FlushToDisk(const std::wstring& path);
 

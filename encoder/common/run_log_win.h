@@ -22,6 +22,13 @@ class RunLog {
     const std::lock_guard<std::mutex> guard(lock_);
     cause_ = {cause, std::move(detail)};
   }
+  // A run that ends early: why in the log, the cause for the converter;
+  // gives back the exit code.
+  int Fail(const std::string& why, EncoderCause cause, int exitCode, std::string detail = {}) {
+    Line(why);
+    Cause(cause, std::move(detail));
+    return exitCode;
+  }
   // A line with the time it was reached, for looking into where time goes.
   void Timed(const std::string& text);
   // Once; later calls write nothing.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <map>
 
+#include "base/encoder_interface.h"
 #include "encoder/job/option_values.h"
 
 namespace velto {
@@ -314,6 +315,10 @@ bool Parser::Option(const std::string& name, const std::string& value) {
     const auto seconds = ParseTimePosition(value);
     if (!seconds || *seconds <= 0 || *seconds > 1e9) return Fail("bad -endpos " + value);
     job_.endSeconds = seconds;
+  } else if (name == "-ss") {
+    const auto seconds = ParseTimePosition(value);
+    if (!seconds || *seconds < 0 || *seconds > 1e9) return Fail("bad -ss " + value);
+    job_.previewSeconds = seconds;
   } else {
     return Fail("unknown option " + name);
   }
@@ -369,7 +374,7 @@ bool Parser::Finish() {
 JobParseResult Parser::Run(const std::vector<std::string>& arguments) {
   static const char* const kValued[] = {"-o", "-ovc", "-oac", "-of", "-lavcopts", "-lameopts",
                                         "-xvidencopts", "-lavfopts", "-mpegopts", "-ffourcc",
-                                        "-sws", "-srate", "-af", "-vf", "-ofps", "-endpos"};
+                                        "-sws", "-srate", "-af", "-vf", "-ofps", "-endpos", "-ss"};
   auto isValued = [&](const std::string& a) {
     for (const char* name : kValued)
       if (a == name) return true;
@@ -418,10 +423,11 @@ JobParseResult Parser::Run(const std::vector<std::string>& arguments) {
       Fail("no -o");
     } else {
       job_.source = positional[0];
-      const auto mode = ParseInt(positional[1], 0, 1);
+      const auto mode = ParseInt(positional[1], kRunConvert, kRunPreview);
       const auto handle = ParseInteger(positional[2], INT32_MIN, INT32_MAX);
       if (!mode) Fail("bad run mode " + positional[1]);
       else if (!handle) Fail("bad window handle " + positional[2]);
+      else if (job_.previewSeconds && *mode != kRunPreview) Fail("-ss outside a preview");
       else {
         job_.runMode = *mode;
         job_.windowHandle = static_cast<std::int32_t>(*handle);

@@ -65,6 +65,7 @@ struct EncoderJob {
   PictureOptions picture;
   std::optional<Fraction> outputFps;
   std::optional<double> endSeconds;
+  std::optional<double> previewSeconds;  // -ss: the moment a preview shows
   int runMode = 0;            // RunMode
   std::int32_t windowHandle = 0;
 };

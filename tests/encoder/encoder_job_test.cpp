@@ -181,7 +181,7 @@ TEST(EncoderJob, WindowHandleIsSignedThirtyTwoBits) {
   EXPECT_EQ(MustParse(test::kWmv, 0, -2147483647LL - 1).windowHandle, INT32_MIN);
   EXPECT_EQ(MustParse(test::kWmv, 0, 2147483647).windowHandle, INT32_MAX);
   EXPECT_FALSE(Parse(test::Fill(test::kWmv, "a", "b", 0, 2147483648LL)).job);
-  EXPECT_FALSE(Parse(test::Fill(test::kWmv, "a", "b", 2, 0)).job);
+  EXPECT_FALSE(Parse(test::Fill(test::kWmv, "a", "b", 3, 0)).job);
 }
 
 TEST(EncoderJob, MalformedOrUnknownPiecesRefuseTheLine) {
