@@ -273,6 +273,27 @@ EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingPara
   return command;
 }
 
+EncoderCommand BuildPreviewCommandLine(const ConversionSettings& settings, EncodingParameters& params,
+                                       double sourceFps, EncoderRun run, double seconds,
+                                       std::string_view programDirectory) {
+  run.runMode = kRunPreview;
+  EncoderCommand command = BuildCommandLine(settings, params, sourceFps, run, programDirectory);
+  const long long millis = std::isfinite(seconds) && seconds > 0.0 ? std::llround(std::min(seconds, 1e9) * 1000.0) : 0;
+  std::string moment = " -ss " + std::to_string(millis / 1000);
+  if (millis % 1000 != 0) {
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03lld", millis % 1000);
+    std::string digits(fraction);
+    while (digits.back() == '0') digits.pop_back();
+    moment += digits;
+  }
+  // The ending is the line's last piece: a path that holds the same text
+  // comes before it.
+  const std::size_t ending = command.arguments.rfind(" -endpos 9:0:0");
+  command.arguments.insert(ending == std::string::npos ? command.arguments.size() : ending, moment);
+  return command;
+}
+
 EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingParameters& params,
                                 double sourceFps, const EncoderRun& run) {
   return BuildCommandLine(settings, params, sourceFps, run, ModuleDirectory());

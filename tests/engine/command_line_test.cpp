@@ -440,3 +440,36 @@ TEST(CommandLine, SelectionsStayInTheParameters) {
 
 }  // namespace
 }  // namespace velto
+
+namespace velto {
+namespace {
+
+// A preview is the conversion's own line with the moment before its ending
+// and the preview mode: the ending found from the back, so a path holding
+// the same text stays as it is.
+TEST(CommandLine, APreviewIsTheConversionsLineWithItsMomentAndMode) {
+  ConversionSettings s = Defaults();
+  s.outputFormat = kFormatDvd;
+  EncodingParameters convertParams, previewParams;
+  SelectOutputSize(s, convertParams);
+  SelectOutputSize(s, previewParams);
+  const std::string conversion = Arguments(s, 25.0, convertParams);
+  const std::string body = conversion.substr(0, conversion.size() - kTail.size());
+  const auto preview = [&](double seconds, EncoderRun run = Conversion()) {
+    EncodingParameters p = previewParams;
+    return BuildPreviewCommandLine(s, p, 25.0, run, seconds, kDirectory).arguments;
+  };
+  EXPECT_EQ(preview(5.0), body + " -ss 5 -endpos 9:0:0 2 4660");
+  EXPECT_EQ(preview(83.25), body + " -ss 83.25 -endpos 9:0:0 2 4660");
+  EXPECT_EQ(preview(0.0004), body + " -ss 0 -endpos 9:0:0 2 4660");
+  EXPECT_EQ(preview(-3.0), body + " -ss 0 -endpos 9:0:0 2 4660");
+
+  EncoderRun odd = Conversion();
+  odd.sourcePath = "C:\\a -endpos 9:0:0 b.wmv";
+  const std::string line = preview(1.5, odd);
+  EXPECT_EQ(line.rfind(" -ss 1.5 -endpos 9:0:0 2 4660"), line.size() - std::string(" -ss 1.5 -endpos 9:0:0 2 4660").size());
+  EXPECT_EQ(line.find(" -ss"), line.rfind(" -ss"));
+}
+
+}  // namespace
+}  // namespace velto
