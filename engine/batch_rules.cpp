@@ -15,6 +15,13 @@ std::size_t FileNameStart(std::string_view path) {
   return cut == std::string_view::npos ? 0 : cut + 1;
 }
 
+// The extension of a path's file name (after its last '.'), or "".
+std::string_view ExtensionOf(std::string_view path) {
+  const std::string_view name = path.substr(FileNameStart(path));
+  const auto dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
+}
+
 bool IsDriveRoot(std::string_view path) {
   return path.size() == 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
 }
