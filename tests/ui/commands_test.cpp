@@ -914,15 +914,15 @@ TEST_F(Commands, CancelWithASilentEncoderIsAskedAnywayAndYesEndsIt) {
 
   ASSERT_TRUE(cancel.done());
   EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"Do you really want to stop?"});
-  EXPECT_FALSE(Exists(output + "a.avi"));
+  EXPECT_FALSE(Exists(Partial("a.avi")));
   EXPECT_FALSE(Exists(encoder + "reports.txt"));  // ended before its end
   EXPECT_EQ(Calls(), (std::vector<std::string>{"probe " + a, "probe " + b, "convert " + a}));
   EXPECT_TRUE(IsWindowEnabled(hwnd));
 }
 
 // The session ends during a batch: the settings are kept, the encoder at
-// work is ended with its output removed, and nothing more is converted or
-// said.
+// work is ended with its temporary output removed, and nothing more is
+// converted or said.
 TEST_F(Commands, TheSessionsEndInterruptsTheBatch) {
   const std::string a = Source("a.wmv"), b = Source("b.wmv");
   MessageBoxAnswerer answerer(IDOK);
