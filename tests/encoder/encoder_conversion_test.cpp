@@ -648,6 +648,19 @@ TEST_F(EncoderConversion, AProberThatDoesNotAnswerRefusesTheSource) {
   EXPECT_NE(NewestLog().find("cause=source-read-timeout"), std::string::npos) << NewestLog();
 }
 
+// An output the prober twice cannot read in its time is named unchecked:
+// the conversion itself ended well.
+TEST_F(EncoderConversion, AnOutputThatCannotBeCheckedInTimeIsNamedUnchecked) {
+  const std::wstring encoder = testing::InstallStandInEngine(g_folder + "slow prober\\", true);
+  const testing::EngineFault fault(L"hang-prober");
+  SetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", L"1");
+  const std::string out = Output("unchecked.wmv");
+  EXPECT_EQ(testing::RunWithReports(encoder, test::Fill(test::kWmv, g_videoOnly, out, kRunConvert, 0), 60000), 0u);
+  SetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", nullptr);
+  EXPECT_TRUE(Stream(Probe(out), "video"));
+  EXPECT_NE(NewestLog().find("the output could not be checked in time"), std::string::npos) << NewestLog();
+}
+
 // Outputs that ffmpeg ends well but that do not hold what was planned are
 // refused with what they lack, and nothing of them is left.
 TEST_F(EncoderConversion, AnIncompleteOutputIsRefusedAndRemoved) {
