@@ -11,6 +11,7 @@
 #include "base/encoder_interface.h"
 #include "base/owned_handles.h"
 #include "base/text_encoding.h"
+#include "base/work_files.h"
 #include "engine/batch_rules.h"
 #include "engine/command_line.h"
 #include "engine/format_duration.h"
@@ -301,11 +302,15 @@ void PreviewDialog::FinishRun() {
   Invalidate(false);
 }
 
+// The encoder writes its picture under a hidden temporary name first.
 void PreviewDialog::EndRun() {
   if (!m_run) return;
   EndEncoderProcess(*m_run);
   m_run.reset();
-  if (!m_picturePath.empty()) DeleteFileW(Utf8ToWide(m_picturePath).c_str());
+  if (m_picturePath.empty()) return;
+  const std::wstring picture = Utf8ToWide(m_picturePath);
+  DeleteFileW(picture.c_str());
+  DeleteFileW(PartialOutputFor(picture).c_str());
 }
 
 RECT PreviewDialog::ItemRect(int id) const {
