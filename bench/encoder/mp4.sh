@@ -71,9 +71,15 @@ engine_args() {  # engine_args CLIP KIND
   VELTO_SEGMENTS=1 VELTO_ENCODER_ENGINE_ARGS_FILE=$(winpath "$WORK/args.txt") wine "$BIN/veltoenc.exe" "${ARGS[@]}" </dev/null
   read -r -a ENGINE <"$WORK/args.txt"
 }
-psnr() {  # psnr OUTPUT CLIP: the average PSNR of the picture against the source's
+# The average PSNR of the picture against the source's, frames matched by
+# time: the output's frame n is at n / rate, each source frame at its own
+# time rounded to that grid (ASF video often starts some 40 ms in, and the
+# output holds its first frame from 0); the first 0.1 s is left out.
+psnr() {  # psnr OUTPUT CLIP
+  local grid="30000/1001"
   ffmpeg -hide_banner -nostats -i "file:$(winpath "$1")" -i "file:$(winpath "$WORK/$2.wmv")" \
-    -lavfi "[0:v][1:v]psnr" -f null - 2>&1 | sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p' | tail -n 1
+    -lavfi "[0:v]setpts=N/($grid)/TB,select=gte(t\,0.1)[a];[1:v]setpts=round(PTS*TB*$grid)/($grid)/TB,select=gte(t\,0.1)[b];[a][b]psnr" \
+    -f null - 2>&1 | sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p' | tail -n 1
 }
 usage() { if [ -n "$GROUP" ]; then cat "$GROUP/cpuacct.usage"; else echo 0; fi; }
 timed() {  # timed LABEL COMMAND...: wall and processor time of the tree
@@ -99,13 +105,13 @@ for clip in pattern moving; do
         args=("${x264[@]}")
         for i in "${!args[@]}"; do
           [ "${args[$i]}" != "-preset" ] || args[$((i + 1))]=$preset
-          [[ "${args[$i]}" != file:*probe.mp4* ]] || args[$i]="file:$(winpath "$WORK/preset-$preset.mp4")"
+          [[ "${args[$i]}" != file:*probe.mp4* ]] || args[$i]="file:$(winpath "$WORK/$clip-preset-$preset.mp4")"
         done
         timed "$clip presets $preset" wine "$BIN/ffmpeg.exe" "${args[@]}"
       done
     done
     quality "$clip presets divx" "$WORK/probe.avi" "$clip"
-    for preset in $PRESETS; do quality "$clip presets $preset" "$WORK/preset-$preset.mp4" "$clip"; done
+    for preset in $PRESETS; do quality "$clip presets $preset" "$WORK/$clip-preset-$preset.mp4" "$clip"; done
   fi
   if [[ " $PARTS " == *" conversions "* ]]; then
     engine_args "$clip" mp4-800; x264=("${ENGINE[@]}")

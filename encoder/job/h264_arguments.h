@@ -12,7 +12,7 @@
 namespace velto {
 
 // x264's speed preset, chosen by measurement (bench/README.md).
-inline constexpr char kX264Preset[] = "faster";
+inline constexpr char kX264Preset[] = "superfast";
 // The highest level written: devices decode up to 4.1, which the lowest
 // fitting level stays within for pictures up to 1920 x 1080 at 30 frames a
 // second; larger ones get what they need up to 5.1.

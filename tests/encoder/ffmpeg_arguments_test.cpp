@@ -238,7 +238,7 @@ TEST(FfmpegArguments, Mp4IsH264AndAacWithItsIndexFirst) {
   EXPECT_EQ(Translate(test::kMp4, anamorphic),
             std::string(kHead) +
                 "-map 0:v:0 -map 0:a:0 -vf scale=1024:576:flags=bicubic,setsar=1 -r 25 -vsync cfr -c:v libx264 "
-                "-preset faster -profile:v high -level:v 3.1 -b:v 800000 -maxrate 1600000 -bufsize 1600000 -g 250 "
+                "-preset superfast -profile:v high -level:v 3.1 -b:v 800000 -maxrate 1600000 -bufsize 1600000 -g 250 "
                 "-pix_fmt yuv420p -threads 0 -af pan=stereo|c0=c0|c1=c0,aformat=sample_rates=44100:channel_layouts=stereo "
                 "-c:a aac -b:a 128k -ar 44100 -ac 2 -t 32400 -f mp4 -movflags +faststart file:out.x");
   // A 48 kHz source keeps its rate; the line's level and key frames are kept
@@ -333,7 +333,7 @@ TEST(SplitArguments, DvdRangesMoveToWholeFramesAndJoinIntoTheDvdMuxer) {
 TEST(SplitArguments, Mp4PartsJoinIntoMp4) {
   const auto split = Split(test::kMp4, 36.0, 2, "out.mp4");
   ASSERT_TRUE(split);
-  EXPECT_NE(JoinCommandLine(split->video[1]).find(" -c:v libx264 -preset faster "), std::string::npos);
+  EXPECT_NE(JoinCommandLine(split->video[1]).find(" -c:v libx264 -preset superfast "), std::string::npos);
   EXPECT_NE(JoinCommandLine(split->video[1]).find(" -threads 1 -an -f mp4 file:C:\\t\\video-2.mp4"),
             std::string::npos);
   EXPECT_NE(JoinCommandLine(split->audio).find(" -f mp4 file:C:\\t\\audio.mp4"), std::string::npos);
