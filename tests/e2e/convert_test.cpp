@@ -176,7 +176,9 @@ TEST_F(ConverterEndToEnd, EvensOutTheLoudnessOfAList) {
   MakeClip(Source(names[0]), 320, 240, 3,
            L"sine=frequency=440:samples_per_frame=8,volume=-14dB,volume='if(lt(mod(t,1),0.0001),10,1)':eval=frame");
   MakeClip(Source(names[1]), 320, 240, 3, L"sine=frequency=440,volume=11dB");
-  MakeClip(Source(names[2]), 320, 240, 3, L"anoisesrc=color=white:amplitude=0.001");
+  // Stereo, as every output carries it: a mono sound played on both
+  // channels of a pair is 3 LU louder.
+  MakeClip(Source(names[2]), 320, 240, 3, L"anoisesrc=color=white:amplitude=0.00045,pan=stereo|c0=c0|c1=c0");
   const double hissLoudness = MeasuredLoudness(Source(names[2])).integrated;
   for (const bool even : {true, false}) {
     SCOPED_TRACE(even ? "evened" : "as they are");
