@@ -113,8 +113,8 @@ bool GivenOut(const BatchJournal& journal, std::string_view path) {
   return false;
 }
 
-bool OutputIsFilesOwn(const BatchJournal& journal, std::size_t index, std::uint64_t written) {
-  if (index >= journal.files.size()) return false;
+bool OutputIsFilesOwn(const BatchJournal& journal, std::size_t index, std::uint64_t written, long long bytes) {
+  if (index >= journal.files.size() || bytes <= 0) return false;
   const JournalFile& file = journal.files[index];
   if (file.started == 0 || written + kWriteTimeSlack < file.started) return false;
   for (std::size_t i = 0; i < journal.files.size(); ++i)
