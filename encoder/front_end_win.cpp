@@ -69,19 +69,6 @@ std::string EnvironmentText(const wchar_t* name) {
   return WideToUtf8(std::wstring(buffer, got));
 }
 
-// For measurements: ffmpeg's argument line, left where the environment
-// asks.
-void LeaveFfmpegArguments(const std::vector<std::string>& arguments) {
-  const std::string argsFile = EnvironmentText(L"VELTO_ENCODER_ENGINE_ARGS_FILE");
-  if (!argsFile.empty()) WriteTextFile(Utf8ToWide(argsFile), JoinCommandLine(arguments) + "\n");
-}
-
-// An output that cannot be made: a full drive, or else no right to write.
-EncoderCause CauseOfOutputError(std::uint32_t error) {
-  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? EncoderCause::kDiskFull
-                                                                      : EncoderCause::kOutputDenied;
-}
-
 // Less than this free on the output's drive after a failed run: the drive
 // filled up.
 constexpr std::uint64_t kNearlyFullBytes = 1 << 20;

@@ -8,6 +8,7 @@
 
 #include "base/owned_handles.h"
 #include "base/work_files.h"
+#include "encoder/common/command_line_tokens.h"
 
 namespace velto {
 
@@ -185,6 +186,17 @@ std::string FileStamp(const std::wstring& path) {
   const std::uint64_t time =
       (std::uint64_t{data->ftLastWriteTime.dwHighDateTime} << 32) | data->ftLastWriteTime.dwLowDateTime;
   return std::to_string(*FileBytes(path)) + "@" + std::to_string(time);
+}
+
+EncoderCause CauseOfOutputError(std::uint32_t error) {
+  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? EncoderCause::kDiskFull
+                                                                      : EncoderCause::kOutputDenied;
+}
+
+void LeaveFfmpegArguments(const std::vector<std::string>& arguments) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"VELTO_ENCODER_ENGINE_ARGS_FILE", path, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) WriteTextFile(path, JoinCommandLine(arguments) + "\n");
 }
 
 std::uint32_t WriteOpenError(const std::wstring& path) {

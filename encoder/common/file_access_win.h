@@ -5,6 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "base/encoder_cause.h"
 
 namespace velto {
 
@@ -52,6 +55,14 @@ std::optional<std::uint64_t> FileBytes(const std::wstring& path);
 
 // A file's size and last write time, in one word; empty when not there.
 std::string FileStamp(const std::wstring& path);
+
+// An output that cannot be made, by the system's error: a full drive, or
+// else no right to write.
+EncoderCause CauseOfOutputError(std::uint32_t error);
+
+// For measurements: ffmpeg's argument line, left in the file that
+// VELTO_ENCODER_ENGINE_ARGS_FILE names, when it names one.
+void LeaveFfmpegArguments(const std::vector<std::string>& arguments);
 
 // Whether a file can be made (or opened) for writing at path: 0, or the
 // system's error code. A file made for the test is removed again.

@@ -9,7 +9,6 @@
 
 #include "base/encoder_interface.h"
 #include "base/text_encoding.h"
-#include "encoder/common/command_line_tokens.h"
 #include "encoder/common/ffmpeg_process_win.h"
 #include "encoder/common/ffmpeg_search_win.h"
 #include "encoder/common/file_access_win.h"
@@ -68,19 +67,6 @@ Decoded Decode(const std::wstring& ffmpeg, const std::vector<std::string>& argum
     result.lastError = line;
   }
   return result;
-}
-
-// For measurements: the first decoding's arguments, left where the
-// environment asks.
-void LeaveFfmpegArguments(const std::vector<std::string>& arguments) {
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetEnvironmentVariableW(L"VELTO_ENCODER_ENGINE_ARGS_FILE", path, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) WriteTextFile(path, JoinCommandLine(arguments) + "\n");
-}
-
-EncoderCause CauseOfOutputError(std::uint32_t error) {
-  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? EncoderCause::kDiskFull
-                                                                      : EncoderCause::kOutputDenied;
 }
 
 }  // namespace
