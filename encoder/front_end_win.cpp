@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,8 @@
 #include "encoder/run/ffmpeg_run_win.h"
 #include "encoder/run/loudness_run_win.h"
 #include "encoder/run/output_check_win.h"
+#include "encoder/run/output_name_win.h"
+#include "encoder/run/preview_run_win.h"
 #include "encoder/run/reporter_win.h"
 #include "encoder/run/split_folder_win.h"
 #include "encoder/run/split_run_win.h"
@@ -39,9 +42,7 @@ namespace {
 // A run that ends early: why in the log, the cause for the converter, and
 // the exit code.
 int Fail(RunLog& log, const std::string& why, EncoderCause cause, int exitCode, std::string detail = {}) {
-  log.Line(why);
-  log.Cause(cause, std::move(detail));
-  return exitCode;
+  return log.Fail(why, cause, exitCode, std::move(detail));
 }
 
 // A source that gave no media, or media without video.
@@ -66,19 +67,6 @@ std::string EnvironmentText(const wchar_t* name) {
   const DWORD got = GetEnvironmentVariableW(name, buffer, 1024);
   if (got == 0 || got >= 1024) return "";
   return WideToUtf8(std::wstring(buffer, got));
-}
-
-// For measurements: ffmpeg's argument line, left where the environment
-// asks.
-void LeaveFfmpegArguments(const std::vector<std::string>& arguments) {
-  const std::string argsFile = EnvironmentText(L"VELTO_ENCODER_ENGINE_ARGS_FILE");
-  if (!argsFile.empty()) WriteTextFile(Utf8ToWide(argsFile), JoinCommandLine(arguments) + "\n");
-}
-
-// An output that cannot be made: a full drive, or else no right to write.
-EncoderCause CauseOfOutputError(std::uint32_t error) {
-  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? EncoderCause::kDiskFull
-                                                                      : EncoderCause::kOutputDenied;
 }
 
 // Less than this free on the output's drive after a failed run: the drive
@@ -108,24 +96,54 @@ struct Writing {
   OutputPlan plan;
 };
 
-// The checked output under its own name; the exit code.
-int NameOutput(const Writing& writing, RunLog& log) {
-  if (const std::uint32_t error = PublishOutput(writing.partial, writing.output); error != 0) {
+// The checked output under its own name, or the next free one should that
+// have been taken meanwhile, which the window learns; the exit code.
+int NameOutput(const Writing& writing, OutputNames& names, Reporter& reporter, RunLog& log) {
+  std::wstring output = writing.output;
+  if (const std::uint32_t error = names.Publish(writing.partial, output); error != 0) {
     DeleteIncompleteOutput(writing.partial, log);
     return Fail(log, "the output could not be given its name (system error " + std::to_string(error) + ")",
                 CauseOfOutputError(error), kExitFfmpegFailed);
   }
-  log.Timed("output checked and named");
+  log.Timed("output checked and named " + WideToUtf8(output));
+  reporter.SendOutputName(output);
   return kExitDone;
 }
 
 // ffmpeg's name and version, as the build wrote them into version.ini
-// beside the program; nothing is started to learn them.
+// beside the program; nothing is started to learn them. (The ffmpeg.exe
+// run may be another, found on PATH: kept parts go by that file's own
+// stamp, SplitSalt.)
 std::string FfmpegVersion() {
   wchar_t text[256] = {};
   const std::wstring ini = Utf8ToWide(ModuleDirectory() + "version.ini");
   GetPrivateProfileStringW(L"General", L"Engine", L"", text, 256, ini.c_str());
   return text[0] ? WideToUtf8(text) : "unknown";
+}
+
+// What a split's runs do not say about their parts (RunDigest): the
+// engine's version, the ffmpeg.exe run (its size and time), and the
+// source's size, time and first and last 64 KiB.
+std::string SplitSalt(const std::wstring& ffmpeg, const std::wstring& source) {
+  constexpr std::size_t kSample = 64 * 1024;
+  return FfmpegVersion() + "|" + FileStamp(ffmpeg) + "|" + FileStamp(source) + "|" +
+         ReadHead(source, kSample).value_or("") + ReadTail(source, kSample).value_or("");
+}
+
+// The outputs the interrupted batch's journal still names, whose kept parts
+// wait for its answer; nullopt when a journal is there but cannot be read.
+std::optional<std::vector<std::wstring>> WaitingOutputs() {
+  const std::wstring folder = LocalAppDataFolder();
+  if (folder.empty()) return std::nullopt;
+  const std::wstring journal = folder + L"\\" + kEncoderLogParent + L"\\" + kBatchJournalName;
+  const auto bytes = FileBytes(journal);
+  if (!bytes) return std::vector<std::wstring>{};
+  const auto text = ReadHead(journal, static_cast<std::size_t>(*bytes));
+  const auto outputs = text ? JournalOutputs(*text) : std::nullopt;
+  if (!outputs) return std::nullopt;
+  std::vector<std::wstring> waiting;
+  for (const std::string& output : *outputs) waiting.push_back(FullPath(Utf8ToWide(output)));
+  return waiting;
 }
 
 int LogicalProcessors() {
@@ -173,10 +191,12 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   if (SameFile(Utf8ToWide(original.source), output) || (source.path && SameFile(Utf8ToWide(*source.path), output)))
     return Fail(log, "refused: the output would overwrite the source", EncoderCause::kBadArguments,
                 kExitBadArguments);
-  // What killed runs left beside the output for other outputs goes; this
-  // output's own parts folder waits for the split below.
-  const std::wstring fullOutput = FullPath(output);
-  SweepWorkFiles(fullOutput.substr(0, fullOutput.find_last_of(L"\\/") + 1), fullOutput);
+  // The output's name is claimed for the whole conversion, or the next
+  // free one when another run holds it or a file has it; then what killed
+  // runs left beside it goes, but for the parts an interrupted batch keeps.
+  OutputNames names(original.source, log);
+  const std::wstring fullOutput = names.Claim(FullPath(output));
+  SweepWorkFiles(fullOutput.substr(0, fullOutput.find_last_of(L"\\/") + 1), WaitingOutputs());
   const auto ffmpeg = FindFfmpegProgram(L"ffmpeg.exe");
   const auto prober = FindFfmpegProgram(L"ffprobe.exe");
   if (!ffmpeg || !prober)
@@ -185,6 +205,7 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     return Fail(log, "source unreadable", EncoderCause::kSourceUnreadable, kExitSourceUnreadable, source.whyNone);
   EncoderJob job = original;
   job.source = *source.path;
+  job.output = WideToUtf8(fullOutput);
   auto info = ReadSourceHeader(job.source, log);
   if (!info) info = ProbeSource(*prober, job.source, false, log);
   if (!info || !info->hasVideo) return FailNoVideo(log, info.has_value());
@@ -203,8 +224,11 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
   FfmpegArguments translated = TranslateJob(written, *info);
   if (!translated.error.empty())
     return Fail(log, "refused: " + translated.error, EncoderCause::kBadArguments, kExitBadArguments);
-  // An output folder that takes no file fails here, before ffmpeg runs.
-  if (const std::uint32_t error = WriteOpenError(writing.output); error != 0)
+  // One that a killed run left would refuse ffmpeg, being hidden.
+  DeleteFileW(writing.partial.c_str());
+  // An output folder that takes no file fails here, before ffmpeg runs; the
+  // file tried is the temporary one, never the output's own name.
+  if (const std::uint32_t error = WriteOpenError(writing.partial); error != 0)
     return Fail(log, "the output cannot be opened for writing (system error " + std::to_string(error) + ")",
                 CauseOfOutputError(error), kExitFfmpegFailed);
   if (job.audio.evenLoudness) {
@@ -213,35 +237,31 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     translated = TranslateJob(written, *info);
   }
   LeaveFfmpegArguments(translated.arguments);
-  // One that a killed run left would refuse ffmpeg, being hidden.
-  DeleteFileW(writing.partial.c_str());
 
   // Long sources are split by time and their ranges encoded side by side
   // in the output's parts folder, where the parts a killed run finished
-  // wait; the folder goes once the output is named, stopped or failed.
+  // wait; the parts go once the output is named, stopped or failed.
   // Should the split fail, or its output fall short, the conversion runs
   // once more in one piece.
   const int processors = ProcessorsToUse(LogicalProcessors(), EnvironmentText(L"VELTO_SEGMENTS"));
   OutputProber checker(*prober);
-  if (const auto split = TranslateSplitJob(written, *info, processors, WideToUtf8(PartsFolderFor(fullOutput)),
-                                           LongestRangeSeconds(EnvironmentText(L"VELTO_RANGE_SECONDS")))) {
-    SplitFolder folder(fullOutput, log);
-    if (!folder.Held()) {
-      log.Line("no split: converting in one run");
-    } else {
-      checker.Start();
-      const std::string salt = FfmpegVersion() + "|" + FileStamp(Utf8ToWide(job.source));
-      SplitOutcome outcome = ConvertSplit(*ffmpeg, written.output, *split, folder, salt, reporter, log);
-      if (outcome == SplitOutcome::kDone) {
-        const std::string why = checker.Check(writing.partial, writing.plan, log);
-        if (why.empty()) return NameOutput(writing, log);
-        log.Line("the split conversion's output is incomplete: " + why);
-        outcome = SplitOutcome::kFailed;
-      }
-      DeleteIncompleteOutput(writing.partial, log);
-      if (outcome == SplitOutcome::kStopped) return kExitStopped;
-      log.Line("the split conversion failed; converting in one run");
+  const WorkClaim* claim = names.Held();
+  if (const auto split = claim ? TranslateSplitJob(written, *info, processors, WideToUtf8(claim->Folder()),
+                                                   LongestRangeSeconds(EnvironmentText(L"VELTO_RANGE_SECONDS")))
+                               : std::nullopt) {
+    SplitFolder folder(*claim, log);
+    checker.Start();
+    const std::string salt = SplitSalt(*ffmpeg, Utf8ToWide(job.source));
+    SplitOutcome outcome = ConvertSplit(*ffmpeg, written.output, *split, folder, salt, reporter, log);
+    if (outcome == SplitOutcome::kDone) {
+      const std::string why = checker.Check(writing.partial, writing.plan, log);
+      if (why.empty()) return NameOutput(writing, names, reporter, log);
+      log.Line("the split conversion's output is incomplete: " + why);
+      outcome = SplitOutcome::kFailed;
     }
+    DeleteIncompleteOutput(writing.partial, log);
+    if (outcome == SplitOutcome::kStopped) return kExitStopped;
+    log.Line("the split conversion failed; converting in one run");
   }
 
   checker.Start();
@@ -265,7 +285,7 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     DeleteIncompleteOutput(writing.partial, log);
     return Fail(log, "the output is incomplete: " + why, EncoderCause::kOutputIncomplete, kExitFfmpegFailed, why);
   }
-  return NameOutput(writing, log);
+  return NameOutput(writing, names, reporter, log);
 }
 
 // Zeros for the four values: the caller learns that the probe failed.
@@ -316,7 +336,9 @@ int RunEncoderFrontEnd(const std::wstring& commandLine) {
     // A probe is over in moments; a conversion ends with its converter.
     const ConverterWatch watch(probe ? 0 : parsed.job->windowHandle, log);
     try {
-      exit = probe ? Probe(*parsed.job, reporter, log) : Convert(*parsed.job, reporter, log);
+      exit = probe ? Probe(*parsed.job, reporter, log)
+             : parsed.job->runMode == kRunPreview ? RunPreview(*parsed.job, reporter, log)
+                                                   : Convert(*parsed.job, reporter, log);
     } catch (const SourceReadTimedOut&) {
       exit = Fail(log, "source refused: it could not be read in time", EncoderCause::kSourceReadTimeout,
                   kExitSourceUnreadable);

@@ -3,17 +3,16 @@
 #include <charconv>
 #include <cstdio>
 
+#include "base/work_files.h"
 #include "settings/settings_store.h"
 
 namespace velto {
 namespace {
 
-constexpr std::string_view kFirstLine = "velto batch journal 1";
-constexpr std::string_view kEndLine = "end";
 constexpr std::string_view kSettingPrefix = "setting.";
 
 // Line breaks and '%' in a value are written as %0A, %0D and %25, so that
-// every value stays on its line.
+// every value stays on its line (read back by JournalValue).
 std::string Escape(std::string_view value) {
   std::string out;
   for (char c : value) {
@@ -21,23 +20,6 @@ std::string Escape(std::string_view value) {
     else if (c == '\n') out += "%0A";
     else if (c == '\r') out += "%0D";
     else out += c;
-  }
-  return out;
-}
-
-std::optional<std::string> Unescape(std::string_view value) {
-  std::string out;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] != '%') {
-      out += value[i];
-      continue;
-    }
-    const std::string_view code = value.substr(i + 1, 2);
-    if (code == "25") out += '%';
-    else if (code == "0A") out += '\n';
-    else if (code == "0D") out += '\r';
-    else return std::nullopt;
-    i += 2;
   }
   return out;
 }
@@ -131,8 +113,8 @@ bool GivenOut(const BatchJournal& journal, std::string_view path) {
   return false;
 }
 
-bool OutputIsFilesOwn(const BatchJournal& journal, std::size_t index, std::uint64_t written) {
-  if (index >= journal.files.size()) return false;
+bool OutputIsFilesOwn(const BatchJournal& journal, std::size_t index, std::uint64_t written, long long bytes) {
+  if (index >= journal.files.size() || bytes <= 0) return false;
   const JournalFile& file = journal.files[index];
   if (file.started == 0 || written + kWriteTimeSlack < file.started) return false;
   for (std::size_t i = 0; i < journal.files.size(); ++i)
@@ -156,7 +138,7 @@ std::vector<JournalFile> BatchJournal::NotDone() const {
 }
 
 std::string FormatBatchJournal(const BatchJournal& journal) {
-  std::string text = std::string(kFirstLine) + "\n";
+  std::string text = std::string(kJournalFirstLine) + "\n";
   const auto line = [&text](std::string_view key, std::string_view value) {
     text += std::string(key) + "=" + Escape(value) + "\n";
   };
@@ -176,30 +158,15 @@ std::string FormatBatchJournal(const BatchJournal& journal) {
     line("started", std::to_string(file.started));
     line("state", StateName(file.state));
   }
-  return text + std::string(kEndLine) + "\n";
+  return text + std::string(kJournalEndLine) + "\n";
 }
 
 std::optional<BatchJournal> ParseBatchJournal(std::string_view text) {
   BatchJournal journal;
-  bool first = true;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) return std::nullopt;  // cut short
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end + 1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (first) {
-      if (line != kFirstLine) return std::nullopt;
-      first = false;
-      continue;
-    }
-    if (line == kEndLine) return text.empty() ? std::optional(journal) : std::nullopt;
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) return std::nullopt;
-    const std::optional<std::string> value = Unescape(line.substr(equals + 1));
-    if (!value || !TakeLine(line.substr(0, equals), *value, journal)) return std::nullopt;
-  }
-  return std::nullopt;
+  const bool whole = ReadJournalLines(
+      text, [&journal](std::string_view key, const std::string& value) { return TakeLine(key, value, journal); });
+  if (!whole) return std::nullopt;
+  return journal;
 }
 
 std::string ResumeQuestion(const BatchJournal& journal) {

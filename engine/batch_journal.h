@@ -55,13 +55,13 @@ struct BatchJournal {
 // the batch is given the name.
 bool GivenOut(const BatchJournal& journal, std::string_view path);
 
-// Whether the existing output of file `index`, last written at `written` (a
-// file time), is that file's own: written since its last run started (a
-// FAT disc keeps write times to 2 s), and no other file is done with it.
-// So a file killed after its output was published and before the journal
-// learnt of it counts as done, and one whose name another file's output
-// took does not.
-bool OutputIsFilesOwn(const BatchJournal& journal, std::size_t index, std::uint64_t written);
+// Whether the existing output of file `index`, of `bytes` bytes and last
+// written at `written` (a file time), is that file's own: not empty, written
+// since its last run started (a FAT disc keeps write times to 2 s), and no
+// other file is done with it. So a file killed after its output was
+// published and before the journal learnt of it counts as done, and one
+// whose name another file's output took, or an empty file, does not.
+bool OutputIsFilesOwn(const BatchJournal& journal, std::size_t index, std::uint64_t written, long long bytes);
 
 std::string FormatBatchJournal(const BatchJournal& journal);
 // nullopt for a text that is not a whole journal: another first line, a

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/encoder_interface.h"
+#include "base/output_names.h"
 #include "settings/format_traits.h"
 
 namespace velto {
@@ -37,18 +38,8 @@ std::string MakeOutputPath(std::string_view folder, std::string_view sourcePath,
   std::string stem(folder);
   if (!stem.empty() && stem.back() != '\\' && stem.back() != '/') stem += '\\';
   const std::string_view name = sourcePath.substr(FileNameStart(sourcePath));
-  const auto dot = name.rfind('.');
-  stem += name.substr(0, dot);  // the whole name when it has no '.'
-
-  const std::string extension(OutputExtension(outputFormat));
-  std::string path = stem + "." + extension;
-  if (!taken(path)) return path;
-
-  const std::string_view sourceExtension = ExtensionOf(sourcePath);
-  if (!sourceExtension.empty()) stem += "_" + std::string(sourceExtension);
-  path = stem + "." + extension;
-  for (int n = 2; taken(path); ++n) path = stem + "_" + std::to_string(n) + "." + extension;
-  return path;
+  stem += name.substr(0, name.rfind('.'));  // the whole name when it has no '.'
+  return FirstFreeOutputPath(stem, sourcePath, OutputExtension(outputFormat), taken);
 }
 
 Letterbox ComputeLetterbox(bool letterboxOn, std::int32_t sourceWidth, std::int32_t sourceHeight,

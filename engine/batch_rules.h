@@ -3,25 +3,24 @@
 // numbers, creating the output folder level by level, and what becomes of a
 // file's output and of the batch after each encoder run.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "base/output_names.h"
+
 namespace velto {
 
-// "avi", "mpeg", "vob", "wmv" or "asf" for an output format; "avi" for a
+// "avi", "mpeg", "vob", "wmv", "asf" or "mp4" for an output format; "avi" for a
 // value outside the list.
 std::string_view OutputExtension(std::int32_t outputFormat);
 
-// Whether a path is already taken: an existing file or folder, or a source
-// of the list.
-using PathTaken = std::function<bool(const std::string& path)>;
+// PathTaken (base/output_names.h) says whether a path is already taken: an
+// existing file or folder, or a source of the list.
 
 // The output file for `sourcePath` in `folder`: the folder (a backslash
 // added when missing), the source's file name with the format's extension.
-// When that name is taken, "name_srcext.ext" (the source's own extension, in
-// its own letter case); when that is taken too, the first free one of
-// "name_srcext_2.ext", "name_srcext_3.ext" ... An existing file is never
+// When that name is taken, the next free one by FirstFreeOutputPath's rule
+// ("name_srcext.ext", "name_srcext_2.ext" ...). An existing file is never
 // chosen, so nothing is ever overwritten.
 std::string MakeOutputPath(std::string_view folder, std::string_view sourcePath, std::int32_t outputFormat,
                            const PathTaken& taken);

@@ -178,6 +178,20 @@ void AppendWindowsMedia(std::string& out, const char* container, const Conversio
   out += " -srate 44100";
 }
 
+// H.264 by x264 at an average rate, its buffer and peak twice that, and
+// AAC-LC, in an MP4 file.
+void AppendMp4(std::string& out, const EncodingParameters& p, const std::string& volume) {
+  const std::string v = std::to_string(p.videoBitrate);
+  const std::string twice = std::to_string(2LL * p.videoBitrate);  // widened: no overflow
+  out += " -oac faac -ovc x264";
+  AppendFormat(out, " -faacopts br=%d:mpeg=4:object=2", p.audioBitrate);
+  AppendFormat(out, " -x264encopts bitrate=%s:vbv_maxrate=%s:vbv_bufsize=%s:profile=high", v.c_str(), twice.c_str(),
+               twice.c_str());
+  out += " -of lavf -lavfopts format=mp4";
+  out += " -sws 2";
+  AppendFormat(out, " -af volume=%s:channels=2", volume.c_str());
+}
+
 // A format outside the list adds none.
 void AppendFormatPieces(std::string& out, const ConversionSettings& s, const EncodingParameters& p,
                         const std::string& volume) {
@@ -193,6 +207,7 @@ void AppendFormatPieces(std::string& out, const ConversionSettings& s, const Enc
     case EncoderRecipe::kDvd: AppendDvd(out, s, t, p, volume); break;
     case EncoderRecipe::kWmv: AppendWindowsMedia(out, "wmv", s, t, p, volume); break;
     case EncoderRecipe::kAsf: AppendWindowsMedia(out, "asf", s, t, p, volume); break;
+    case EncoderRecipe::kMp4: AppendMp4(out, p, volume); break;
   }
 }
 
@@ -255,6 +270,27 @@ EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingPara
   AppendFormat(out, " %d", static_cast<int>(WindowHandleNumber(run.mainWindow)));
 
   command.encoderPath = std::string(programDirectory) + kEncoderExecutable;
+  return command;
+}
+
+EncoderCommand BuildPreviewCommandLine(const ConversionSettings& settings, EncodingParameters& params,
+                                       double sourceFps, EncoderRun run, double seconds,
+                                       std::string_view programDirectory) {
+  run.runMode = kRunPreview;
+  EncoderCommand command = BuildCommandLine(settings, params, sourceFps, run, programDirectory);
+  const long long millis = std::isfinite(seconds) && seconds > 0.0 ? std::llround(std::min(seconds, 1e9) * 1000.0) : 0;
+  std::string moment = " -ss " + std::to_string(millis / 1000);
+  if (millis % 1000 != 0) {
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03lld", millis % 1000);
+    std::string digits(fraction);
+    while (digits.back() == '0') digits.pop_back();
+    moment += digits;
+  }
+  // The ending is the line's last piece: a path that holds the same text
+  // comes before it.
+  const std::size_t ending = command.arguments.rfind(" -endpos 9:0:0");
+  command.arguments.insert(ending == std::string::npos ? command.arguments.size() : ending, moment);
   return command;
 }
 

@@ -43,6 +43,14 @@ EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingPara
                                 double sourceFps, const EncoderRun& run,
                                 std::string_view programDirectory);
 
+// A picture of the output at `seconds` into the source: the conversion's own
+// line for `run` (whose output names the picture's file), with " -ss T"
+// before its ending and the preview run mode. T is decimal with a point,
+// to the millisecond; a negative or non-finite moment is the start.
+EncoderCommand BuildPreviewCommandLine(const ConversionSettings& settings, EncodingParameters& params,
+                                       double sourceFps, EncoderRun run, double seconds,
+                                       std::string_view programDirectory);
+
 // The same, with the encoder looked for in the running program's directory.
 EncoderCommand BuildCommandLine(const ConversionSettings& settings, EncodingParameters& params,
                                 double sourceFps, const EncoderRun& run);

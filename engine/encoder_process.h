@@ -56,10 +56,11 @@ EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::fun
 void EndEncoderProcess(StartedEncoder& encoder);
 
 // Ends the runs of `folder` (the program's own, with its closing backslash)
-// whose starter is gone: ffmpeg.exe and ffprobe.exe whose veltoenc.exe has
-// ended, and a veltoenc.exe that never ran. A program started as its
-// starter was killed can miss the end of the job (Wine's jobs pass over a
-// process that is still starting) and wait, suspended, for ever. Each one
+// that never ran and whose starter is gone: a veltoenc.exe, ffmpeg.exe or
+// ffprobe.exe made suspended, as every start of ours is, whose starter was
+// killed before it resumed it. Such a program can miss the end of its job
+// (Wine's jobs pass over a process that is still starting) and wait for
+// ever. A program that runs is never ended, whoever started it. Each one
 // ended is logged; returns how many there were.
 int EndOrphanedRuns(const std::wstring& folder);
 

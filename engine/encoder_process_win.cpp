@@ -51,8 +51,8 @@ int EndOrphanedRuns(const std::wstring& folder) {
   for (const PROCESSENTRY32W& entry : RunningProcesses()) running[entry.th32ProcessID] = entry;
   int ended = 0;
   for (const auto& [id, entry] : running) {
-    const bool encoder = _wcsicmp(entry.szExeFile, L"veltoenc.exe") == 0;
-    if (!encoder && _wcsicmp(entry.szExeFile, L"ffmpeg.exe") != 0 && _wcsicmp(entry.szExeFile, L"ffprobe.exe") != 0)
+    if (_wcsicmp(entry.szExeFile, L"veltoenc.exe") != 0 && _wcsicmp(entry.szExeFile, L"ffmpeg.exe") != 0 &&
+        _wcsicmp(entry.szExeFile, L"ffprobe.exe") != 0)
       continue;
     const UniqueHandle run(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
     wchar_t image[1024];
@@ -60,19 +60,20 @@ int EndOrphanedRuns(const std::wstring& folder) {
     if (!run || !QueryFullProcessImageNameW(run.Get(), 0, image, &length)) continue;
     if (_wcsicmp(std::wstring(image, length).c_str(), (folder + entry.szExeFile).c_str()) != 0) continue;
     // Its starter is there when the process of that number started before
-    // it (numbers are used again), and for a run of the engine is a
-    // veltoenc.exe. A veltoenc.exe started by others may outlive them: it
-    // is ended only when it never ran.
-    const auto parent = running.find(entry.th32ParentProcessID);
-    if (parent != running.end() && (encoder || _wcsicmp(parent->second.szExeFile, L"veltoenc.exe") == 0)) {
+    // it (numbers are used again).
+    if (const auto parent = running.find(entry.th32ParentProcessID); parent != running.end()) {
       const UniqueHandle starter(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent->first));
       if (starter && StartTime(starter.Get()) <= StartTime(run.Get())) continue;
     }
-    if (encoder && !AllThreadsSuspended(id)) continue;
+    // Only a program that never ran is ours to end: made suspended, as our
+    // starts are, and left so by a starter that is gone, it would wait for
+    // ever. One that runs is someone else's (or still in our job, which
+    // ends it with its converter).
+    if (!AllThreadsSuspended(id)) continue;
     if (!TerminateProcess(run.Get(), kExitStopped)) continue;
     WaitForSingleObject(run.Get(), kEndWaitMs);
     LogConverterLine("ended " + WideToUtf8(entry.szExeFile) + " (process " + std::to_string(id) +
-                     "): what started it had gone");
+                     "): it never ran, and what started it had gone");
     ++ended;
   }
   return ended;

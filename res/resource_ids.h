@@ -10,6 +10,7 @@
 #define IDD_TIP                 137
 #define IDD_SETTINGS            166
 #define IDD_COUNTDOWN           167
+#define IDD_PREVIEW             168
 
 /* Progress window (IDD_PROGRESS) */
 #define IDC_PROGRESS_STATUS     1032
@@ -50,6 +51,7 @@
 #define IDM_LIST_REMOVE         32776 /* file list menu: remove */
 #define IDM_LIST_MOVE_UP        32777 /* file list menu: up */
 #define IDM_LIST_MOVE_DOWN      32778 /* file list menu: down */
+#define IDM_LIST_PREVIEW        32779 /* file list menu: "Preview..." */
 #define IDM_ABOUTBOX            0x0010 /* system menu item added by the main window */
 
 /* Resource type of the initial items of a dialog's lists (dialog init data),
@@ -115,5 +117,13 @@
 #define IDC_SETTINGS_FIT_TO_DISC  1081 /* "Fit the list on one disc" */
 #define IDC_SETTINGS_DISC_SIZE    1082 /* "Disc size" list */
 #define IDC_SETTINGS_LOUDNESS     1083 /* "Even out loudness" */
+
+/* Preview (IDD_PREVIEW); Close is IDCANCEL */
+#define IDC_PREVIEW_PICTURE       1090 /* the area the picture is drawn in */
+#define IDC_PREVIEW_SLIDER        1091 /* the moment, over the source's duration */
+#define IDC_PREVIEW_TIME          1092 /* the moment as "00:01:23" */
+#define IDC_PREVIEW_OUTPUT        1093 /* what the output will be */
+#define IDC_PREVIEW_STATUS        1094 /* why there is no picture, or what it shows */
+#define IDC_PREVIEW_SETTINGS      1095 /* "Output Settings..." */
 
 #endif /* VELTO_RES_RESOURCE_IDS_H */

@@ -17,8 +17,9 @@ enum OutputFormat : std::int32_t {
   kFormatDvd = 7,
   kFormatWmv = 8,
   kFormatAsf = 9,
+  kFormatMp4 = 10,
 };
-inline constexpr int kFormatCount = 10;
+inline constexpr int kFormatCount = 11;
 
 // "TV mode" values.
 inline constexpr std::int32_t kTvNtsc = 0;
@@ -54,6 +55,9 @@ struct ConversionSettings {
   std::int32_t fitToDisc = 0;        // "Fit to disc": 1 fits the whole list on one disc (SVCD, DVD)
   std::int32_t discSize = 0;         // "Disc size": index of the disc sizes list
   std::int32_t normalizeLoudness = 0;  // "Normalize loudness": 1 brings every output to one loudness
+  std::int32_t mp4Quality = 0;       // "MP4 quality"
+  std::int32_t mp4Resolution = 0;    // "MP4 resolution"
+  std::int32_t mp4FrameRate = 0;     // "MP4 frame rate"
 
   bool operator==(const ConversionSettings&) const = default;
 };

@@ -27,6 +27,8 @@ constexpr std::array<std::string_view, 1> kDivx = {kFixedDivxText};
 constexpr std::array<std::string_view, 1> kXvid = {kFixedXvidText};
 constexpr std::array<std::string_view, 1> kWmv8 = {kFixedWmv8Text};
 constexpr std::array<std::string_view, 1> kAuto = {kFixedAutoText};
+constexpr std::array<std::string_view, 1> kH264 = {kFixedH264Text};
+constexpr std::array<std::string_view, 1> kAac = {kFixedAacText};
 
 // Quality presets, item by item of the quality lists.
 constexpr std::array<QualityPreset, 9> kAviPresets{{{384, 64}, {512, 80}, {640, 96}, {768, 96}, {1000, 128},
@@ -40,6 +42,8 @@ constexpr std::array<QualityPreset, 6> kDvdPresets{
     {{800, 112}, {1200, 112}, {1600, 128}, {2000, 160}, {3000, 224}, {5000, 224}}};
 constexpr std::array<QualityPreset, 9> kWmvPresets{{{192, 64}, {256, 64}, {384, 80}, {640, 96}, {768, 128},
                                                     {1000, 128}, {1250, 160}, {1500, 192}, {2000, 224}}};
+constexpr std::array<QualityPreset, 9> kMp4Presets{{{256, 64}, {384, 80}, {512, 96}, {640, 96}, {800, 128},
+                                                    {1200, 128}, {1800, 160}, {2500, 192}, {4000, 192}}};
 
 // Picture sizes, item by item of the size lists.
 constexpr std::array<PictureSize, 20> kAviSizes{{{0, 0},     {80, 60},   {96, 72},   {128, 96},  {160, 120},
@@ -50,6 +54,9 @@ constexpr std::array<PictureSize, 18> kMpegSizes{{{0, 0},     {80, 60},   {96, 7
                                                   {176, 120}, {176, 144}, {192, 144}, {240, 180}, {320, 200},
                                                   {320, 240}, {352, 240}, {352, 288}, {480, 480}, {480, 576},
                                                   {640, 480}, {720, 480}, {720, 576}}};
+constexpr std::array<PictureSize, 11> kMp4Sizes{{{0, 0},     {320, 240}, {480, 272}, {640, 360},  {640, 480},
+                                                 {720, 480}, {720, 576}, {854, 480}, {960, 540},  {1280, 720},
+                                                 {1920, 1080}}};
 
 // What the disc formats fix by TV mode: NTSC first, then PAL.
 constexpr std::array<std::string_view, 2> kVcdSizeTexts = {"352 x 240", "352 x 288"};
@@ -91,8 +98,10 @@ constexpr std::array<std::string_view, 2> kDiscAspectRatios = {"4/3", "16/9"};
 
 static_assert(kAviPresets.size() == kAviQualityTexts.size() && kMpeg1Presets.size() == kMpeg1QualityTexts.size() &&
               kMpeg2Presets.size() == kMpeg2QualityTexts.size() && kSvcdPresets.size() == kSvcdQualityTexts.size() &&
-              kDvdPresets.size() == kDvdQualityTexts.size() && kWmvPresets.size() == kWmvQualityTexts.size());
-static_assert(kAviSizes.size() == kAviSizeTexts.size() && kMpegSizes.size() == kMpegSizeTexts.size());
+              kDvdPresets.size() == kDvdQualityTexts.size() && kWmvPresets.size() == kWmvQualityTexts.size() &&
+              kMp4Presets.size() == kMp4QualityTexts.size());
+static_assert(kAviSizes.size() == kAviSizeTexts.size() && kMpegSizes.size() == kMpegSizeTexts.size() &&
+              kMp4Sizes.size() == kMp4SizeTexts.size());
 static_assert(kAviRates.size() == kAviRateTexts.size() && kMpegRates.size() == kMpegRateTexts.size());
 static_assert(kMpegAspectRatios.size() == kMpegAspectTexts.size() &&
               kDiscAspectRatios.size() == kDvdAspectTexts.size());
@@ -184,6 +193,11 @@ constexpr std::array<FormatTraits, kFormatCount> kTraits = {{
     {kWmvQuality, ChosenCodec(kAsfVideoCodecTexts, &S::asfVideoCodec),
      ChosenCodec(kWmaAudioCodecTexts, &S::asfAudioCodec),
      kNoTvMode, kAviSize, kAutoRate, kNoAspect, R::kAsf, "asf", nullptr},
+    // MP4: H.264 and AAC; the AVI rates in a setting of its own. No aspect
+    // is sent: the picture keeps the source's display aspect.
+    {{Choice(kMp4QualityTexts, &S::mp4Quality), kMp4Presets}, OnlyCodec(kH264), OnlyCodec(kAac),
+     kNoTvMode, {Choice(kMp4SizeTexts, &S::mp4Resolution), kMp4Sizes},
+     {Choice(kAviRateTexts, &S::mp4FrameRate), kAviRates, AviRateFromSource}, kNoAspect, R::kMp4, "mp4", nullptr},
 }};
 
 }  // namespace

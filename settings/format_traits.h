@@ -111,7 +111,7 @@ struct DiscFitTraits {
 std::int32_t SvcdPeakKbps(std::int32_t videoKbps);
 
 // The pieces the command line writes for a format.
-enum class EncoderRecipe { kAviFamily, kMpeg1, kMpeg2, kVcd, kSvcd, kDvd, kWmv, kAsf };
+enum class EncoderRecipe { kAviFamily, kMpeg1, kMpeg2, kVcd, kSvcd, kDvd, kWmv, kAsf, kMp4 };
 
 struct FormatTraits {
   QualityTraits quality;
@@ -126,7 +126,7 @@ struct FormatTraits {
   const DiscFitTraits* discFit;  // null: the format offers no fitting on a disc
 };
 
-// The traits of an output format; null for a value outside 0..9.
+// The traits of an output format; null for a value outside 0..kFormatCount-1.
 const FormatTraits* TraitsOf(std::int32_t outputFormat);
 
 // Whether the format follows the "TV mode" (the disc formats VCD, SVCD, DVD).

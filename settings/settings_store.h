@@ -45,8 +45,8 @@ inline constexpr std::string_view kOutputFolderKey = "Temporary folder";
 inline constexpr std::string_view kDefaultOutputFolder = "C:\\output video\\";
 
 // Every persisted value in the order in which it is loaded and saved. The
-// last three came later: files written before them load their defaults.
-inline constexpr std::array<SettingKey, 28> kSettingKeys = {{
+// last six came later: files written before them load their defaults.
+inline constexpr std::array<SettingKey, 31> kSettingKeys = {{
     {"Letterbox", "1", &ConversionSettings::letterbox},
     {kOutputFolderKey, kDefaultOutputFolder, nullptr},
     {"Output format", "0", &ConversionSettings::outputFormat},
@@ -75,6 +75,9 @@ inline constexpr std::array<SettingKey, 28> kSettingKeys = {{
     {"Fit to disc", "0", &ConversionSettings::fitToDisc},
     {"Disc size", "1", &ConversionSettings::discSize},
     {"Normalize loudness", "0", &ConversionSettings::normalizeLoudness},
+    {"MP4 quality", "4", &ConversionSettings::mp4Quality},
+    {"MP4 resolution", "0", &ConversionSettings::mp4Resolution},
+    {"MP4 frame rate", "0", &ConversionSettings::mp4FrameRate},
 }};
 
 // The product version text, filled by LoadSettings ("1.00" by default).

@@ -13,7 +13,7 @@ namespace velto {
 using TextList = std::span<const std::string_view>;
 
 // Quality presets ("AVI quality", "WMV quality", "MPEG1 quality",
-// "SVCD quality", "MPEG2 quality", "DVD quality").
+// "SVCD quality", "MPEG2 quality", "DVD quality", "MP4 quality").
 // Q-AVI
 inline constexpr std::array<std::string_view, 9> kAviQualityTexts = {
     "1.Lowest (video bitrate: 384kbps; audio bitrate: 64kbps)",
@@ -38,6 +38,19 @@ inline constexpr std::array<std::string_view, 9> kWmvQualityTexts = {
     "7.Better (video bitrate:1250kbps; audio bitrate:160kbps)",
     "8.High   (video bitrate:1500kbps; audio bitrate:192kbps)",
     "9.Best   (video bitrate:2000kbps; audio bitrate:224kbps)",
+};
+
+// MP4: H.264 rates, lower than AVI's for the same picture.
+inline constexpr std::array<std::string_view, 9> kMp4QualityTexts = {
+    "1.Lowest (video bitrate: 256kbps; audio bitrate: 64kbps)",
+    "2.Lower  (video bitrate: 384kbps; audio bitrate: 80kbps)",
+    "3.Low    (video bitrate: 512kbps; audio bitrate: 96kbps)",
+    "4.Normal (video bitrate: 640kbps; audio bitrate: 96kbps)",
+    "5.Medium (video bitrate: 800kbps; audio bitrate:128kbps)",
+    "6.Good   (video bitrate:1200kbps; audio bitrate:128kbps)",
+    "7.Better (video bitrate:1800kbps; audio bitrate:160kbps)",
+    "8.High   (video bitrate:2500kbps; audio bitrate:192kbps)",
+    "9.Best   (video bitrate:4000kbps; audio bitrate:192kbps)",
 };
 
 // Q-MPEG1
@@ -109,7 +122,14 @@ inline constexpr std::array<std::string_view, 18> kMpegSizeTexts = {
     "352 x 288", "480 x 480", "480 x 576", "640 x 480", "720 x 480", "720 x 576",
 };
 
-// Frame rates: eight for "AVI frame rate", six for "MPEG frame rate".
+// "MP4 resolution": sizes of phones, tablets and HD screens.
+inline constexpr std::array<std::string_view, 11> kMp4SizeTexts = {
+    "Original",  "320 x 240", "480 x 272", "640 x 360",  "640 x 480",   "720 x 480",
+    "720 x 576", "854 x 480", "960 x 540", "1280 x 720", "1920 x 1080",
+};
+
+// Frame rates: eight for "AVI frame rate" (and "MP4 frame rate"), six for
+// "MPEG frame rate".
 // Rate-8
 inline constexpr std::array<std::string_view, 8> kAviRateTexts = {
     "Original", "14.985 fps", "20.0 fps", "23.976 fps", "24.0 fps", "25.0 fps", "29.97 fps", "30.0 fps",
@@ -121,7 +141,7 @@ inline constexpr std::array<std::string_view, 6> kMpegRateTexts = {
 };
 
 // "Output format", in OutputFormat order.
-inline constexpr std::array<std::string_view, 10> kOutputFormatTexts = {
+inline constexpr std::array<std::string_view, 11> kOutputFormatTexts = {
     "AVI Format (*.avi)",
     "MPEG1 Format (*.mpg)",
     "MPEG2 Format (*.mpg)",
@@ -132,6 +152,7 @@ inline constexpr std::array<std::string_view, 10> kOutputFormatTexts = {
     "DVD compatible MPEG2 Format (*.vob)",
     "WMV Format (*.wmv)",
     "ASF Format (*.ASF)",
+    "MP4 Format (*.mp4)",
 };
 
 // "TV mode".
@@ -157,6 +178,8 @@ inline constexpr std::string_view kFixedDivxText = "Divx";
 inline constexpr std::string_view kFixedXvidText = "Xvid";
 inline constexpr std::string_view kFixedWmv8Text = "WMV8";
 inline constexpr std::string_view kFixedAutoText = "Auto";
+inline constexpr std::string_view kFixedH264Text = "H.264";
+inline constexpr std::string_view kFixedAacText = "AAC";
 
 // The entry at index, or "" when the index lies outside the list.
 constexpr std::string_view ListText(TextList list, std::int64_t index) {

@@ -281,7 +281,7 @@ void MainDialog::ConvertAll() {
       JournalFile& journalFile = journal.files[index];
       if (!journalFile.output.empty()) {
         const std::optional<std::uint64_t> written = LastWritten(journalFile.Published());
-        if (written && OutputIsFilesOwn(journal, index, *written)) {
+        if (written && OutputIsFilesOwn(journal, index, *written, FileSize(journalFile.Published()))) {
           LogConverterLine("already converted before the interruption: " + journalFile.Published());
           journalFile.state = JournalState::kDone;
           keep(journal);

@@ -1,5 +1,5 @@
-// The file-list commands: remove, move up and down, the list's context menu,
-// and choosing the output folder.
+// The file-list commands: remove, move up and down, preview, the list's
+// context menu, and choosing the output folder.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,6 +16,7 @@
 #include "settings/settings_store.h"
 #include "ui/file_list_text.h"
 #include "ui/main_dialog.h"
+#include "ui/preview_dialog.h"
 #include "ui/skin.h"
 
 namespace velto {
@@ -83,6 +84,29 @@ void MainDialog::SwapRows(int a, int b) {
   m_fileList.SetItemState(b, LVIS_FOCUSED, LVIS_FOCUSED);
   m_fileList.SetFocus();
   g_mediaList.Swap(a, b);
+}
+
+void MainDialog::PreviewSelected() {
+  if (m_busy) return;
+  const int row = m_fileList.GetSelectedItem();
+  if (!g_mediaList.IsValidIndex(row)) {
+    ShowMessageBox(kNoSelectionText, MB_OK | MB_ICONWARNING, kNoSelectionCaption);
+    return;
+  }
+  ShowPreview(row);
+}
+
+// A double click beside the rows does nothing.
+void MainDialog::OnListDoubleClick(NMHDR& header, LRESULT&) {
+  const int row = reinterpret_cast<NMITEMACTIVATE&>(header).iItem;
+  if (!m_busy && g_mediaList.IsValidIndex(row)) ShowPreview(row);
+}
+
+// Output Settings may be changed from the preview: the quick settings follow.
+void MainDialog::ShowPreview(int row) {
+  PreviewDialog preview(this, g_mediaList.at(row), EncoderDirectory());
+  preview.DoModal();
+  ShowQuickSettings();
 }
 
 void MainDialog::ShowListMenu() {

@@ -61,6 +61,8 @@ class MainDialog : public Dialog {
   void MoveSelectedUp();
   void MoveSelectedDown();
   void ShowListMenu();
+  // The Preview window for the selected row.
+  void PreviewSelected();
   void ShowHelpContents();
   void ShowAbout();
   void OpenHomePage();
@@ -173,6 +175,8 @@ class MainDialog : public Dialog {
   void RenumberRows(int from);
   // The selected row one place up (step -1) or down (+1).
   void MoveSelected(int step);
+  void OnListDoubleClick(NMHDR& header, LRESULT& result);
+  void ShowPreview(int row);
 
   // Marks the window busy for its lifetime.
   class BusyScope {

@@ -313,6 +313,8 @@ const MessageMap& MainDialog::GetMessageMap() const {
           .OnCommand(IDC_MAIN_MOVE_DOWN, &MainDialog::MoveSelectedDown)
           .OnCommand(IDM_LIST_MOVE_DOWN, &MainDialog::MoveSelectedDown)
           .OnNotify(IDC_MAIN_FILE_LIST, NM_RCLICK, &MainDialog::ShowListMenu)
+          .OnNotify(IDC_MAIN_FILE_LIST, NM_DBLCLK, &MainDialog::OnListDoubleClick)
+          .OnCommand(IDM_LIST_PREVIEW, &MainDialog::PreviewSelected)
           .OnCommand(IDM_HELP_CONTENT, &MainDialog::ShowHelpContents)
           .OnCommand(IDM_HELP_ABOUT, &MainDialog::ShowAbout)
           .OnCommand(IDM_HELP_HOME_PAGE, &MainDialog::OpenHomePage)

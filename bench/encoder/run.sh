@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# The encoder front end's cost: the same conversion through veltoenc.exe
-# (window handle 0) and through ffmpeg.exe run directly with the arguments
-# veltoenc.exe gives it, alternating, for each of the ten formats. Prints
-# the median wall times and their ratio (target: at most 1.02).
+# The encoder front end's cost, veltoenc.exe (window handle 0) against
+# ffmpeg.exe run directly with the arguments veltoenc.exe gives it,
+# alternating. Prints the median wall times and their ratio.
 #
-#   bench/encoder/run.sh            # RUNS=5 CLIP_SECONDS=20 by default
+#   formats   the same conversion, for each of the ten formats (target: at
+#             most 1.02)
+#   preview   the preview (run mode 2, -ss T, a BMP written) against the
+#             one-frame ffmpeg run of the same picture chain, at moments
+#             from the clip's start to near its end (target: at most 1.5,
+#             and within 1 s; a moment near the end that took much longer
+#             than one near the start would mean a decode from the start)
+#
+#   bench/encoder/run.sh            # PARTS=formats RUNS=5 CLIP_SECONDS=20 by default
 #   RUNS=7 CLIP_SECONDS=60 bench/encoder/run.sh
+#   PARTS=preview RUNS=7 CLIP_SECONDS=7200 bench/encoder/run.sh   # a two-hour file
 set -euo pipefail
 RUNS=${RUNS:-5}
 CLIP_SECONDS=${CLIP_SECONDS:-20}
+PARTS=${PARTS:-formats}
+part() { [[ " $PARTS " == *" $1 "* ]]; }
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 
 setup_machine
@@ -44,22 +54,33 @@ declare -A EXT=([0-avi]=avi [1-mpeg1]=mpg [2-mpeg2]=mpg [3-divx]=avi [4-xvid]=av
 now() { date +%s.%N; }
 RESULTS=$WORK/results.txt
 : >"$RESULTS"
-for format in $(printf '%s\n' "${!PIECES[@]}" | sort); do
-  out=$(winpath "$WORK/out-$format.${EXT[$format]}")
-  args_file=$WORK/args-$format.txt
-  # shellcheck disable=SC2086
-  read -r -a pieces <<<"${PIECES[$format]}"
-  encoder_args=("$CLIP" -o "$out" "${pieces[@]}" -endpos 9:0:0 0 0)
+# measure LABEL: RUNS turns of veltoenc.exe with encoder_args and of
+# ffmpeg.exe with the engine's arguments veltoenc.exe gives for them.
+measure() {
+  local args_file=$WORK/args-$1.txt run t0 t1 t2
   # One run to learn the engine's arguments (paths here hold no blanks).
   VELTO_ENCODER_ENGINE_ARGS_FILE=$(winpath "$args_file") wine "$BIN/veltoenc.exe" "${encoder_args[@]}" </dev/null
   read -r -a engine_args <"$args_file"
-  log "$format: ${#engine_args[@]} engine arguments; $RUNS runs each"
+  log "$1: ${#engine_args[@]} engine arguments; $RUNS runs each"
   for run in $(seq 1 "$RUNS"); do
     t0=$(now); wine "$BIN/veltoenc.exe" "${encoder_args[@]}" </dev/null; t1=$(now)
     wine "$BIN/ffmpeg.exe" "${engine_args[@]}" </dev/null >/dev/null; t2=$(now)
-    echo "$format veltoenc $(echo "$t1 - $t0" | bc)" >>"$RESULTS"
-    echo "$format ffmpeg $(echo "$t2 - $t1" | bc)" >>"$RESULTS"
+    echo "$1 veltoenc $(echo "$t1 - $t0" | bc)" >>"$RESULTS"
+    echo "$1 ffmpeg $(echo "$t2 - $t1" | bc)" >>"$RESULTS"
   done
+}
+
+part formats && for format in $(printf '%s\n' "${!PIECES[@]}" | sort); do
+  read -r -a pieces <<<"${PIECES[$format]}"
+  encoder_args=("$CLIP" -o "$(winpath "$WORK/out-$format.${EXT[$format]}")" "${pieces[@]}" -endpos 9:0:0 0 0)
+  measure "$format"
+done
+
+# A preview of the default AVI line (the picture keeps the source's size).
+read -r -a pieces <<<"${PIECES[0-avi]}"
+part preview && for moment in 5 $((CLIP_SECONDS / 2)) $((CLIP_SECONDS - 10)); do
+  encoder_args=("$CLIP" -o "$(winpath "$WORK/picture.bmp")" "${pieces[@]}" -ss "$moment" -endpos 9:0:0 2 0)
+  measure "preview-at-$moment"
 done
 
 python3 - "$RESULTS" "$CLIP_SECONDS" "$(nproc)" <<'PY'
@@ -70,9 +91,9 @@ for line in open(sys.argv[1]):
     fmt, who, t = line.split()
     times[(fmt, who)].append(float(t))
 print(f"clip: {sys.argv[2]} s 640x480 29.97 fps WMV2/WMAv2; cores: {sys.argv[3]}")
-print(f"{'format':10} {'veltoenc s':>11} {'ffmpeg s':>9} {'ratio':>6}")
-for fmt in sorted({f for f, _ in times}):
+print(f"{'format':16} {'veltoenc s':>11} {'ffmpeg s':>9} {'ratio':>6}")
+for fmt in sorted({f for f, _ in times}, key=lambda f: (f.startswith('preview'), len(f), f)):
     v = statistics.median(times[(fmt, 'veltoenc')])
     f = statistics.median(times[(fmt, 'ffmpeg')])
-    print(f"{fmt:10} {v:11.3f} {f:9.3f} {v / f:6.3f}")
+    print(f"{fmt:16} {v:11.3f} {f:9.3f} {v / f:6.3f}")
 PY

@@ -25,24 +25,6 @@ long long MsSinceStart() {
   return (ticks(now) - ticks(created)) / 10'000;
 }
 
-// The user's local application-data folder. The environment names it; the
-// shell (a heavy library to load for one call) is asked only when it does not.
-std::wstring LocalAppDataFolder() {
-  wchar_t base[MAX_PATH] = {};
-  const DWORD got = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH);
-  if (got > 0 && got < MAX_PATH) return base;
-  HMODULE shell = LoadLibraryW(L"shell32.dll");
-  if (!shell) return L"";
-  using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
-  const auto getFolderPath = reinterpret_cast<GetFolderPath>(
-      reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathW")));
-  std::wstring folder;
-  if (getFolderPath && SUCCEEDED(getFolderPath(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
-    folder = base;
-  FreeLibrary(shell);
-  return folder;
-}
-
 std::wstring LogFolder() {
   const std::wstring base = LocalAppDataFolder();
   if (base.empty()) return L"";
@@ -64,6 +46,24 @@ std::vector<std::string> LogNames(const std::wstring& folder) {
 }
 
 }  // namespace
+
+// The environment names it; the shell (a heavy library to load for one call)
+// is asked only when it does not.
+std::wstring LocalAppDataFolder() {
+  wchar_t base[MAX_PATH] = {};
+  const DWORD got = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH);
+  if (got > 0 && got < MAX_PATH) return base;
+  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  if (!shell) return L"";
+  using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+  const auto getFolderPath = reinterpret_cast<GetFolderPath>(
+      reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathW")));
+  std::wstring folder;
+  if (getFolderPath && SUCCEEDED(getFolderPath(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
+    folder = base;
+  FreeLibrary(shell);
+  return folder;
+}
 
 void RunLog::Timed(const std::string& text) { Line("[" + std::to_string(MsSinceStart()) + " ms] " + text); }
 

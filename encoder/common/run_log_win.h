@@ -11,6 +11,9 @@
 
 namespace velto {
 
+// The user's local application-data folder; empty when unknown.
+std::wstring LocalAppDataFolder();
+
 class RunLog {
  public:
   void Line(const std::string& text) {
@@ -21,6 +24,13 @@ class RunLog {
   void Cause(EncoderCause cause, std::string detail = {}) {
     const std::lock_guard<std::mutex> guard(lock_);
     cause_ = {cause, std::move(detail)};
+  }
+  // A run that ends early: why in the log, the cause for the converter;
+  // gives back the exit code.
+  int Fail(const std::string& why, EncoderCause cause, int exitCode, std::string detail = {}) {
+    Line(why);
+    Cause(cause, std::move(detail));
+    return exitCode;
   }
   // A line with the time it was reached, for looking into where time goes.
   void Timed(const std::string& text);

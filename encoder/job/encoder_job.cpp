@@ -3,6 +3,7 @@
 #include <cmath>
 #include <map>
 
+#include "base/encoder_interface.h"
 #include "encoder/job/option_values.h"
 
 namespace velto {
@@ -21,6 +22,8 @@ class Parser {
   bool LavcOptions(const std::string& value);
   bool LameOptions(const std::string& value);
   bool XvidOptions(const std::string& value);
+  bool X264Options(const std::string& value);
+  bool FaacOptions(const std::string& value);
   bool LavfOptions(const std::string& value);
   bool MpegOptions(const std::string& value);
   bool AudioFilters(const std::string& value);
@@ -32,8 +35,8 @@ class Parser {
   std::string ovc_, oac_, of_, lavfFormat_, mpegFormat_;
   VideoCodec lavcVideoCodec_ = VideoCodec::kNone;
   AudioCodec lavcAudioCodec_ = AudioCodec::kNone;
-  std::optional<int> lavcAudioBitrate_, lameBitrate_;
-  std::optional<std::int64_t> lavcVideoBitrate_, xvidBitrate_;
+  std::optional<int> lavcAudioBitrate_, lameBitrate_, faacBitrate_;
+  std::optional<std::int64_t> lavcVideoBitrate_, xvidBitrate_, x264Bitrate_;
   bool xvidAutoAspect_ = false;
   bool haveOutput_ = false;
 };
@@ -168,6 +171,67 @@ bool Parser::XvidOptions(const std::string& value) {
   return true;
 }
 
+// "bitrate=800:vbv_maxrate=1600:vbv_bufsize=1600:profile=high", rates in
+// kbit/s and the buffer in kbit; level as "4.1" or "41".
+bool Parser::X264Options(const std::string& value) {
+  const auto options = ParseSubOptions(value);
+  if (!options) return Fail("malformed -x264encopts");
+  auto& v = job_.video;
+  for (const auto& [name, text] : *options) {
+    const std::string t = text.value_or("");
+    auto kbit = [&](std::optional<std::int64_t>& field) {
+      const auto n = ParseInteger(t, 1, 300'000);
+      if (n) field = *n * 1000;
+      return n.has_value();
+    };
+    bool ok = true;
+    if (name == "bitrate") {
+      ok = kbit(x264Bitrate_);
+    } else if (name == "vbv_maxrate") {
+      ok = kbit(v.maxRate);
+    } else if (name == "vbv_bufsize") {
+      ok = kbit(v.bufferSize);
+    } else if (name == "profile") {
+      ok = t == "high";  // the one profile written
+    } else if (name == "level" || name == "level_idc") {
+      const auto tenths = ParseDecimal(t);
+      const int level = tenths ? static_cast<int>(std::lround(*tenths < 10 ? *tenths * 10 : *tenths)) : 0;
+      ok = level >= 10 && level <= 52;
+      v.level = level;
+    } else if (name == "keyint") {
+      const auto n = ParseInt(t, 1, 1000);
+      ok = n.has_value();
+      v.keyint = n;
+    } else {
+      return Fail("unknown -x264encopts " + name);
+    }
+    if (!ok) return Fail("bad -x264encopts " + name);
+  }
+  return true;
+}
+
+// "br=128:mpeg=4:object=2": AAC-LC (object 2) only.
+bool Parser::FaacOptions(const std::string& value) {
+  const auto options = ParseSubOptions(value);
+  if (!options) return Fail("malformed -faacopts");
+  for (const auto& [name, text] : *options) {
+    const std::string t = text.value_or("");
+    bool ok = true;
+    if (name == "br") {
+      faacBitrate_ = ParseInt(t, 16, 512);
+      ok = faacBitrate_.has_value();
+    } else if (name == "mpeg") {
+      ok = t == "2" || t == "4";
+    } else if (name == "object") {
+      ok = t == "2";
+    } else {
+      return Fail("unknown -faacopts " + name);
+    }
+    if (!ok) return Fail("bad -faacopts " + name);
+  }
+  return true;
+}
+
 bool Parser::LavfOptions(const std::string& value) {
   const auto options = ParseSubOptions(value);
   if (!options) return Fail("malformed -lavfopts");
@@ -270,10 +334,10 @@ bool Parser::Option(const std::string& name, const std::string& value) {
     job_.output = value;
     haveOutput_ = true;
   } else if (name == "-ovc") {
-    if (value != "lavc" && value != "xvid") return Fail("unknown -ovc " + value);
+    if (value != "lavc" && value != "xvid" && value != "x264") return Fail("unknown -ovc " + value);
     ovc_ = value;
   } else if (name == "-oac") {
-    if (value != "lavc" && value != "mp3lame") return Fail("unknown -oac " + value);
+    if (value != "lavc" && value != "mp3lame" && value != "faac") return Fail("unknown -oac " + value);
     oac_ = value;
   } else if (name == "-of") {
     if (value != "lavf" && value != "mpeg") return Fail("unknown -of " + value);
@@ -284,6 +348,10 @@ bool Parser::Option(const std::string& name, const std::string& value) {
     return LameOptions(value);
   } else if (name == "-xvidencopts") {
     return XvidOptions(value);
+  } else if (name == "-x264encopts") {
+    return X264Options(value);
+  } else if (name == "-faacopts") {
+    return FaacOptions(value);
   } else if (name == "-lavfopts") {
     return LavfOptions(value);
   } else if (name == "-mpegopts") {
@@ -314,6 +382,10 @@ bool Parser::Option(const std::string& name, const std::string& value) {
     const auto seconds = ParseTimePosition(value);
     if (!seconds || *seconds <= 0 || *seconds > 1e9) return Fail("bad -endpos " + value);
     job_.endSeconds = seconds;
+  } else if (name == "-ss") {
+    const auto seconds = ParseTimePosition(value);
+    if (!seconds || *seconds < 0 || *seconds > 1e9) return Fail("bad -ss " + value);
+    job_.previewSeconds = seconds;
   } else {
     return Fail("unknown option " + name);
   }
@@ -330,6 +402,9 @@ bool Parser::Finish() {
     v.codec = VideoCodec::kXvid;
     v.bitrate = xvidBitrate_;
     v.autoAspect = v.autoAspect || xvidAutoAspect_;
+  } else if (ovc_ == "x264") {
+    v.codec = VideoCodec::kH264;
+    v.bitrate = x264Bitrate_;
   }
   if (oac_ == "lavc") {
     a.codec = lavcAudioCodec_;
@@ -337,6 +412,9 @@ bool Parser::Finish() {
   } else if (oac_ == "mp3lame") {
     a.codec = AudioCodec::kMp3Lame;
     a.bitrateKbit = lameBitrate_;
+  } else if (oac_ == "faac") {
+    a.codec = AudioCodec::kAac;
+    a.bitrateKbit = faacBitrate_;
   }
   if (ovc_ == "lavc" && v.codec == VideoCodec::kNone) return Fail("-ovc lavc without vcodec");
   if (oac_ == "lavc" && a.codec == AudioCodec::kNone) return Fail("-oac lavc without acodec");
@@ -352,6 +430,7 @@ bool Parser::Finish() {
     if (format == "avi") job_.container = Container::kAvi;
     else if (format == "mpg" || format == "mpeg") job_.container = Container::kMpeg;
     else if (format == "wmv" || format == "asf") job_.container = Container::kAsf;
+    else if (format == "mp4") job_.container = Container::kMp4;
     else return Fail("unknown container format " + format);
   } else if (of_ == "mpeg") {
     if (mpegFormat_.empty()) job_.container = Container::kMpeg;
@@ -368,8 +447,8 @@ bool Parser::Finish() {
 
 JobParseResult Parser::Run(const std::vector<std::string>& arguments) {
   static const char* const kValued[] = {"-o", "-ovc", "-oac", "-of", "-lavcopts", "-lameopts",
-                                        "-xvidencopts", "-lavfopts", "-mpegopts", "-ffourcc",
-                                        "-sws", "-srate", "-af", "-vf", "-ofps", "-endpos"};
+                                        "-xvidencopts", "-x264encopts", "-faacopts", "-lavfopts", "-mpegopts", "-ffourcc",
+                                        "-sws", "-srate", "-af", "-vf", "-ofps", "-endpos", "-ss"};
   auto isValued = [&](const std::string& a) {
     for (const char* name : kValued)
       if (a == name) return true;
@@ -418,10 +497,11 @@ JobParseResult Parser::Run(const std::vector<std::string>& arguments) {
       Fail("no -o");
     } else {
       job_.source = positional[0];
-      const auto mode = ParseInt(positional[1], 0, 1);
+      const auto mode = ParseInt(positional[1], kRunConvert, kRunPreview);
       const auto handle = ParseInteger(positional[2], INT32_MIN, INT32_MAX);
       if (!mode) Fail("bad run mode " + positional[1]);
       else if (!handle) Fail("bad window handle " + positional[2]);
+      else if (job_.previewSeconds && *mode != kRunPreview) Fail("-ss outside a preview");
       else {
         job_.runMode = *mode;
         job_.windowHandle = static_cast<std::int32_t>(*handle);

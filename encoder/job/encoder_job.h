@@ -12,9 +12,9 @@
 
 namespace velto {
 
-enum class Container { kNone, kAvi, kMpeg, kAsf, kVcd, kSvcd, kDvd };
-enum class VideoCodec { kNone, kMpeg4, kMpeg1, kMpeg2, kWmv2, kMsmpeg4, kMsmpeg4v2, kXvid };
-enum class AudioCodec { kNone, kMp3Lame, kMp2, kAc3, kWmav1, kWmav2 };
+enum class Container { kNone, kAvi, kMpeg, kAsf, kVcd, kSvcd, kDvd, kMp4 };
+enum class VideoCodec { kNone, kMpeg4, kMpeg1, kMpeg2, kWmv2, kMsmpeg4, kMsmpeg4v2, kXvid, kH264 };
+enum class AudioCodec { kNone, kMp3Lame, kMp2, kAc3, kWmav1, kWmav2, kAac };
 
 struct VideoOptions {
   VideoCodec codec = VideoCodec::kNone;
@@ -27,6 +27,7 @@ struct VideoOptions {
   std::optional<Fraction> aspect;       // display aspect
   bool autoAspect = false;
   std::string fourcc;                   // -ffourcc
+  std::optional<int> level;             // H.264 level times ten (41 for 4.1); chosen when none
 };
 
 struct AudioOptions {
@@ -65,6 +66,7 @@ struct EncoderJob {
   PictureOptions picture;
   std::optional<Fraction> outputFps;
   std::optional<double> endSeconds;
+  std::optional<double> previewSeconds;  // -ss: the moment a preview shows
   int runMode = 0;            // RunMode
   std::int32_t windowHandle = 0;
 };

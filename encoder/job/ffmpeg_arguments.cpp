@@ -2,6 +2,7 @@
 
 #include "encoder/job/argument_text.h"
 #include "encoder/job/disc_rules.h"
+#include "encoder/job/h264_arguments.h"
 #include "encoder/job/picture_arguments.h"
 #include "encoder/job/sound_arguments.h"
 #include "encoder/job/video_arguments.h"
@@ -40,6 +41,10 @@ std::string Refusal(const EncoderJob& job, const SourceInfo& source) {
   if (job.container == Container::kDvd &&
       (v != VideoCodec::kMpeg2 || (a != AudioCodec::kMp2 && a != AudioCodec::kAc3)))
     return "a DVD takes MPEG-2 video and MP2 or AC-3 audio";
+  const bool mp4 = job.container == Container::kMp4;
+  if (mp4 != (v == VideoCodec::kH264) || mp4 != (a == AudioCodec::kAac))
+    return "H.264 video and AAC audio go together, into MP4 only";
+  if (mp4) return PlanH264(job, source).error;
   return "";
 }
 
@@ -51,7 +56,7 @@ FfmpegArguments TranslateJob(const EncoderJob& job, const SourceInfo& source) {
   const DiscRules* disc = discRules ? &*discRules : nullptr;
   const AudioPlan audio = PlanAudio(job, source, disc);
   for (const Arguments& part : {InputArguments(job, source, audio), PictureArguments(job, source, disc),
-                                VideoArguments(job, disc), AudioArguments(job, source, audio),
+                                VideoArguments(job, source, disc), AudioArguments(job, source, audio),
                                 ContainerArguments(job, disc)})
     Append(result.arguments, part);
   return result;

@@ -62,7 +62,9 @@ LoudnessGain EvenLoudnessGain(const Loudness& measured, double userGainDb) {
   LoudnessGain result;
   result.gainDb = userGainDb;
   if (!(measured.integrated > kSilenceLoudness)) return result;  // -inf and NaN too
-  result.gainDb += kTargetLoudness - measured.integrated;
+  const double toTarget = kTargetLoudness - measured.integrated;
+  result.lifted = toTarget > kLargestLoudnessLift;
+  result.gainDb += result.lifted ? kLargestLoudnessLift : toTarget;
   if (measured.peak + result.gainDb > kLimiterCeiling) result.peakCeilingDb = kLimiterCeiling;
   return result;
 }

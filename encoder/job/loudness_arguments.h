@@ -24,6 +24,9 @@ inline constexpr double kTargetLoudness = -16.0;  // LUFS, integrated
 inline constexpr double kLimiterCeiling = -2.5;   // dBFS
 // R128's absolute gate: a sound measured at or below it is digital silence.
 inline constexpr double kSilenceLoudness = -70.0;
+// The most the evening lifts a sound: one quieter than -40 LUFS is mostly
+// hiss or hum, which the full gain to the target would bring to speech level.
+inline constexpr double kLargestLoudnessLift = 24.0;  // dB
 
 struct Loudness {
   double integrated = 0;  // LUFS; -70 for digital silence
@@ -44,11 +47,13 @@ std::optional<Loudness> ReadLoudnessReport(std::string_view errorOutput);
 struct LoudnessGain {
   double gainDb = 0;
   std::optional<double> peakCeilingDb;  // a limiter at this level, where the peak needs one
+  bool lifted = false;                  // the sound was too quiet: lifted by kLargestLoudnessLift alone
 };
 
-// The gain that brings the sound to the target, with the user's own gain
-// on top; a limiter where the peak would then pass kLimiterCeiling.
-// Silence gets the user's gain alone.
+// The gain that brings the sound to the target, but lifts it by no more
+// than kLargestLoudnessLift, with the user's own gain on top; a limiter
+// where the peak would then pass kLimiterCeiling. Silence gets the user's
+// gain alone.
 LoudnessGain EvenLoudnessGain(const Loudness& measured, double userGainDb);
 
 }  // namespace velto

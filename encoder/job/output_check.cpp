@@ -25,6 +25,7 @@ const char* ProberCodecName(VideoCodec codec) {
     case VideoCodec::kWmv2: return "wmv2";
     case VideoCodec::kMsmpeg4: return "msmpeg4v3";
     case VideoCodec::kMsmpeg4v2: return "msmpeg4v2";
+    case VideoCodec::kH264: return "h264";
     default: return "";
   }
 }
@@ -185,6 +186,11 @@ std::string CheckOutput(const OutputPlan& plan, const OutputFacts& facts) {
   if (std::fabs(sound - plan.soundSeconds) > kSoundSlack)
     return "the output's sound lasts " + Decimal(sound) + " s of the planned " + Decimal(plan.soundSeconds) + " s";
   return "";
+}
+
+std::uint32_t CheckTimeLimitMs(std::uint32_t proberMs, std::uint64_t bytes) {
+  const std::uint64_t ms = proberMs + bytes / 20'000;  // a millisecond for every 20 kB
+  return ms > 0xFFFF'0000u ? 0xFFFF'0000u : static_cast<std::uint32_t>(ms);
 }
 
 }  // namespace velto

@@ -60,4 +60,9 @@ OutputFacts ReadOutputFacts(std::string_view listing);
 // what is wrong, in words.
 std::string CheckOutput(const OutputPlan& plan, const OutputFacts& facts);
 
+// The prober's time for reading back an output of `bytes`: its time for a
+// source, and a second more for every 20 MB (a 4 GB file on a USB 2 disk
+// takes some two minutes).
+std::uint32_t CheckTimeLimitMs(std::uint32_t proberMs, std::uint64_t bytes);
+
 }  // namespace velto

@@ -30,8 +30,8 @@ struct PartManifest {
 inline constexpr char kManifestSuffix[] = ".manifest";
 
 // 64-bit FNV-1a, in 16 lower-case hex digits, of `salt` (what the argument
-// line does not say: the engine's version, the source's size and time)
-// and the run's argument line.
+// line does not say: the engine run and the source's size, time and bytes
+// at either end) and the run's argument line.
 std::string RunDigest(std::string_view salt, const std::vector<std::string>& arguments);
 
 // A range whose frames are fixed gave exactly them; any other gave some.

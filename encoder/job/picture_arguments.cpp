@@ -61,6 +61,13 @@ Geometry PlanGeometry(const EncoderJob& job, const SourceInfo& source, const Dis
     g.imageWidth = g.frameWidth = source.width - source.width % 2;
     g.imageHeight = g.frameHeight = source.height - source.height % 2;
     if (g.imageWidth < 2 || g.imageHeight < 2) g.imageWidth = g.frameWidth = g.imageHeight = g.frameHeight = 2;
+    // MP4 players may ignore a stated pixel shape: the picture is drawn
+    // with square pixels at the source's display aspect instead.
+    const Fraction& pixel = source.sampleAspect;
+    if (job.container == Container::kMp4 && pixel.num > 0 && pixel.den > 0 && pixel.num != pixel.den) {
+      g.imageWidth = g.frameWidth = Even(g.imageHeight * source.DisplayAspect());
+      g.pixelAspect = Fraction{1, 1};
+    }
     return g;
   }
   int w = p.scaleWidth == kScaleOriginal ? source.width : p.scaleWidth;

@@ -22,6 +22,8 @@ int SampleRate(AudioCodec codec, int wanted) {
       return Nearest(wanted, {44100, 48000, 32000, 22050, 24000, 16000});
     case AudioCodec::kAc3:
       return Nearest(wanted, {48000, 44100, 32000});
+    case AudioCodec::kAac:
+      return Nearest(wanted, {44100, 48000});
     case AudioCodec::kMp3Lame:
       return Nearest(wanted, {44100, 48000, 32000, 22050, 24000, 16000, 11025, 12000, 8000});
     default:
@@ -54,6 +56,7 @@ const char* AudioEncoderName(AudioCodec codec) {
     case AudioCodec::kAc3: return "ac3";
     case AudioCodec::kWmav1: return "wmav1";
     case AudioCodec::kWmav2: return "wmav2";
+    case AudioCodec::kAac: return "aac";
     default: return "";
   }
 }
@@ -100,7 +103,7 @@ AudioPlan PlanAudio(const EncoderJob& job, const SourceInfo& source, const DiscR
     if (*a.lameMode != 3) channels = 2;
     else channels = a.channels ? std::min(*a.channels, sourceChannels) : 1;
   }
-  if (job.container == Container::kVcd || job.container == Container::kSvcd) channels = 2;
+  if (job.container == Container::kVcd || job.container == Container::kSvcd || a.codec == AudioCodec::kAac) channels = 2;
   plan.channels = std::clamp(channels, 1, MaxChannels(a.codec));
   const int sampleRate =
       disc ? disc->sampleRate

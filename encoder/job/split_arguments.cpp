@@ -20,6 +20,7 @@ const char* PartMuxer(const EncoderJob& job) {
   switch (job.container) {
     case Container::kAvi: return "avi";
     case Container::kAsf: return "asf";
+    case Container::kMp4: return "mp4";
     default: return job.video.codec == VideoCodec::kMpeg2 ? "vob" : "mpeg";
   }
 }
@@ -28,11 +29,19 @@ const char* PartExtension(const EncoderJob& job) {
   switch (job.container) {
     case Container::kAvi: return ".avi";
     case Container::kAsf: return ".asf";
+    case Container::kMp4: return ".mp4";
     default: return ".mpg";
   }
 }
 
-constexpr char kSoundPart[] = "audio.asf";
+// AAC goes into MP4 instead: ASF has no place for its encoder delay.
+struct SoundPart {
+  const char* name;
+  const char* muxer;
+};
+SoundPart SoundPartOf(const EncoderJob& job) {
+  return job.container == Container::kMp4 ? SoundPart{"audio.mp4", "mp4"} : SoundPart{"audio.asf", "asf"};
+}
 
 // Where range `first` (an output frame) is read from; see CutRange.
 double SeekSeconds(std::int64_t first, double frameSeconds, bool constant) {
@@ -50,7 +59,7 @@ Arguments RangeArguments(const EncoderJob& job, const SourceInfo& source, const 
   Add(args, {"-i", FileUrl(job.source), "-map", "0:v:0"});
   const std::string move = cut.seek > 0 ? "setpts=PTS-" + Precise(cut.shift) + "/TB" : "";
   Append(args, PictureArguments(job, source, disc, move));
-  Append(args, VideoArguments(job, disc));
+  Append(args, VideoArguments(job, source, disc));
   const auto option = std::find(args.begin(), args.end(), "-threads");
   if (option != args.end() && option + 1 != args.end()) option[1] = Text(threads);
   Add(args, {"-an"});
@@ -69,7 +78,7 @@ Arguments SoundArguments(const EncoderJob& job, const SourceInfo& source, const 
   Add(args, {"-vn"});
   Append(args, AudioArguments(job, source, audio));
   if (job.endSeconds) Add(args, {"-t", Seconds(*job.endSeconds)});
-  Add(args, {"-f", "asf", FileUrl(file)});
+  Add(args, {"-f", SoundPartOf(job).muxer, FileUrl(file)});
   return args;
 }
 
@@ -92,7 +101,7 @@ Arguments JoinArguments(const EncoderJob& job, const DiscRules* disc, const std:
   Arguments args = FfmpegHead();
   Add(args, {"-copyts", "-safe", "0", "-protocol_whitelist", "file,pipe", "-thread_queue_size", "0", "-f", "concat",
              "-i", "pipe:0"});
-  if (withSound) Add(args, {"-thread_queue_size", "0", "-i", FileUrl(folder + kSoundPart)});
+  if (withSound) Add(args, {"-thread_queue_size", "0", "-i", FileUrl(folder + SoundPartOf(job).name)});
   Add(args, {"-map", "0:v:0"});
   if (withSound) Add(args, {"-map", "1:a:0"});
   Add(args, {"-c", "copy"});
@@ -168,8 +177,8 @@ std::optional<SplitArguments> TranslateSplitJob(const EncoderJob& job, const Sou
   const AudioPlan audio = PlanAudio(job, source, disc);
   const bool withSound = audio.keepSource || audio.silentTrack;
   if (withSound) {
-    split.audio = SoundArguments(job, source, audio, folder + kSoundPart);
-    split.files.push_back(kSoundPart);
+    split.audio = SoundArguments(job, source, audio, folder + SoundPartOf(job).name);
+    split.files.push_back(SoundPartOf(job).name);
   }
   split.join = JoinArguments(job, disc, folder, withSound);
   return split;

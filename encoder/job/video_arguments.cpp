@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "encoder/job/h264_arguments.h"
 #include "encoder/job/sound_arguments.h"
 
 namespace velto {
@@ -86,8 +87,9 @@ Arguments AspectArguments(const EncoderJob& job) {
 
 }  // namespace
 
-Arguments VideoArguments(const EncoderJob& job, const DiscRules* disc) {
+Arguments VideoArguments(const EncoderJob& job, const SourceInfo& source, const DiscRules* disc) {
   const auto& v = job.video;
+  if (v.codec == VideoCodec::kH264) return PlanH264(job, source).arguments;
   Arguments args = {"-c:v", VideoEncoderName(v.codec)};
   if (const std::string tag = AviTag(job); !tag.empty()) Add(args, {"-vtag", tag});
   Append(args, RateControlArguments(PlanRateControl(job, disc)));
@@ -123,6 +125,9 @@ Arguments MuxerArguments(const EncoderJob& job, const DiscRules* disc) {
     case Container::kAvi: Add(args, {"-f", "avi"}); break;
     case Container::kAsf: Add(args, {"-f", "asf"}); break;
     case Container::kMpeg: Add(args, {"-f", job.video.codec == VideoCodec::kMpeg2 ? "vob" : "mpeg"}); break;
+    case Container::kMp4:
+      Add(args, {"-f", "mp4", "-movflags", "+faststart"});
+      break;
     default:
       Add(args, {"-f", disc->muxer, "-packetsize", Text(disc->packetSize)});
       if (disc->muxRate) Add(args, {"-muxrate", Text(disc->muxRate)});

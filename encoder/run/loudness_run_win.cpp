@@ -82,7 +82,8 @@ LoudnessOutcome EvenOutLoudness(const std::wstring& ffmpeg, EncoderJob& job, con
   job.audio.peakCeilingDb = gain.peakCeilingDb;
   log.Line("loudness " + Decibels(measured->integrated) + " LUFS, range " + Decibels(measured->range) +
            " LU, peak " + Decibels(measured->peak) + " dBFS: gain " + Decibels(gain.gainDb, "%+.2f") +
-           " dB" + (gain.peakCeilingDb ? ", peaks limited" : ""));
+           " dB" + (gain.peakCeilingDb ? ", peaks limited" : "") +
+           (gain.lifted ? ", the most it is lifted: too quiet to be brought to the target" : ""));
   return LoudnessOutcome::kReady;
 }
 

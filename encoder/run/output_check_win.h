@@ -29,10 +29,15 @@ class OutputProber {
   // that the conversion's runs start first; nothing when one waits already.
   void Start();
   // The file at `path` read back: empty when it holds what was planned,
-  // else what is wrong, in words. Uses up the prober that waits.
+  // else what is wrong, in words. Uses up the prober that waits. A prober
+  // that twice cannot read the file in its time (CheckTimeLimitMs) leaves
+  // it unchecked: empty, and the log says so.
   std::string Check(const std::wstring& path, const OutputPlan& plan, RunLog& log);
 
  private:
+  // One reading by the waiting prober, or a new one when none waits.
+  CaptureOutcome Read(const std::wstring& path, DWORD limitMs, std::string& listing);
+
   std::wstring prober_;
   std::jthread starting_;
   std::string listing_;                      // what the waiting one writes
@@ -40,7 +45,8 @@ class OutputProber {
 };
 
 // The checked file's data put on the disk, the file shown and renamed to
-// `output`, replacing a file of that name: 0, or the system's error.
+// `output`, never replacing a file of that name: 0, or the system's error
+// (ERROR_ALREADY_EXISTS when the name is taken).
 std::uint32_t PublishOutput(const std::wstring& partial, const std::wstring& output);
 
 }  // namespace velto

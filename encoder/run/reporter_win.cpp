@@ -11,6 +11,14 @@ bool Reporter::Send(unsigned kind, std::int32_t value) {
   return sendMessage_(window_, kProgressMessage, kind, static_cast<LPARAM>(value)) == 1;
 }
 
+void Reporter::SendOutputName(const std::wstring& path) {
+  if (!Connect() || !sendMessageTimeout_) return;
+  COPYDATASTRUCT data{kOutputNamedCopyData, static_cast<DWORD>(path.size() * sizeof(wchar_t)),
+                      const_cast<wchar_t*>(path.data())};
+  DWORD_PTR answer = 0;
+  sendMessageTimeout_(window_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000, &answer);
+}
+
 bool Reporter::Connect() {
   if (connected_) return window_ != nullptr;
   connected_ = true;
@@ -25,6 +33,8 @@ bool Reporter::Connect() {
       reinterpret_cast<IsWindowFunction>(reinterpret_cast<void*>(GetProcAddress(user32, "IsWindow")));
   sendMessage_ =
       reinterpret_cast<SendMessageFunction>(reinterpret_cast<void*>(GetProcAddress(user32, "SendMessageW")));
+  sendMessageTimeout_ = reinterpret_cast<SendMessageTimeoutFunction>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SendMessageTimeoutW")));
   const HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle_));
   if (isWindow && sendMessage_ && isWindow(window)) window_ = window;
   return window_ != nullptr;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace velto {
 
@@ -16,9 +17,13 @@ class Reporter {
   explicit Reporter(std::int32_t handle) : handle_(handle) {}
   // True when the window answers 1: stop.
   bool Send(unsigned kind, std::int32_t value);
+  // The name the output was given (kOutputNamedCopyData); a window that
+  // does not answer within a few seconds is left.
+  void SendOutputName(const std::wstring& path);
 
  private:
   using SendMessageFunction = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+  using SendMessageTimeoutFunction = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR);
 
   bool Connect();
 
@@ -26,6 +31,7 @@ class Reporter {
   bool connected_ = false;
   HWND window_ = nullptr;
   SendMessageFunction sendMessage_ = nullptr;
+  SendMessageTimeoutFunction sendMessageTimeout_ = nullptr;
 };
 
 }  // namespace velto

@@ -21,7 +21,8 @@ enum class SplitOutcome {
 };
 
 // `salt` is what the runs' argument lines do not say about their parts: the
-// engine's version and the source's size and time (RunDigest).
+// engine run and the source's size, time and bytes at either end
+// (RunDigest).
 SplitOutcome ConvertSplit(const std::wstring& ffmpeg, const std::string& output, const SplitArguments& split,
                           SplitFolder& folder, const std::string& salt, Reporter& reporter, RunLog& log);
 

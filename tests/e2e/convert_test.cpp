@@ -169,18 +169,23 @@ TEST_F(ConverterEndToEnd, FitsAListOnOneDiscAsSvcdAndAsDvd) {
 // "Even out loudness": two clips of the same picture, a quiet one (about
 // -35 LUFS, with clicks that its gain lifts past full scale) and a loud one
 // (about -10 LUFS), come out as AVI, DVD and WMV at -16 LUFS, their true
-// peak at most -1 dBTP; with the box cleared they keep their difference.
+// peak at most -1 dBTP; a third of hiss alone (about -65 LUFS) is lifted by
+// 24 dB at most; with the box cleared they keep their difference.
 TEST_F(ConverterEndToEnd, EvensOutTheLoudnessOfAList) {
-  const std::vector<std::wstring> names = {L"quiet.wmv", L"loud.wmv"};
+  const std::vector<std::wstring> names = {L"quiet.wmv", L"loud.wmv", L"hiss.wmv"};
   MakeClip(Source(names[0]), 320, 240, 3,
            L"sine=frequency=440:samples_per_frame=8,volume=-14dB,volume='if(lt(mod(t,1),0.0001),10,1)':eval=frame");
   MakeClip(Source(names[1]), 320, 240, 3, L"sine=frequency=440,volume=11dB");
+  // Stereo, as every output carries it: a mono sound played on both
+  // channels of a pair is 3 LU louder.
+  MakeClip(Source(names[2]), 320, 240, 3, L"anoisesrc=color=white:amplitude=0.00045,pan=stereo|c0=c0|c1=c0");
+  const double hissLoudness = MeasuredLoudness(Source(names[2])).integrated;
   for (const bool even : {true, false}) {
     SCOPED_TRACE(even ? "evened" : "as they are");
     WritePrivateProfileStringW(L"Destinate", L"Normalize loudness", even ? L"1" : L"0", settingsPath.c_str());
     const HWND main = StartProgram();
     ASSERT_NE(main, nullptr) << "no main window";
-    ASSERT_NO_FATAL_FAILURE(AddFilesAndWait(main, names, 2));
+    ASSERT_NO_FATAL_FAILURE(AddFilesAndWait(main, names, 3));
     const std::vector<std::pair<int, std::wstring>> evened = {{0, L"avi"}, {7, L"vob"}, {8, L"wmv"}};
     for (const auto& [format, extension] : even ? evened : decltype(evened){{0, L"avi"}}) {
       SCOPED_TRACE(format);
@@ -193,6 +198,9 @@ TEST_F(ConverterEndToEnd, EvensOutTheLoudnessOfAList) {
           EXPECT_NEAR(output.integrated, kTargetLoudness, 1.0) << output.peak;
           EXPECT_LE(output.peak, -1.0) << output.integrated;
         }
+        const double lift = MeasuredLoudness(folder + L"\\hiss." + extension).integrated - hissLoudness;
+        EXPECT_LE(lift, 24.5) << hissLoudness;
+        EXPECT_GE(lift, 22.0) << hissLoudness;
       } else {
         EXPECT_GT(loud.integrated - quiet.integrated, 20.0);
       }

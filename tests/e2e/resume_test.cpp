@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <sstream>
 
 #include "base/process_win.h"
@@ -254,8 +255,16 @@ TEST_F(ResumedBatch, NoContinuesNothingAndADamagedJournalIsSetAside) {
 
   const std::wstring journal = localAppData + L"\\Velto ASF Converter\\batch.journal";
   ASSERT_TRUE(WriteFileBytes(journal, "velto batch journal 1\nfile=C:\\a.wmv\nwidth=3"));
+  // The program's own ffmpeg.exe, run by another program, is none of the
+  // converter's business at its start.
+  const std::optional<StartedProcess> foreign = StartHidden(
+      {bin + L"ffmpeg.exe", L"ffmpeg.exe -nostdin -re -f lavfi -i anullsrc=r=8000 -t 60 -f null -", bin});
+  ASSERT_TRUE(foreign);
   ASSERT_NE(StartProgram(), nullptr) << "a damaged journal kept the program from starting";
   EXPECT_EQ(WaitForMessageBox(2000), nullptr) << "a question about a journal that cannot be read";
+  EXPECT_EQ(WaitForSingleObject(foreign->handles.process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the converter ended an ffmpeg.exe that another program runs";
+  TerminateProcess(foreign->handles.process.Get(), 1);
   EXPECT_FALSE(FileExists(journal));
   EXPECT_TRUE(FileExists(journal + L".bad"));
 }

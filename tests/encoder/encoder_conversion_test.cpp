@@ -586,10 +586,15 @@ TEST_F(EncoderConversion, AnOutputThatIsThePlaylistsEntryIsRefused) {
   }
 }
 
-std::string NewestLog() {
+// Where the logs and the batch journal are, with a backslash at its end.
+std::wstring DataFolder() {
   wchar_t base[MAX_PATH];
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return "";
-  const std::wstring folder = std::wstring(base) + L"\\Velto ASF Converter\\logs\\";
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return L"";
+  return std::wstring(base) + L"\\" + kEncoderLogParent + L"\\";
+}
+
+std::string NewestLog() {
+  const std::wstring folder = DataFolder() + L"logs\\";
   std::wstring newest;
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW((folder + L"veltoenc-*.log").c_str(), &found);
@@ -641,6 +646,19 @@ TEST_F(EncoderConversion, AProberThatDoesNotAnswerRefusesTheSource) {
   ASSERT_EQ(g_reports.size(), 4u);
   EXPECT_EQ(g_reports[1].value, 0);
   EXPECT_NE(NewestLog().find("cause=source-read-timeout"), std::string::npos) << NewestLog();
+}
+
+// An output the prober twice cannot read in its time is named unchecked:
+// the conversion itself ended well.
+TEST_F(EncoderConversion, AnOutputThatCannotBeCheckedInTimeIsNamedUnchecked) {
+  const std::wstring encoder = testing::InstallStandInEngine(g_folder + "slow prober\\", true);
+  const testing::EngineFault fault(L"hang-prober");
+  SetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", L"1");
+  const std::string out = Output("unchecked.wmv");
+  EXPECT_EQ(testing::RunWithReports(encoder, test::Fill(test::kWmv, g_videoOnly, out, kRunConvert, 0), 60000), 0u);
+  SetEnvironmentVariableW(L"VELTO_PROBER_SECONDS", nullptr);
+  EXPECT_TRUE(Stream(Probe(out), "video"));
+  EXPECT_NE(NewestLog().find("the output could not be checked in time"), std::string::npos) << NewestLog();
 }
 
 // Outputs that ffmpeg ends well but that do not hold what was planned are
@@ -897,6 +915,22 @@ TEST_F(SplitConversion, AviAndWmvAreTheOneRunsFiles) {
   EXPECT_EQ(SplitFolders(g_folder + "it's\\"), 0);
 }
 
+// MP4 split and joined is the one run's file: H.264 and AAC, a key frame at
+// every join and at least every 10 s, and the index before the media data.
+TEST_F(SplitConversion, Mp4IsTheOneRunsFileWithItsIndexFirst) {
+  const std::string whole = Output("long one run.mp4"), split = Output("long split.mp4");
+  ASSERT_EQ(ConvertLong(test::kMp4, whole, 1), 0u);
+  ASSERT_EQ(ConvertLong(test::kMp4, split, 2), 0u);
+  EXPECT_NE(NewestLog().find("split into 2 ranges"), std::string::npos) << NewestLog();
+  CheckOutput(split, {"mov,mp4,m4a,3gp,3g2,mj2", "h264", "", "aac", 320, 240, 25, 44100, 2, ""}, 36.0);
+  EXPECT_EQ(Stream(Probe(split), "video")->value("profile", ""), "High");
+  EXPECT_LE(LongestGop(split), 250);
+  EXPECT_EQ(PictureTypes(split).substr(450, 1), "I");  // the second range's first frame
+  ExpectAlike(split, whole, 25);
+  const std::string bytes = ReadWholeFile(split).value_or("");
+  EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+}
+
 // The sound is measured once, before the ranges; the one sound run carries
 // the gain.
 TEST_F(SplitConversion, EvenLoudnessMeasuresTheSoundOnce) {
@@ -1002,23 +1036,68 @@ bool EnginesEnded(const OwnedProcess& encoder) {
   return testing::ChildProcesses(id, L"ffmpeg.exe").empty();
 }
 
+// An interrupted batch's journal that names `output`, as the converter
+// leaves it; its path.
+std::string JournalNaming(const std::string& output) {
+  const std::string journal = WideToUtf8(DataFolder() + kBatchJournalName);
+  testing::WriteBytes(journal,
+                      "velto batch journal 1\nfile=D:\\source.wmv\noutput=" + output + "\nstate=waiting\nend\n");
+  return journal;
+}
+
 // What killed runs left beside an output for other outputs goes with its
-// conversion; the parts folder of a live run stays.
+// conversion, but for the work files of a live run and the parts folder of
+// an output the interrupted batch's journal names, which goes once the
+// journal does.
 TEST_F(EncoderConversion, AConversionRemovesWhatKilledRunsLeftBesideIt) {
   const std::string folder = g_folder + "left over\\";
   const std::string stale = folder + "~velto-other.avi.parts\\", live = folder + "~velto-live.avi.parts\\";
-  for (const std::string& made : {folder, stale, live}) CreateDirectoryW(Utf8ToWide(made).c_str(), nullptr);
-  testing::WriteBytes(stale + "video-1.avi", "part");
-  testing::WriteBytes(stale + "video-1.avi.manifest", "velto-part 1\n");
-  testing::WriteBytes(folder + "~velto-other.avi.partial", "output");
-  SetFileAttributesW(Utf8ToWide(folder + "~velto-other.avi.partial").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  const std::string waiting = folder + "~velto-waiting.avi.parts\\";
+  for (const std::string& made : {folder, stale, live, waiting}) CreateDirectoryW(Utf8ToWide(made).c_str(), nullptr);
+  for (const std::string& parts : {stale, waiting}) {
+    testing::WriteBytes(parts + "video-1.avi", "part");
+    testing::WriteBytes(parts + "video-1.avi.manifest", "velto-part 1\n");
+  }
+  // A live run's finished temporary output, not open between the engine's
+  // end and its naming, stays as well.
+  for (const char* partial : {"~velto-other.avi.partial", "~velto-live.avi.partial"}) {
+    testing::WriteBytes(folder + partial, "output");
+    SetFileAttributesW(Utf8ToWide(folder + partial).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  }
   const UniqueHandle lock(CreateFileW(Utf8ToWide(live + "lock").c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                       FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
   ASSERT_TRUE(lock);
+  const std::string journal = JournalNaming(folder + "waiting.avi");
   EXPECT_EQ(Convert(test::kWmv, g_videoOnly, folder + "short.wmv"), 0u);
   EXPECT_EQ(Files(folder, L"~velto-other*"), 0);
   EXPECT_TRUE(Exists(live + "lock"));
+  EXPECT_TRUE(Exists(folder + "~velto-live.avi.partial"));
+  EXPECT_TRUE(Exists(waiting + "video-1.avi.manifest"));
+
+  DeleteFileW(Utf8ToWide(journal).c_str());
+  EXPECT_EQ(Convert(test::kWmv, g_videoOnly, Output("left over\\short.wmv")), 0u);
+  EXPECT_FALSE(Exists(waiting));
+}
+
+// No conversion replaces an output: a file of the name keeps its bytes, and
+// two runs for one name at once both end well under names of their own,
+// which the window learns.
+TEST_F(EncoderConversion, ConversionsNeverReplaceAnOutput) {
+  const std::string folder = g_folder + "one name\\", taken = folder + "talk.wmv";
+  CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr);
+  testing::WriteBytes(taken, "mine");
+  testing::g_outputNames.clear();
+  const std::string arguments = test::Fill(test::kWmv, g_videoOnly, taken, kRunConvert,
+                                           static_cast<long long>(reinterpret_cast<INT_PTR>(ReportWindow())));
+  EXPECT_EQ(testing::RunAllWithReports(Beside(L"veltoenc.exe"), {arguments, arguments}),
+            (std::vector<DWORD>{0, 0}));
+  EXPECT_EQ(testing::ReadBytes(taken), "mine");
+  std::vector<std::string> names = testing::g_outputNames;
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{folder + "talk_wmv.wmv", folder + "talk_wmv_2.wmv"}));
+  for (const std::string& name : names) EXPECT_TRUE(Stream(Probe(name), "video")) << name;
+  EXPECT_EQ(Files(folder, L"~velto-*"), 0);
 }
 
 // Four ranges of 9 s (the last a frame longer), two at a time: a kill after
@@ -1039,6 +1118,12 @@ TEST_F(SplitConversion, AKilledConversionResumesFromItsFinishedParts) {
   }
   const int kept = Files(parts, L"*.manifest"), keptRanges = Files(parts, L"video-*.manifest");
   ASSERT_LT(keptRanges, 4);
+  // Another conversion into the folder leaves them while the batch's
+  // journal names their output.
+  const std::string journal = JournalNaming(out);
+  EXPECT_EQ(Convert(test::kWmv, g_videoOnly, Output("beside kept parts.wmv")), 0u);
+  DeleteFileW(Utf8ToWide(journal).c_str());
+  EXPECT_EQ(Files(parts, L"*.manifest"), kept);
 
   ASSERT_EQ(ConvertLong(test::kDvdPalMp2, out, 2, true), 0u);
   const std::string log = NewestLog();

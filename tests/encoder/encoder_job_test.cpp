@@ -181,7 +181,7 @@ TEST(EncoderJob, WindowHandleIsSignedThirtyTwoBits) {
   EXPECT_EQ(MustParse(test::kWmv, 0, -2147483647LL - 1).windowHandle, INT32_MIN);
   EXPECT_EQ(MustParse(test::kWmv, 0, 2147483647).windowHandle, INT32_MAX);
   EXPECT_FALSE(Parse(test::Fill(test::kWmv, "a", "b", 0, 2147483648LL)).job);
-  EXPECT_FALSE(Parse(test::Fill(test::kWmv, "a", "b", 2, 0)).job);
+  EXPECT_FALSE(Parse(test::Fill(test::kWmv, "a", "b", 3, 0)).job);
 }
 
 TEST(EncoderJob, MalformedOrUnknownPiecesRefuseTheLine) {
@@ -201,8 +201,8 @@ TEST(EncoderJob, MalformedOrUnknownPiecesRefuseTheLine) {
       {"-ofps 25.000000", "-ofps 25/0"},       {"-ofps 25.000000", "-ofps 1e3"},
       {"-ofps 25.000000", "-ofps 25x"},        {"-endpos 9:0:0", "-endpos 9:x:0"},
       {"-endpos 9:0:0", "-endpos 1:2:3:4"},
-      {"-endpos 9:0:0", "-endpos 99999999999999999999999"},    {"-oac mp3lame", "-oac faac"},
-      {"-ovc lavc", "-ovc x264"},              {"-of lavf", "-of rawvideo"},
+      {"-endpos 9:0:0", "-endpos 99999999999999999999999"},    {"-oac mp3lame", "-oac pcm"},
+      {"-ovc lavc", "-ovc x265"},              {"-of lavf", "-of rawvideo"},
       {"-sws 2", "-sws 2 -nosound"},           {"-sws 2", "-sws 2 -sws 2"},
       {"-sws 2", "-sws 2 -even-loudness -even-loudness"}, {"-sws 2", "-sws 2 -even-loudness=1"},
       {"vqmax=31", "vqmax=31:"},               {"vbitrate=1000", "vbitrate=1000::vhq"},

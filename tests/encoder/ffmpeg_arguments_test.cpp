@@ -1,4 +1,5 @@
 #include "encoder/job/ffmpeg_arguments.h"
+#include "encoder/job/h264_arguments.h"
 #include "encoder/job/split_arguments.h"
 
 #include <gtest/gtest.h>
@@ -226,6 +227,60 @@ TEST(FfmpegArguments, ExtremeShapesStayWithinBounds) {
   EXPECT_NE(args.find("scale=16384:8192"), std::string::npos) << args;
 }
 
+// High profile at the lowest level that holds the picture, the peak rate and
+// buffer as sent, a key frame at least every 10 s, AAC-LC in stereo at 44.1
+// or 48 kHz, the index before the media; non-square pixels made square.
+TEST(FfmpegArguments, Mp4IsH264AndAacWithItsIndexFirst) {
+  SourceInfo anamorphic = Clip169Mono();
+  anamorphic.width = 720;
+  anamorphic.height = 576;
+  anamorphic.sampleAspect = {64, 45};
+  EXPECT_EQ(Translate(test::kMp4, anamorphic),
+            std::string(kHead) +
+                "-map 0:v:0 -map 0:a:0 -vf scale=1024:576:flags=bicubic,setsar=1 -r 25 -vsync cfr -c:v libx264 "
+                "-preset superfast -profile:v high -level:v 3.1 -b:v 800000 -maxrate 1600000 -bufsize 1600000 -g 250 "
+                "-pix_fmt yuv420p -threads 0 -af pan=stereo|c0=c0|c1=c0,aformat=sample_rates=44100:channel_layouts=stereo "
+                "-c:a aac -b:a 128k -ar 44100 -ac 2 -t 32400 -f mp4 -movflags +faststart file:out.x");
+  // A 48 kHz source keeps its rate; the line's level and key frames are kept
+  // where they hold; a source without sound gives a file without sound.
+  SourceInfo silent = VideoOnly();
+  std::string line = test::kMp4;
+  line.replace(line.find("profile=high"), 12, "profile=high:level=4.1:keyint=100");
+  EXPECT_NE(Translate(line.c_str(), silent).find("-level:v 4.1 -b:v 800000 -maxrate 1600000 -bufsize 1600000 -g 100 "
+                                                 "-pix_fmt yuv420p -threads 0 -an -t 32400 -f mp4"),
+            std::string::npos);
+  SourceInfo rate48 = Clip43Stereo();
+  rate48.sampleRate = 48000;
+  EXPECT_NE(Translate(test::kMp4, rate48).find("-ar 48000 -ac 2 "), std::string::npos);
+  // H.264 and AAC only together and only in MP4.
+  for (auto [from, to] : {std::pair{"-oac faac", "-oac mp3lame"}, {"format=mp4", "format=avi"}}) {
+    std::string other = test::kMp4;
+    other.replace(other.find(from), std::string_view(from).size(), to);
+    const auto job = ParseEncoderArguments(SplitCommandLine(test::Fill(other, "in.wmv", "out.x", 0, 0)));
+    ASSERT_TRUE(job.job) << job.error;
+    EXPECT_FALSE(TranslateJob(*job.job, Clip43Stereo()).error.empty()) << to;
+  }
+}
+
+// The lowest level whose limits hold size, frame rate, peak rate and
+// buffer: 4.1 or below up to 1080p at 30, 5.1 at most, never one that
+// cannot hold the stream.
+TEST(H264Level, LowestThatHoldsThePictureUpToFivePointOne) {
+  EXPECT_EQ(ChooseLevel(640, 480, 25, 1'600'000, 1'600'000), 30);
+  EXPECT_EQ(ChooseLevel(640, 480, 25, 15'000'000, 15'000'000), 31);  // the peak rate decides
+  EXPECT_EQ(ChooseLevel(1280, 720, 30, 1'600'000, 1'600'000), 31);
+  EXPECT_EQ(ChooseLevel(1920, 1080, 30000.0 / 1001, 1'600'000, 1'600'000), 40);
+  EXPECT_EQ(ChooseLevel(1920, 1080, 60, 1'600'000, 1'600'000), 42);
+  EXPECT_EQ(ChooseLevel(3840, 2160, 30, 1'600'000, 1'600'000), 51);
+  EXPECT_EQ(ChooseLevel(4096, 2304, 60, 1'600'000, 1'600'000), 0);
+  SourceInfo huge = Clip43Stereo();
+  huge.width = 7680;
+  huge.height = 4320;
+  const auto job = ParseEncoderArguments(SplitCommandLine(test::Fill(test::kMp4, "in.wmv", "out.x", 0, 0)));
+  ASSERT_TRUE(job.job);
+  EXPECT_NE(TranslateJob(*job.job, huge).error.find("level 5.1"), std::string::npos);
+}
+
 TEST(FfmpegArguments, ProbeArgumentsUseFileUrls) {
   EXPECT_EQ(JoinCommandLine(ProbeArguments("-y.wmv", false)),
             "-hide_banner -v error -print_format json -show_format -show_streams file:-y.wmv");
@@ -271,6 +326,21 @@ TEST(SplitArguments, DvdRangesMoveToWholeFramesAndJoinIntoTheDvdMuxer) {
             "ffconcat version 1.0\nfile 'file:C:\\t\\video-1.mpg'\nduration 18.000000\n"
             "file 'file:C:\\t\\video-2.mpg'\n");
   EXPECT_EQ(split->files, (std::vector<std::string>{"video-1.mpg", "video-2.mpg", "audio.asf"}));
+}
+
+// MP4 parts and sound (which keeps AAC's encoder delay) are joined by
+// stream copy into MP4 with its index first.
+TEST(SplitArguments, Mp4PartsJoinIntoMp4) {
+  const auto split = Split(test::kMp4, 36.0, 2, "out.mp4");
+  ASSERT_TRUE(split);
+  EXPECT_NE(JoinCommandLine(split->video[1]).find(" -c:v libx264 -preset superfast "), std::string::npos);
+  EXPECT_NE(JoinCommandLine(split->video[1]).find(" -threads 1 -an -f mp4 file:C:\\t\\video-2.mp4"),
+            std::string::npos);
+  EXPECT_NE(JoinCommandLine(split->audio).find(" -f mp4 file:C:\\t\\audio.mp4"), std::string::npos);
+  EXPECT_NE(JoinCommandLine(split->join).find(" -i file:C:\\t\\audio.mp4 -map 0:v:0 -map 1:a:0 -c copy "
+                                              "-f mp4 -movflags +faststart file:out.mp4"),
+            std::string::npos);
+  EXPECT_EQ(split->files, (std::vector<std::string>{"video-1.mp4", "video-2.mp4", "audio.mp4"}));
 }
 
 TEST(SplitArguments, KeptSourceTimesAreCutBetweenFramesAndKeptInTheJoin) {

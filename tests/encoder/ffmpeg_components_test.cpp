@@ -51,9 +51,9 @@ std::set<Name> ProductComponents() {
 // peak limiter, channel changes and fitting into a frame.
 std::vector<EncoderJob> AllJobs() {
   std::vector<EncoderJob> jobs;
-  for (int c = 1; c <= static_cast<int>(Container::kDvd); ++c)
-    for (int v = 1; v <= static_cast<int>(VideoCodec::kXvid); ++v)
-      for (int a = 0; a <= static_cast<int>(AudioCodec::kWmav2); ++a)
+  for (int c = 1; c <= static_cast<int>(Container::kMp4); ++c)
+    for (int v = 1; v <= static_cast<int>(VideoCodec::kH264); ++v)
+      for (int a = 0; a <= static_cast<int>(AudioCodec::kAac); ++a)
         for (int picture = 0; picture < 3; ++picture) {
           EncoderJob job;
           job.source = "in.wmv";

@@ -77,6 +77,10 @@ inline constexpr const char* kAsfMsmpeg4v2 =
     "\"%SRC%\" -o \"%OUT%\" -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2:acodec=wmav2:vqscale=9:abitrate=224:autoaspect=1"
     " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=asf -sws 2"
     " -af volume=+0db:0:channels=2 -srate 44100 -ofps 1000.000000 -endpos 9:0:0 %MODE% %HWND%";
+inline constexpr const char* kMp4 =
+    "\"%SRC%\" -o \"%OUT%\" -oac faac -ovc x264 -faacopts br=128:mpeg=4:object=2"
+    " -x264encopts bitrate=800:vbv_maxrate=1600:vbv_bufsize=1600:profile=high -of lavf -lavfopts format=mp4 -sws 2"
+    " -af volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 %MODE% %HWND%";
 
 inline std::string Fill(std::string text, const std::string& source, const std::string& output, int mode,
                         long long window) {

@@ -58,24 +58,28 @@ TEST(LoudnessArguments, TheReportIsTheSummaryAtTheEnd) {
     EXPECT_FALSE(ReadLoudnessReport(broken)) << broken;
 }
 
-// A plain gain to -16 LUFS and the user's gain on top; a limiter only where
-// the peak would pass -2.5 dBFS; silence keeps the user's gain alone.
+// A plain gain to -16 LUFS, at most +24 dB, and the user's gain on top; a
+// limiter only where the peak would pass -2.5 dBFS; silence keeps the
+// user's gain alone.
 TEST(LoudnessArguments, OneGainToTheTargetAndALimiterOnlyForPeaks) {
   const struct {
     Loudness measured;
     double user, gain;
     bool limited;
+    bool lifted = false;
   } kCases[] = {
       {{-35, 0, -32}, 0, 19, false},    {{-10, 3, -1}, 0, -6, false},
       {{-30, 8, -3}, 0, 14, true},      {{-35, 0, -32}, 6, 25, false},
       {{-16, 0, -4}, 4, 4, true},       {{-20, 0, -6}, 0, 4, true}  ,
       {{-70, 0, -INFINITY}, -3, -3, false}, {{NAN, 0, 0}, 0, 0, false},
+      {{-40, 0, -30}, 0, 24, false},    {{-65, 0, -50}, 2, 26, false, true},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.measured.integrated);
     const LoudnessGain gain = EvenLoudnessGain(c.measured, c.user);
     EXPECT_DOUBLE_EQ(gain.gainDb, c.gain);
     EXPECT_EQ(gain.peakCeilingDb.has_value(), c.limited);
+    EXPECT_EQ(gain.lifted, c.lifted);
   }
 }
 

@@ -130,5 +130,11 @@ TEST(OutputCheck, OnlyAnOutputHoldingThePlanPasses) {
   EXPECT_EQ(CheckOutput(plan, OutputFacts{}), "the output holds no picture");
 }
 
+// A 4 GB output gets the prober's 30 s and 200 s more.
+TEST(OutputCheck, TheTimeToReadAnOutputGrowsWithIt) {
+  EXPECT_EQ(CheckTimeLimitMs(30'000, 0), 30'000u);
+  EXPECT_EQ(CheckTimeLimitMs(30'000, 4'000'000'000ull), 230'000u);
+}
+
 }  // namespace
 }  // namespace velto

@@ -54,21 +54,22 @@ TEST(BatchJournal, AnOlderJournalWithoutStartTimesReads) {
   EXPECT_EQ(old->files[1].Published(), "C:\\out 100%\\b.vob");
 }
 
-// An existing output is a file's own only when written since its run
-// started, and when no other file is done with it; the batch's names stay
+// An existing output is a file's own only when not empty, written since its
+// run started, and when no other file is done with it; the batch's names stay
 // given out whatever became of their files.
 TEST(BatchJournal, AnOutputThatIsThereIsAFilesOwnOnlyWhenItCanBe) {
   constexpr std::uint64_t kSecond = 10'000'000, kStart = 133'000'000'000'000'000ull;
   BatchJournal journal;
   journal.files = {File("C:\\v\\clip.asf", "C:\\out\\clip.vob", JournalState::kWaiting, "", kStart),
                    File("C:\\v\\talk.wmv", "C:\\out\\talk.vob", JournalState::kWaiting, "C:\\out\\talk_2.vob", 0)};
-  EXPECT_TRUE(OutputIsFilesOwn(journal, 0, kStart + 60 * kSecond));
-  EXPECT_TRUE(OutputIsFilesOwn(journal, 0, kStart - kSecond)) << "a FAT write time";
-  EXPECT_FALSE(OutputIsFilesOwn(journal, 0, kStart - 3 * kSecond)) << "older than the run";
-  EXPECT_FALSE(OutputIsFilesOwn(journal, 1, kStart)) << "a start time unknown";
-  EXPECT_FALSE(OutputIsFilesOwn(journal, 2, kStart));
+  EXPECT_TRUE(OutputIsFilesOwn(journal, 0, kStart + 60 * kSecond, 4096));
+  EXPECT_TRUE(OutputIsFilesOwn(journal, 0, kStart - kSecond, 4096)) << "a FAT write time";
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 0, kStart + 60 * kSecond, 0)) << "an empty file";
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 0, kStart - 3 * kSecond, 4096)) << "older than the run";
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 1, kStart, 4096)) << "a start time unknown";
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 2, kStart, 4096));
   journal.files.push_back(File("C:\\w\\clip.wmv", "C:\\OUT\\clip.vob", JournalState::kDone, "", kStart));
-  EXPECT_FALSE(OutputIsFilesOwn(journal, 0, kStart + 60 * kSecond)) << "another file's output";
+  EXPECT_FALSE(OutputIsFilesOwn(journal, 0, kStart + 60 * kSecond, 4096)) << "another file's output";
 
   EXPECT_TRUE(GivenOut(journal, "c:\\out\\CLIP.vob"));
   EXPECT_TRUE(GivenOut(journal, "C:\\out\\talk.vob"));

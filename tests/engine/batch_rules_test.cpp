@@ -27,9 +27,9 @@ TEST(OutputNaming, FolderPlusSourceNamePlusFormatExtension) {
 
 TEST(OutputNaming, ExtensionsByFormat) {
   const std::vector<std::string> expected = {"avi", "mpeg", "mpeg", "avi", "avi",
-                                             "mpeg", "mpeg", "vob", "wmv", "asf"};
-  for (int format = 0; format < 10; ++format) EXPECT_EQ(OutputExtension(format), expected[format]) << format;
-  EXPECT_EQ(OutputExtension(10), "avi");
+                                             "mpeg", "mpeg", "vob", "wmv", "asf", "mp4"};
+  for (int format = 0; format < 11; ++format) EXPECT_EQ(OutputExtension(format), expected[format]) << format;
+  EXPECT_EQ(OutputExtension(11), "avi");
   EXPECT_EQ(OutputExtension(-1), "avi");
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/module_directory.h"
+#include "tests/support/fresh_settings.h"
 
 namespace velto {
 namespace {
@@ -15,35 +16,7 @@ namespace {
 constexpr std::intptr_t kWindow = 4660;
 constexpr char kDirectory[] = "C:\\Program Files\\Velto\\";
 
-// The values a fresh option.ini starts with.
-ConversionSettings Defaults() {
-  ConversionSettings s;
-  s.letterbox = 1;
-  s.outputFormat = kFormatAvi;
-  s.tvMode = kTvNtsc;
-  s.mpegAspectRatio = 2;
-  s.dvdAspectRatio = 1;
-  s.aviQuality = 4;
-  s.mpeg1Quality = 3;
-  s.mpeg2Quality = 3;
-  s.svcdQuality = 4;
-  s.dvdQuality = 5;
-  s.wmvQuality = 5;
-  s.aviVideoCodec = 0;
-  s.asfVideoCodec = 2;
-  s.aviAudioCodec = 0;
-  s.divxAudioCodec = 0;
-  s.xvidAudioCodec = 0;
-  s.dvdAudioCodec = 0;
-  s.wmvAudioCodec = 1;
-  s.asfAudioCodec = 1;
-  s.aviResolution = 0;
-  s.mpegResolution = 0;
-  s.aviFrameRate = 0;
-  s.mpegFrameRate = 0;
-  s.volume = 20;
-  return s;
-}
+ConversionSettings Defaults() { return testing::FreshSettings(); }
 
 EncoderRun Conversion() {
   EncoderRun run;
@@ -295,9 +268,18 @@ TEST(CommandLine, WindowsMediaQualityOutsideTheListIsClamped) {
   }
 }
 
+// MP4: the preset's rates, a peak and buffer of twice the video rate.
+TEST(CommandLine, Mp4) {
+  const ConversionSettings s = With([](auto& st) { st.outputFormat = kFormatMp4; st.mp4Quality = 7; st.volume = 23; });
+  EXPECT_EQ(Arguments(s, 29.97),
+            kHead + " -oac faac -ovc x264 -faacopts br=192:mpeg=4:object=2"
+                    " -x264encopts bitrate=2500:vbv_maxrate=5000:vbv_bufsize=5000:profile=high"
+                    " -of lavf -lavfopts format=mp4 -sws 2 -af volume=+3db:0:channels=2 -ofps 30000/1001" + kTail);
+}
+
 TEST(CommandLine, UnknownFormatSendsOnlyRateAndEnding) {
   ConversionSettings s = Defaults();
-  s.outputFormat = 10;
+  s.outputFormat = kFormatCount;
   EXPECT_EQ(Arguments(s, 25.0), kHead + " -ofps 1000.000000" + kTail);
 }
 
@@ -406,7 +388,7 @@ TEST(CommandLine, ProbeCarriesTheHeldSizeButNoExpand) {
 
 TEST(CommandLine, WindowHandleIsASigned32BitNumber) {
   ConversionSettings s = Defaults();
-  s.outputFormat = 10;
+  s.outputFormat = kFormatCount;
   EncoderRun run = Conversion();
   run.mainWindow = static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80001234u));
   EXPECT_EQ(Arguments(s, 25.0, {}, run), kHead + " -ofps 1000.000000 -endpos 9:0:0 0 -2147478988");
@@ -418,7 +400,7 @@ TEST(CommandLine, WindowHandleIsASigned32BitNumber) {
 
 TEST(CommandLine, PathsAreCopiedAsTheyAre) {
   ConversionSettings s = Defaults();
-  s.outputFormat = 10;
+  s.outputFormat = kFormatCount;
   EncoderRun run = Conversion();
   run.sourcePath = "C:\\Vidéo 100% & !^\\%s %d.wmv";
   run.outputPath = "D:\\Ausgabe ü\\%s %d.avi";
@@ -454,6 +436,39 @@ TEST(CommandLine, SelectionsStayInTheParameters) {
   EXPECT_EQ(p.videoBitrate, 1000);
   EXPECT_EQ(p.audioBitrate, 192);
   EXPECT_EQ(p.outputFps, 28.5);
+}
+
+}  // namespace
+}  // namespace velto
+
+namespace velto {
+namespace {
+
+// A preview is the conversion's own line with the moment before its ending
+// and the preview mode: the ending found from the back, so a path holding
+// the same text stays as it is.
+TEST(CommandLine, APreviewIsTheConversionsLineWithItsMomentAndMode) {
+  ConversionSettings s = Defaults();
+  s.outputFormat = kFormatDvd;
+  EncodingParameters convertParams, previewParams;
+  SelectOutputSize(s, convertParams);
+  SelectOutputSize(s, previewParams);
+  const std::string conversion = Arguments(s, 25.0, convertParams);
+  const std::string body = conversion.substr(0, conversion.size() - kTail.size());
+  const auto preview = [&](double seconds, EncoderRun run = Conversion()) {
+    EncodingParameters p = previewParams;
+    return BuildPreviewCommandLine(s, p, 25.0, run, seconds, kDirectory).arguments;
+  };
+  EXPECT_EQ(preview(5.0), body + " -ss 5 -endpos 9:0:0 2 4660");
+  EXPECT_EQ(preview(83.25), body + " -ss 83.25 -endpos 9:0:0 2 4660");
+  EXPECT_EQ(preview(0.0004), body + " -ss 0 -endpos 9:0:0 2 4660");
+  EXPECT_EQ(preview(-3.0), body + " -ss 0 -endpos 9:0:0 2 4660");
+
+  EncoderRun odd = Conversion();
+  odd.sourcePath = "C:\\a -endpos 9:0:0 b.wmv";
+  const std::string line = preview(1.5, odd);
+  EXPECT_EQ(line.rfind(" -ss 1.5 -endpos 9:0:0 2 4660"), line.size() - std::string(" -ss 1.5 -endpos 9:0:0 2 4660").size());
+  EXPECT_EQ(line.find(" -ss"), line.rfind(" -ss"));
 }
 
 }  // namespace

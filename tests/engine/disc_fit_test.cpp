@@ -34,7 +34,7 @@ TEST(DiscFit, NoPlanUnlessAFormatThatOffersItFitsAList) {
   ConversionSettings svcd = Fitting(kFormatSvcd);
   EXPECT_TRUE(PlanDiscFit(svcd, 90.0, 4, kTestCapacity));
   EXPECT_FALSE(PlanDiscFit(svcd, 0.0, 0, kTestCapacity));
-  for (const std::int32_t format : {0, 2, 5, 8, -1, 10}) {  // AVI, MPEG2, VCD, WMV, outside the list
+  for (const std::int32_t format : {0, 2, 5, 8, 10, -1, 11}) {  // AVI, MPEG2, VCD, WMV, MP4, outside the list
     EXPECT_FALSE(PlanDiscFit(Fitting(format), 90.0, 4, kTestCapacity)) << format;
   }
   svcd.svcdQuality = 5;  // outside its presets: no audio rate to plan with

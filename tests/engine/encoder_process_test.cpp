@@ -152,7 +152,7 @@ TEST_F(EncoderStop, StopAnsweredNoLetsTheRunFinish) {
 
 // A program of `folder` started suspended, as a child of `parent` when
 // one is given.
-PROCESS_INFORMATION StartSuspended(const std::string& program, HANDLE parent) {
+PROCESS_INFORMATION StartSuspended(const std::string& program, HANDLE parent, const std::string& arguments = {}) {
   SIZE_T size = 0;
   InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
   std::vector<char> attributes(size);
@@ -164,7 +164,7 @@ PROCESS_INFORMATION StartSuspended(const std::string& program, HANDLE parent) {
     UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_PARENT_PROCESS, &parent, sizeof parent,
                               nullptr, nullptr);
   const std::wstring path = Utf8ToWide(program);
-  std::wstring line = L"\"" + path + L"\"";
+  std::wstring line = L"\"" + path + L"\" " + Utf8ToWide(arguments);
   PROCESS_INFORMATION info{};
   CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,
                  nullptr, nullptr, &startup.StartupInfo, &info);
@@ -174,7 +174,9 @@ PROCESS_INFORMATION StartSuspended(const std::string& program, HANDLE parent) {
 
 // An ffmpeg run whose veltoenc was killed as it started the run stays
 // suspended, as does a veltoenc whose converter was killed as it started
-// it; the sweep ends both and leaves a run whose veltoenc lives.
+// it; the sweep ends both and leaves a run whose veltoenc lives, and an
+// ffmpeg.exe that runs although its starter has gone: that one may be
+// anybody's.
 TEST_F(EncoderProcess, EndsTheRunsWhoseStarterHasGone) {
   std::filesystem::copy_file(testing::PathFromUtf8(encoder + "veltoenc.exe"),
                              testing::PathFromUtf8(encoder + "ffmpeg.exe"));
@@ -183,7 +185,11 @@ TEST_F(EncoderProcess, EndsTheRunsWhoseStarterHasGone) {
   const PROCESS_INFORMATION kept = StartSuspended(encoder + "ffmpeg.exe", living.hProcess);
   const PROCESS_INFORMATION orphan = StartSuspended(encoder + "ffmpeg.exe", killed.hProcess);
   const PROCESS_INFORMATION lostEncoder = StartSuspended(encoder + "veltoenc.exe", killed.hProcess);
-  ASSERT_TRUE(kept.hProcess && orphan.hProcess && lostEncoder.hProcess);
+  testing::WriteBytes(scratch.File("long.wmv"), "stall_ms=60000\n");
+  const PROCESS_INFORMATION foreign = StartSuspended(
+      encoder + "ffmpeg.exe", killed.hProcess, "\"" + scratch.File("long.wmv") + "\" -o \"" + scratch.File("o.avi") + "\" 0 0");
+  ASSERT_TRUE(kept.hProcess && orphan.hProcess && lostEncoder.hProcess && foreign.hProcess);
+  ResumeThread(foreign.hThread);
   TerminateProcess(killed.hProcess, 1);
   WaitForSingleObject(killed.hProcess, 5000);
 
@@ -191,7 +197,8 @@ TEST_F(EncoderProcess, EndsTheRunsWhoseStarterHasGone) {
   EXPECT_EQ(WaitForSingleObject(orphan.hProcess, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(lostEncoder.hProcess, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(kept.hProcess, 0), WAIT_TIMEOUT);
-  for (const PROCESS_INFORMATION& started : {living, killed, kept, orphan, lostEncoder}) {
+  EXPECT_EQ(WaitForSingleObject(foreign.hProcess, 0), WAIT_TIMEOUT);
+  for (const PROCESS_INFORMATION& started : {living, killed, kept, orphan, lostEncoder, foreign}) {
     TerminateProcess(started.hProcess, 1);
     WaitForSingleObject(started.hProcess, 5000);
     CloseHandle(started.hProcess);

@@ -53,6 +53,8 @@ TEST(QualityPreset, EachTableAtItsEnds) {
       {kFormatWmv, &ConversionSettings::wmvQuality, 0, {192, 64}},
       {kFormatWmv, &ConversionSettings::wmvQuality, 8, {2000, 224}},
       {kFormatAsf, &ConversionSettings::wmvQuality, 3, {640, 96}},
+      {kFormatMp4, &ConversionSettings::mp4Quality, 0, {256, 64}},
+      {kFormatMp4, &ConversionSettings::mp4Quality, 8, {4000, 192}},
   };
   for (const Case& c : cases) {
     ConversionSettings s = WithFormat(c.format);
@@ -84,7 +86,7 @@ TEST(QualityPreset, IndexOutsideTheTableKeepsBothBitrates) {
       {kFormatSvcd, &ConversionSettings::svcdQuality, 5},
       {kFormatDvd, &ConversionSettings::dvdQuality, 6},
       {kFormatWmv, &ConversionSettings::wmvQuality, 9},
-      {10, &ConversionSettings::aviQuality, 0},
+      {kFormatCount, &ConversionSettings::aviQuality, 0},
       {-1, &ConversionSettings::aviQuality, 0},
   };
   for (const Case& c : cases) {
@@ -130,7 +132,7 @@ TEST(AspectText, OtherFormatsAndBadIndexesLeaveTheText) {
   ConversionSettings s = WithFormat(kFormatAvi);
   s.dvdAspectRatio = 1;
   s.mpegAspectRatio = 1;
-  for (std::int32_t format : std::vector<std::int32_t>{kFormatAvi, kFormatDivx, kFormatXvid, kFormatWmv, kFormatAsf, 10}) {
+  for (std::int32_t format : std::vector<std::int32_t>{kFormatAvi, kFormatDivx, kFormatXvid, kFormatWmv, kFormatAsf, kFormatMp4, kFormatCount}) {
     s.outputFormat = format;
     EXPECT_EQ(AspectAfter(s, "prev"), "prev") << format;
   }
@@ -156,7 +158,7 @@ void ExpectFpsBySource(const ConversionSettings& s, std::initializer_list<std::p
 }
 
 TEST(FrameRate, AviFollowsTheSourceWithinItsBand) {
-  for (std::int32_t format : {kFormatAvi, kFormatDivx, kFormatXvid}) {
+  for (std::int32_t format : {kFormatAvi, kFormatDivx, kFormatXvid, kFormatMp4}) {
     ConversionSettings s = WithFormat(format);
     s.aviFrameRate = 0;
     s.mpegFrameRate = 3;
@@ -213,7 +215,7 @@ TEST(FrameRate, DiscFormatsRunAtTheirTvStandardsRate) {
 }
 
 TEST(FrameRate, WindowsMediaAndUnknownFormatsAskForTheUnlimitedRate) {
-  for (std::int32_t format : std::vector<std::int32_t>{kFormatWmv, kFormatAsf, 10, -1}) {
+  for (std::int32_t format : std::vector<std::int32_t>{kFormatWmv, kFormatAsf, kFormatCount, -1}) {
     ConversionSettings s = WithFormat(format);
     EXPECT_EQ(FpsFor(s, 25.0), 1000.0) << format;
   }

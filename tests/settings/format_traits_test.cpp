@@ -60,10 +60,24 @@ TEST(FormatTraits, EveryItemNamesTheNumberSentForIt) {
   }
 }
 
-TEST(FormatTraits, OnlyTheTenFormatsHaveTraits) {
+TEST(FormatTraits, OnlyTheListedFormatsHaveTraits) {
   EXPECT_EQ(TraitsOf(-1), nullptr);
   EXPECT_EQ(TraitsOf(kFormatCount), nullptr);
   for (int format = 0; format < kFormatCount; ++format) EXPECT_NE(TraitsOf(format), nullptr);
+}
+
+// MP4 keeps its own quality, size and rate (the AVI rates, "Original"
+// following the source as AVI does); the rest is fixed.
+TEST(FormatTraits, Mp4Row) {
+  const FormatTraits& t = *TraitsOf(kFormatMp4);
+  EXPECT_EQ(t.quality.list.setting, &ConversionSettings::mp4Quality);
+  EXPECT_EQ(t.size.list.setting, &ConversionSettings::mp4Resolution);
+  EXPECT_EQ(t.rate.list.setting, &ConversionSettings::mp4FrameRate);
+  EXPECT_EQ(t.rate.fromSource, TraitsOf(kFormatAvi)->rate.fromSource);
+  EXPECT_EQ(t.videoCodec.list.texts[0], "H.264");
+  EXPECT_EQ(t.audioCodec.list.texts[0], "AAC");
+  EXPECT_TRUE(t.tvMode.pick == Pick::kFixed && t.aspect.list.pick == Pick::kFixed && t.discFit == nullptr);
+  EXPECT_EQ(t.extension, "mp4");
 }
 
 TEST(FormatTraits, OnlyTheDiscFormatsUseTheTvMode) {

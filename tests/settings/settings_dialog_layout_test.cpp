@@ -127,13 +127,13 @@ TEST_F(OutputSettingsLayout, TheDiscControlsFitTheirTextsInTabOrder) {
   });
 }
 
-TEST_F(OutputSettingsLayout, TheFormatListHoldsTheTenFormatsFromTheTemplate) {
+TEST_F(OutputSettingsLayout, TheFormatListHoldsEveryFormatFromTheTemplate) {
   Run([](SettingsBox& box) {
     const std::vector<std::string> expected(kOutputFormatTexts.begin(), kOutputFormatTexts.end());
     EXPECT_EQ(box.Items(IDC_SETTINGS_FORMAT), expected);
   });
   // Every run adds them once, never twice.
-  Run([](SettingsBox& box) { EXPECT_EQ(box.Items(IDC_SETTINGS_FORMAT).size(), 10u); });
+  Run([](SettingsBox& box) { EXPECT_EQ(box.Items(IDC_SETTINGS_FORMAT).size(), kOutputFormatTexts.size()); });
 }
 
 // ---------------------------------------------------------------- picture

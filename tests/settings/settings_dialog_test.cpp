@@ -357,7 +357,7 @@ TEST_F(OutputSettings, OutOfRangeValuesShowNoSelectionAndAreKeptOnOk) {
 }
 
 TEST_F(OutputSettings, AnUnknownFormatLeavesEveryListEmptyUntilOneIsPicked) {
-  g_settings.outputFormat = 10;
+  g_settings.outputFormat = kFormatCount;
   g_settings.volume = 55;
   const ConversionSettings before = g_settings;
   Run(

@@ -51,7 +51,10 @@ constexpr std::string_view kDefaultFile =
     "Volume=20\r\n"
     "Fit to disc=0\r\n"
     "Disc size=1\r\n"
-    "Normalize loudness=0\r\n";
+    "Normalize loudness=0\r\n"
+    "MP4 quality=4\r\n"
+    "MP4 resolution=0\r\n"
+    "MP4 frame rate=0\r\n";
 
 struct Loaded {
   ConversionSettings settings;
@@ -110,8 +113,13 @@ TEST(SettingsStore, AFileWithoutTheLaterKeysLoadsTheirDefaults) {
   EXPECT_EQ(loaded.settings.fitToDisc, 0);
   EXPECT_EQ(loaded.settings.discSize, 1);
   EXPECT_EQ(loaded.settings.normalizeLoudness, 0);
+  EXPECT_EQ(loaded.settings.mp4Quality, 4);
+  EXPECT_EQ(loaded.settings.mp4Resolution, 0);
+  EXPECT_EQ(loaded.settings.mp4FrameRate, 0);
   ASSERT_TRUE(SaveSettingsTo(dir.Directory(), loaded.settings, loaded.folder));
-  EXPECT_NE(ReadBytes(dir.File("option.ini")).find("\r\nFit to disc=0\r\nDisc size=1\r\nNormalize loudness=0\r\n"),
+  EXPECT_NE(ReadBytes(dir.File("option.ini"))
+                .find("\r\nFit to disc=0\r\nDisc size=1\r\nNormalize loudness=0\r\n"
+                      "MP4 quality=4\r\nMP4 resolution=0\r\nMP4 frame rate=0\r\n"),
             std::string::npos);
 }
 
@@ -216,7 +224,8 @@ TEST(SettingsStore, SavingKeepsEverythingElse) {
                                 "Divx audio codec=0", "Xvid audio codec=0", "DVD audio codec=0",
                                 "WMV audio codec=1", "ASF audio codec=1", "AVI resolution=0",
                                 "MPEG resolution=0", "AVI frame rate=0", "MPEG frame rate=0", "Fit to disc=0",
-                                "Disc size=1", "Normalize loudness=0"}) {
+                                "Disc size=1", "Normalize loudness=0", "MP4 quality=4", "MP4 resolution=0",
+                                "MP4 frame rate=0"}) {
     expected += std::string(line) + "\r\n";
   }
   EXPECT_EQ(written, expected + tail);

@@ -34,12 +34,15 @@ TEST(ValueLists, QualityTexts) {
   EXPECT_TEXTS(kDvdQualityTexts, 6, {{0, "1.Lower  (video bitrate: 800kbps; audio bitrate:112kbps)"},
                                      {3, "4.Medium (video bitrate:2000kbps; audio bitrate:160kbps)"},
                                      {5, "6.Best   (video bitrate:5000kbps; audio bitrate:224kbps)"}});
+  EXPECT_TEXTS(kMp4QualityTexts, 9, {{1, "2.Lower  (video bitrate: 384kbps; audio bitrate: 80kbps)"},
+                                     {8, "9.Best   (video bitrate:4000kbps; audio bitrate:192kbps)"}});
   ASSERT_EQ(kDvdQualityTexts.size(), kMpeg2QualityTexts.size());
   for (std::size_t i = 1; i < kDvdQualityTexts.size(); ++i) EXPECT_EQ(kDvdQualityTexts[i], kMpeg2QualityTexts[i]);
 
   // Every entry starts with its number, and all quality texts line up.
   for (const TextList list : {TextList(kAviQualityTexts), TextList(kWmvQualityTexts), TextList(kMpeg1QualityTexts),
-                              TextList(kSvcdQualityTexts), TextList(kMpeg2QualityTexts), TextList(kDvdQualityTexts)}) {
+                              TextList(kSvcdQualityTexts), TextList(kMpeg2QualityTexts), TextList(kDvdQualityTexts),
+                              TextList(kMp4QualityTexts)}) {
     for (std::size_t i = 0; i < list.size(); ++i) {
       EXPECT_EQ(list[i].substr(0, 2), std::to_string(i + 1) + ".");
       EXPECT_EQ(list[i].size(), 56u) << list[i];
@@ -53,14 +56,15 @@ TEST(ValueLists, AspectSizeAndRateTexts) {
   EXPECT_TEXTS(kAviSizeTexts, 20,
                {{0, "Original"}, {1, "80 x 60"}, {13, "480 x 272"}, {16, "624 x 352"}, {19, "720 x 576"}});
   EXPECT_TEXTS(kMpegSizeTexts, 18, {{12, "352 x 288"}, {13, "480 x 480"}, {15, "640 x 480"}, {17, "720 x 576"}});
+  EXPECT_TEXTS(kMp4SizeTexts, 11, {{0, "Original"}, {3, "640 x 360"}, {7, "854 x 480"}, {10, "1920 x 1080"}});
   EXPECT_TEXTS(kAviRateTexts, 8, {{1, "14.985 fps"}, {2, "20.0 fps"}, {6, "29.97 fps"}});
   EXPECT_TEXTS(kMpegRateTexts, 6, {{0, "Original"}, {1, "23.976 fps"}, {5, "30.0 fps"}});
 }
 
 TEST(ValueLists, FormatTvModeAndCodecTexts) {
-  EXPECT_TEXTS(kOutputFormatTexts, 10,
+  EXPECT_TEXTS(kOutputFormatTexts, 11,
                {{0, "AVI Format (*.avi)"}, {5, "VCD compatible MPEG1 Format (*.mpg)"},
-                {7, "DVD compatible MPEG2 Format (*.vob)"}, {9, "ASF Format (*.ASF)"}});
+                {7, "DVD compatible MPEG2 Format (*.vob)"}, {9, "ASF Format (*.ASF)"}, {10, "MP4 Format (*.mp4)"}});
   EXPECT_TEXTS(kTvModeTexts, 2, {{0, "NTSC"}, {1, "PAL"}});
   EXPECT_TEXTS(kAsfVideoCodecTexts, 3, {{1, "msmpeg4v2"}});
   EXPECT_TEXTS(kDvdAudioCodecTexts, 2, {{0, "AC3"}});

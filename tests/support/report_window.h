@@ -25,7 +25,17 @@ inline std::vector<Report> g_reports;
 inline bool g_answerStop = false;
 inline int g_stopFromSecond = INT_MAX;
 
+// The names the window was told outputs were given (kOutputNamedCopyData).
+inline std::vector<std::string> g_outputNames;
+
 inline LRESULT CALLBACK ReportWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data->dwData != kOutputNamedCopyData) return FALSE;
+    g_outputNames.push_back(
+        WideToUtf8(std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t))));
+    return TRUE;
+  }
   if (message == kProgressMessage) {
     g_reports.push_back({static_cast<unsigned>(wParam), static_cast<int>(lParam)});
     const bool stop = g_answerStop || static_cast<int>(lParam) >= g_stopFromSecond;
@@ -55,29 +65,51 @@ inline int LastReport(unsigned kind) {
   return value;
 }
 
-// Runs `program` with `arguments` (UTF-8), handling this thread's messages
-// (the reports) until it ends; one still running after `timeoutMs` is ended
-// with code 998. Its exit code, 999 when it did not start.
-inline DWORD RunWithReports(const std::wstring& program, const std::string& arguments, DWORD timeoutMs = INFINITE) {
-  std::wstring line = L"\"" + program + L"\" " + Utf8ToWide(arguments);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-  const OwnedProcess started(pi);
-  const HANDLE process = started.process.Get();
-  const ULONGLONG deadline = timeoutMs == INFINITE ? ~0ull : GetTickCount64() + timeoutMs;
-  while (MsgWaitForMultipleObjects(1, &process, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (GetTickCount64() > deadline) TerminateProcess(process, 998);
+// Runs `program` once for each of `arguments` (UTF-8), all at once,
+// handling this thread's messages (the reports) until they end; one still
+// running after `timeoutMs` is ended with code 998. Their exit codes, 999
+// for one that did not start.
+inline std::vector<DWORD> RunAllWithReports(const std::wstring& program, const std::vector<std::string>& arguments,
+                                            DWORD timeoutMs = INFINITE) {
+  std::vector<OwnedProcess> started;
+  for (const std::string& argument : arguments) {
+    std::wstring line = L"\"" + program + L"\" " + Utf8ToWide(argument);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    started.push_back(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)
+                          ? OwnedProcess(pi)
+                          : OwnedProcess());
   }
-  DWORD code = 999;
-  GetExitCodeProcess(process, &code);
-  return code;
+  const ULONGLONG deadline = timeoutMs == INFINITE ? ~0ull : GetTickCount64() + timeoutMs;
+  for (;;) {
+    std::vector<HANDLE> running;
+    for (const OwnedProcess& p : started)
+      if (p.process && WaitForSingleObject(p.process.Get(), 0) == WAIT_TIMEOUT) running.push_back(p.process.Get());
+    if (running.empty()) break;
+    const DWORD count = static_cast<DWORD>(running.size());
+    if (MsgWaitForMultipleObjects(count, running.data(), FALSE, 1000, QS_ALLINPUT) == WAIT_OBJECT_0 + count) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    if (GetTickCount64() > deadline)
+      for (HANDLE process : running) TerminateProcess(process, 998);
+  }
+  std::vector<DWORD> codes;
+  for (const OwnedProcess& p : started) {
+    DWORD code = 999;
+    if (p.process) GetExitCodeProcess(p.process.Get(), &code);
+    codes.push_back(code);
+  }
+  return codes;
+}
+
+// One run of `program` as above; its exit code.
+inline DWORD RunWithReports(const std::wstring& program, const std::string& arguments, DWORD timeoutMs = INFINITE) {
+  return RunAllWithReports(program, {arguments}, timeoutMs).front();
 }
 
 }  // namespace velto::testing

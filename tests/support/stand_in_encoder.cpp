@@ -24,6 +24,11 @@
 //   taken                       1: another's file takes the output's name
 //                               just before the output is published
 //   after_ms                    pause after publishing (default 0)
+//   preview_exit                exit code of a preview (default 0)
+//   preview_sleep_ms            pause before a preview writes its picture
+//   preview_end                 the seconds a preview's source really has:
+//                               a later moment shows its last picture
+// A preview writes an 8 x 6 24-bit BMP and reports the moment it shows.
 // A conversion writes its hidden temporary output, and on code 0 publishes
 // it without replacing a file (when the name is taken, as "name_2.ext"...)
 // and names it to the window; on another code the temporary output is left
@@ -39,8 +44,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
+#include <tuple>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -164,6 +172,30 @@ int Convert(HWND target, const Keys& keys, const std::string& output, const std:
   return Finish(code, commandLine);
 }
 
+// The moment after -ss, clamped to the source's end, in whole seconds.
+int Preview(HWND target, const Keys& keys, int argc, wchar_t** argv, const std::string& output,
+            const std::string& commandLine) {
+  double moment = 0.0;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::wstring(argv[i]) == L"-ss") moment = std::wcstod(argv[i + 1], nullptr);
+  Sleep(static_cast<DWORD>(Get(keys, "preview_sleep_ms", 0)));
+  const int code = static_cast<int>(Get(keys, "preview_exit", 0));
+  if (code != 0) return Finish(code, commandLine);
+  const long long shown = std::min(static_cast<long long>(moment), Get(keys, "preview_end", 1LL << 40));
+  std::string bmp(54 + 24 * 6, '\0');
+  const auto put = [&bmp](size_t at, unsigned value, int bytes) {
+    for (int i = 0; i < bytes; ++i) bmp[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  // The file header, then the info header of an 8 x 6 bottom-up picture.
+  const std::tuple<size_t, unsigned, int> fields[] = {{0, 0x4D42u, 2}, {2, static_cast<unsigned>(bmp.size()), 4},
+                                                      {10, 54u, 4}, {14, 40u, 4}, {18, 8u, 4}, {22, 6u, 4},
+                                                      {26, 1u, 2}, {28, 24u, 2}};
+  for (const auto& [at, value, bytes] : fields) put(at, value, bytes);
+  WriteBytes(output, bmp);
+  Report(target, velto::kReportPosition, shown);
+  return Finish(0, commandLine);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -172,16 +204,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argc < 6) return velto::kExitBadArguments;
   const std::string source = velto::WideToUtf8(argv[1]);
   const std::string output = velto::WideToUtf8(argv[3]);
-  const bool probe = std::wcstol(argv[argc - 2], nullptr, 10) == velto::kRunProbe;
+  const long mode = std::wcstol(argv[argc - 2], nullptr, 10);
+  const bool probe = mode == velto::kRunProbe;
   const HWND target =
       reinterpret_cast<HWND>(static_cast<INT_PTR>(static_cast<int>(std::wcstoll(argv[argc - 1], nullptr, 10))));
   const std::string commandLine = velto::WideToUtf8(GetCommandLineW());
   std::ofstream(velto::testing::PathFromUtf8(velto::ModuleDirectory() + "calls.txt"), std::ios::binary | std::ios::app)
-      << (probe ? "probe " : "convert ") << source << "\n";
+      << (probe ? "probe " : mode == velto::kRunPreview ? "preview " : "convert ") << source << "\n";
 
   const std::optional<std::string> text = velto::ReadWholeFile(source);
   const Keys keys = ParseKeys(text.value_or(""));
   if (probe) return Probe(target, keys, text.has_value(), output, commandLine);
   if (!text) return Finish(velto::kExitSourceUnreadable, commandLine);
+  if (mode == velto::kRunPreview) return Preview(target, keys, argc, argv, output, commandLine);
   return Convert(target, keys, output, commandLine);
 }

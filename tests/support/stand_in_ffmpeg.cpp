@@ -10,6 +10,7 @@
 //   empty-output  the output is emptied
 //   no-sound      the output is written without sound
 //   hang          nothing is run and the program never ends
+//   hang-prober   so, as ffprobe.exe only
 // Without a fault it is the real program. The real one runs in a job that
 // ends it with this one.
 #include <windows.h>
@@ -74,6 +75,7 @@ int wmain() {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring name = self;
+  if (fault == L"hang-prober" && name.ends_with(L"ffprobe.exe")) Sleep(INFINITE);
   words.insert(words.begin(),
                velto::WideToUtf8(Variable(L"VELTO_REAL_ENGINE_DIR") + name.substr(name.find_last_of(L'\\') + 1)));
   std::string output = words.size() > 1 ? words.back() : "";

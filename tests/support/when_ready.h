@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace velto::testing {
 
@@ -43,6 +44,46 @@ class WhenReady {
   std::function<void()> action_;
   UINT_PTR timer_ = 0;
   bool done_ = false;
+};
+
+// Runs steps one after the other, each as soon as its condition holds, from
+// a thread timer as WhenReady does. When a step waits longer than
+// `timeoutMs`, `giveUp` runs instead (it closes what the steps would have)
+// and the rest are left.
+class Steps {
+ public:
+  struct Step {
+    std::function<bool()> ready;
+    std::function<void()> action;
+  };
+  Steps(std::vector<Step> steps, DWORD timeoutMs, std::function<void()> giveUp)
+      : steps_(std::move(steps)), timeoutMs_(timeoutMs), giveUp_(std::move(giveUp)),
+        since_(GetTickCount()), driver_([this] { return Next(); }, [] {}) {}
+  // Every step ran.
+  bool done() const { return next_ == steps_.size(); }
+  // The step that timed out, counted from 0; -1 when none did.
+  int failedStep() const { return failed_; }
+
+ private:
+  bool Next() {
+    if (next_ >= steps_.size() || failed_ >= 0) return true;
+    if (GetTickCount() - since_ > timeoutMs_) {
+      failed_ = static_cast<int>(next_);
+      giveUp_();
+      return true;
+    }
+    if (!steps_[next_].ready()) return false;
+    steps_[next_++].action();
+    since_ = GetTickCount();
+    return next_ == steps_.size();
+  }
+  std::vector<Step> steps_;
+  DWORD timeoutMs_;
+  std::function<void()> giveUp_;
+  std::size_t next_ = 0;
+  int failed_ = -1;
+  DWORD since_;
+  WhenReady driver_;
 };
 
 // Runs `dialog` modally; `step` runs inside its modal loop as soon as its

@@ -21,12 +21,14 @@
 #include "engine/batch_journal_store.h"
 #include "tests/support/main_window_test.h"
 #include "tests/support/message_box_answerer.h"
+#include "tests/support/process_list.h"
 #include "tests/support/run_program.h"
 #include "tests/support/stand_in_encoder.h"
 #include "tests/support/when_ready.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/window_text.h"
 #include "ui/batch_indicator.h"
+#include "ui/preview_dialog.h"
 
 namespace velto {
 namespace {
@@ -175,6 +177,29 @@ class Commands : public testing::MainWindowTest {
     return lines;
   }
   int Selected() const { return list.GetSelectedItem(); }
+  // The Preview window while it is the active one, and its object.
+  static PreviewDialog* Preview() {
+    const HWND active = GetActiveWindow();
+    return active && WindowText(active).rfind("Preview - ", 0) == 0
+               ? dynamic_cast<PreviewDialog*>(Window::FromHandle(active))
+               : nullptr;
+  }
+  static std::string PreviewItem(int id) { return WindowText(GetDlgItem(Preview()->Handle(), id)); }
+  // The slider moved to `tenths` of a second and let go.
+  static void MovePreviewTo(int tenths) {
+    const HWND slider = GetDlgItem(Preview()->Handle(), IDC_PREVIEW_SLIDER);
+    SendMessageW(slider, TBM_SETPOS, TRUE, tenths);
+    for (const WORD code : {static_cast<WORD>(TB_THUMBTRACK), static_cast<WORD>(TB_ENDTRACK)})
+      SendMessageW(Preview()->Handle(), WM_HSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(slider));
+  }
+  static void ClosePreview() { PostMessageW(Preview()->Handle(), WM_COMMAND, IDCANCEL, 0); }
+  // Closes whatever the steps left open.
+  static void GiveUp() {
+    for (HWND top = GetActiveWindow(); top && WindowText(top) != "Velto ASF Converter"; top = GetActiveWindow()) {
+      SendMessageW(top, WM_COMMAND, IDCANCEL, 0);
+      Pump();
+    }
+  }
   bool ListHasFocus() const { return GetFocus() == list.Handle(); }
 
   std::string encoder;
@@ -457,17 +482,18 @@ TEST_F(Commands, TheSelectedFileMovesWithItsDataAndTheNumbersStayInOrder) {
   EXPECT_EQ(Selected(), 1);
 }
 
-TEST_F(Commands, TheListMenuHasTheFourItemsAndOpensOnARightClick) {
+TEST_F(Commands, TheListMenuHasItsFiveItemsAndOpensOnARightClick) {
   HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_LIST_MENU));
   ASSERT_NE(menu, nullptr);
   wchar_t text[64] = {};
   GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
   EXPECT_EQ(WideToUtf8(text), "Edit");
   HMENU popup = GetSubMenu(menu, 0);
-  ASSERT_EQ(GetMenuItemCount(popup), 4);
-  const UINT ids[] = {IDM_LIST_ADD, IDM_LIST_REMOVE, IDM_LIST_MOVE_UP, IDM_LIST_MOVE_DOWN};
-  const char* texts[] = {"Add video files to list", "Remove video file from list", "Move up", "Move down"};
-  for (int i = 0; i < 4; ++i) {
+  ASSERT_EQ(GetMenuItemCount(popup), 5);
+  const UINT ids[] = {IDM_LIST_ADD, IDM_LIST_REMOVE, IDM_LIST_MOVE_UP, IDM_LIST_MOVE_DOWN, IDM_LIST_PREVIEW};
+  const char* texts[] = {"Add video files to list", "Remove video file from list", "Move up", "Move down",
+                         "Preview..."};
+  for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(GetMenuItemID(popup, i), ids[i]);
     GetMenuStringW(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
     EXPECT_EQ(WideToUtf8(text), texts[i]);
@@ -1029,6 +1055,73 @@ TEST_F(Commands, WithoutTheProgramsFolderNothingIsStartedFromTheCurrentFolder) {
                                       "started. Nothing was converted."}));
 }
 
+// ---------------------------------------------------------------- Preview
+
+// The stand-in's previews: a refused moment says why and the window goes on;
+// a file that ends before the moment says its last picture is shown; closing
+// during a run ends it at once and leaves no picture behind.
+TEST_F(Commands, APreviewSaysWhyOrThatTheFileEndsEarlierAndClosingEndsItsRun) {
+  AddRow(Source("cut.wmv", std::string(kOkSource) + "preview_end=3\n"), 65.0);
+  AddRow(Source("bad.wmv", std::string(kOkSource) + "preview_exit=3\n"), 65.0);
+  AddRow(Source("slow.wmv", std::string(kOkSource) + "preview_sleep_ms=30000\n"), 65.0);
+  MessageBoxAnswerer answerer(IDOK);
+  Select(-1);
+  Command(IDM_LIST_PREVIEW);
+  EXPECT_EQ(Utf8Texts(answerer.texts), std::vector<std::string>{"No item was selected!"});
+
+  std::vector<std::string> seen;
+  const auto idle = [] { return Preview() && !Preview()->Working(); };
+  Select(0);
+  {
+    testing::Steps steps({{idle, [&] {
+                             seen = {PreviewItem(IDC_PREVIEW_TIME), PreviewItem(IDC_PREVIEW_STATUS),
+                                     std::to_string(Preview()->PictureWidth())};
+                             ClosePreview();
+                           }}},
+                         20000, GiveUp);
+    Command(IDM_LIST_PREVIEW);
+    EXPECT_TRUE(steps.done());
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"00:00:06", "The file ends before this moment: its last picture is shown.",
+                                            "8"}));
+  Select(1);
+  {
+    testing::Steps steps({{idle, [&] {
+                             seen = {PreviewItem(IDC_PREVIEW_STATUS)};
+                             MovePreviewTo(300);
+                           }},
+                          {idle, [&] {
+                             seen.push_back(PreviewItem(IDC_PREVIEW_TIME));
+                             ClosePreview();
+                           }}},
+                         20000, GiveUp);
+    Command(IDM_LIST_PREVIEW);
+    EXPECT_TRUE(steps.done());
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"No picture of this moment: the source cannot be read.", "00:00:30"}));
+  const std::vector<std::string> calls = Calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "preview " + g_mediaList.at(1).path), 2);
+
+  Select(2);
+  std::string picture;
+  DWORD closedAt = 0;
+  {
+    testing::Steps steps({{[] { return Preview() && Preview()->Working(); },
+                           [&] {
+                             picture = Preview()->PicturePath();
+                             closedAt = GetTickCount();
+                             ClosePreview();
+                           }}},
+                         20000, GiveUp);
+    Command(IDM_LIST_PREVIEW);
+    EXPECT_TRUE(steps.done());
+  }
+  EXPECT_LT(GetTickCount() - closedAt, 5000u);
+  EXPECT_TRUE(testing::ChildProcesses(GetCurrentProcessId(), L"veltoenc.exe").empty());
+  EXPECT_FALSE(picture.empty());
+  EXPECT_FALSE(Exists(picture));
+}
+
 // ---------------------------------------------------------------- the real encoder
 
 TEST_F(Commands, WithTheRealEncoderAClipIsAddedAndConvertedAndWhatIsNoVideoIsRefusedWithItsCause) {
@@ -1119,6 +1212,85 @@ TEST_F(Commands, WithTheRealEncoderCutFilesGiveTheirDataAndNoVideoIsRefused) {
       EXPECT_NEAR(DecodedFrames(out, frames) / fps, present, 1.0);
     }
   }
+}
+
+// The preview opened by a double click and from the menu, its slider moved,
+// and Output Settings changed from it: the picture follows (AVI 320 x 240,
+// then DVD's 720 x 480), and closing during a run leaves nothing running.
+TEST_F(Commands, WithTheRealEncoderThePreviewFollowsTheSliderAndTheOutputSettings) {
+  if (!Exists(ModuleDirectory() + "veltoenc.exe") || !Exists(ModuleDirectory() + "ffmpeg.exe")) {
+    GTEST_SKIP() << "veltoenc.exe or ffmpeg.exe is not beside the tests";
+  }
+  const std::string clip = sources + "clip \xC3\xBC.wmv";
+  ASSERT_TRUE(testing::Ffmpeg("-f lavfi -i testsrc=size=640x480:rate=25 -t 10 -c:v wmv2 -an -f asf", clip));
+  dialog->SetEncoderDirectory(ModuleDirectory());
+  MessageBoxAnswerer answerer(IDOK);
+  dialog->AddFilesFrom({clip});
+  ASSERT_EQ(g_mediaList.count(), 1);
+  g_settings.outputFormat = kFormatAvi;
+  g_settings.aviResolution = 10;  // 320 x 240
+  g_settings.letterbox = 1;
+  g_settings.dvdAspectRatio = 1;  // 16:9
+
+  std::vector<std::string> seen;
+  std::string picture;
+  const auto shows = [](int width) {
+    return [width] { return Preview() && !Preview()->Working() && Preview()->PictureWidth() == width; };
+  };
+  const auto look = [&] {
+    seen.insert(seen.end(), {WindowText(Preview()->Handle()), PreviewItem(IDC_PREVIEW_TIME),
+                             PreviewItem(IDC_PREVIEW_OUTPUT), PreviewItem(IDC_PREVIEW_STATUS),
+                             std::to_string(Preview()->PictureWidth()) + "x" +
+                                 std::to_string(Preview()->PictureHeight())});
+  };
+  testing::Steps byDoubleClick({{shows(320), [&] {
+                                   look();
+                                   MovePreviewTo(50);
+                                 }},
+                                {shows(320), [&] {
+                                   seen.push_back(PreviewItem(IDC_PREVIEW_TIME));
+                                   PostMessageW(Preview()->Handle(), WM_COMMAND, IDC_PREVIEW_SETTINGS, 0);
+                                 }},
+                                {[] { return WindowText(GetActiveWindow()) == "Output Settings"; },
+                                 [] {
+                                   const HWND settings = GetActiveWindow();
+                                   const HWND format = GetDlgItem(settings, IDC_SETTINGS_FORMAT);
+                                   SendMessageW(format, CB_SETCURSEL, kFormatDvd, 0);
+                                   SendMessageW(settings, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_FORMAT, CBN_SELCHANGE),
+                                                reinterpret_cast<LPARAM>(format));
+                                   PostMessageW(settings, WM_COMMAND, IDOK, 0);
+                                 }},
+                                {shows(720), [&] {
+                                   look();
+                                   ClosePreview();
+                                 }}},
+                               60000, GiveUp);
+  Select(0);
+  NMITEMACTIVATE click{};
+  click.hdr = {list.Handle(), static_cast<UINT_PTR>(IDC_MAIN_FILE_LIST), static_cast<UINT>(NM_DBLCLK)};
+  click.iItem = 0;
+  SendMessageW(hwnd, WM_NOTIFY, IDC_MAIN_FILE_LIST, reinterpret_cast<LPARAM>(&click));
+  ASSERT_TRUE(byDoubleClick.done()) << "step " << byDoubleClick.failedStep() << " did not come";
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "Preview - clip \xC3\xBC.wmv", "00:00:01", "AVI, 320 x 240, 25 fps", "", "320x240", "00:00:05",
+                      "Preview - clip \xC3\xBC.wmv", "00:00:05",
+                      "DVD compatible MPEG2, 720 x 480, 16:9, letterboxed, 29.97 fps", "", "720x480"}));
+  EXPECT_EQ(g_settings.outputFormat, kFormatDvd);
+
+  // From the menu, closed while its run works.
+  testing::Steps fromTheMenu({{[] { return Preview() && Preview()->Working(); }, [&] {
+                                 picture = Preview()->PicturePath();
+                                 ClosePreview();
+                               }}},
+                             60000, GiveUp);
+  Command(IDM_LIST_PREVIEW);
+  ASSERT_TRUE(fromTheMenu.done());
+  // The engine's runs go with the encoder's job as it is ended.
+  for (const DWORD end = GetTickCount() + 3000;
+       !testing::ProcessesNamed({L"veltoenc.exe", L"ffmpeg.exe"}).empty() && GetTickCount() < end;)
+    Sleep(50);
+  EXPECT_TRUE(testing::ProcessesNamed({L"veltoenc.exe", L"ffmpeg.exe"}).empty());
+  EXPECT_FALSE(Exists(picture));
 }
 
 }  // namespace

@@ -317,7 +317,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, MainWindowFormats,
                                            FormatCase{kFormatVcd, true, false},
                                            FormatCase{kFormatDvd, true, false},
                                            FormatCase{kFormatWmv, false, false},
-                                           FormatCase{kFormatAsf, false, false}),
+                                           FormatCase{kFormatAsf, false, false},
+                                           FormatCase{kFormatMp4, false, false}),
                          [](const ::testing::TestParamInfo<FormatCase>& info) {
                            return "Format" + std::to_string(info.param.format);
                          });

@@ -22,6 +22,8 @@
 #include "settings/conversion_settings.h"
 #include "settings/settings_dialog.h"
 #include "settings/value_lists.h"
+#include "base/module_directory.h"
+#include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/window_text.h"
@@ -29,6 +31,7 @@
 #include "ui/about_dialog.h"
 #include "ui/countdown_dialog.h"
 #include "ui/main_dialog.h"
+#include "ui/preview_dialog.h"
 #include "ui/tip_dialog.h"
 
 namespace velto {
@@ -254,6 +257,25 @@ TEST(DpiChild, EveryTextFitsItsControl) {
     CountdownDialog countdown(WhenDone::kSleep, 60);  // the longer text
     ASSERT_TRUE(countdown.Create(nullptr));
     fit.CheckDialog("countdown", countdown.Handle());
+  }
+  {
+    // A DVD's 16:9 frame of a 4:3 clip, made by the encoder beside the tests.
+    const std::string clip = scratch.File("clip.wmv");
+    if (testing::Exists(ModuleDirectory() + "veltoenc.exe") &&
+        testing::Ffmpeg("-f lavfi -i testsrc=size=640x480:rate=25 -t 4 -c:v wmv2 -an -f asf", clip)) {
+      g_settings = ConversionSettings{};
+      g_settings.outputFormat = kFormatDvd;
+      g_settings.dvdAspectRatio = 1;
+      g_settings.letterbox = 1;
+      PreviewDialog preview(nullptr, MediaEntry{clip, 4.0, 640, 480, 25.0}, ModuleDirectory());
+      ASSERT_TRUE(preview.Create(nullptr));
+      for (const DWORD end = GetTickCount() + 30000; preview.Working() && GetTickCount() < end;) testing::PumpFor(50);
+      fit.CheckDialog("Preview", preview.Handle());
+      EXPECT_EQ(preview.PictureWidth(), 720);
+      if (dpi != 144) {
+        EXPECT_TRUE(testing::ShowForPicture(preview.Handle(), "preview-" + percent));
+      }
+    }
   }
   for (const std::string& misfit : fit.Misfits()) ADD_FAILURE() << misfit;
 }
