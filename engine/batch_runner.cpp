@@ -47,7 +47,8 @@ bool BatchRunner::ContinuedFileDone(int index) {
   // An output that is there and is its own was published just before the
   // interruption.
   const std::optional<std::uint64_t> written = store_.LastWritten(file.Published());
-  if (written && OutputIsFilesOwn(journal_, first_ + static_cast<std::size_t>(index), *written)) {
+  if (written && OutputIsFilesOwn(journal_, first_ + static_cast<std::size_t>(index), *written,
+                                  store_.Size(file.Published()))) {
     store_.Log("already converted before the interruption: " + file.Published());
     file.state = JournalState::kDone;
     Keep();

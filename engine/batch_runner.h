@@ -41,6 +41,8 @@ class BatchStore {
   // When the file was last written (a file time); none when there is none.
   virtual std::optional<std::uint64_t> LastWritten(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
+  // The file's size in bytes; 0 when there is none.
+  virtual std::int64_t Size(const std::string& path) = 0;
   // Whether an output's run kept converted parts for a later run to reuse.
   virtual bool HasKeptParts(const std::string& output) = 0;
   // The hidden work files of an output: its temporary output and kept parts.

@@ -13,6 +13,7 @@
 #include "base/text_encoding.h"
 #include "base/work_files.h"
 #include "engine/batch_journal_store.h"
+#include "engine/batch_runner.h"
 #include "engine/batch_rules.h"
 #include "engine/disc_fit.h"
 #include "engine/encoder_process.h"
@@ -153,36 +154,29 @@ std::optional<DiscFitPlan> PlanForList() {
   return PlanDiscFit(g_settings, g_mediaList.totalDuration, g_mediaList.count(), *capacity);
 }
 
-// The journal of a batch as it starts: the files an interrupted batch
-// converted before (when it is continued), then the list's files, waiting.
-// The list's files are journal.files[first + index]; a continued file keeps
-// the output it was given, so that its kept parts are used, with the start
-// of its last run, which tells whether an output there is its own.
-BatchJournal StartJournal(const std::optional<BatchJournal>& resumed, const std::string& folder,
-                          const std::optional<DiscFitPlan>& fit, std::size_t& first) {
-  BatchJournal journal;
-  std::vector<JournalFile> continued;  // in list order
-  if (resumed) {
-    for (const JournalFile& file : resumed->files) {
-      if (file.state == JournalState::kDone) {
-        journal.files.push_back(file);
-      } else {
-        continued.push_back(file);
-      }
-    }
+// The batch's files and journal on this machine.
+class WindowsBatchStore : public BatchStore {
+ public:
+  std::optional<std::uint64_t> LastWritten(const std::string& path) override { return velto::LastWritten(path); }
+  bool Exists(const std::string& path) override { return PathExists(path); }
+  std::int64_t Size(const std::string& path) override { return FileSize(path); }
+  bool HasKeptParts(const std::string& output) override {
+    return PathExists(WideToUtf8(PartsFolderFor(Utf8ToWide(output))));
   }
-  first = journal.files.size();
-  journal.settings = g_settings;
-  journal.outputFolder = folder;
-  journal.fitKbps = fit ? fit->videoKbps : 0;
-  for (std::size_t i = 0; i < g_mediaList.entries().size(); ++i) {
-    JournalFile file = i < continued.size() ? continued[i] : JournalFile{};
-    file.media = g_mediaList.entries()[i];
-    file.state = JournalState::kWaiting;
-    journal.files.push_back(std::move(file));
+  void RemoveWorkFiles(const std::string& output) override { velto::RemoveWorkFiles(Utf8ToWide(output)); }
+  void RemovePartialOutput(const std::string& output) override { velto::RemovePartialOutput(output); }
+  void KeepJournal(const BatchJournal& journal) override {
+    if (claim_.Held()) SaveBatchJournal(journal);
   }
-  return journal;
-}
+  void RemoveJournal() override {
+    if (claim_.Held()) RemoveBatchJournal();
+  }
+  void Log(const std::string& line) override { LogConverterLine(line); }
+  std::uint64_t Now() override { return FileTimeNow(); }
+
+ private:
+  const BatchJournalClaim claim_;
+};
 
 }  // namespace
 
@@ -226,44 +220,33 @@ void MainDialog::ConvertAll() {
   }
   m_outputFolder = folder;
   if (outputFolder.empty()) outputFolder = folder;
-  // Kept on disk while the batch runs, so that an interrupted batch can be
-  // continued; removed when it ends otherwise.
-  std::size_t first = 0;
-  BatchJournal journal = StartJournal(resumed, folder, fit, first);
-  const BatchJournalClaim claim;
-  const auto keep = [&claim](const BatchJournal& kept) {
-    if (claim.Held()) SaveBatchJournal(kept);
-  };
-  keep(journal);
-
-  g_engineState.batchStartTick = startTick;
+  // The journal is kept on disk while the batch runs, so that an
+  // interrupted batch can be continued; removed when it ends otherwise.
+  WindowsBatchStore store;
   g_engineState.stopRequested = false;
   g_engineState.stopConfirmed = false;
   m_batchInterrupted = false;
-  g_engineState.timeLeft.Begin(g_mediaList.Durations(), startTick);
-  std::vector<FailedConversion> failed;
-  std::vector<std::string> cutShort;  // a line for each source converted as far as its data goes
-  std::int64_t outputBytes = 0;
-  // How the batch ended: every file's run done, stopped by the user, or
-  // interrupted by the session's end (which leaves a batch to resume).
-  enum class BatchEnd { kDone, kStopped, kInterrupted } end = BatchEnd::kDone;
+  BatchRunner runner(
+      g_mediaList.entries(), resumed, g_settings, folder, fit ? fit->videoKbps : 0, startTick, store,
+      [this, &outputFolder](const std::string& source, const BatchJournal& journal) {
+        return OutputPathFor(outputFolder, source, &journal);
+      },
+      g_engineState);
   {
     BusyScope busy(*this);
     KeepAwake awake;
     ShutdownReason reason(Handle());
     ProgressDialogSink stopQuestion(g_engineState.progressDialog);
     SilentStopWatch watch{g_engineState, stopQuestion};
-    g_engineState.completedDuration = 0.0;
 
     const std::string logFolder = EncoderLogFolder();
     bool progressShown = false;
-    for (int i = 0; i < g_mediaList.count(); ++i) {
-      if (m_batchInterrupted) {  // between two files
-        end = BatchEnd::kInterrupted;
-        break;
-      }
-      g_engineState.currentIndex = i;
-      const MediaEntry entry = g_mediaList.at(i);
+    while (!runner.Over()) {
+      if (m_batchInterrupted) runner.Interrupt();  // between two files
+      const std::optional<BatchRunner::Start> start = runner.NextStart();
+      if (!start) continue;
+      const int i = start->index;
+      const MediaEntry& entry = runner.File(i);
       // Shown while the encoder starts: under Wine both take some 10 ms.
       const auto showAtWork = [&] {
         if (!progressShown) {
@@ -273,48 +256,14 @@ void MainDialog::ConvertAll() {
           if (m_indicator) m_indicator->Begin();
         }
         ShowFileAtWork(i, entry.path);
-        reason.ConvertingFile(i + 1, g_mediaList.count());
+        reason.ConvertingFile(i + 1, runner.Count());
       };
-      // A continued file's output that is there and is its own was
-      // published just before the interruption: it is done.
-      const std::size_t index = first + static_cast<std::size_t>(i);
-      JournalFile& journalFile = journal.files[index];
-      if (!journalFile.output.empty()) {
-        const std::optional<std::uint64_t> written = LastWritten(journalFile.Published());
-        if (written && OutputIsFilesOwn(journal, index, *written, FileSize(journalFile.Published()))) {
-          LogConverterLine("already converted before the interruption: " + journalFile.Published());
-          journalFile.state = JournalState::kDone;
-          keep(journal);
-          g_engineState.completedDuration += entry.duration;
-          g_engineState.timeLeft.SkipFile();
-          continue;
-        }
-        // A file that is not its own has its name now (another run's, or
-        // another file's of the batch): it gets a new name, and what its
-        // runs kept under the old one goes.
-        journalFile.named.clear();
-        if (PathExists(journalFile.output)) {
-          RemoveWorkFiles(Utf8ToWide(journalFile.output));
-          journalFile.output.clear();
-        }
-      }
-      // Never an existing file, nor a name given out in this batch: nothing
-      // has to be deleted before the run.
-      const std::string output = journalFile.output.empty() ? OutputPathFor(outputFolder, entry.path, &journal)
-                                                            : journalFile.output;
-      journalFile.output = output;
-      journalFile.started = FileTimeNow();
-      keep(journal);
-      if (PathExists(WideToUtf8(PartsFolderFor(Utf8ToWide(output))))) g_engineState.timeLeft.ExpectReusedStart();
       SelectOutputSize(g_settings, m_run);
       const Letterbox bars = ComputeLetterbox(g_settings.letterbox != 0, entry.width, entry.height,
                                               m_run.outputWidth, m_run.outputHeight);
-      // Each file's reports count from its own start: files of equal length
-      // report the same positions, which must still move the bar on.
-      g_engineState.lastPosition = kNoPositionShown;
       // The encoder starts in the output folder.
-      EncoderCommand command =
-          EncoderCommandFor(entry.path, output, bars.padWidth, bars.padHeight, kRunConvert, fit ? fit->videoKbps : 0);
+      EncoderCommand command = EncoderCommandFor(entry.path, start->output, bars.padWidth, bars.padHeight,
+                                                 kRunConvert, fit ? fit->videoKbps : 0);
       command.startFolder = outputFolder;
       StartedEncoder encoder = StartEncoderProcess(command);
       showAtWork();
@@ -324,60 +273,33 @@ void MainDialog::ConvertAll() {
         struct Forget {
           std::optional<FileAtWork>& atWork;
           ~Forget() { atWork.reset(); }
-        } forget{m_fileAtWork = FileAtWork{&encoder, output, [&](const std::string& name) {
-                   // Journaled at once: a kill before the run's end leaves it done.
-                   journalFile.named = name == output ? std::string() : name;
-                   keep(journal);
-                 }}};
+        } forget{m_fileAtWork = FileAtWork{&encoder, start->output,
+                                           [&runner, i](const std::string& name) { runner.Published(i, name); }}};
         run = WaitForEncoder(encoder, &watch);
       }
-      if (m_batchInterrupted) {
-        end = BatchEnd::kInterrupted;
-        break;
-      }
-      g_engineState.completedDuration += entry.duration;
+      if (m_batchInterrupted) runner.Interrupt();
       const FileRun outcome{run.started, static_cast<std::uint32_t>(run.exitCode),
-                            FileSize(journalFile.Published())};
-
+                            FileSize(runner.PublishedOf(i))};
       // A Cancel that was not answered during the run is asked about now;
-      // answered No, the batch goes on.
-      const bool stopConfirmed = StopConfirmedAfterRun(g_engineState, StopConfirmedByEncoder(outcome), stopQuestion);
-      const AfterFileRun next = DecideAfterFileRun(outcome, stopConfirmed);
-      g_engineState.timeLeft.EndFile(!next.failed);
-      journalFile.state = next.failed ? JournalState::kFailed : JournalState::kDone;
-      keep(journal);
-      if (next.removePartial) {
-        RemovePartialOutput(output);
-      } else {
-        outputBytes += outcome.outputSize;
-      }
-      if (next.failed) {
+      // answered No, the batch goes on. An interrupted batch asks nothing.
+      const bool stopConfirmed = !m_batchInterrupted && StopConfirmedAfterRun(
+                                     g_engineState, StopConfirmedByEncoder(outcome), stopQuestion);
+      const AfterFileRun next = runner.RunEnded(i, outcome, stopConfirmed, [&] {
         const std::string log = FindEncoderLog(logFolder, run);
-        failed.push_back({entry.path, run.started, outcome.exitCode, log, CauseOfRun(run, log)});
-        if (m_indicator) m_indicator->MarkError();
-      } else if (entry.statedDuration > entry.duration) {
-        cutShort.push_back(CutShortText(entry.path, entry.duration, entry.statedDuration));
-      }
-      if (next.endBatch) {
-        end = BatchEnd::kStopped;
-        break;
-      }
+        return FailedConversion{entry.path, run.started, outcome.exitCode, log, CauseOfRun(run, log)};
+      });
+      if (next.failed && m_indicator) m_indicator->MarkError();
     }
-    // Only an interrupted batch leaves its journal and its work files, for
-    // the next start to continue.
-    if (end != BatchEnd::kInterrupted) {
-      for (const JournalFile& file : journal.files)
-        if (!file.output.empty()) RemoveWorkFiles(Utf8ToWide(file.output));
-      if (claim.Held()) RemoveBatchJournal();
-    }
+    runner.Finish();
+    const BatchEnd end = runner.End();
     // A continued batch has no prediction of its own sizes.
     std::string extraLines = fit && !resumed && end == BatchEnd::kDone
-                                 ? DiscFitSizeLine(fit->predictedBytes, outputBytes)
+                                 ? DiscFitSizeLine(fit->predictedBytes, runner.OutputBytes())
                                  : std::string();
-    for (const std::string& line : cutShort) extraLines += (extraLines.empty() ? "" : "\n") + line;
-    // A stop says nothing more, unless files failed before it.
-    if (end == BatchEnd::kDone || (end == BatchEnd::kStopped && !failed.empty()))
-      ShowBatchResult(failed, g_mediaList.count(), startTick, extraLines, end == BatchEnd::kStopped);
+    for (const MediaEntry& file : runner.CutShort())
+      extraLines += (extraLines.empty() ? "" : "\n") + CutShortText(file.path, file.duration, file.statedDuration);
+    if (runner.ShowsClosingMessage())
+      ShowBatchResult(runner.Failed(), runner.Count(), startTick, extraLines, end == BatchEnd::kStopped);
     EndBatch();
   }
   AddQueuedDrops();

@@ -18,6 +18,7 @@ class MemoryStore : public BatchStore {
     return it == written.end() ? std::nullopt : std::optional<std::uint64_t>(it->second);
   }
   bool Exists(const std::string& path) override { return written.count(path) > 0; }
+  std::int64_t Size(const std::string& path) override { return Exists(path) ? 1000 : 0; }
   bool HasKeptParts(const std::string& output) override { return parts.count(output) > 0; }
   void RemoveWorkFiles(const std::string& output) override { workRemoved.push_back(output); }
   void RemovePartialOutput(const std::string& output) override { partialRemoved.push_back(output); }
