@@ -31,6 +31,15 @@ enum ReportKind : unsigned {
   kReportStatedDuration = 8,
 };
 
+// A conversion of a source shorter than this runs as one ffmpeg run; a
+// longer one is split by time over the processors.
+inline constexpr double kShortestSplitSeconds = 30.0;
+
+// The engine threads a conversion run in one piece may use, when the
+// converter runs several side by side (a whole number in the encoder's
+// environment); unset: as many as the engine likes.
+inline constexpr wchar_t kThreadsVariable[] = L"VELTO_THREADS";
+
 enum RunMode : std::int32_t {
   kRunConvert = 0,
   kRunProbe = 1,

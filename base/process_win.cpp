@@ -138,4 +138,9 @@ bool AllThreadsSuspended(DWORD id) {
   return any;
 }
 
+int LogicalProcessors() {
+  const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+  return count > 0 ? static_cast<int>(count) : 1;
+}
+
 }  // namespace velto

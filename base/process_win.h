@@ -13,6 +13,9 @@
 
 namespace velto {
 
+// The machine's logical processors, in every processor group; at least 1.
+int LogicalProcessors();
+
 enum class StreamUse {
   kNone,  // the program gets no such stream
   kPipe,  // a pipe whose other end is ours

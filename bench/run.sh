@@ -26,6 +26,11 @@
 #                   continued at the next start, against the same batch
 #                   uninterrupted, taking turns (<= 1.10 + one range's
 #                   share; not part of the default PARTS)
+#   short           a list of SHORT_FILES (20) copies of a SHORT_SECONDS (10) s
+#                   clip converted to FORMATS, files side by side, against
+#                   the same engine runs one after the other with the
+#                   threads the engine likes (<= 0.60 on 2 cores; P5;
+#                   not part of the default PARTS)
 #   loudness        the P1 conversion of FORMATS with "Even out loudness"
 #                   checked against unchecked, taking turns: the cost of
 #                   measuring the sound first (<= 1.10; not part of the
@@ -45,6 +50,8 @@ set -euo pipefail
 RUNS=${RUNS:-5}
 CLIP_SECONDS=${CLIP_SECONDS:-60}
 BATCH_FILES=${BATCH_FILES:-99}
+SHORT_FILES=${SHORT_FILES:-20}
+SHORT_SECONDS=${SHORT_SECONDS:-10}
 FORMATS=${FORMATS:-"0 1 2 3 4 5 6 7 8 9"}
 PARTS=${PARTS:-"P4 P3 P1 memory"}
 COMPARE_FILE=${COMPARE_FILE:-veltoenc.exe}
@@ -234,6 +241,26 @@ if part resume; then
     done
   done
   rm -f "$WORK/clips/clip "?.wmv
+fi
+
+if part short; then
+  log "short: a list of $SHORT_FILES clips of $SHORT_SECONDS s, formats $FORMATS, against the engine runs one after the other, $RUNS runs each"
+  mkdir -p "$WORK/short"
+  make_clip "$SHORT_SECONDS" "$WORK/short/clip.wmv"
+  SHORT_NAMES=()
+  for i in $(seq -w 1 "$SHORT_FILES"); do
+    cp "$WORK/short/clip.wmv" "$WORK/short/clip $i.wmv"
+    SHORT_NAMES+=("clip $i.wmv")
+  done
+  rm "$WORK/short/clip.wmv"
+  for format in $FORMATS; do
+    for run in $(seq 1 "$RUNS"); do
+      rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+      record "short-$format" program "$(driver convert "$format" "$BINW" "$(winpath "$WORK/short")" "$OUT" "$ARGS" "${SHORT_NAMES[@]}")"
+      rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+      record "short-$format" ffmpeg "$(driver engines "$SHORT_FILES" "$ARGS" "$OUT")"
+    done
+  done
 fi
 
 part memory && log "memory: a batch of $BATCH_FILES files"

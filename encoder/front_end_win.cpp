@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/encoder_interface.h"
+#include "base/process_win.h"
 #include "base/module_directory.h"
 #include "base/text_encoding.h"
 #include "base/work_files.h"
@@ -21,6 +22,7 @@
 #include "encoder/job/encoder_job.h"
 #include "encoder/job/ffmpeg_arguments.h"
 #include "encoder/job/output_check.h"
+#include "encoder/job/argument_text.h"
 #include "encoder/job/segment_plan.h"
 #include "encoder/job/split_arguments.h"
 #include "encoder/run/converter_watch_win.h"
@@ -146,11 +148,6 @@ std::optional<std::vector<std::wstring>> WaitingOutputs() {
   return waiting;
 }
 
-int LogicalProcessors() {
-  const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
-  return count > 0 ? static_cast<int>(count) : 1;
-}
-
 int Probe(const EncoderJob& job, Reporter& reporter, RunLog& log) {
   ProbeReport report;
   int exit = kExitDone;
@@ -264,6 +261,10 @@ int Convert(const EncoderJob& original, Reporter& reporter, RunLog& log) {
     log.Line("the split conversion failed; converting in one run");
   }
 
+  // Beside other conversions the converter runs at once, one in one piece
+  // keeps to its share of the processors.
+  if (const int threads = ThreadsToUse(EnvironmentText(kThreadsVariable)); threads > 0)
+    SetThreads(translated.arguments, threads);
   checker.Start();
   const FfmpegRunResult run = RunFfmpeg(*ffmpeg, translated.arguments, writing.partial, reporter, log);
   if (!run.started) {

@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/encoder_interface.h"
+
 namespace velto {
 
 BatchRunner::BatchRunner(std::vector<MediaEntry> list, const std::optional<BatchJournal>& resumed,
                          const ConversionSettings& settings, const std::string& outputFolder, std::int32_t fitKbps,
-                         std::uint32_t startTick, BatchStore& store, NameOutput name, EngineState& state)
-    : list_(std::move(list)), store_(store), name_(std::move(name)), state_(state) {
+                         std::uint32_t startTick, BatchStore& store, NameOutput name, EngineState& state,
+                         int processors)
+    : list_(std::move(list)), store_(store), name_(std::move(name)), state_(state),
+      processors_(std::max(1, processors)) {
   // The files an interrupted batch converted before come first; a
   // continued file keeps the output it was given, so that its kept parts
   // are used, with the start of its last run, which tells whether an output
@@ -36,6 +40,7 @@ BatchRunner::BatchRunner(std::vector<MediaEntry> list, const std::optional<Batch
   Keep();
   state_.batchStartTick = startTick;
   state_.completedDuration = 0.0;
+  state_.positions.clear();
   std::vector<double> durations;
   for (const MediaEntry& entry : list_) durations.push_back(entry.duration);
   state_.timeLeft.Begin(std::move(durations), startTick);
@@ -53,7 +58,7 @@ bool BatchRunner::ContinuedFileDone(int index) {
     file.state = JournalState::kDone;
     Keep();
     state_.completedDuration += File(index).duration;
-    state_.timeLeft.SkipFile();
+    state_.timeLeft.SkipFile(static_cast<std::size_t>(index));
     return true;
   }
   // One that is not its own has its name now (another run's, or another
@@ -67,9 +72,20 @@ bool BatchRunner::ContinuedFileDone(int index) {
   return false;
 }
 
+// A file the encoder converts in one run; a longer one it splits by time
+// over every processor.
+bool BatchRunner::IsShort(int index) const {
+  return processors_ > 1 && !(File(index).duration >= kShortestSplitSeconds);
+}
+
+bool BatchRunner::RoomFor(int index) const {
+  if (atWork_.empty()) return true;
+  if (static_cast<int>(atWork_.size()) >= processors_ || !IsShort(index)) return false;
+  return std::all_of(atWork_.begin(), atWork_.end(), [this](int i) { return IsShort(i); });
+}
+
 std::optional<BatchRunner::Start> BatchRunner::NextStart() {
-  while (!ending_ && end_ == BatchEnd::kDone && next_ < Count() &&
-         static_cast<int>(atWork_.size()) < RunsAtOnce()) {
+  while (!ending_ && end_ == BatchEnd::kDone && next_ < Count() && RoomFor(next_)) {
     const int index = next_++;
     state_.currentIndex = index;
     if (ContinuedFileDone(index)) continue;
@@ -79,12 +95,21 @@ std::optional<BatchRunner::Start> BatchRunner::NextStart() {
     if (file.output.empty()) file.output = name_(File(index).path, journal_);
     file.started = store_.Now();
     Keep();
-    if (store_.HasKeptParts(file.output)) state_.timeLeft.ExpectReusedStart();
+    if (store_.HasKeptParts(file.output)) state_.timeLeft.ExpectReusedStart(static_cast<std::size_t>(index));
     // Each file's reports count from its own start: files of equal length
     // report the same positions, which must still move the bar on.
     state_.lastPosition = kNoPositionShown;
+    state_.positions[index] = 0.0;
     atWork_.push_back(index);
-    return Start{index, file.output};
+    // A short file shares the machine with the short files beside it now
+    // or soon: the files at work and those waiting, up to a processor each.
+    int threads = 0;
+    if (IsShort(index)) {
+      int beside = static_cast<int>(atWork_.size());
+      for (int i = next_; i < Count() && beside < processors_ && IsShort(i); ++i) ++beside;
+      threads = beside > 1 ? std::max(1, processors_ / beside) : 0;
+    }
+    return Start{index, file.output, threads};
   }
   return std::nullopt;
 }
@@ -99,13 +124,15 @@ void BatchRunner::Published(int index, const std::string& name) {
 AfterFileRun BatchRunner::RunEnded(int index, const FileRun& run, bool stopConfirmed,
                                    const std::function<FailedConversion()>& why) {
   atWork_.erase(std::remove(atWork_.begin(), atWork_.end(), index), atWork_.end());
+  state_.positions.erase(index);
+  state_.lastPosition = kNoPositionShown;
   // An interrupted run tells nothing: its file stays to be converted.
   if (end_ == BatchEnd::kInterrupted) return {};
   const MediaEntry& entry = File(index);
   JournalFile& file = JournalFileOf(index);
   state_.completedDuration += entry.duration;
   const AfterFileRun next = DecideAfterFileRun(run, stopConfirmed);
-  state_.timeLeft.EndFile(!next.failed);
+  state_.timeLeft.EndFile(static_cast<std::size_t>(index), !next.failed);
   file.state = next.failed ? JournalState::kFailed : JournalState::kDone;
   Keep();
   if (next.removePartial) {

@@ -10,7 +10,10 @@
 // encoder gave the output and RunEnded() how the run ended, and shows what
 // the runner says. Runs are told apart by the file's list index, so several
 // may be at work at once; the driver routes each encoder's reports by the
-// index it started with. Up to RunsAtOnce() files are at work at once.
+// index it started with. Short files (under the encoder's split length)
+// run side by side, up to one per processor, each engine run with its share
+// of the threads; a long file is split by the encoder and has the whole
+// machine, so it runs alone.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -70,19 +73,19 @@ class BatchRunner {
   // progress reports are shown against (its time left begins here).
   BatchRunner(std::vector<MediaEntry> list, const std::optional<BatchJournal>& resumed,
               const ConversionSettings& settings, const std::string& outputFolder, std::int32_t fitKbps,
-              std::uint32_t startTick, BatchStore& store, NameOutput name, EngineState& state);
-
-  // How many files may be at work at once.
-  int RunsAtOnce() const { return 1; }
+              std::uint32_t startTick, BatchStore& store, NameOutput name, EngineState& state,
+              int processors = 1);
 
   struct Start {
     int index = 0;       // in the list
     std::string output;  // the name asked for
+    int threads = 0;     // the engine threads its run may use; 0: as many as it likes
   };
-  // The next file to start, its output named and journaled; none while
-  // RunsAtOnce() files are at work, after the last file, or once the batch
-  // is ending. A continued file whose output is there and is its own is
-  // done without a run.
+  // The next file to start, in list order, its output named and journaled;
+  // none while the machine is busy (a long file at work, or a short one per
+  // processor, or the next file long while others are at work), after the
+  // last file, or once the batch is ending. A continued file whose output
+  // is there and is its own is done without a run.
   std::optional<Start> NextStart();
 
   // The encoder of file `index` published its output as `name`.
@@ -125,6 +128,8 @@ class BatchRunner {
   JournalFile& JournalFileOf(int index) { return journal_.files[first_ + static_cast<std::size_t>(index)]; }
   void Keep() { store_.KeepJournal(journal_); }
   bool ContinuedFileDone(int index);
+  bool IsShort(int index) const;
+  bool RoomFor(int index) const;
 
   std::vector<MediaEntry> list_;
   BatchJournal journal_;
@@ -132,6 +137,7 @@ class BatchRunner {
   BatchStore& store_;
   NameOutput name_;
   EngineState& state_;
+  int processors_ = 1;
   int next_ = 0;  // the next file of the list to consider
   std::vector<int> atWork_;
   BatchEnd end_ = BatchEnd::kDone;

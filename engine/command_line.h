@@ -14,6 +14,7 @@ struct EncoderCommand {
   std::string arguments;    // UTF-8
   std::string encoderPath;  // UTF-8: program directory followed by veltoenc.exe
   std::string startFolder;  // UTF-8: the encoder's current folder; empty: ours
+  std::int32_t threads = 0;  // > 0: the engine threads a run in one piece may use
 };
 
 // What one run is about. Paths are UTF-8; the window handle is the main

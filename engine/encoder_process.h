@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/encoder_cause.h"
 #include "base/owned_handles.h"
@@ -41,6 +43,13 @@ struct SilentStopWatch {
 
 // Waits for a started encoder to end, as RunEncoderProcess does.
 EncoderRunResult WaitForEncoder(StartedEncoder& encoder, SilentStopWatch* watch = nullptr);
+
+// Waits, the same way, until the first of several encoders at work ends:
+// its place in `encoders` and its result (one that never started ends at
+// once, not started). A Cancel that no report followed, answered Yes, ends
+// every one.
+std::pair<std::size_t, EncoderRunResult> WaitForAnyEncoder(const std::vector<StartedEncoder*>& encoders,
+                                                           SilentStopWatch* watch = nullptr);
 
 // Starts the encoder of `command` hidden and waits for it to end. Window
 // messages are handled while waiting (the encoder's reports, Cancel,

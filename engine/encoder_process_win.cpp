@@ -114,6 +114,22 @@ void PumpOneMessage() {
   ProcessMessage(msg);
 }
 
+// Ours with the encoder's thread share set (or none): a block of
+// "NAME=value" strings, each ending in a zero, the block in another.
+std::wstring EnvironmentWithThreads(std::int32_t threads) {
+  std::wstring block;
+  const std::wstring prefix = std::wstring(kThreadsVariable) + L"=";
+  if (wchar_t* strings = GetEnvironmentStringsW()) {
+    for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
+      if (_wcsnicmp(entry, prefix.c_str(), prefix.size()) != 0) block.append(entry).push_back(L'\0');
+    }
+    FreeEnvironmentStringsW(strings);
+  }
+  block.append(prefix + std::to_wstring(threads)).push_back(L'\0');
+  block.push_back(L'\0');
+  return block;
+}
+
 StartedEncoder StartEncoderProcess(const EncoderCommand& command) {
   StartedEncoder started;
   const std::wstring program = Utf8ToWide(command.encoderPath);
@@ -126,11 +142,14 @@ StartedEncoder StartEncoderProcess(const EncoderCommand& command) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
+  std::wstring environment = command.threads > 0 ? EnvironmentWithThreads(command.threads) : std::wstring();
   // Started suspended, so that it is in the job before it can start an
   // ffmpeg run of its own.
   if (StartTryingTwice(program, [&] {
-        return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                              nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process) != FALSE;
+        return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                              CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT,
+                              environment.empty() ? nullptr : environment.data(),
+                              folder.empty() ? nullptr : folder.c_str(), &startup, &process) != FALSE;
       })) {
     if (!AssignProcessToJobObject(EncoderJob(), process.hProcess)) {
       static bool said = false;  // once per start of the program
@@ -145,41 +164,61 @@ StartedEncoder StartEncoderProcess(const EncoderCommand& command) {
   return started;
 }
 
-EncoderRunResult WaitForEncoder(StartedEncoder& started, SilentStopWatch* watch) {
-  EncoderRunResult result;
-  const HANDLE encoder = started.process.process.Get();
-  if (!encoder) return result;
-  result.started = true;
-  result.processId = started.processId;
+std::pair<std::size_t, EncoderRunResult> WaitForAnyEncoder(const std::vector<StartedEncoder*>& encoders,
+                                                           SilentStopWatch* watch) {
+  std::vector<HANDLE> handles;
+  for (StartedEncoder* encoder : encoders) handles.push_back(encoder->process.process.Get());
+  // One that never started ends at once.
+  for (std::size_t i = 0; i < handles.size(); ++i)
+    if (!handles[i]) return {i, EncoderRunResult{}};
+  if (handles.empty() || handles.size() >= MAXIMUM_WAIT_OBJECTS) return {0, EncoderRunResult{}};
 
+  const auto count = static_cast<DWORD>(handles.size());
+  DWORD ended = 0;
   for (;;) {
     DWORD timeout = INFINITE;
     if (watch) {
       const std::uint32_t due = MillisecondsToSilentStopQuestion(watch->state, watch->ui.TickCount());
       if (due == 0) {
-        if (AskToStop(watch->state, watch->ui)) EndEncoderProcess(started);
+        if (AskToStop(watch->state, watch->ui))
+          for (StartedEncoder* encoder : encoders) EndEncoderProcess(*encoder);
         continue;
       }
       if (due != kNoStopQuestion) timeout = due;
     }
-    const DWORD r = MsgWaitForMultipleObjectsEx(1, &encoder, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (r == WAIT_OBJECT_0) break;
-    if (r == WAIT_OBJECT_0 + 1) {
+    const DWORD r = MsgWaitForMultipleObjectsEx(count, handles.data(), timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (r < WAIT_OBJECT_0 + count) {
+      ended = r - WAIT_OBJECT_0;
+      break;
+    }
+    if (r == WAIT_OBJECT_0 + count) {
       PumpOneMessage();
       continue;
     }
     if (r == WAIT_TIMEOUT) continue;
-    WaitForSingleObject(encoder, INFINITE);  // the wait itself failed
+    // The wait itself failed.
+    ended = WaitForMultipleObjects(count, handles.data(), FALSE, INFINITE) - WAIT_OBJECT_0;
+    if (ended >= count) ended = 0;
     break;
   }
-  GetExitCodeProcess(encoder, &result.exitCode);
+  StartedEncoder& started = *encoders[ended];
+  EncoderRunResult result;
+  result.started = true;
+  result.processId = started.processId;
+  WaitForSingleObject(handles[ended], INFINITE);
+  GetExitCodeProcess(handles[ended], &result.exitCode);
   started.process = OwnedProcess();
 
   if (g_quitTaken) {
     g_quitTaken = false;
     PostQuitMessage(g_quitCode);
   }
-  return result;
+  return {ended, result};
+}
+
+EncoderRunResult WaitForEncoder(StartedEncoder& started, SilentStopWatch* watch) {
+  if (!started.process.process.Get()) return EncoderRunResult{};
+  return WaitForAnyEncoder({&started}, watch).second;
 }
 
 EncoderRunResult RunEncoderProcess(const EncoderCommand& command, const std::function<void()>& started,

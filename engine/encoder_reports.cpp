@@ -1,5 +1,6 @@
 #include "engine/encoder_reports.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "base/encoder_interface.h"
@@ -10,7 +11,8 @@ namespace {
 constexpr unsigned kAllProbeKinds = (1u << kReportDuration) | (1u << kReportWidth) |
                                     (1u << kReportHeight) | (1u << kReportFrameRate);
 
-int HandlePosition(double position, MediaList& list, EngineState& state, ReportSink& ui) {
+// A position of file `index`; the bar shows the media of every file at work.
+int HandlePosition(std::int32_t index, double position, MediaList& list, EngineState& state, ReportSink& ui) {
   if (++state.reportCounter >= 100) {
     ui.PumpOneMessage();
     state.reportCounter = 0;
@@ -21,7 +23,10 @@ int HandlePosition(double position, MediaList& list, EngineState& state, ReportS
   ui.PumpOneMessage();
   // Repeated positions count too: the line counts down while a split
   // conversion's join runs.
-  state.timeLeft.SetPosition(position);
+  state.timeLeft.SetPosition(static_cast<std::size_t>(std::max(0, index)), position);
+  state.positions[index] = position;
+  position = 0.0;
+  for (const auto& atWork : state.positions) position += atWork.second;
   if (const auto line = state.timeLeft.LineToShow(ui.TickCount())) ui.ShowTimeLeft(*line);
   if (position == state.lastPosition) return 0;
   state.lastPosition = position;
@@ -72,6 +77,11 @@ bool ProbeSucceeded(const EngineState& state) {
 
 int HandleEncoderReport(unsigned kind, std::int32_t value, MediaList& list, EngineState& state,
                         ReportSink& ui) {
+  return HandleRunReport(state.currentIndex, kind, value, list, state, ui);
+}
+
+int HandleRunReport(std::int32_t index, unsigned kind, std::int32_t value, MediaList& list, EngineState& state,
+                    ReportSink& ui) {
   MediaEntry& pending = list.pending;
   switch (kind) {
     case kReportDuration:
@@ -96,7 +106,7 @@ int HandleEncoderReport(unsigned kind, std::int32_t value, MediaList& list, Engi
       state.probeReports |= 1u << kind;
       return 0;
     case kReportPosition:
-      return HandlePosition(value, list, state, ui);
+      return HandlePosition(index, value, list, state, ui);
     case kReportStatedDuration:
       if (value > 0) pending.statedDuration = value;
       return 0;

@@ -39,6 +39,10 @@ bool ProbeSucceeded(const EngineState& state);
 // later report is answered 1 without a question.
 int HandleEncoderReport(unsigned kind, std::int32_t value, MediaList& list, EngineState& state,
                         ReportSink& ui);
+// The same for the run of the list's file `index`, one of several at work:
+// the bar counts the media of every file at work.
+int HandleRunReport(std::int32_t index, unsigned kind, std::int32_t value, MediaList& list, EngineState& state,
+                    ReportSink& ui);
 
 // Asks about a Cancel: Yes is kept (stopConfirmed, the request stays set),
 // No clears the request. No second question comes while one is open.

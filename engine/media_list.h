@@ -3,6 +3,7 @@
 // state of the engine. One instance of each lives for the whole process and
 // is used on the user-interface thread only.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,7 @@ struct EngineState {
   unsigned probeReports = 0;         // bit k set: kind k (1..4) reported a usable value
   ProgressDialog* progressDialog = nullptr;  // owned by the main window
   TimeLeftEstimate timeLeft;                 // of the batch that runs or ran last
+  std::map<std::int32_t, double> positions;  // of the files at work, by list index
 };
 
 extern MediaList g_mediaList;

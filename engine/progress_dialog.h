@@ -29,7 +29,7 @@ class ProgressDialog : public Dialog {
   void ShowForBatch();
   // "File 2 of 3: talk.wmv" above the status text, the name shortened in
   // the middle when the line would not fit.
-  void ShowFile(int number, int count, std::string_view path);
+  void ShowFile(int number, int count, std::string_view path, int beside = 0);
   std::string FileText() const { return m_file.GetText(); }
   void SetTimeLeftText(std::string_view text) { m_timeLeft.SetText(text); }
   // What the user chose to happen when the batch is done.

@@ -58,11 +58,11 @@ void ProgressDialog::ShowForBatch() {
   Show(SW_SHOW);
 }
 
-void ProgressDialog::ShowFile(int number, int count, std::string_view path) {
+void ProgressDialog::ShowFile(int number, int count, std::string_view path, int beside) {
   const HWND control = m_file.Handle();
   m_file.SetText(FileLineText(number, count, path, [control](const std::string& line) {
     return FitsOnOneLine(control, line);
-  }));
+  }, beside));
 }
 
 void ProgressDialog::DoDataExchange(DataExchange& dx) {

@@ -33,13 +33,14 @@ std::optional<ProgressDisplay> ComputeProgressDisplay(double position, double co
 }
 
 std::string FileLineText(int number, int count, std::string_view path,
-                         const std::function<bool(const std::string&)>& fits) {
+                         const std::function<bool(const std::string&)>& fits, int beside) {
   const std::size_t cut = path.find_last_of("\\/");
   const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
   const std::string prefix = "File " + std::to_string(number) + " of " + std::to_string(count) + ": ";
-  std::string line = prefix + std::string(name);
+  const std::string suffix = beside > 0 ? " (and " + std::to_string(beside) + " more)" : std::string();
+  std::string line = prefix + std::string(name) + suffix;
   for (std::size_t keep = Utf8Length(name); keep > 1 && !fits(line);) {
-    line = prefix + ShortenInMiddle(name, --keep);
+    line = prefix + ShortenInMiddle(name, --keep) + suffix;
   }
   return line;
 }

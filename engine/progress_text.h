@@ -23,8 +23,9 @@ std::optional<ProgressDisplay> ComputeProgressDisplay(double position, double co
 
 // The line naming the file at work, "File 2 of 3: talk.wmv": the number-th
 // of count files, its name without the folder, shortened in the middle with
-// an ellipsis until `fits` takes the line.
+// an ellipsis until `fits` takes the line; with files at work beside it,
+// "File 2 of 9: talk.wmv (and 1 more)".
 std::string FileLineText(int number, int count, std::string_view path,
-                         const std::function<bool(const std::string&)>& fits);
+                         const std::function<bool(const std::string&)>& fits, int beside = 0);
 
 }  // namespace velto

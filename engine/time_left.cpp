@@ -19,37 +19,44 @@ constexpr std::int64_t kLongestShown = std::numeric_limits<std::int32_t>::max();
 
 void TimeLeftEstimate::Begin(std::vector<double> durations, std::uint32_t startMs) {
   *this = TimeLeftEstimate{};
-  durations_ = std::move(durations);
+  for (double duration : durations) files_.push_back(File{duration});
   startMs_ = startMs;
   begun_ = true;
 }
 
-void TimeLeftEstimate::SetPosition(double seconds) {
-  position_ = std::max(0.0, seconds);
-  if (std::exchange(reusedPending_, false)) reused_ = position_;
+std::size_t TimeLeftEstimate::Current() const {
+  std::size_t i = 0;
+  while (i < files_.size() && files_[i].over) ++i;
+  return i;
 }
 
-void TimeLeftEstimate::EndFile(bool converted) {
-  if (current_ >= durations_.size()) return;
-  worked_ += (converted ? std::max(durations_[current_], position_) : position_) - reused_;
-  ++current_;
-  position_ = 0.0;
-  reused_ = 0.0;
-  reusedPending_ = false;
+void TimeLeftEstimate::SetPosition(std::size_t index, double seconds) {
+  if (index >= files_.size() || files_[index].over) return;
+  File& file = files_[index];
+  file.position = std::max(0.0, seconds);
+  if (std::exchange(file.reusedPending, false)) file.reused = file.position;
 }
 
-void TimeLeftEstimate::SkipFile() {
-  if (current_ >= durations_.size()) return;
-  ++current_;
-  position_ = 0.0;
-  reused_ = 0.0;
-  reusedPending_ = false;
+void TimeLeftEstimate::EndFile(std::size_t index, bool converted) {
+  if (index >= files_.size() || files_[index].over) return;
+  File& file = files_[index];
+  worked_ += (converted ? std::max(file.duration, file.position) : file.position) - file.reused;
+  file = File{file.duration, 0.0, 0.0, false, true};
+}
+
+void TimeLeftEstimate::SkipFile(std::size_t index) {
+  if (index >= files_.size()) return;
+  files_[index] = File{files_[index].duration, 0.0, 0.0, false, true};
+}
+
+void TimeLeftEstimate::ExpectReusedStart(std::size_t index) {
+  if (index < files_.size()) files_[index].reusedPending = true;
 }
 
 double TimeLeftEstimate::SecondsToDo() const {
   double seconds = 0.0;
-  for (std::size_t i = current_; i < durations_.size(); ++i) seconds += durations_[i];
-  if (current_ < durations_.size()) seconds -= std::min(position_, durations_[current_]);
+  for (const File& file : files_)
+    if (!file.over) seconds += file.duration - std::min(file.position, file.duration);
   return std::max(0.0, seconds);
 }
 
@@ -58,7 +65,9 @@ double TimeLeftEstimate::SecondsToDo() const {
 void TimeLeftEstimate::SampleSpeed(std::int64_t elapsedMs) {
   const std::int64_t sinceMs = elapsedMs - sampledAtMs_;
   if (sinceMs < kShownAtMostEveryMs) return;
-  const double worked = worked_ + position_ - reused_;
+  double worked = worked_;
+  for (const File& file : files_)
+    if (!file.over) worked += file.position - file.reused;
   const double sample = (worked - workedAtSample_) / static_cast<double>(sinceMs);
   const double weight = std::min(1.0, static_cast<double>(sinceMs) /
                                           static_cast<double>(std::min(elapsedMs, kSpeedTimeConstantMs)));

@@ -1,6 +1,6 @@
 #pragma once
 // How long a batch has left: the media seconds still to convert (the rest of
-// the current file and the files after it) over the speed the batch has
+// the files at work and the files after them) over the speed the batch has
 // shown so far (media seconds converted per wall second). For its first
 // minute that speed is the batch's average; later the last minute or so
 // weighs most, so that a computer that gets busier or quieter during a long
@@ -25,20 +25,28 @@ class TimeLeftEstimate {
   // are converted, starts at startMs (a tick count). Before the first Begin
   // nothing is ever shown.
   void Begin(std::vector<double> durations, std::uint32_t startMs);
-  // The current file has written this many seconds; for a conversion split
-  // into ranges, all of its ranges together.
-  void SetPosition(double seconds);
-  // The current file's run is over and the next one is current. A converted
-  // file counts as converted whole; one that was not counts what it
-  // reached, and the rest of it is no longer to be done.
-  void EndFile(bool converted);
-  // The current file was converted before the batch was interrupted: it is
+  // File `index` (of the durations given) has written this many seconds;
+  // for a conversion split into ranges, all of its ranges together.
+  // Several files may be at work at once.
+  void SetPosition(std::size_t index, double seconds);
+  // File `index`'s run is over. A converted file counts as converted whole;
+  // one that was not counts what it reached, and the rest of it is no
+  // longer to be done.
+  void EndFile(std::size_t index, bool converted);
+  // File `index` was converted before the batch was interrupted: it is
   // passed over without counting in the speed.
-  void SkipFile();
-  // The current file continues from kept parts: its first position, which
+  void SkipFile(std::size_t index);
+  // File `index` continues from kept parts: its first position, which
   // arrives at once, is media converted before and does not count in the
   // speed.
-  void ExpectReusedStart() { reusedPending_ = true; }
+  void ExpectReusedStart(std::size_t index);
+
+  // The same for the first file not yet over, for a batch that converts
+  // one file after another.
+  void SetPosition(double seconds) { SetPosition(Current(), seconds); }
+  void EndFile(bool converted) { EndFile(Current(), converted); }
+  void SkipFile() { SkipFile(Current()); }
+  void ExpectReusedStart() { ExpectReusedStart(Current()); }
 
   // The line for the moment nowMs: "About 00:01:23 left", or "" before
   // enough is measured; nullopt while the line shown stays as it is (the
@@ -48,15 +56,19 @@ class TimeLeftEstimate {
   std::optional<std::string> LineToShow(std::uint32_t nowMs);
 
  private:
+  struct File {
+    double duration = 0.0;
+    double position = 0.0;  // seconds it has written
+    double reused = 0.0;    // of those, the seconds its kept parts held
+    bool reusedPending = false;
+    bool over = false;
+  };
+  std::size_t Current() const;
   double SecondsToDo() const;
   void SampleSpeed(std::int64_t elapsedMs);
 
-  std::vector<double> durations_;
-  std::size_t current_ = 0;  // index of the file at work
-  double position_ = 0.0;    // seconds it has written
-  double reused_ = 0.0;      // of those, the seconds its kept parts held
-  bool reusedPending_ = false;
-  double worked_ = 0.0;      // media seconds that the ended files took work for in this run
+  std::vector<File> files_;
+  double worked_ = 0.0;  // media seconds that the ended files took work for in this run
   std::uint32_t startMs_ = 0;
   bool begun_ = false;
   double speed_ = 0.0;  // media seconds per wall millisecond, smoothed

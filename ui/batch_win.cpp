@@ -2,6 +2,9 @@
 // list, the progress window, and the closing message.
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -10,6 +13,7 @@
 #include "base/encoder_interface.h"
 #include "base/file_system.h"
 #include "base/module_directory.h"
+#include "base/process_win.h"
 #include "base/text_encoding.h"
 #include "base/work_files.h"
 #include "engine/batch_journal_store.h"
@@ -25,6 +29,7 @@
 #include "framework/application.h"
 #include "settings/conversion_settings.h"
 #include "settings/settings_store.h"
+#include "ui/batch_report_sink.h"
 #include "ui/file_list_text.h"
 #include "ui/main_dialog.h"
 
@@ -147,11 +152,37 @@ std::optional<std::int64_t> DiscCapacity() {
   return DiscCapacityBytes(g_settings.discSize);
 }
 
+// The files a batch may run at once: one per processor, unless the
+// environment names a number (1: one file after another, for comparisons).
+int ProcessorsForFiles() {
+  wchar_t text[8] = {};
+  const DWORD length = GetEnvironmentVariableW(L"VELTO_RUNS_AT_ONCE", text, 8);
+  const int asked = length > 0 && length < 8 ? _wtoi(text) : 0;
+  return asked > 0 ? asked : LogicalProcessors();
+}
+
 // One video bitrate for the whole list when it is to fit on one disc.
 std::optional<DiscFitPlan> PlanForList() {
   const std::optional<std::int64_t> capacity = DiscCapacity();
   if (!capacity) return std::nullopt;
   return PlanDiscFit(g_settings, g_mediaList.totalDuration, g_mediaList.count(), *capacity);
+}
+
+// The name a run's encoder says its output got (WM_COPYDATA): a file that
+// exists and fits the name asked for; none for anything else.
+std::optional<std::string> NamedOutput(LPARAM data, const std::string& asked) {
+  const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(data);
+  if (!copy || copy->dwData != kOutputNamedCopyData || !copy->lpData) return std::nullopt;
+  constexpr DWORD kLongestPath = 32767;
+  if (copy->cbData == 0 || copy->cbData % sizeof(wchar_t) != 0 || copy->cbData / sizeof(wchar_t) > kLongestPath)
+    return std::nullopt;
+  const std::wstring wide(static_cast<const wchar_t*>(copy->lpData), copy->cbData / sizeof(wchar_t));
+  if (wide.find(L'\0') != std::wstring::npos) return std::nullopt;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+  std::string name = WideToUtf8(wide);
+  if (!PublishedNameFits(asked, name)) return std::nullopt;
+  return name;
 }
 
 // The batch's files and journal on this machine.
@@ -231,7 +262,7 @@ void MainDialog::ConvertAll() {
       [this, &outputFolder](const std::string& source, const BatchJournal& journal) {
         return OutputPathFor(outputFolder, source, &journal);
       },
-      g_engineState);
+      g_engineState, ProcessorsForFiles());
   {
     BusyScope busy(*this);
     KeepAwake awake;
@@ -243,40 +274,31 @@ void MainDialog::ConvertAll() {
     bool progressShown = false;
     while (!runner.Over()) {
       if (m_batchInterrupted) runner.Interrupt();  // between two files
-      const std::optional<BatchRunner::Start> start = runner.NextStart();
-      if (!start) continue;
-      const int i = start->index;
-      const MediaEntry& entry = runner.File(i);
-      // Shown while the encoder starts: under Wine both take some 10 ms.
-      const auto showAtWork = [&] {
-        if (!progressShown) {
-          progressShown = true;
-          EnableWindow(Handle(), FALSE);
-          if (g_engineState.progressDialog) g_engineState.progressDialog->ShowForBatch();
-          if (m_indicator) m_indicator->Begin();
-        }
-        ShowFileAtWork(i, entry.path);
-        reason.ConvertingFile(i + 1, runner.Count());
-      };
-      SelectOutputSize(g_settings, m_run);
-      const Letterbox bars = ComputeLetterbox(g_settings.letterbox != 0, entry.width, entry.height,
-                                              m_run.outputWidth, m_run.outputHeight);
-      // The encoder starts in the output folder.
-      EncoderCommand command = EncoderCommandFor(entry.path, start->output, bars.padWidth, bars.padHeight,
-                                                 kRunConvert, fit ? fit->videoKbps : 0);
-      command.startFolder = outputFolder;
-      StartedEncoder encoder = StartEncoderProcess(command);
-      showAtWork();
-      EncoderRunResult run;
-      {
-        // Known to the session's end while the encoder runs, and no longer.
-        struct Forget {
-          std::optional<FileAtWork>& atWork;
-          ~Forget() { atWork.reset(); }
-        } forget{m_fileAtWork = FileAtWork{&encoder, start->output,
-                                           [&runner, i](const std::string& name) { runner.Published(i, name); }}};
-        run = WaitForEncoder(encoder, &watch);
+      bool started = false;
+      while (const std::optional<BatchRunner::Start> start = runner.NextStart()) {
+        StartRun(runner, *start, outputFolder, fit ? fit->videoKbps : 0);
+        started = true;
       }
+      if (m_runsAtWork.empty()) continue;
+      // Shown while the encoders start: under Wine both take some 10 ms.
+      if (!progressShown) {
+        progressShown = true;
+        EnableWindow(Handle(), FALSE);
+        if (g_engineState.progressDialog) g_engineState.progressDialog->ShowForBatch();
+        if (m_indicator) m_indicator->Begin();
+      }
+      if (started) {
+        ShowFilesAtWork(runner);
+        reason.ConvertingFile(m_runsAtWork.front()->index + 1, runner.Count());
+      }
+      std::vector<StartedEncoder*> encoders;
+      for (const auto& run : m_runsAtWork) encoders.push_back(&run->encoder);
+      const auto [place, run] = WaitForAnyEncoder(encoders, &watch);
+      // Its window stays until its report is counted: a name told late
+      // still reaches the runner.
+      const std::unique_ptr<RunAtWork> ended = std::move(m_runsAtWork[place]);
+      m_runsAtWork.erase(m_runsAtWork.begin() + static_cast<std::ptrdiff_t>(place));
+      const int i = ended->index;
       if (m_batchInterrupted) runner.Interrupt();
       const FileRun outcome{run.started, static_cast<std::uint32_t>(run.exitCode),
                             FileSize(runner.PublishedOf(i))};
@@ -284,11 +306,15 @@ void MainDialog::ConvertAll() {
       // answered No, the batch goes on. An interrupted batch asks nothing.
       const bool stopConfirmed = !m_batchInterrupted && StopConfirmedAfterRun(
                                      g_engineState, StopConfirmedByEncoder(outcome), stopQuestion);
-      const AfterFileRun next = runner.RunEnded(i, outcome, stopConfirmed, [&] {
+      const AfterFileRun next = runner.RunEnded(i, outcome, stopConfirmed, [&, run = run] {
         const std::string log = FindEncoderLog(logFolder, run);
-        return FailedConversion{entry.path, run.started, outcome.exitCode, log, CauseOfRun(run, log)};
+        return FailedConversion{runner.File(i).path, run.started, outcome.exitCode, log, CauseOfRun(run, log)};
       });
       if (next.failed && m_indicator) m_indicator->MarkError();
+      // A stop ends the runs beside it at once; each then ends as stopped.
+      if (next.endBatch)
+        for (const auto& beside : m_runsAtWork) EndEncoderProcess(beside->encoder);
+      if (!m_runsAtWork.empty()) ShowFilesAtWork(runner);
     }
     runner.Finish();
     const BatchEnd end = runner.End();
@@ -306,12 +332,55 @@ void MainDialog::ConvertAll() {
   CloseIfRequested();
 }
 
-// The file's row is selected and in view, and the progress window names it.
-void MainDialog::ShowFileAtWork(int index, const std::string& path) {
+// The encoder of one file of the batch, started in the output folder, with
+// a window of its own for its reports.
+void MainDialog::StartRun(BatchRunner& runner, const BatchRunner::Start& start, const std::string& outputFolder,
+                          std::int32_t fitKbps) {
+  auto run = std::make_unique<RunAtWork>();
+  run->index = start.index;
+  run->output = start.output;
+  const int index = start.index;
+  const std::string asked = start.output;
+  run->window = std::make_unique<MessageWindow>(
+      [this, &runner, index, asked](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+        if (message == kProgressMessage) {
+          if (wParam > UINT_MAX) return 0;  // no such kind; must not wrap onto a real one
+          BatchReportSink sink(g_engineState.progressDialog, m_indicator.get());
+          return HandleRunReport(index, static_cast<unsigned>(wParam), static_cast<std::int32_t>(lParam),
+                                 g_mediaList, g_engineState, sink);
+        }
+        if (message == WM_COPYDATA) {
+          const std::optional<std::string> name = NamedOutput(lParam, asked);
+          // Journaled at once: a kill before the run's end leaves it done.
+          if (name) runner.Published(index, *name);
+          return name ? TRUE : FALSE;
+        }
+        return std::nullopt;
+      });
+  if (run->window->Handle()) ChangeWindowMessageFilterEx(run->window->Handle(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
+  const MediaEntry& entry = runner.File(index);
+  SelectOutputSize(g_settings, m_run);
+  const Letterbox bars =
+      ComputeLetterbox(g_settings.letterbox != 0, entry.width, entry.height, m_run.outputWidth, m_run.outputHeight);
+  EncoderCommand command = EncoderCommandFor(entry.path, start.output, bars.padWidth, bars.padHeight, kRunConvert,
+                                             fitKbps, run->window->Handle());
+  command.startFolder = outputFolder;
+  command.threads = start.threads;
+  run->encoder = StartEncoderProcess(command);
+  m_runsAtWork.push_back(std::move(run));
+}
+
+// The first file at work is selected and in view, and the progress window
+// names it and how many run beside it.
+void MainDialog::ShowFilesAtWork(const BatchRunner& runner) {
+  const std::vector<int>& atWork = runner.AtWork();
+  if (atWork.empty()) return;
+  const int index = *std::min_element(atWork.begin(), atWork.end());
   m_fileList.SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   m_fileList.EnsureVisible(index);
   if (g_engineState.progressDialog && g_engineState.progressDialog->IsWindow()) {
-    g_engineState.progressDialog->ShowFile(index + 1, g_mediaList.count(), path);
+    g_engineState.progressDialog->ShowFile(index + 1, g_mediaList.count(), runner.File(index).path,
+                                           static_cast<int>(atWork.size()) - 1);
   }
 }
 
@@ -331,9 +400,10 @@ void MainDialog::ShowBatchResult(const std::vector<FailedConversion>& failed, in
 
 void MainDialog::InterruptBatch() {
   m_batchInterrupted = true;  // a batch that starts later sets it back
-  if (!m_fileAtWork) return;
-  EndEncoderProcess(*m_fileAtWork->encoder);
-  RemovePartialOutput(m_fileAtWork->output);
+  for (const auto& run : m_runsAtWork) {
+    EndEncoderProcess(run->encoder);
+    RemovePartialOutput(run->output);
+  }
 }
 
 void MainDialog::EndBatch() {

@@ -89,7 +89,7 @@ std::string MainDialog::EncoderDirectory() const { return m_encoderDirectory.val
 
 EncoderCommand MainDialog::EncoderCommandFor(const std::string& source, const std::string& output,
                                              std::int32_t padWidth, std::int32_t padHeight, std::int32_t runMode,
-                                             std::int32_t videoBitrate) {
+                                             std::int32_t videoBitrate, HWND reportWindow) {
   EncoderRun run;
   run.sourcePath = source;
   run.outputPath = output;
@@ -97,7 +97,7 @@ EncoderCommand MainDialog::EncoderCommandFor(const std::string& source, const st
   run.padHeight = padHeight;
   run.runMode = runMode;
   run.videoBitrate = videoBitrate;
-  run.mainWindow = reinterpret_cast<std::intptr_t>(Handle());
+  run.mainWindow = reinterpret_cast<std::intptr_t>(reportWindow ? reportWindow : Handle());
   const double sourceFps = CurrentSourceFrameRate(g_mediaList, g_engineState);
   return BuildCommandLine(g_settings, m_run, sourceFps, run, EncoderDirectory());
 }

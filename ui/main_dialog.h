@@ -17,10 +17,12 @@
 #include "base/owned_handles.h"
 #include "controls/image_button.h"
 #include "engine/batch_journal.h"
+#include "engine/batch_runner.h"
 #include "engine/encoder_process.h"
 #include "engine/encoding_profiles.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "framework/message_window.h"
 #include "ui/batch_indicator.h"
 #include "ui/file_list_text.h"
 
@@ -119,7 +121,6 @@ class MainDialog : public Dialog {
   LRESULT OnTaskbarButtonCreated(WPARAM, LPARAM);
   LRESULT OnOfferResume(WPARAM, LPARAM);
   // The encoder at work names the output it published.
-  LRESULT OnCopyData(WPARAM, LPARAM data);
   void ShowIconsForDpi();
 
   // Files and folders dropped on the window: the video files are added as
@@ -147,13 +148,14 @@ class MainDialog : public Dialog {
   std::string EncoderDirectory() const;
   // videoBitrate > 0: kbit/s instead of the quality preset's.
   EncoderCommand EncoderCommandFor(const std::string& source, const std::string& output, std::int32_t padWidth,
-                                   std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate);
+                                   std::int32_t padHeight, std::int32_t runMode, std::int32_t videoBitrate,
+                                   HWND reportWindow = nullptr);
   // `batch`: the running batch, whose outputs no later file is given.
   std::string OutputPathFor(const std::string& folder, const std::string& source,
                             const BatchJournal* batch = nullptr) const;
   // Selects the file's row and names it in the progress window; index
   // counts from 0.
-  void ShowFileAtWork(int index, const std::string& path);
+  void ShowFilesAtWork(const BatchRunner& runner);
   // extraLines: lines of their own at the end, unless empty.
   void ShowBatchResult(const std::vector<FailedConversion>& failed, int total, std::uint32_t startTick,
                        const std::string& extraLines, bool stopped);
@@ -231,14 +233,18 @@ class MainDialog : public Dialog {
     StartedEncoder encoder;
   };
   std::optional<EarlyProbe> m_earlyProbe;
-  // The file a batch converts while its encoder runs: the output asked
-  // for, and what is done when the encoder names the one it published.
-  struct FileAtWork {
-    StartedEncoder* encoder;
-    std::string output;
-    std::function<void(const std::string&)> published;
+  // A file a batch converts: its encoder, and the hidden window that
+  // encoder reports to (its progress and the name its output got), so
+  // that each of several runs at once is told apart.
+  struct RunAtWork {
+    int index = 0;
+    std::string output;  // the name asked for
+    StartedEncoder encoder;
+    std::unique_ptr<MessageWindow> window;
   };
-  std::optional<FileAtWork> m_fileAtWork;
+  std::vector<std::unique_ptr<RunAtWork>> m_runsAtWork;
+  void StartRun(BatchRunner& runner, const BatchRunner::Start& start, const std::string& outputFolder,
+                std::int32_t fitKbps);
   bool m_batchInterrupted = false;  // the session ended during the batch
   bool m_offerResumeAtStart = false;
   // The interrupted batch the next Convert continues: its files done, and

@@ -1,4 +1,5 @@
 #include "ui/main_dialog.h"
+#include "ui/batch_report_sink.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -35,25 +36,6 @@ constexpr int kSmallIcon = 16;
 // Posted once the window is up: the question about an interrupted batch
 // comes over the window, not before it.
 constexpr UINT kOfferResumeMessage = WM_APP + 1;
-
-// The progress window's display, with the taskbar button following its bar
-// and its time left.
-class BatchReportSink : public ProgressDialogSink {
- public:
-  BatchReportSink(ProgressDialog* dialog, BatchIndicator* indicator)
-      : ProgressDialogSink(dialog), indicator_(indicator) {}
-  void ShowProgress(const ProgressDisplay& display) override {
-    ProgressDialogSink::ShowProgress(display);
-    if (indicator_) indicator_->SetProgress(display.perMille);
-  }
-  void ShowTimeLeft(const std::string& line) override {
-    ProgressDialogSink::ShowTimeLeft(line);
-    if (indicator_) indicator_->SetTimeLeft(line);
-  }
-
- private:
-  BatchIndicator* indicator_;
-};
 
 // Drops (and the shell's taskbar message) reach a window of a program run
 // as administrator only when these messages are let through.
@@ -324,7 +306,6 @@ const MessageMap& MainDialog::GetMessageMap() const {
           .OnCommand(IDC_MAIN_ASPECT, CBN_SELCHANGE, &MainDialog::OnAspectChange)
           .OnMessage(kProgressMessage, &MainDialog::OnProgressMessage)
           .OnMessage(kOfferResumeMessage, &MainDialog::OnOfferResume)
-          .OnMessage(WM_COPYDATA, &MainDialog::OnCopyData)
           .OnMessage(WM_SYSCOMMAND, &MainDialog::OnSysCommand)
           .OnMessage(WM_PAINT, &MainDialog::OnPaint)
           .OnMessage(WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon)
@@ -341,24 +322,6 @@ LRESULT MainDialog::OnProgressMessage(WPARAM kind, LPARAM value) {
   BatchReportSink sink(g_engineState.progressDialog, m_indicator.get());
   return HandleEncoderReport(static_cast<unsigned>(kind), static_cast<std::int32_t>(value), g_mediaList,
                              g_engineState, sink);
-}
-
-// Taken only while a file is at work, and only a name that fits its output:
-// an existing file in the output folder.
-LRESULT MainDialog::OnCopyData(WPARAM, LPARAM data) {
-  const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(data);
-  if (!copy || copy->dwData != kOutputNamedCopyData || !m_fileAtWork || !copy->lpData) return FALSE;
-  constexpr DWORD kLongestPath = 32767;
-  if (copy->cbData == 0 || copy->cbData % sizeof(wchar_t) != 0 || copy->cbData / sizeof(wchar_t) > kLongestPath)
-    return FALSE;
-  const std::wstring wide(static_cast<const wchar_t*>(copy->lpData), copy->cbData / sizeof(wchar_t));
-  if (wide.find(L'\0') != std::wstring::npos) return FALSE;
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FALSE;
-  const std::string name = WideToUtf8(wide);
-  if (!PublishedNameFits(m_fileAtWork->output, name)) return FALSE;
-  if (m_fileAtWork->published) m_fileAtWork->published(name);
-  return TRUE;
 }
 
 LRESULT MainDialog::OnSysCommand(WPARAM command, LPARAM) {

@@ -651,6 +651,27 @@ int Engine(const std::wstring& argsFile, const std::wstring& folder) {
   return 0;
 }
 
+// The engine run `count` times one after the other, as a batch of equal
+// files converted one at a time would run it: with the threads the engine
+// likes (a batch running files side by side gives each its share).
+int Engines(int count, const std::wstring& argsFile, const std::wstring& folder) {
+  std::wstring arguments = ReadLineFromFile(argsFile);
+  if (arguments.empty()) Fail("no engine arguments in " + WideToUtf8(argsFile));
+  if (const std::size_t threads = arguments.find(L"-threads "); threads != std::wstring::npos) {
+    const std::size_t value = threads + 9, end = arguments.find(L' ', value);
+    arguments.replace(value, end == std::wstring::npos ? std::wstring::npos : end - value, L"0");
+  }
+  double ms = 0, cpuMs = 0;
+  for (int i = 0; i < count; ++i) {
+    const EngineRun run = RunEngineProgram(ExecutableFolder() + L"ffmpeg.exe", arguments, folder, true);
+    if (run.exitCode != 0) Fail("the engine failed");
+    ms += run.ms;
+    cpuMs += run.cpuMs;
+  }
+  PrintPairs({{"ms", ms}, {"tree_ms", cpuMs}});
+  return 0;
+}
+
 int Add(const std::wstring& folder, const std::wstring& sourceFolder, const std::vector<std::wstring>& names) {
   Converter converter(folder);
   const double ms = converter.Add(sourceFolder, names);
@@ -672,7 +693,7 @@ int Probe(const std::wstring& sourceFolder, const std::vector<std::wstring>& nam
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: velto_bench_driver startup|convert|resume|engine|add|probe ... (see the source)\n");
+  std::fprintf(stderr, "usage: velto_bench_driver startup|convert|resume|engine|engines|add|probe ... (see the source)\n");
   return 2;
 }
 
@@ -692,6 +713,7 @@ int Main(int argc, wchar_t** argv) {
     return Convert(_wtoi(rest[0].c_str()), rest[1], rest[2], rest[3], names);
   }
   if (command == L"engine" && rest.size() == 2) return Engine(rest[0], rest[1]);
+  if (command == L"engines" && rest.size() == 3) return Engines(_wtoi(rest[0].c_str()), rest[1], rest[2]);
   if (command == L"resume" && rest.size() >= 5) {
     const std::vector<std::wstring> names(rest.begin() + 4, rest.end());
     return Resume(rest[0], rest[1], rest[2], _wtoi(rest[3].c_str()), names);

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for writing ffmpeg's arguments: numbers, times and rates as
 // ffmpeg reads them, filter chains, and what every ffmpeg run begins with.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -53,6 +54,12 @@ inline std::string ListedFile(const std::string& path) {
   std::string quoted = "'file:";
   for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+// The encoder's threads (the value after "-threads") set to `threads`.
+inline void SetThreads(Arguments& args, int threads) {
+  const auto option = std::find(args.begin(), args.end(), "-threads");
+  if (option != args.end() && option + 1 != args.end()) option[1] = Text(threads);
 }
 
 // What every ffmpeg run starts with: quiet, progress on the output pipe.

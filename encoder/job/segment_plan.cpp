@@ -31,6 +31,8 @@ int ProcessorsToUse(int logicalProcessors, std::string_view segmentsVariable) {
   return asked > 0 ? asked : logicalProcessors;
 }
 
+int ThreadsToUse(std::string_view threadsVariable) { return PositiveNumber(threadsVariable); }
+
 double LongestRangeSeconds(std::string_view rangeSecondsVariable) {
   const int asked = PositiveNumber(rangeSecondsVariable);
   return asked > 0 ? asked : kLongestRangeSeconds;

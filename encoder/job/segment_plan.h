@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/encoder_interface.h"
+
 namespace velto {
 
-// Sources shorter than this are converted by one ffmpeg run.
-inline constexpr double kShortestSplitSeconds = 30.0;
 // No range is shorter than this: each run's start costs time.
 inline constexpr double kShortestRangeSeconds = 15.0;
 // No range is longer than this: the finished ranges of a killed conversion
@@ -25,6 +25,10 @@ int RangeCount(double durationSeconds, int processors, double longestRangeSecond
 // The processors to plan for: the machine's, unless VELTO_SEGMENTS names a
 // number (1 keeps every conversion in one run, for comparisons).
 int ProcessorsToUse(int logicalProcessors, std::string_view segmentsVariable);
+
+// The engine threads a conversion in one run may use: the number
+// VELTO_THREADS names, or 0 (as many as the engine likes).
+int ThreadsToUse(std::string_view threadsVariable);
 
 // The longest range in seconds: 300, unless VELTO_RANGE_SECONDS names a
 // number of seconds (for tests, which may ask for ranges under 15 s).

@@ -60,8 +60,7 @@ Arguments RangeArguments(const EncoderJob& job, const SourceInfo& source, const 
   const std::string move = cut.seek > 0 ? "setpts=PTS-" + Precise(cut.shift) + "/TB" : "";
   Append(args, PictureArguments(job, source, disc, move));
   Append(args, VideoArguments(job, source, disc));
-  const auto option = std::find(args.begin(), args.end(), "-threads");
-  if (option != args.end() && option + 1 != args.end()) option[1] = Text(threads);
+  SetThreads(args, threads);
   Add(args, {"-an"});
   if (cut.frames > 0) Add(args, {"-frames:v", Text(cut.frames)});
   else if (cut.length) Add(args, {"-t", Precise(*cut.length)});

@@ -36,7 +36,8 @@ class MemoryStore : public BatchStore {
 constexpr std::uint32_t kDone = 0;
 
 struct Batch {
-  explicit Batch(std::vector<MediaEntry> list, const std::optional<BatchJournal>& resumed = std::nullopt)
+  explicit Batch(std::vector<MediaEntry> list, const std::optional<BatchJournal>& resumed = std::nullopt,
+                 int processors = 1)
       : runner(std::move(list), resumed, ConversionSettings{}, "C:\\out\\", 0, 0, store,
                // "a.wmv" -> "C:\out\a.avi", then "a_2.avi" while taken
                [this](const std::string& source, const BatchJournal& journal) {
@@ -45,7 +46,7 @@ struct Batch {
                  for (int n = 2; GivenOut(journal, name) || store.Exists(name); ++n) name = stem + "_" + std::to_string(n) + ".avi";
                  return name;
                },
-               state) {}
+               state, processors) {}
   MemoryStore store;
   EngineState state;
   BatchRunner runner;
@@ -86,6 +87,33 @@ TEST(BatchRunner, StartsFilesInListOrderOneAtATimeWithDistinctNames) {
   EXPECT_FALSE(batch.store.kept) << "a finished batch leaves no journal";
   EXPECT_EQ(batch.store.workRemoved.size(), 3u);
   EXPECT_TRUE(batch.runner.ShowsClosingMessage());
+}
+
+TEST(BatchRunner, ShortFilesRunSideBySideWithTheirShareOfThreadsAndALongFileRunsAlone) {
+  std::vector<MediaEntry> list = Files({"a.wmv", "b.wmv", "c.wmv", "long.wmv", "d.wmv", "e.wmv"});
+  list[3].duration = 30.0;
+  Batch batch(list, std::nullopt, 2);
+  const auto a = batch.runner.NextStart(), b = batch.runner.NextStart();
+  ASSERT_TRUE(a && b);
+  EXPECT_FALSE(batch.runner.NextStart()) << "one run per processor";
+  EXPECT_EQ(a->threads, 1);
+  EXPECT_EQ(b->output, "C:\\out\\b.avi");
+  batch.runner.RunEnded(b->index, kConverted, false, {});
+  const auto c = batch.runner.NextStart();
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->index, 2);
+  EXPECT_EQ(c->threads, 1) << "a is still at work beside it";
+  batch.runner.RunEnded(a->index, kConverted, false, {});
+  EXPECT_FALSE(batch.runner.NextStart()) << "the long file waits for the machine";
+  batch.runner.RunEnded(c->index, kConverted, false, {});
+  const auto whole = batch.runner.NextStart();
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->threads, 0);
+  EXPECT_FALSE(batch.runner.NextStart()) << "nothing starts beside a long file";
+  batch.runner.RunEnded(whole->index, kConverted, false, {});
+  EXPECT_EQ(batch.runner.NextStart()->index, 4);
+  EXPECT_EQ(batch.runner.NextStart()->index, 5);
+  EXPECT_DOUBLE_EQ(batch.state.completedDuration, 60.0);
 }
 
 TEST(BatchRunner, FailedFileIsListedAndTheBatchGoesOnAndACutShortSourceIsNamed) {

@@ -34,6 +34,14 @@ TEST(ProgressText, ComposesTotalElapsedAndPercent) {
   }
 }
 
+TEST(ProgressText, FileLineNamesTheFilesBesideAndKeepsThemWhenShortened) {
+  const auto fitsIn = [](std::size_t bytes) { return [bytes](const std::string& line) { return line.size() <= bytes; }; };
+  EXPECT_EQ(FileLineText(3, 24, "C:\\clips\\a.wmv", fitsIn(99), 1), "File 3 of 24: a.wmv (and 1 more)");
+  const std::string shortened = FileLineText(3, 24, "C:\\clips\\a long name.wmv", fitsIn(40), 2);
+  EXPECT_EQ(shortened.substr(shortened.size() - 13), " (and 2 more)") << shortened;
+  EXPECT_LE(shortened.size(), 40u);
+}
+
 TEST(ProgressText, TruncatesPerMille) {
   auto d = ComputeProgressDisplay(456.7, 0.0, 1000.0, 1000);
   ASSERT_TRUE(d);

@@ -31,6 +31,19 @@ TEST_F(TimeLeft, UnequalFilesFromFiveSecondsOnAtMostOnceASecond) {
   EXPECT_EQ(At(12, 14), "About 00:00:38 left");
 }
 
+TEST_F(TimeLeft, FilesSideBySideCountTogetherAndMayEndOutOfOrder) {
+  estimate.Begin({10, 10, 10, 10}, kStart);
+  estimate.SetPosition(0, 5);
+  estimate.SetPosition(1, 5);
+  // 10 s of media in 5 s: the 30 s still to do take 15 s.
+  EXPECT_EQ(estimate.LineToShow(kStart + 5000), "About 00:00:15 left");
+  estimate.EndFile(1, true);
+  estimate.SetPosition(0, 10);
+  estimate.SetPosition(2, 5);
+  // 25 s in 10 s: the 15 s still to do (file 2's rest and file 3) take 6 s.
+  EXPECT_EQ(estimate.LineToShow(kStart + 10000), "About 00:00:06 left");
+}
+
 TEST_F(TimeLeft, MovesOnlyWhenTheSpeedChangesBeyondTheNoise) {
   estimate.Begin({100}, kStart);
   EXPECT_EQ(At(10, 50), "About 00:00:10 left");

@@ -111,6 +111,8 @@ class MainWindowTest : public testing::MainWindowTest {
   void SetUp() override {
     testing::MainWindowTest::SetUp();
     dialog->SetEncoderDirectory(ModuleDirectory());
+    // What happens at a given file's report: one file at a time.
+    SetEnvironmentVariableW(L"VELTO_RUNS_AT_ONCE", L"1");
   }
 
   void SetOutputFolder(const std::string& folder) {
