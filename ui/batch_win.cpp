@@ -153,12 +153,14 @@ std::optional<std::int64_t> DiscCapacity() {
 }
 
 // The files a batch may run at once: one per processor, unless the
-// environment names a number (1: one file after another, for comparisons).
+// environment names a number (1: one file after another, for comparisons);
+// never more than one wait can watch.
 int ProcessorsForFiles() {
+  constexpr int kMostAtOnce = 32;
   wchar_t text[8] = {};
   const DWORD length = GetEnvironmentVariableW(L"VELTO_RUNS_AT_ONCE", text, 8);
   const int asked = length > 0 && length < 8 ? _wtoi(text) : 0;
-  return asked > 0 ? asked : LogicalProcessors();
+  return std::min(kMostAtOnce, asked > 0 ? asked : LogicalProcessors());
 }
 
 // One video bitrate for the whole list when it is to fit on one disc.
