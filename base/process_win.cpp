@@ -7,10 +7,10 @@ namespace velto {
 namespace {
 
 // A pipe whose one end the program inherits.
-bool MakePipe(UniqueHandle& ours, UniqueHandle& theirs, bool programReads) {
+bool MakePipe(UniqueHandle& ours, UniqueHandle& theirs, bool programReads, DWORD bytes) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &inherit, 1 << 16)) return false;
+  if (!CreatePipe(&read, &write, &inherit, bytes != 0 ? bytes : 1 << 16)) return false;
   ours.Reset(programReads ? write : read);
   theirs.Reset(programReads ? read : write);
   return SetHandleInformation(ours.Get(), HANDLE_FLAG_INHERIT, 0) != FALSE;
@@ -34,7 +34,7 @@ std::optional<StartedProcess> StartHidden(const ProcessStart& start) {
   bool anyStream = false;
   for (int i = 0; i < 3; ++i) {
     if (uses[i] == StreamUse::kPipe) {
-      if (!MakePipe(*ours[i], theirs[i], i == 0)) return std::nullopt;
+      if (!MakePipe(*ours[i], theirs[i], i == 0, i == 1 ? start.outputPipeBytes : 0)) return std::nullopt;
       given[i] = theirs[i].Get();
     } else if (uses[i] == StreamUse::kNull) {
       if (!nul) nul = OpenNullDevice();

@@ -29,6 +29,9 @@ struct ProcessStart {
   StreamUse input = StreamUse::kNone;
   StreamUse output = StreamUse::kNone;
   StreamUse error = StreamUse::kNone;
+  // What the output pipe holds before the program's writes wait for ours
+  // to read; 0: 64 KiB.
+  DWORD outputPipeBytes = 0;
   // false: no console at all; true: a console of its own, never shown.
   bool console = false;
   // The job it belongs to from its first instruction; none when null.

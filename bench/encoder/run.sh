@@ -14,6 +14,9 @@
 #   bench/encoder/run.sh            # PARTS=formats RUNS=5 CLIP_SECONDS=20 by default
 #   RUNS=7 CLIP_SECONDS=60 bench/encoder/run.sh
 #   PARTS=preview RUNS=7 CLIP_SECONDS=7200 bench/encoder/run.sh   # a two-hour file
+#
+# BASELINE=path/to/an/earlier/veltoenc.exe times that one too, in the same
+# turns (copied beside the engine), for a before and after under one load.
 set -euo pipefail
 RUNS=${RUNS:-5}
 CLIP_SECONDS=${CLIP_SECONDS:-20}
@@ -22,8 +25,10 @@ part() { [[ " $PARTS " == *" $1 "* ]]; }
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 
 setup_machine
-VELTO_WINDOWS_TARGETS="veltoenc" build_windows >/dev/null
+VELTO_WINDOWS_TARGETS="veltoenc velto_codec_engine" build_windows >/dev/null
 BIN=$WINDOWS_BUILD/bin
+BASELINE=${BASELINE:-}
+[ -z "$BASELINE" ] || cp "$BASELINE" "$BIN/veltoenc-baseline.exe"
 WORK=$VELTO_BUILD/bench-encoder
 rm -rf "$WORK" && mkdir -p "$WORK"
 start_wine_session
@@ -67,6 +72,10 @@ measure() {
     wine "$BIN/ffmpeg.exe" "${engine_args[@]}" </dev/null >/dev/null; t2=$(now)
     echo "$1 veltoenc $(echo "$t1 - $t0" | bc)" >>"$RESULTS"
     echo "$1 ffmpeg $(echo "$t2 - $t1" | bc)" >>"$RESULTS"
+    if [ -n "$BASELINE" ]; then
+      wine "$BIN/veltoenc-baseline.exe" "${encoder_args[@]}" </dev/null; t3=$(now)
+      echo "$1 baseline $(echo "$t3 - $t2" | bc)" >>"$RESULTS"
+    fi
   done
 }
 
@@ -91,9 +100,12 @@ for line in open(sys.argv[1]):
     fmt, who, t = line.split()
     times[(fmt, who)].append(float(t))
 print(f"clip: {sys.argv[2]} s 640x480 29.97 fps WMV2/WMAv2; cores: {sys.argv[3]}")
-print(f"{'format':16} {'veltoenc s':>11} {'ffmpeg s':>9} {'ratio':>6}")
+baseline = any(who == 'baseline' for _, who in times)
+print(f"{'format':16} {'veltoenc s':>11} {'ffmpeg s':>9} {'ratio':>6}" +
+      (f" {'baseline s':>11} {'ratio':>6}" if baseline else ""))
 for fmt in sorted({f for f, _ in times}, key=lambda f: (f.startswith('preview'), len(f), f)):
     v = statistics.median(times[(fmt, 'veltoenc')])
     f = statistics.median(times[(fmt, 'ffmpeg')])
-    print(f"{fmt:16} {v:11.3f} {f:9.3f} {v / f:6.3f}")
+    b = statistics.median(times[(fmt, 'baseline')]) if baseline else 0
+    print(f"{fmt:16} {v:11.3f} {f:9.3f} {v / f:6.3f}" + (f" {b:11.3f} {b / f:6.3f}" if baseline else ""))
 PY

@@ -15,13 +15,12 @@ namespace {
 // Reads until the program has ended and its pipe is empty. End of file is
 // not waited for: a process the program started (under Wine even the
 // desktop process) may hold the pipe's other end for ever.
-void ReadAll(UniqueHandle pipe, HANDLE process, const FfmpegProcess::Sink& sink) {
+void ReadAll(UniqueHandle pipe, HANDLE process, const FfmpegProcess::Sink& sink, DWORD longestPauseMs,
+             std::size_t bufferBytes) {
   // Output that comes in a stream (a prober's listing) is taken as it
   // comes: a pipe left full stops its writer. While nothing comes, the
-  // looks grow rarer, up to kLongestPauseMs apart (ffmpeg writes its
-  // progress twice a second).
-  constexpr DWORD kLongestPauseMs = 50;
-  std::vector<char> buffer(1 << 16);
+  // looks grow rarer, up to longestPauseMs apart.
+  std::vector<char> buffer(bufferBytes);
   DWORD pause = 1;
   while (true) {
     DWORD available = 0;
@@ -41,7 +40,7 @@ void ReadAll(UniqueHandle pipe, HANDLE process, const FfmpegProcess::Sink& sink)
       if (PeekNamedPipe(pipe.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) continue;
       break;
     }
-    pause = std::min(pause * 2, kLongestPauseMs);
+    pause = std::min(pause * 2, longestPauseMs);
   }
 }
 
@@ -58,6 +57,14 @@ std::shared_mutex& StartLock() {
   return lock;
 }
 
+// ffmpeg writes its progress twice a second: looks 50 ms apart at most
+// cost nothing there; an awaited output is looked for at once, and read in
+// one piece.
+constexpr DWORD kCalmPauseMs = 50;
+constexpr DWORD kPromptPauseMs = 2;
+constexpr std::size_t kReadBytes = 64 << 10;
+constexpr std::size_t kMostAwaitedBytes = 64 << 20;
+
 }  // namespace
 
 FfmpegProcess::~FfmpegProcess() {
@@ -66,7 +73,7 @@ FfmpegProcess::~FfmpegProcess() {
 }
 
 bool FfmpegProcess::Start(const std::wstring& program, const std::vector<std::string>& arguments,
-                          Sink onOutput, Sink onError) {
+                          Sink onOutput, Sink onError, std::size_t awaitedBytes) {
   std::vector<std::string> all = {WideToUtf8(program)};
   all.insert(all.end(), arguments.begin(), arguments.end());
   commandLine_ = Utf8ToWide(JoinCommandLine(all));
@@ -75,6 +82,9 @@ bool FfmpegProcess::Start(const std::wstring& program, const std::vector<std::st
   how.commandLine = commandLine_;
   how.input = how.output = how.error = StreamUse::kPipe;
   how.job = FfmpegJob();
+  // Some room over the awaited bytes, for what the program writes with them.
+  const std::size_t awaited = std::min(awaitedBytes, kMostAwaitedBytes);
+  if (awaited > 0) how.outputPipeBytes = static_cast<DWORD>(awaited + kReadBytes);
   std::optional<StartedProcess> started;
   {
     const std::shared_lock<std::shared_mutex> starting(StartLock());
@@ -84,8 +94,10 @@ bool FfmpegProcess::Start(const std::wstring& program, const std::vector<std::st
   process_ = std::move(started->handles.process);
   inJob_ = started->inJob;
   input_ = std::move(started->input);
-  outputReader_ = std::thread(ReadAll, std::move(started->output), process_.Get(), std::move(onOutput));
-  errorReader_ = std::thread(ReadAll, std::move(started->error), process_.Get(), std::move(onError));
+  outputReader_ = std::thread(ReadAll, std::move(started->output), process_.Get(), std::move(onOutput),
+                              awaited > 0 ? kPromptPauseMs : kCalmPauseMs, std::max(awaited, kReadBytes));
+  errorReader_ = std::thread(ReadAll, std::move(started->error), process_.Get(), std::move(onError), kCalmPauseMs,
+                             kReadBytes);
   return true;
 }
 

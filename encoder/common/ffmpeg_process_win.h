@@ -23,9 +23,12 @@ class FfmpegProcess {
   ~FfmpegProcess();
 
   // The sinks are called on the reader threads. False when the program
-  // could not be started.
+  // could not be started. `awaitedBytes`: output of that size is awaited
+  // (a preview's frame): the pipe holds it whole, so that the program
+  // writes it without waiting for our reads, and it is looked for every
+  // millisecond or two rather than up to 50 ms apart.
   bool Start(const std::wstring& program, const std::vector<std::string>& arguments, Sink onOutput,
-             Sink onError);
+             Sink onError, std::size_t awaitedBytes = 0);
   // True once the program has ended (waits at most timeoutMs).
   bool Wait(DWORD timeoutMs);
   // Asks the program to finish ("q" on its input).

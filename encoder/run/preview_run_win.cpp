@@ -34,11 +34,16 @@ struct Decoded {
 };
 
 // Runs ffmpeg for one decoding, keeping no more than two frames in memory.
+// A first frame is taken as soon as it has come whole: ffmpeg, which was
+// to give no more, is ended then rather than waited for. Whatever else it
+// had written by then still comes, and a frame of another size than
+// planned shows as output left over.
 Decoded Decode(const std::wstring& ffmpeg, const std::vector<std::string>& arguments, std::size_t frameBytes,
                bool lastFrame, RunLog& log) {
   Decoded result;
   std::string pending;
   LastLines errors;
+  const UniqueHandle framed(lastFrame ? nullptr : CreateEventW(nullptr, TRUE, FALSE, nullptr));
   FfmpegProcess process;
   const bool started = process.Start(
       ffmpeg, arguments,
@@ -49,12 +54,17 @@ Decoded Decode(const std::wstring& ffmpeg, const std::vector<std::string>& argum
           if (lastFrame || result.frame.empty()) result.frame.assign(pending, 0, frameBytes);
           pending.erase(0, frameBytes);
         }
+        if (framed && result.frames > 0) SetEvent(framed.Get());
       },
-      [&](const std::string& bytes) { errors.Feed(bytes); });
+      [&](const std::string& bytes) { errors.Feed(bytes); }, frameBytes);
   log.Timed("engine: " + WideToUtf8(process.CommandLine()));
   result.started = started;
   if (!started) return result;
-  if (!process.Wait(ProberTimeLimitMs())) {
+  const HANDLE waits[2] = {process.Process(), framed.Get()};
+  const DWORD waited = WaitForMultipleObjects(framed ? 2 : 1, waits, FALSE, ProberTimeLimitMs());
+  if (waited == WAIT_OBJECT_0 + 1) {
+    process.Terminate();
+  } else if (waited != WAIT_OBJECT_0) {
     process.Terminate();
     process.JoinReaders();
     throw SourceReadTimedOut{};

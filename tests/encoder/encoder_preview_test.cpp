@@ -18,9 +18,11 @@
 #include "engine/batch_rules.h"
 #include "engine/command_line.h"
 #include "tests/support/fresh_settings.h"
+#include "tests/support/process_list.h"
 #include "tests/support/report_window.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/stand_in_ffmpeg.h"
 
 namespace velto {
 namespace {
@@ -151,6 +153,21 @@ TEST_F(EncoderPreview, PastTheEndShowsTheLastFrame) {
   ASSERT_EQ(Run(Line(testing::FreshSettings(), picture, "3600")), 0u);
   EXPECT_EQ(testing::LastReport(kReportPosition), 8);  // the output's last frame, 8.0 s in
   EXPECT_EQ(ReadBitmap(testing::ReadBytes(picture)).width, 640u);
+  DeleteFileW(Utf8ToWide(picture).c_str());
+}
+
+// The frame is taken once it has come whole: an engine slow to end (here
+// one that never does) neither holds the picture back nor outlives the run.
+TEST_F(EncoderPreview, TheFrameIsTakenWithoutWaitingForTheEnginesEnd) {
+  const testing::ScratchDir engine("lingering engine");
+  const std::wstring encoder = testing::InstallStandInEngine(engine.File("bin") + "\\");
+  const testing::EngineFault fault(L"linger");
+  const std::string picture = scratch_->File("lingering.bmp");
+  const ULONGLONG started = GetTickCount64();
+  ASSERT_EQ(testing::RunWithReports(encoder, Line(testing::FreshSettings(), picture, "5"), 120000), 0u);
+  EXPECT_LT(GetTickCount64() - started, 10000u);  // the engine's time limit is 30 s
+  EXPECT_EQ(ReadBitmap(testing::ReadBytes(picture)).width, 640u);
+  EXPECT_TRUE(testing::ProcessesNamed({L"ffmpeg.exe"}).empty());
   DeleteFileW(Utf8ToWide(picture).c_str());
 }
 

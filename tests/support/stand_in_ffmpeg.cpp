@@ -11,6 +11,7 @@
 //   no-sound      the output is written without sound
 //   hang          nothing is run and the program never ends
 //   hang-prober   so, as ffprobe.exe only
+//   linger        the real program is run, and then this one never ends
 // Without a fault it is the real program. The real one runs in a job that
 // ends it with this one.
 #include <windows.h>
@@ -83,6 +84,7 @@ int wmain() {
   if (fault == L"fail-parts" && IsVideoPart(output)) return 1;
   if (fault == L"no-sound" && !IsPart(output)) words.insert(words.end() - 1, "-an");
   const DWORD code = RunReal(words);
+  if (fault == L"linger") Sleep(INFINITE);
   if (code != 0 || output.empty()) return static_cast<int>(code);
   if (fault.starts_with(L"cut-output=") && !IsPart(output)) CutTo(output, std::stoi(fault.substr(11)));
   if (fault.starts_with(L"cut-parts=") && IsVideoPart(output)) CutTo(output, std::stoi(fault.substr(10)));
