@@ -12,7 +12,9 @@
 #               wall time, processor time of the whole tree (a control
 #               group) over wall time, bytes, PSNR.
 # The runs alternate, RUNS times each; the table shows medians. PSNR is
-# taken against the source with the frames matched by their times.
+# taken against the source with the frames matched by their times. With
+# BEFORE naming another build's veltoenc.exe, `conversions` also runs its MP4
+# at 800 kbit/s (before-800) in turn with the others.
 #
 #   bench/encoder/mp4.sh                      # RUNS=3 CLIP_SECONDS=60 PRESETS="veryfast faster"
 #   PARTS=presets PRESETS="superfast veryfast faster fast" bench/encoder/mp4.sh
@@ -36,6 +38,7 @@ for hierarchy in /sys/fs/cgroup/cpuacct /sys/fs/cgroup/cpu,cpuacct /sys/fs/cgrou
 done
 end_session() {
   stop_wine_session
+  rm -f "$BIN/veltoenc-before.exe"
   [ -z "$GROUP" ] || rmdir "$GROUP" 2>/dev/null || true
 }
 trap end_session EXIT
@@ -54,8 +57,15 @@ make_clip moving "testsrc2=size=640x480:rate=30000/1001,noise=alls=24:allf=t"
 
 DIVX="-oac lavc -ovc lavc -lavcopts acodec=ac3:abitrate=128:vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50 -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2 -af volume=+0db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 30000/1001"
 mp4() { echo "-oac faac -ovc x264 -faacopts br=128:mpeg=4:object=2 -x264encopts bitrate=$1:vbv_maxrate=$(($1 * 2)):vbv_bufsize=$(($1 * 2)):profile=high -of lavf -lavfopts format=mp4 -sws 2 -af volume=+0db:0:channels=2 -ofps 30000/1001"; }
-declare -A PIECES=([divx]="$DIVX" [mp4-1000]="$(mp4 1000)" [mp4-800]="$(mp4 800)")
-declare -A EXT=([divx]=avi [mp4-1000]=mp4 [mp4-800]=mp4)
+declare -A PIECES=([divx]="$DIVX" [mp4-1000]="$(mp4 1000)" [mp4-800]="$(mp4 800)" [before-800]="$(mp4 800)")
+declare -A EXT=([divx]=avi [mp4-1000]=mp4 [mp4-800]=mp4 [before-800]=mp4)
+KINDS="divx mp4-1000 mp4-800"
+# The other build's front end beside the engine, under a name of its own.
+if [ -n "${BEFORE:-}" ]; then
+  cp "$BEFORE" "$BIN/veltoenc-before.exe"
+  KINDS="$KINDS before-800"
+fi
+front_end() { if [ "$1" = before-800 ]; then echo "$BIN/veltoenc-before.exe"; else echo "$BIN/veltoenc.exe"; fi; }
 
 RESULTS=$WORK/results.txt
 : >"$RESULTS"
@@ -117,13 +127,15 @@ for clip in pattern moving; do
     engine_args "$clip" mp4-800; x264=("${ENGINE[@]}")
     log "$clip: veltoenc.exe's DivX and MP4 conversions, and MP4 as one ffmpeg run, $RUNS runs"
     for run in $(seq 1 "$RUNS"); do
-      for kind in divx mp4-1000 mp4-800; do
+      for kind in $KINDS; do
+        # Outputs are never replaced: the last run's goes first.
+        rm -f "$WORK/$clip-$kind.${EXT[$kind]}"
         encoder_args "$clip" "$kind" "$WORK/$clip-$kind.${EXT[$kind]}"
-        timed "$clip conversions $kind" wine "$BIN/veltoenc.exe" "${ARGS[@]}"
+        timed "$clip conversions $kind" wine "$(front_end "$kind")" "${ARGS[@]}"
       done
       timed "$clip conversions ffmpeg-mp4-800" wine "$BIN/ffmpeg.exe" "${x264[@]}"
     done
-    for kind in divx mp4-1000 mp4-800; do
+    for kind in $KINDS; do
       quality "$clip conversions $kind" "$WORK/$clip-$kind.${EXT[$kind]}" "$clip"
     done
   fi

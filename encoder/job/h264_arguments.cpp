@@ -64,8 +64,9 @@ H264Plan PlanH264(const EncoderJob& job, const SourceInfo& source) {
   int gop = static_cast<int>(std::floor(kKeyFrameSeconds * fps));
   if (v.keyint) gop = std::min(gop, *v.keyint);
   Arguments& args = plan.arguments;
-  Add(args, {"-c:v", "libx264", "-preset", kX264Preset, "-profile:v", "high", "-level:v", LevelText(level),
-             "-b:v", Text(bitrate), "-maxrate", Text(peak), "-bufsize", Text(buffer), "-g", Text(std::max(gop, 1))});
+  Add(args, {"-c:v", "libx264", "-preset", kX264Preset, "-x264-params", kX264Options, "-profile:v", "high",
+             "-level:v", LevelText(level), "-b:v", Text(bitrate), "-maxrate", Text(peak), "-bufsize", Text(buffer),
+             "-qmin", Text(kX264FinestQuantiser), "-g", Text(std::max(gop, 1))});
   // Frame times not known beforehand: a key frame every 10 s by the clock.
   if (!planned) Add(args, {"-force_key_frames", "expr:gte(t,n_forced*" + Text(kKeyFrameSeconds) + ")"});
   Add(args, {"-pix_fmt", "yuv420p", "-threads", "0"});

@@ -11,8 +11,17 @@
 
 namespace velto {
 
-// x264's speed preset, chosen by measurement (bench/README.md).
+// x264's speed preset, and the preset's decisions turned off that cost the
+// most processor time for the least picture: adaptive B-frame placement
+// (three B-frames always), scene-cut detection (key frames by the clock),
+// adaptive quantisation and weighted prediction. Chosen by measurement
+// (bench/README.md).
 inline constexpr char kX264Preset[] = "superfast";
+inline constexpr char kX264Options[] = "b-adapt=0:scenecut=0:aq-mode=0:weightp=0";
+// The finest quantiser: an easy picture already near-perfect at it is not
+// given the rest of the average rate. Ordinary pictures at the rates offered
+// sit well above it, so they still get the average.
+inline constexpr int kX264FinestQuantiser = 18;
 // The highest level written: devices decode up to 4.1, which the lowest
 // fitting level stays within for pictures up to 1920 x 1080 at 30 frames a
 // second; larger ones get what they need up to 5.1.

@@ -4,7 +4,7 @@
 // a second session a batch stopped during its second file; the settings
 // kept in option.ini between the sessions. A list fitted on one disc, as
 // SVCD and as DVD. A list brought to one loudness. A batch's time left, and
-// what happens when it is done.
+// what happens when it is done. MP4 against DivX at the default presets.
 #include "tests/e2e/program_test.h"
 
 namespace velto::testing {
@@ -297,6 +297,53 @@ TEST_F(ConverterEndToEnd, TellsTheTimeLeftAndSleepsOrShutsDownWhenDoneAfterACoun
   ASSERT_NE(countdown, nullptr) << "no countdown";
   PostCommand(countdown, IDCANCEL);
   closeSession("shut down\nsleep\n");
+}
+
+// Two clips of 20 s at 640x480, one of fine moving detail and one under
+// temporal noise, converted at the default presets as MP4 and as DivX:
+// each MP4 is H.264 High or Main at level 4.1 at most, 4:2:0, with AAC-LC
+// stereo and its index before the media, as long as its source with as
+// many frames (give or take the one at the start), decodes cleanly, and takes at most 85 % of DivX's bytes for
+// a picture no more than 0.5 dB below DivX's.
+TEST_F(ConverterEndToEnd, Mp4IsSmallerThanDivxForAsGoodAPicture) {
+  const std::vector<std::wstring> names = {L"detail.wmv", L"noise.wmv"};
+  MakeWmvClip(Source(names[0]), 20, L"testsrc2=s=1280x960:r=30000/1001,scale=640:480", L"4000k");
+  MakeWmvClip(Source(names[1]), 20, L"testsrc=s=640x480:r=30000/1001,noise=alls=20:allf=t+u", L"4000k");
+  const HWND main = StartProgram();
+  ASSERT_NE(main, nullptr) << "no main window";
+  ASSERT_NO_FATAL_FAILURE(AddFilesAndWait(main, names, 2));
+  for (const auto& [format, folder] : {std::pair{kMp4Format, L"mp4"}, std::pair{kDivxFormat, L"divx"}})
+    EXPECT_EQ(ConvertList(main, format, work + L"\\" + folder).rfind("Mission accomplished!", 0), 0u) << format;
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForEnd(30000)) << "the program did not end";
+
+  for (const std::wstring& name : names) {
+    SCOPED_TRACE(Narrow(name));
+    const std::wstring stem = name.substr(0, name.size() - 4);
+    const std::wstring mp4 = work + L"\\mp4\\" + stem + L".mp4", divx = work + L"\\divx\\" + stem + L".avi";
+    const wchar_t* fields = L"stream=codec_name,profile,level,pix_fmt,r_frame_rate,nb_read_frames:format=duration";
+    auto video = ProbeEntries(mp4, L"v:0", fields, true);
+    auto source = ProbeEntries(Source(name), L"v:0", fields, true);
+    EXPECT_EQ(video["codec_name"], "h264");
+    EXPECT_TRUE(video["profile"] == "High" || video["profile"] == "Main") << video["profile"];
+    EXPECT_LE(std::atoi(video["level"].c_str()), 41) << video["level"];
+    EXPECT_EQ(video["pix_fmt"], "yuv420p");
+    // The source's picture starts some 40 ms in, where the output holds its
+    // first frame from 0 beside the sound: one frame more.
+    EXPECT_NEAR(std::atoi(video["nb_read_frames"].c_str()), std::atoi(source["nb_read_frames"].c_str()), 1);
+    EXPECT_NEAR(std::atof(video["duration"].c_str()), std::atof(source["duration"].c_str()), 0.1);
+    auto sound = ProbeEntries(mp4, L"a:0", L"stream=codec_name,profile,channels");
+    EXPECT_EQ(sound["codec_name"] + " " + sound["profile"] + " " + sound["channels"], "aac LC 2");
+    const std::vector<std::string> boxes = TopLevelBoxes(ReadFileBytes(mp4));
+    const auto index = std::find(boxes.begin(), boxes.end(), "moov");
+    const auto media = std::find(boxes.begin(), boxes.end(), "mdat");
+    EXPECT_TRUE(index < media && media != boxes.end()) << "the index is not before the media";
+    EXPECT_EQ(DecodingErrors(mp4), "");
+    EXPECT_LE(FileSize(mp4), FileSize(divx) * 85 / 100) << FileSize(divx);
+    const std::wstring rate = Utf8ToWide(video["r_frame_rate"]);
+    const double divxPsnr = PsnrAgainstSource(divx, Source(name), rate);
+    EXPECT_GE(PsnrAgainstSource(mp4, Source(name), rate), divxPsnr - 0.5);
+  }
 }
 
 // Run once more by ctest with no locale at all in its environment, as on a

@@ -8,6 +8,7 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <regex>
@@ -17,6 +18,7 @@
 #include "base/text_encoding.h"
 #include "encoder/job/loudness_arguments.h"
 #include "res/resource_ids.h"
+#include "tests/support/media_facts.h"
 #include "tests/support/remote_program.h"
 
 namespace velto::testing {
@@ -32,6 +34,8 @@ inline constexpr DWORD kBatchTimeoutMs = 240000;
 inline constexpr DWORD kTimedLookMs = 250;  // how often a timed batch is looked at
 inline constexpr int kDvdFormat = 7;
 inline constexpr int kPalMode = 1;
+inline constexpr int kDivxFormat = 3;
+inline constexpr int kMp4Format = 10;
 
 inline bool IsMainWindow(HWND window) { return GetDlgItem(window, IDC_MAIN_FILE_LIST) != nullptr; }
 inline bool IsProgressWindow(HWND window) { return GetDlgItem(window, IDC_PROGRESS_BAR) != nullptr; }
@@ -40,18 +44,12 @@ inline bool IsCountdown(HWND window) { return GetDlgItem(window, IDC_COUNTDOWN_T
 
 inline std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
-// Runs a program of the engine that lies beside the test.
-inline ConsoleResult RunFfmpeg(const std::wstring& program, const std::wstring& arguments,
-                        Collect collect = Collect::kOutput) {
-  return RunConsole(L"\"" + ExecutableFolder() + program + L"\" " + arguments, ExecutableFolder(), 120000, collect);
-}
-
 // A plain white WMV clip with a tone, or with the sound of the filters given.
 inline void MakeClip(const std::wstring& path, int width, int height, int seconds,
               const std::wstring& sound = L"sine=frequency=440") {
   const std::wstring size = std::to_wstring(width) + L"x" + std::to_wstring(height);
   const std::wstring duration = std::to_wstring(seconds);
-  const ConsoleResult made = RunFfmpeg(
+  const ConsoleResult made = RunEngineProgram(
       L"ffmpeg.exe", L"-nostdin -y -loglevel error -f lavfi -i color=c=white:s=" + size + L":r=25:d=" + duration +
                          L" -f lavfi -i \"" + sound + L"\" -t " + duration +
                          L" -c:v wmv2 -b:v 300k -c:a wmav2 -b:a 64k -f asf \"" + path + L"\"");
@@ -61,23 +59,29 @@ inline void MakeClip(const std::wstring& path, int width, int height, int second
 // The loudness and true peak of a file's sound, as the engine's ebur128
 // filter measures them.
 inline Loudness MeasuredLoudness(const std::wstring& path) {
-  const ConsoleResult measured = RunFfmpeg(
+  const ConsoleResult measured = RunEngineProgram(
       L"ffmpeg.exe", L"-nostdin -hide_banner -nostats -i \"" + path +
                          L"\" -map 0:a:0 -af ebur128=peak=true:framelog=verbose -f null -",
       Collect::kErrors);
   return ReadLoudnessReport(measured.output).value_or(Loudness{NAN, NAN, NAN});
 }
 
+// A WMV clip of the picture the source filters give, at the video rate
+// given, with a tone.
+inline void MakeWmvClip(const std::wstring& path, int seconds, const std::wstring& picture,
+                        const std::wstring& videoRate) {
+  const std::wstring duration = std::to_wstring(seconds);
+  const ConsoleResult made = RunEngineProgram(
+      L"ffmpeg.exe", L"-nostdin -y -loglevel error -f lavfi -i \"" + picture + L"\" -f lavfi -i sine=frequency=440 -t " +
+                         duration + L" -c:v wmv2 -b:v " + videoRate + L" -c:a wmav2 -b:a 64k -f asf \"" + path + L"\"");
+  ASSERT_TRUE(made.started && made.exitCode == 0 && FileExists(path)) << "could not make " << Narrow(path);
+}
+
 // A moving test pattern with a tone. With noise, pictures whose rate
 // control can reach the bitrate it is given.
 inline void MakePatternClip(const std::wstring& path, int seconds, bool noise) {
-  const std::wstring duration = std::to_wstring(seconds);
-  const ConsoleResult made = RunFfmpeg(
-      L"ffmpeg.exe", L"-nostdin -y -loglevel error -f lavfi -i testsrc2=s=320x240:r=25:d=" + duration +
-                         L" -f lavfi -i sine=frequency=440:duration=" + duration +
-                         (noise ? L" -vf noise=alls=12:allf=t+u -c:v wmv2 -b:v 2500k" : L" -c:v wmv2 -b:v 300k") +
-                         L" -c:a wmav2 -b:a 64k -shortest -f asf \"" + path + L"\"");
-  ASSERT_TRUE(made.started && made.exitCode == 0 && FileExists(path)) << "could not make " << Narrow(path);
+  MakeWmvClip(path, seconds, noise ? L"testsrc2=s=320x240:r=25,noise=alls=12:allf=t+u" : L"testsrc2=s=320x240:r=25",
+              noise ? L"2500k" : L"300k");
 }
 
 inline long long FileSize(const std::wstring& path) {
@@ -86,23 +90,9 @@ inline long long FileSize(const std::wstring& path) {
   return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// key=value lines of the prober about the first video stream.
-std::map<std::string, std::string> ProbeVideo(const std::wstring& path) {
-  const ConsoleResult probe = RunFfmpeg(
-      L"ffprobe.exe", L"-v error -select_streams v:0 -show_entries stream=width,height,r_frame_rate,display_aspect_ratio -of "
-                      L"default=noprint_wrappers=1 \"" + path + L"\"");
-  std::map<std::string, std::string> values;
-  size_t start = 0;
-  while (start < probe.output.size()) {
-    size_t end = probe.output.find('\n', start);
-    if (end == std::string::npos) end = probe.output.size();
-    std::string line = probe.output.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t equals = line.find('=');
-    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-    start = end + 1;
-  }
-  return values;
+// The prober's fields about the first video stream.
+inline std::map<std::string, std::string> ProbeVideo(const std::wstring& path) {
+  return ProbeEntries(path, L"v:0", L"stream=width,height,r_frame_rate,display_aspect_ratio");
 }
 
 struct Bars {
@@ -115,7 +105,7 @@ struct Bars {
 // The black bars round the picture of the first frame (the sources are
 // white), measured along the middle row and the middle column.
 inline Bars BlackBars(const std::wstring& path, int width, int height) {
-  const ConsoleResult frame = RunFfmpeg(
+  const ConsoleResult frame = RunEngineProgram(
       L"ffmpeg.exe", L"-nostdin -v error -i \"" + path + L"\" -frames:v 1 -pix_fmt gray -f rawvideo -");
   Bars bars;
   if (frame.output.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) return bars;

@@ -125,7 +125,7 @@ class ResumedBatch : public ConverterEndToEnd {
   void StartBatch() { StartBatch(outputs); }
 
   static int FramesOf(const std::wstring& path) {
-    const ConsoleResult counted = RunFfmpeg(
+    const ConsoleResult counted = RunEngineProgram(
         L"ffprobe.exe", L"-v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets "
                         L"-of csv=p=0 \"" + path + L"\"");
     return std::atoi(counted.output.c_str());

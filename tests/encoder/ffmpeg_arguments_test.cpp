@@ -238,15 +238,15 @@ TEST(FfmpegArguments, Mp4IsH264AndAacWithItsIndexFirst) {
   EXPECT_EQ(Translate(test::kMp4, anamorphic),
             std::string(kHead) +
                 "-map 0:v:0 -map 0:a:0 -vf scale=1024:576:flags=bicubic,setsar=1 -r 25 -vsync cfr -c:v libx264 "
-                "-preset superfast -profile:v high -level:v 3.1 -b:v 800000 -maxrate 1600000 -bufsize 1600000 -g 250 "
-                "-pix_fmt yuv420p -threads 0 -af pan=stereo|c0=c0|c1=c0,aformat=sample_rates=44100:channel_layouts=stereo "
-                "-c:a aac -b:a 128k -ar 44100 -ac 2 -t 32400 -f mp4 -movflags +faststart file:out.x");
+                "-preset superfast -x264-params b-adapt=0:scenecut=0:aq-mode=0:weightp=0 -profile:v high -level:v 3.1 "
+                "-b:v 800000 -maxrate 1600000 -bufsize 1600000 -qmin 18 -g 250 -pix_fmt yuv420p -threads 0 "
+                "-af pan=stereo|c0=c0|c1=c0,aformat=sample_rates=44100:channel_layouts=stereo -c:a aac -aac_coder fast -b:a 128k -ar 44100 -ac 2 -t 32400 -f mp4 -movflags +faststart file:out.x");
   // A 48 kHz source keeps its rate; the line's level and key frames are kept
   // where they hold; a source without sound gives a file without sound.
   SourceInfo silent = VideoOnly();
   std::string line = test::kMp4;
   line.replace(line.find("profile=high"), 12, "profile=high:level=4.1:keyint=100");
-  EXPECT_NE(Translate(line.c_str(), silent).find("-level:v 4.1 -b:v 800000 -maxrate 1600000 -bufsize 1600000 -g 100 "
+  EXPECT_NE(Translate(line.c_str(), silent).find("-level:v 4.1 -b:v 800000 -maxrate 1600000 -bufsize 1600000 -qmin 18 -g 100 "
                                                  "-pix_fmt yuv420p -threads 0 -an -t 32400 -f mp4"),
             std::string::npos);
   SourceInfo rate48 = Clip43Stereo();
