@@ -47,10 +47,17 @@ using testing::ReportWindow;
 
 std::wstring Beside(const wchar_t* name) { return Utf8ToWide(ModuleDirectory()) + name; }
 
+std::string NewestLog();
+
 // Runs veltoenc.exe with an argument string as the converter writes it,
-// taking the window's reports meanwhile. Returns the exit code.
+// taking the window's reports meanwhile. Returns the exit code; a run that
+// has not ended after 5 minutes is ended (998) and its log shown, so that a
+// stuck conversion fails its test rather than the whole group's time.
 DWORD RunEncoder(const std::string& arguments, const std::wstring& program = Beside(L"veltoenc.exe")) {
-  return testing::RunWithReports(program, arguments);
+  constexpr DWORD kLongestRunMs = 300000;
+  const DWORD code = testing::RunWithReports(program, arguments, kLongestRunMs);
+  if (code == 998) ADD_FAILURE() << "veltoenc.exe did not end in time: " << arguments << "\n" << NewestLog();
+  return code;
 }
 
 bool RunFfmpeg(const wchar_t* program, const std::vector<std::string>& args, std::string* out, std::string* err) {
@@ -194,8 +201,6 @@ TEST_F(EncoderConversion, ProbeReportsTheFourValues) {
   ASSERT_EQ(g_reports.size(), 4u);
   EXPECT_NEAR(g_reports[3].value, 150000000, 1'500'000);
 }
-
-std::string NewestLog();
 
 // ASF sources are read in-process: no prober is started, and the frame rate
 // read from the frames' times is the one the prober states.
