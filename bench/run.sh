@@ -126,6 +126,18 @@ if [ -n "$KEEP_RESULTS" ]; then grep -E '=' "$KEEP_RESULTS" | awk 'NF > 2' >"$RE
 # record FIGURE WHO LINE: keeps the key=value line of one measurement.
 record() { echo "$1 $2 $3" >>"$RESULTS"; }
 
+# copies CLIP COUNT: COUNT copies of CLIP beside it, "<name> NN.wmv", the
+# clip itself removed; their names in COPIES.
+copies() {
+  local folder stem i
+  folder=$(dirname "$1") stem=$(basename "$1" .wmv)
+  COPIES=()
+  for i in $(seq -w 1 "$2"); do
+    cp "$1" "$folder/$stem $i.wmv"
+    COPIES+=("$stem $i.wmv")
+  done
+  rm "$1"
+}
 make_clip() {  # make_clip SECONDS PATH
   wine "$BIN/ffmpeg.exe" -hide_banner -loglevel error -y \
     -f lavfi -i "testsrc=size=640x480:rate=30000/1001" -f lavfi -i "sine=frequency=440:sample_rate=44100" \
@@ -134,12 +146,8 @@ make_clip() {  # make_clip SECONDS PATH
 log "making the clips: ${CLIP_SECONDS} s and ${BATCH_FILES} x 3 s, 640x480, 29.97 fps, WMV2 + WMAv2 stereo"
 make_clip "$CLIP_SECONDS" "$WORK/clips/clip.wmv"
 make_clip 3 "$WORK/batch/short.wmv"
-BATCH_NAMES=()
-for i in $(seq -w 1 "$BATCH_FILES"); do
-  cp "$WORK/batch/short.wmv" "$WORK/batch/short $i.wmv"
-  BATCH_NAMES+=("short $i.wmv")
-done
-rm "$WORK/batch/short.wmv"
+copies "$WORK/batch/short.wmv" "$BATCH_FILES"
+BATCH_NAMES=("${COPIES[@]}")
 
 BINW=$(winpath "$BIN")
 CLIPS=$(winpath "$WORK/clips")
@@ -247,12 +255,8 @@ if part short; then
   log "short: a list of $SHORT_FILES clips of $SHORT_SECONDS s, formats $FORMATS, against the engine runs one after the other, $RUNS runs each"
   mkdir -p "$WORK/short"
   make_clip "$SHORT_SECONDS" "$WORK/short/clip.wmv"
-  SHORT_NAMES=()
-  for i in $(seq -w 1 "$SHORT_FILES"); do
-    cp "$WORK/short/clip.wmv" "$WORK/short/clip $i.wmv"
-    SHORT_NAMES+=("clip $i.wmv")
-  done
-  rm "$WORK/short/clip.wmv"
+  copies "$WORK/short/clip.wmv" "$SHORT_FILES"
+  SHORT_NAMES=("${COPIES[@]}")
   for format in $FORMATS; do
     for run in $(seq 1 "$RUNS"); do
       rm -rf "$WORK/out" && mkdir -p "$WORK/out"

@@ -24,12 +24,6 @@ void TimeLeftEstimate::Begin(std::vector<double> durations, std::uint32_t startM
   begun_ = true;
 }
 
-std::size_t TimeLeftEstimate::Current() const {
-  std::size_t i = 0;
-  while (i < files_.size() && files_[i].over) ++i;
-  return i;
-}
-
 void TimeLeftEstimate::SetPosition(std::size_t index, double seconds) {
   if (index >= files_.size() || files_[index].over) return;
   File& file = files_[index];

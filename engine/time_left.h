@@ -41,13 +41,6 @@ class TimeLeftEstimate {
   // speed.
   void ExpectReusedStart(std::size_t index);
 
-  // The same for the first file not yet over, for a batch that converts
-  // one file after another.
-  void SetPosition(double seconds) { SetPosition(Current(), seconds); }
-  void EndFile(bool converted) { EndFile(Current(), converted); }
-  void SkipFile() { SkipFile(Current()); }
-  void ExpectReusedStart() { ExpectReusedStart(Current()); }
-
   // The line for the moment nowMs: "About 00:01:23 left", or "" before
   // enough is measured; nullopt while the line shown stays as it is (the
   // same text, or changed less than a second ago). The end it foretells
@@ -63,7 +56,6 @@ class TimeLeftEstimate {
     bool reusedPending = false;
     bool over = false;
   };
-  std::size_t Current() const;
   double SecondsToDo() const;
   void SampleSpeed(std::int64_t elapsedMs);
 

@@ -15,16 +15,17 @@ class TimeLeft : public ::testing::Test {
  protected:
   // The line at `seconds` into the batch after the current file reached `position`.
   std::optional<std::string> At(double seconds, double position) {
-    estimate.SetPosition(position);
+    estimate.SetPosition(current, position);
     return estimate.LineToShow(kStart + static_cast<std::uint32_t>(seconds * 1000));
   }
   TimeLeftEstimate estimate;
+  std::size_t current = 0;  // files converted one after another
 };
 
 TEST_F(TimeLeft, UnequalFilesFromFiveSecondsOnAtMostOnceASecond) {
   estimate.Begin({10, 30, 60}, kStart);
   EXPECT_EQ(At(4.9, 9), std::nullopt) << "nothing before 5 s are measured";
-  estimate.EndFile(true);
+  estimate.EndFile(current++, true);
   // 20 s of media in 10 s: the 80 s still to do take 40 s.
   EXPECT_EQ(At(10, 10), "About 00:00:40 left");
   EXPECT_EQ(At(10.5, 11), std::nullopt);
@@ -64,8 +65,8 @@ TEST_F(TimeLeft, ASplitFileCountsAllItsRanges) {
 
 TEST_F(TimeLeft, AFailedFilesRestIsNoLongerToDo) {
   estimate.Begin({30, 30, 30}, kStart);
-  estimate.SetPosition(10);
-  estimate.EndFile(false);
+  estimate.SetPosition(current, 10);
+  estimate.EndFile(current++, false);
   // 10 s of media in 10 s; the files after it only.
   EXPECT_EQ(At(10, 0), "About 00:01:00 left");
 }
@@ -75,8 +76,8 @@ TEST_F(TimeLeft, AFailedFilesRestIsNoLongerToDo) {
 // speed. 30 s of media converted in 10 s: the 60 s left take 20 s.
 TEST_F(TimeLeft, WorkDoneBeforeAnInterruptionIsNotCountedAsSpeed) {
   estimate.Begin({600, 120, 30}, kStart);
-  estimate.SkipFile();
-  estimate.ExpectReusedStart();
+  estimate.SkipFile(current++);
+  estimate.ExpectReusedStart(current);
   EXPECT_EQ(At(0.1, 60), std::nullopt);
   EXPECT_EQ(At(10, 90), "About 00:00:20 left");
 }
