@@ -693,7 +693,10 @@ TEST_F(Commands, AMovedFileIsConvertedWithItsOwnSizeAndRate) {
   g_settings.letterbox = 1;
   Select(1);
   Command(IDC_MAIN_MOVE_UP);
+  // One file after another, so that the order of the runs shows the list's.
+  SetEnvironmentVariableW(L"VELTO_RUNS_AT_ONCE", L"1");
   Command(IDC_MAIN_CONVERT);
+  SetEnvironmentVariableW(L"VELTO_RUNS_AT_ONCE", nullptr);
 
   const std::string outB = ReadBytes(output + "b.avi");
   const std::string outA = ReadBytes(output + "a.avi");
